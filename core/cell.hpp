@@ -1,0 +1,88 @@
+// core/cell.hpp: the 16-byte value cell that holds every language value.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+namespace vyn {
+
+// Datatype ids, fixed: they index the type and action tables and are stored in files.
+enum class Type : uint8_t {
+  nothing = 0,
+#define VYN_TYPE(id, name, word, parent) name = id,
+#include "values/types.def"
+#undef VYN_TYPE
+};
+inline constexpr int type_count = 54;   // ids 1..54
+inline constexpr int type_capacity = 57; // the tables have room for ids 0..56
+
+// A cell is four 32-bit words, copied whole:
+//
+//   word 0  header   bits 0-7 type id | bits 8-29 per-type flags | bit 30 new line | bit 31 per type
+//   word 1  payload  meaning per type (series: head index; word: context node; logic: 0/1)
+//   word 2  payload  (series: node; word: symbol id; integer/char: value; float: low half)
+//   word 3  payload  (series: extra; word: index in context; float: high half)
+//
+// A series is reached through a 32-bit node handle, never through an address, so a buffer can
+// move while cells refer to it. Doubles are stored in words 2-3 through memcpy.
+struct Cell {
+  uint32_t header;
+  uint32_t w1;
+  uint32_t w2;
+  uint32_t w3;
+
+  Type type() const { return static_cast<Type>(header & 0xFF); }
+  void set_type(Type t) { header = (header & ~0xFFu) | static_cast<uint32_t>(t); }
+  bool is(Type t) const { return type() == t; }
+
+  bool new_line() const { return header & flag_new_line; }
+  void set_new_line(bool on) { header = on ? header | flag_new_line : header & ~flag_new_line; }
+
+  int32_t int_value() const { return static_cast<int32_t>(w2); }
+  double float_value() const {
+    double d;
+    std::memcpy(&d, &w2, sizeof d);
+    return d;
+  }
+
+  static constexpr uint32_t flag_new_line = 0x40000000u;
+  static constexpr uint32_t flag_word_set = 0x2000u;  // an object's field word was stored into
+};
+
+static_assert(sizeof(Cell) == 16, "a cell is four 32-bit words");
+static_assert(std::is_trivially_copyable_v<Cell>, "cells are copied whole");
+static_assert(std::is_standard_layout_v<Cell>);
+
+// Series cells: w1 head index (signed, clamped by readers), w2 node, w3 type-specific extra.
+using NodeId = uint32_t;  // 0 is no node
+
+inline Cell make_cell(Type t, uint32_t w1 = 0, uint32_t w2 = 0, uint32_t w3 = 0) {
+  return Cell{static_cast<uint32_t>(t), w1, w2, w3};
+}
+inline Cell make_integer(int32_t v) { return make_cell(Type::integer, 0, static_cast<uint32_t>(v)); }
+inline Cell make_float(double d) {
+  Cell c = make_cell(Type::float_);
+  std::memcpy(&c.w2, &d, sizeof d);
+  return c;
+}
+inline Cell make_logic(bool b) { return make_cell(Type::logic, b ? 1 : 0); }
+inline Cell make_none() { return make_cell(Type::none_); }
+inline Cell make_unset() { return make_cell(Type::unset); }
+inline Cell make_char(uint32_t cp) { return make_cell(Type::char_, 0, cp); }
+inline Cell make_datatype(Type t) { return make_cell(Type::datatype, static_cast<uint32_t>(t)); }
+
+// Copies source into target unless both are the same cell; returns the target.
+inline Cell* copy_cell(const Cell* source, Cell* target) {
+  if (source != target) *target = *source;
+  return target;
+}
+
+// Series: head index, node and extra word of a series cell.
+inline int32_t series_head(const Cell& c) { return static_cast<int32_t>(c.w1); }
+inline NodeId series_node(const Cell& c) { return c.w2; }
+inline Cell make_series(Type t, NodeId node, int32_t head = 0, uint32_t extra = 0) {
+  return make_cell(t, static_cast<uint32_t>(head), node, extra);
+}
+
+}  // namespace vyn

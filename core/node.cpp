@@ -1,0 +1,96 @@
+// core/node.cpp: node frames, their free chains and the directory that maps node ids to frames.
+#include "core/node.hpp"
+
+#include <vector>
+
+#include "core/gc.hpp"
+#include "core/os_frame.hpp"
+
+namespace vyn::alloc {
+namespace {
+
+NodeFrame* head = nullptr;
+NodeFrame* tail = nullptr;
+NodeFrame* current = nullptr;
+std::vector<NodeFrame*> directory;  // indexed by frame index; released frames leave a hole
+
+uint32_t free_directory_index() {
+  for (uint32_t i = 0; i < directory.size(); ++i)
+    if (!directory[i]) return i;
+  directory.push_back(nullptr);
+  return static_cast<uint32_t>(directory.size() - 1);
+}
+
+}  // namespace
+
+NodeFrame* new_node_frame(uint32_t n) {
+  if (n > node_frame_slots) n = node_frame_slots;
+  size_t bytes = offsetof(NodeFrame, slots) + n * sizeof(uintptr_t);
+  auto* f = static_cast<NodeFrame*>(virtual_alloc(bytes));
+  f->capacity = n;
+  f->used = 0;
+  f->born_cycle = gc::stats().cycles;
+  f->used_at_last = 0;
+  f->stability = 0;
+  f->release = false;
+  for (uint32_t i = 0; i + 1 < n; ++i) f->slots[i] = reinterpret_cast<uintptr_t>(&f->slots[i + 1]);
+  f->slots[n - 1] = 0;
+  f->free_head = &f->slots[0];
+  f->index = free_directory_index();
+  directory[f->index] = f;
+  f->next = nullptr;
+  f->prev = tail;
+  if (tail) tail->next = f; else head = f;
+  tail = f;
+  return f;
+}
+
+void free_node_frame(NodeFrame* f) {
+  if (f->prev) f->prev->next = f->next; else head = f->next;
+  if (f->next) f->next->prev = f->prev; else tail = f->prev;
+  if (current == f) current = tail;
+  directory[f->index] = nullptr;
+  virtual_free(f);
+}
+
+NodeId new_node() {
+  if (!current || !current->free_head) {
+    NodeFrame* f = head;
+    while (f && (!f->free_head || f->release)) f = f->next;
+    current = f ? f : new_node_frame(node_frame_slots);
+  }
+  uintptr_t* slot = current->free_head;
+  current->free_head = reinterpret_cast<uintptr_t*>(*slot);
+  *slot = 0;
+  current->used++;
+  return make_node_id(current->index, static_cast<uint32_t>(slot - current->slots));
+}
+
+NodeFrame* node_frame_of(NodeId node) { return directory[(node >> node_slot_bits) - 1]; }
+
+uintptr_t* node_slot(NodeId node) {
+  return &node_frame_of(node)->slots[node & ((1u << node_slot_bits) - 1)];
+}
+
+void set_node_buffer(NodeId node, SeriesBuffer* buffer) {
+  *node_slot(node) = reinterpret_cast<uintptr_t>(buffer);
+}
+
+void free_node(NodeId node) {
+  NodeFrame* f = node_frame_of(node);
+  uintptr_t* slot = node_slot(node);
+  *slot = reinterpret_cast<uintptr_t>(f->free_head);
+  f->free_head = slot;
+  f->used--;
+}
+
+NodeFrame* node_frames() { return head; }
+NodeFrame* current_node_frame() { return current; }
+
+void free_all_node_frames() {
+  while (head) free_node_frame(head);
+  current = nullptr;
+  directory.clear();
+}
+
+}  // namespace vyn::alloc

@@ -1,0 +1,32 @@
+// core/os_frame.cpp: OS frames over mmap/munmap.
+#include "core/os_frame.hpp"
+
+#include <sys/mman.h>
+
+#include "core/error.hpp"
+
+namespace vyn::alloc {
+namespace {
+size_t total = 0;
+}
+
+void* virtual_alloc(size_t size) {
+  size_t rounded = round_to(size + sizeof(uint64_t), page_size);
+  void* p = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) fire(Err::internal_no_memory);
+  total += rounded;
+  auto* words = static_cast<uint64_t*>(p);
+  words[0] = rounded;
+  return words + 1;
+}
+
+void virtual_free(void* address) {
+  uint64_t* start = static_cast<uint64_t*>(address) - 1;
+  size_t rounded = start[0];
+  if (munmap(start, rounded) != 0) fire(Err::internal_wrong_mem);
+  total -= rounded;
+}
+
+size_t os_total() { return total; }
+
+}  // namespace vyn::alloc

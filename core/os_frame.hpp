@@ -1,0 +1,22 @@
+// core/os_frame.hpp: memory frames taken from and returned to the operating system.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vyn::alloc {
+
+inline constexpr size_t page_size = 4096;
+
+// (x + n - 1) rounded down to a multiple of n, a power of two.
+constexpr size_t round_to(size_t x, size_t n) { return (x + n - 1) & ~(n - 1); }
+
+// A frame is (size + 8) rounded up to whole pages; its first word holds that rounded size and the
+// caller gets the address after it. A refused mapping raises internal/no-memory.
+void* virtual_alloc(size_t size);
+void virtual_free(void* address);
+
+// Bytes currently held in OS frames.
+size_t os_total();
+
+}  // namespace vyn::alloc

@@ -1,0 +1,60 @@
+// values/cycles.cpp: the cycle stack.
+#include "values/cycles.hpp"
+
+#include <cstring>
+
+#include "core/error.hpp"
+#include "values/string_storage.hpp"
+
+namespace vyn::cycles {
+namespace {
+NodeId stack[capacity];
+int used = 0;
+
+// An object's series is its context node (payload word 1); every other series' is its node.
+NodeId node_of(const Cell& v) { return v.is(Type::object) ? v.w1 : series_node(v); }
+
+const char* placeholder(Type t, bool mold) {
+  if (!mold) return "...";
+  switch (t) {
+    case Type::block: case Type::hash: return "[...]";
+    case Type::paren: return "(...)";
+    case Type::map: return "#[...]";
+    case Type::object: return "make object! [...]";
+    default: return "...";
+  }
+}
+}  // namespace
+
+void push(NodeId node) {
+  stack[used++] = node;
+  if (used == capacity) {
+    used = 0;
+    fire(Err::internal_too_deep);
+  }
+}
+
+void pop() {
+  if (used > 0) --used;
+}
+void pop_n(int n) { used = n > used ? 0 : used - n; }
+void reset() { used = 0; }
+int depth() { return used; }
+NodeId* begin() { return stack; }
+NodeId* end() { return stack + used; }
+
+bool find(NodeId node) {
+  for (int i = 0; i < used; ++i)
+    if (stack[i] == node) return true;
+  return false;
+}
+
+bool detect(const Cell& value, const Cell& buffer, int32_t& remaining, bool mold) {
+  if (!find(node_of(value))) return false;
+  const char* text = placeholder(value.type(), mold);
+  string::append_latin1(buffer, text);
+  remaining -= static_cast<int32_t>(std::strlen(text));
+  return true;
+}
+
+}  // namespace vyn::cycles

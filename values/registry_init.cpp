@@ -1,0 +1,41 @@
+// values/registry_init.cpp: registers every datatype in start-up order.
+#include "values/installers.hpp"
+#include "values/registry.hpp"
+
+namespace vyn::registry {
+namespace {
+
+struct Installer {
+  Type type;
+  void (*install)();
+};
+
+// Datatypes with entries of their own; every other one registers bare, with its parent.
+constexpr Installer installers[] = {
+    {Type::datatype, datatype::install}, {Type::unset, unset::install},
+    {Type::none_, none::install},        {Type::logic, logic::install},
+    {Type::series, series::install},     {Type::block, block::install},
+};
+
+constexpr Type start_up_order[] = {
+#define VYN_TYPE(id, name, word, parent) Type::name,
+#include "values/types.def"
+#undef VYN_TYPE
+};
+
+}  // namespace
+
+void init() {
+  for (Type t : start_up_order) {
+    bool done = false;
+    for (const Installer& i : installers) {
+      if (i.type == t) {
+        i.install();
+        done = true;
+      }
+    }
+    if (!done) define(t, {});
+  }
+}
+
+}  // namespace vyn::registry

@@ -1,0 +1,9 @@
+// values/runtime_cells.cpp: storage of the runtime's long-lived cells.
+#include "values/runtime_cells.hpp"
+
+namespace vyn {
+RuntimeCells& runtime_cells() {
+  static RuntimeCells cells{make_none(), make_none()};
+  return cells;
+}
+}  // namespace vyn
