@@ -4,6 +4,7 @@
 #include "core/gc.hpp"
 #include "core/node.hpp"
 #include "core/series.hpp"
+#include "eval/frames.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/cycles.hpp"
@@ -20,6 +21,7 @@ void init() {
   alloc::new_series_frame();
   block::init_at(&runtime_cells().root, 1000, true);
   stack::init();
+  stack::init_frames();
   cycles::reset();
 }
 

@@ -78,7 +78,7 @@ Cell* poke(Cell* s, int32_t index, Cell* boxed, Cell* value) {
     *unit_at(*s, target) = static_cast<uint8_t>(value->w2);
   } else if (is_char_series(t)) {
     if (!value->is(Type::char_)) fire(Err::script_invalid_arg, {*value});
-    string::set_char(series_node(*s), static_cast<uint32_t>(target), value->w2);
+    string::write_char(series_node(*s), static_cast<uint32_t>(target), value->w2);
   } else {
     fire(Err::script_invalid_arg, {*value});
   }
@@ -298,9 +298,9 @@ Cell* move(Cell* origin, Cell* target, Cell* part) {
         SeriesBuffer* b = buffer_of(tn);
         uint32_t len = b->tail >> b->shift();
         for (uint32_t k = len - 1; k > static_cast<uint32_t>(at + i); --k)
-          string::set_char(tn, k, string::char_at(tn, k - 1));
+          string::write_char(tn, k, string::char_at(tn, k - 1));
         if (tt == Type::binary) *(buffer_of(tn)->data() + at + i) = static_cast<uint8_t>(cp);
-        else string::set_char(tn, static_cast<uint32_t>(at + i), cp);
+        else string::write_char(tn, static_cast<uint32_t>(at + i), cp);
       }
     }
     cut(*origin, series_head(*origin), count);

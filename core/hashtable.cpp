@@ -1,0 +1,358 @@
+// core/hashtable.cpp: making, filling, searching, copying and clearing hash tables.
+#include "core/hashtable.hpp"
+
+#include <cassert>
+#include <cstring>
+#include <initializer_list>
+
+#include "core/gc.hpp"
+#include "core/hash.hpp"
+#include "core/hashtable_compare.hpp"
+#include "core/hashtable_internal.hpp"
+#include "core/typed_array.hpp"
+#include "eval/stack.hpp"
+#include "values/compare_ops.hpp"
+
+namespace vyn::hashtable {
+namespace {
+
+constexpr uint32_t int_size = sizeof(int32_t);
+
+bool is_word(Type t) {
+  return t == Type::word || t == Type::set_word || t == Type::lit_word || t == Type::get_word;
+}
+
+// A new values series: records for kinds 3 and 4, else a block of n cells.
+NodeId new_values(int32_t n, Kind kind, int32_t extra) {
+  bool records = kind == Kind::records || kind == Kind::weak_records;
+  return alloc::new_cells(static_cast<uint32_t>(records ? n * (extra + 1) : n));
+}
+
+// The record of a new table over values, rooted on the value stack by the caller's mark.
+NodeId new_record(NodeId values, Kind kind, int32_t n) {
+  NodeId table = alloc::new_bytes(sizeof(Record));
+  SeriesBuffer* b = buffer_of(table);
+  std::memset(b->data(), 0, b->size);
+  b->tail = b->head + sizeof(Record);
+  Record* r = record(table);
+  r->values = values;
+  r->kind = static_cast<int32_t>(kind);
+  r->buckets = buckets_for(n);
+  r->upper = static_cast<int32_t>(r->buckets * load);
+  hold(table);
+  return table;
+}
+
+// The table of a context made from another: a copy over a copy of its word block.
+NodeId copy_word_table(Cell context) {
+  stack::Mark mark;
+  Cell* source = stack::push(context);
+  NodeId words = record(source->w1)->values;
+  Cell* block = stack::push(make_series(Type::block, alloc::copy_series(words)));
+  return copy(source->w1, series_node(*block));
+}
+
+// The node whose buffer comparing a value of the type reads, or 0.
+NodeId compared_node(const Cell& v) {
+  switch (v.type()) {
+    case Type::string: case Type::file: case Type::url: case Type::tag: case Type::email:
+    case Type::ref: case Type::binary:
+      return series_node(v);
+    case Type::symbol:
+      return v.w3;
+    default:
+      return 0;
+  }
+}
+
+// Starts the reads that comparing a key with the first live entries along its probe will make:
+// bucket key, cell, node slot, buffer, each stage for all of them at once, so that their cache
+// misses overlap rather than follow one another. For an insertion, which compares every live
+// entry up to the empty bucket unless one matches; a lookup mostly matches the first.
+void prefetch_candidates(Buckets bk, int32_t buckets, uint32_t hash, const Cell* cells, const Cell& key) {
+  constexpr int most = 8;
+  uint32_t at[most];
+  int n = 0;
+  Probe probe(hash, buckets);
+  do {
+    __builtin_prefetch(bk.keys + probe.at());  // the empty bucket's too: the insertion writes it
+    uint32_t f = bk.flag(probe.at());
+    if (f == empty) break;
+    if (f == live) at[n++] = probe.at();
+  } while (n < most && probe.next());
+  const Cell* c[most];
+  for (int i = 0; i < n; ++i) __builtin_prefetch(c[i] = cells + bk.keys[at[i]]);
+  if (!compared_node(key)) return;
+  uintptr_t* slot[most];
+  for (int i = 0; i < n; ++i) {
+    NodeId node = c[i]->type() == key.type() ? compared_node(*c[i]) : 0;
+    slot[i] = node ? alloc::node_slot(node) : nullptr;
+    if (slot[i]) __builtin_prefetch(slot[i]);
+  }
+  for (int i = 0; i < n; ++i) {
+    if (!slot[i]) continue;
+    auto* buffer = reinterpret_cast<const char*>(*slot[i]);
+    __builtin_prefetch(buffer);
+    __builtin_prefetch(buffer + sizeof(SeriesBuffer));
+  }
+}
+
+// The live entry of a kind 1 or 2 table that matches key under op, or nullptr. Never allocates.
+Cell* find_unique(const Record* r, const Cell& key, int op) {
+  Cell* cells = cells_of(r->values);
+  Buckets bk = buckets_of(r);
+  Probe probe(hash::value(key, false), r->buckets);
+  do {
+    __builtin_prefetch(bk.keys + probe.at());  // read beside the flags rather than after them
+    uint32_t f = bk.flag(probe.at());
+    if (f == empty) return nullptr;
+    if (f == deleted) continue;
+    Cell* e = cells + bk.keys[probe.at()];
+    if (e->type() == key.type() && same_key(*e, key, op)) return e;
+  } while (probe.next());
+  return nullptr;
+}
+
+// Indexes the cell at position p of a kind 1 or 2 table, unless a strictly equal key is indexed
+// already: answers that key's cell then, else nullptr. One probe finds both the match and the
+// bucket to take: the first deleted one met, or the empty one that ends it.
+Cell* insert_unique(NodeId table, int32_t p) {
+  if (record(table)->occupied >= record(table)->upper) grow(table);
+  Record* r = record(table);
+  Cell* cells = cells_of(r->values);
+  const Cell& v = cells[p];
+  Buckets bk = buckets_of(r);
+  uint32_t h = hash::value(v, false);
+  prefetch_candidates(bk, r->buckets, h, cells, v);
+  Probe probe(h, r->buckets);
+  int32_t free_at = -1;
+  do {
+    uint32_t i = probe.at(), f = bk.flag(i);
+    if (f != live) {
+      if (free_at < 0) free_at = static_cast<int32_t>(i);
+      if (f == empty) break;
+      continue;
+    }
+    Cell* e = cells + bk.keys[i];
+    if (e->type() == v.type() && same_key(*e, v, cmp::strict_equal)) return e;
+  } while (probe.next());
+  if (free_at < 0) {  // no free bucket: the bound keeps this from happening
+    resize(table, r->buckets + 1);
+    return insert_unique(table, p);
+  }
+  if (bk.flag(free_at) == empty) r->occupied++;
+  r->live++;
+  bk.set(free_at, live);
+  bk.keys[free_at] = p;
+  return nullptr;
+}
+
+// Kind 1: indexes the key of the pair at p, or folds the pair into an earlier equal key (which
+// takes its value, the pair leaving the block) and answers true.
+bool put_pair(NodeId table, int32_t p) {
+  Cell* found = insert_unique(table, p);
+  if (!found) return false;
+  NodeId values = record(table)->values;
+  Cell* cells = cells_of(values);
+  found[1] = cells[p + 1];
+  SeriesBuffer* b = buffer_of(values);
+  std::memmove(cells + p, cells + p + 2, b->tail - (p + 2) * sizeof(Cell));
+  b->tail -= 2 * sizeof(Cell);
+  return true;
+}
+
+}  // namespace
+
+Record* record(NodeId table) { return reinterpret_cast<Record*>(buffer_of(table)->data()); }
+
+Buckets buckets_of(NodeId table) { return buckets_of(record(table)); }
+
+Buckets buckets_of(const Record* r) {
+  return {reinterpret_cast<uint32_t*>(buffer_of(r->flags)->data()),
+          reinterpret_cast<int32_t*>(buffer_of(r->keys)->data()),
+          static_cast<uint32_t>(r->buckets - 1)};
+}
+
+uint32_t current_epoch() { return gc::stats().cycles + 1; }
+
+int32_t buckets_for(int32_t n) {
+  if (n < 4) n = 4;
+  return static_cast<int32_t>(hash::next_pow2(static_cast<uint32_t>(n / load)));
+}
+
+Cell* hold(NodeId table) { return stack::push(make_series(Type::map, record(table)->values, 0, table)); }
+
+bool same_key(const Cell& a, const Cell& b, int op) { return compare_cells(a, b, op) == 0; }
+
+void renew_array(NodeId table, NodeId Record::*field, uint32_t bytes, uint8_t byte, uint32_t unit) {
+  NodeId node = record(table)->*field;
+  if (node && buffer_of(node)->size >= bytes) {
+    array::fill(node, byte);
+    buffer_of(node)->tail = buffer_of(node)->head + bytes;
+    return;
+  }
+  NodeId fresh = array::new_filled(bytes, byte, unit);
+  record(table)->*field = fresh;
+}
+
+NodeId new_(int32_t n, Cell source, Kind kind, int32_t extra) {
+  if (kind == Kind::symbols && extra == 2 && source.is(Type::context)) return copy_word_table(source);
+  if (kind == Kind::symbols && n >= 4000) n *= 2;
+  if (n < 4) n = 4;
+  bool indexed = kind <= Kind::symbols && !source.is(Type::none_);
+  stack::Mark mark;
+  Cell* values = stack::push(source);
+  if (!indexed) *values = make_series(Type::block, new_values(n, kind, extra));
+  NodeId table = new_record(series_node(*values), kind, n);
+  int32_t buckets = record(table)->buckets;
+  renew_array(table, &Record::flags, flag_bytes(buckets), all_empty, 1);
+  renew_array(table, &Record::keys, buckets * int_size, 0, int_size);
+  if (kind == Kind::hash) {
+    renew_array(table, &Record::positions, n * int_size, 0xFF, int_size);
+    renew_array(table, &Record::chains, 0, 0, int_size);
+  }
+  if (kind == Kind::records || kind == Kind::weak_records) {
+    record(table)->positions = static_cast<uint32_t>(sizeof(Cell) * (extra + 1));
+    record(table)->epoch = current_epoch();
+  }
+  if (indexed) copy_into(table, *values);
+  return table;
+}
+
+void copy_into(NodeId table, Cell source) {
+  assert(series_node(source) == record(table)->values && "the source is the table's own block");
+  int32_t start = series_head(source) < 0 ? 0 : series_head(source);
+  copy_into(table, start, kind_of(table) == Kind::map ? 2 : 1);
+}
+
+void copy_into(NodeId table, int32_t start, int32_t step) {
+  if (step < 1) step = 1;
+  for (int32_t p = start; p < cell_count(record(table)->values);) {
+    if (step == 2) {
+      if (p + 1 >= cell_count(record(table)->values)) return;  // a key without a value
+      if (put_pair(table, p)) continue;
+    } else {
+      int status;
+      put_value(table, cells_of(record(table)->values) + p, status);
+      if (status == 2) return;  // rebuilt from the whole block: every cell is indexed
+    }
+    p += step;
+  }
+}
+
+Cell* put(NodeId table, Cell* cell) {
+  int status;
+  return put_value(table, cell, status);
+}
+
+Cell* put_value(NodeId table, Cell* cell, int& status) {
+  NodeId values = record(table)->values;
+  int32_t p = static_cast<int32_t>(cell - cells_of(values));
+  assert(p >= 0 && p < cell_count(values) && "the cell stands in the table's block");
+  status = 0;
+  switch (kind_of(table)) {
+    case Kind::hash: status = insert_hash(table, p); break;
+    case Kind::map: case Kind::symbols: insert_unique(table, p); break;
+    default: break;  // record tables are filled through put_key
+  }
+  return cells_of(values) + p;
+}
+
+// The key is copied first: it may lie in a buffer that a rebuild moves.
+Cell* find(NodeId table, const Cell& key_ref, int32_t start, int32_t skip, int op, bool last,
+           bool reverse) {
+  Cell key = key_ref;
+  const Record* r = record(table);
+  switch (static_cast<Kind>(r->kind)) {
+    case Kind::hash:
+      check_epoch(table);
+      return find_hash(table, key, start, skip, op, last, reverse);
+    case Kind::map:
+      if (is_word(key.type())) key.set_type(Type::set_word);  // map! keys are set-words
+      return find_unique(r, key, op);
+    case Kind::symbols: return find_unique(r, key, op);
+    default: return nullptr;  // record tables are searched through get_key
+  }
+}
+
+Cell* find_next(NodeId table, const Cell& key, Cursor& cursor) {
+  Record* r = record(table);
+  if (r->kind > static_cast<int32_t>(Kind::symbols)) return nullptr;
+  Cell probe = key;
+  if (r->kind == static_cast<int32_t>(Kind::map) && is_word(probe.type())) probe.set_type(Type::set_word);
+  uint32_t mask = static_cast<uint32_t>(r->buckets - 1);
+  if (cursor.bucket < 0) {
+    cursor.end = static_cast<int32_t>(hash::value(probe, false) & mask);
+    cursor.bucket = cursor.end;
+    cursor.probes = 0;
+  } else {
+    if (++cursor.probes >= r->buckets) return nullptr;
+    cursor.bucket = static_cast<int32_t>((cursor.bucket + cursor.probes) & mask);
+  }
+  Buckets bk = buckets_of(table);
+  Cell* cells = cells_of(r->values);
+  for (;;) {
+    uint32_t f = bk.flag(cursor.bucket);
+    if (f == empty) return nullptr;
+    if (f == live) {
+      int32_t key_at = bk.keys[cursor.bucket];
+      Cell* e = cells + (key_at >= 0 ? key_at : array::pick_int(chain_of(table, key_at), 1));
+      if (e->type() == probe.type() && same_key(*e, probe, cmp::equal)) return e;
+    }
+    if (++cursor.probes >= r->buckets) return nullptr;
+    cursor.bucket = static_cast<int32_t>((cursor.bucket + cursor.probes) & mask);
+  }
+}
+
+void remove_at(NodeId table, Cell* cell) {
+  remove_position(table, static_cast<int32_t>(cell - cells_of(record(table)->values)));
+}
+
+void remove_position(NodeId table, int32_t position) {
+  Record* r = record(table);
+  if (r->kind == static_cast<int32_t>(Kind::hash)) return remove_hash(table, position);
+  if (r->kind != static_cast<int32_t>(Kind::map)) return;
+  if (position < 0 || position + 1 >= cell_count(r->values)) return;
+  Cell& value = cells_of(r->values)[position + 1];
+  if (value.header == 0) return;  // removed already
+  value.header = 0;
+  r->live--;
+}
+
+NodeId copy(NodeId table, NodeId block) {
+  stack::Mark mark;
+  stack::push(make_series(Type::block, block));
+  NodeId fresh = array::copy(table);
+  record(fresh)->values = block;
+  hold(fresh);
+  bool hash_kind = kind_of(table) == Kind::hash;
+  for (NodeId Record::*f : {&Record::flags, &Record::keys, &Record::positions, &Record::chains}) {
+    if (!hash_kind && (f == &Record::positions || f == &Record::chains)) continue;
+    NodeId c = array::copy(record(table)->*f);
+    record(fresh)->*f = c;
+  }
+  if (!hash_kind) return fresh;
+  for (int32_t n = 1; n <= array::length(record(fresh)->chains); ++n) {
+    NodeId chain = static_cast<NodeId>(array::pick_int(record(fresh)->chains, n));
+    if (!chain) continue;
+    NodeId c = array::copy(chain);
+    array::poke_int(record(fresh)->chains, n, static_cast<int32_t>(c));
+  }
+  return fresh;
+}
+
+void clear(NodeId table) {
+  Record* r = record(table);
+  r->live = r->occupied = 0;
+  array::fill(r->flags, all_empty);
+  array::clear(r->values);
+  if (r->kind == static_cast<int32_t>(Kind::hash)) {
+    array::fill(r->positions, 0xFF);
+    array::clear(r->chains);
+    r->epoch = 0;
+  }
+}
+
+void noop(Cell*) {}
+
+}  // namespace vyn::hashtable

@@ -1,0 +1,121 @@
+// core/hashtable_compare.cpp: key comparison for the hash tables, with the stopgap comparison for
+// datatypes that have no comparison entry yet.
+#include "core/hashtable_compare.hpp"
+
+#include <cstring>
+
+#include "core/casefold.hpp"
+#include "core/hash.hpp"
+#include "core/hashtable.hpp"
+#include "core/series.hpp"
+#include "values/compare.hpp"
+#include "values/compare_ops.hpp"
+#include "values/registry.hpp"
+
+namespace vyn::hashtable {
+namespace {
+
+int order(uint32_t a, uint32_t b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+bool exact(int op) { return op == cmp::strict_equal || op == cmp::case_sort || op == cmp::same; }
+
+uint32_t upper(uint32_t cp) {
+  if (cp < 0x80) return cp - 'a' < 26u ? cp - 32 : cp;
+  return casefold::to_upper(cp);
+}
+
+uint32_t unit_at(const uint8_t* p, uint32_t unit) {
+  switch (unit) {
+    case 1: return *p;
+    case 2: { uint16_t v; std::memcpy(&v, p, 2); return v; }
+    default: { uint32_t v; std::memcpy(&v, p, 4); return v; }
+  }
+}
+
+// The units of a series from its head (clamped to the tail).
+struct Units {
+  const uint8_t* p;
+  uint32_t count;
+  uint32_t unit;
+};
+Units units_of(const Cell& s) {
+  SeriesBuffer* b = buffer_of(series_node(s));
+  uint32_t total = b->tail >> b->shift();
+  uint32_t head = series_head(s) < 0 ? 0 : static_cast<uint32_t>(series_head(s));
+  if (head > total) head = total;
+  uint32_t unit = b->unit() ? b->unit() : 1;
+  return {b->data() + head * unit, total - head, unit};
+}
+
+int compare_text(const Cell& a, const Cell& b, bool fold) {
+  Units x = units_of(a), y = units_of(b);
+  if (x.count != y.count) return order(x.count, y.count);  // folding maps one code point to one
+  uint32_t i = 0;
+  if (x.unit == 1 && y.unit == 1)  // the common case: skip the equal prefix byte by byte
+    while (i < x.count && x.p[i] == y.p[i]) ++i;
+  for (; i < x.count; ++i) {
+    uint32_t c = unit_at(x.p + i * x.unit, x.unit), d = unit_at(y.p + i * y.unit, y.unit);
+    if (c != d && fold) c = upper(c), d = upper(d);
+    if (c != d) return order(c, d);
+  }
+  return 0;
+}
+
+int compare_bytes(const Cell& a, const Cell& b) {
+  Units x = units_of(a), y = units_of(b);
+  if (x.count != y.count) return order(x.count, y.count);
+  int r = x.count ? std::memcmp(x.p, y.p, x.count) : 0;
+  return r < 0 ? -1 : r > 0 ? 1 : 0;
+}
+
+int compare_spelling(const Cell& a, const Cell& b, bool fold) {
+  SeriesBuffer* x = buffer_of(a.w3);
+  SeriesBuffer* y = buffer_of(b.w3);
+  if (x->used() != y->used()) return order(x->used(), y->used());
+  int r = compare_keys(x->head_ptr(), y->head_ptr(), x->used(), !fold);
+  return r < 0 ? -1 : r > 0 ? 1 : 0;
+}
+
+int compare_identity(const Cell& a, const Cell& b) {
+  int r = order(a.w2, b.w2);
+  return r ? r : order(a.w1, b.w1);
+}
+
+int compare_payload(const Cell& a, const Cell& b) {
+  int r = order(a.w1, b.w1);
+  if (!r) r = order(a.w2, b.w2);
+  return r ? r : order(a.w3, b.w3);
+}
+
+// STOPGAP: the comparison for types without an entry, by the rules in the header.
+int stopgap(const Cell& a, const Cell& b, int op) {
+  switch (a.type()) {
+    case Type::string: case Type::file: case Type::url: case Type::tag: case Type::email:
+    case Type::ref:
+      return op == cmp::same ? compare_identity(a, b) : compare_text(a, b, !exact(op));
+    case Type::binary:
+      return op == cmp::same ? compare_identity(a, b) : compare_bytes(a, b);
+    case Type::word: case Type::set_word: case Type::lit_word: case Type::get_word:
+    case Type::refinement: case Type::issue:
+      return exact(op) ? order(a.w2, b.w2)
+                       : order(hash::canonical_symbol(a.w2), hash::canonical_symbol(b.w2));
+    case Type::symbol:
+      return compare_spelling(a, b, !exact(op));
+    case Type::block: case Type::paren: case Type::path: case Type::lit_path: case Type::set_path:
+    case Type::get_path: case Type::hash: case Type::map: case Type::image:
+      return compare_identity(a, b);
+    default:
+      return compare_payload(a, b);
+  }
+}
+
+}  // namespace
+
+int compare_cells(const Cell& a, const Cell& b, int op) {
+  if (a.type() != b.type()) return -2;
+  if (!registry::entry<Action::compare>(a.type())) return stopgap(a, b, op);
+  Cell x = a, y = b;
+  return compare_value(&x, &y, op);
+}
+
+}  // namespace vyn::hashtable

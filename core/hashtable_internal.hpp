@@ -1,0 +1,93 @@
+// core/hashtable_internal.hpp: the bucket scheme and the pieces the hash table files share.
+#pragma once
+
+#include <cstdint>
+
+#include "core/cell.hpp"
+#include "core/hashtable.hpp"
+#include "core/series.hpp"
+
+namespace vyn::hashtable {
+
+// Bucket flag values: two bits per bucket, sixteen buckets to a 32-bit word.
+inline constexpr uint32_t live = 0;
+inline constexpr uint32_t deleted = 1;
+inline constexpr uint32_t empty = 2;
+inline constexpr uint8_t all_empty = 0xAA;
+
+inline uint32_t flag_bytes(int32_t buckets) { return ((static_cast<uint32_t>(buckets) + 15) / 16) * 4; }
+
+// A raw view of a table's buckets. Never held across an allocation.
+struct Buckets {
+  uint32_t* flags;
+  int32_t* keys;
+  uint32_t mask;
+
+  uint32_t flag(uint32_t i) const { return (flags[i >> 4] >> ((i & 15) * 2)) & 3; }
+  void set(uint32_t i, uint32_t f) {
+    uint32_t s = (i & 15) * 2;
+    flags[i >> 4] = (flags[i >> 4] & ~(3u << s)) | (f << s);
+  }
+};
+Buckets buckets_of(NodeId table);
+Buckets buckets_of(const Record* r);  // never allocates; good until the next allocation
+
+// The probe sequence: the start bucket, then offsets 1, 3, 6, 10 ... from it. Over a power of two
+// the first `buckets` steps visit every bucket once, so the walk ends there rather than at its
+// return to the start bucket.
+class Probe {
+ public:
+  Probe(uint32_t hash, int32_t buckets)
+      : mask_(static_cast<uint32_t>(buckets) - 1), at_(hash & mask_),
+        left_(static_cast<uint32_t>(buckets)) {}
+  uint32_t at() const { return at_; }
+  bool next() {
+    if (--left_ == 0) return false;
+    at_ = (at_ + ++step_) & mask_;
+    return true;
+  }
+
+ private:
+  uint32_t mask_;
+  uint32_t at_;
+  uint32_t left_;
+  uint32_t step_ = 0;
+};
+
+// The cells of a series from the start of its data. Never allocates.
+inline Cell* cells_of(NodeId node) { return reinterpret_cast<Cell*>(buffer_of(node)->data()); }
+inline int32_t cell_count(NodeId node) { return static_cast<int32_t>(buffer_of(node)->tail / sizeof(Cell)); }
+
+uint32_t current_epoch();
+// Bucket count and bound for a table created for n entries.
+int32_t buckets_for(int32_t n);
+// A table under construction or copy is kept on the value stack in a map! cell, so that a
+// collection meanwhile marks it and its arrays.
+Cell* hold(NodeId table);
+
+// Whether two cells of the same type match under op; see hashtable_compare.hpp.
+bool same_key(const Cell& a, const Cell& b, int op);
+
+// hash! (kind 0).
+int insert_hash(NodeId table, int32_t position);  // answers 2 when it rebuilt the table
+Cell* find_hash(NodeId table, const Cell& key, int32_t start, int32_t skip, int op, bool last,
+                bool reverse);
+void remove_hash(NodeId table, int32_t position);
+void reset_hash(NodeId table);
+void set_position(NodeId table, int32_t position, int32_t value);
+NodeId chain_of(NodeId table, int32_t key);  // the chain a bucket key of -n names
+
+// Rebuilds. grow() is the rule applied when an insertion finds the table at its bound.
+void grow(NodeId table);
+void rebuild(NodeId table, int32_t request);
+void rebuild_from_block(NodeId table, int32_t request);
+void rebuild_in_place(NodeId table, int32_t request);
+void rebuild_records(NodeId table, int32_t request);
+void rehash_records(NodeId table);
+
+// Makes an array of the record the given bytes long, each byte set to byte: in place when its
+// buffer is large enough, else in a new buffer of the unit. The field is named by member, since
+// the record may move while allocating.
+void renew_array(NodeId table, NodeId Record::*field, uint32_t bytes, uint8_t byte, uint32_t unit);
+
+}  // namespace vyn::hashtable

@@ -1,0 +1,92 @@
+// core/hashtable_symbols.cpp: interning names in the symbol table and finding symbols in the word
+// tables of contexts.
+#include "core/hashtable_symbols.hpp"
+
+#include <cstring>
+#include <string>
+
+#include "core/hash.hpp"
+#include "core/hashtable.hpp"
+#include "core/hashtable_internal.hpp"
+#include "eval/stack.hpp"
+#include "values/block.hpp"
+
+namespace vyn::symbol {
+namespace {
+
+using hashtable::Buckets;
+using hashtable::Probe;
+
+// The id of the first live entry along the probe whose spelling matches the name (ASCII case
+// folded with fold), or 0. Never allocates.
+uint32_t search(NodeId table, uint32_t h, const std::string& name, bool fold) {
+  hashtable::Record* r = hashtable::record(table);
+  Buckets bk = hashtable::buckets_of(table);
+  const Cell* cells = hashtable::cells_of(r->values);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
+  Probe probe(h, r->buckets);
+  do {
+    uint32_t f = bk.flag(probe.at());
+    if (f == hashtable::empty) return 0;
+    if (f == hashtable::deleted) continue;
+    int32_t at = bk.keys[probe.at()];
+    SeriesBuffer* spelling = buffer_of(cells[at].w3);
+    if (spelling->used() == name.size() &&
+        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) == 0)
+      return static_cast<uint32_t>(at) + 1;
+  } while (probe.next());
+  return 0;
+}
+
+// The alias a new spelling takes: the canonical id among its case variants, or -1. Resolving the
+// variant found keeps every alias canonical, whatever order rebuilds leave the variants in.
+int32_t alias_for(NodeId table, uint32_t h, const std::string& name) {
+  uint32_t variant = search(table, h, name, true);
+  if (!variant) return -1;
+  int32_t alias = static_cast<int32_t>(hashtable::cells_of(hashtable::record(table)->values)[variant - 1].w1);
+  return alias > 0 ? alias : static_cast<int32_t>(variant);
+}
+
+}  // namespace
+
+uint32_t find(NodeId table, const uint8_t* bytes, uint32_t length, bool fold_only) {
+  std::string name(reinterpret_cast<const char*>(bytes), length);
+  uint32_t h = hash::murmur3(hashtable::key_buffer(bytes, length), length);
+  if (uint32_t id = search(table, h, name, fold_only)) return id;
+  int32_t alias = fold_only ? -1 : alias_for(table, h, name);
+  stack::Mark mark;
+  NodeId utf8 = alloc::new_bytes(length + 1);
+  stack::push(make_series(Type::binary, utf8));
+  SeriesBuffer* b = buffer_of(utf8);
+  if (length) std::memcpy(b->data(), name.data(), length);
+  b->data()[length] = 0;  // a terminator for the platform, not counted
+  b->tail = length;
+  Cell* entry = block::alloc_tail(make_series(Type::block, hashtable::record(table)->values));
+  *entry = make_cell(Type::symbol, static_cast<uint32_t>(alias), 0, utf8);
+  hashtable::put(table, entry);
+  return static_cast<uint32_t>(hashtable::cell_count(hashtable::record(table)->values));
+}
+
+int32_t find_id(NodeId table, uint32_t id, bool fold, NodeId context, int32_t* out_index) {
+  uint32_t canonical = hash::canonical_symbol(id);
+  hashtable::Record* r = hashtable::record(table);
+  Buckets bk = hashtable::buckets_of(table);
+  const Cell* cells = hashtable::cells_of(r->values);
+  Probe probe(hash::int_(canonical), r->buckets);
+  do {
+    uint32_t f = bk.flag(probe.at());
+    if (f == hashtable::empty) break;
+    if (f == hashtable::deleted) continue;
+    const Cell& w = cells[bk.keys[probe.at()]];
+    if (fold ? hash::canonical_symbol(w.w2) == canonical : w.w2 == id) return static_cast<int32_t>(w.w3);
+  } while (probe.next());
+  if (!context) return -1;
+  int32_t index = hashtable::cell_count(r->values);
+  Cell* entry = block::alloc_tail(make_series(Type::block, r->values));
+  *entry = make_cell(Type::word, context, id, static_cast<uint32_t>(index));
+  hashtable::put(table, entry);
+  if (out_index) *out_index = index;
+  return -1;
+}
+
+}  // namespace vyn::symbol

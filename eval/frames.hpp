@@ -1,0 +1,100 @@
+// eval/frames.hpp: the call-frame stack: one record per call, loop, try, catch and evaluation.
+#pragma once
+
+#include <cstdint>
+
+#include "core/cell.hpp"
+
+namespace vyn::stack {
+
+inline constexpr int frame_capacity = 12000;
+
+// Five 32-bit words. Stack positions are kept as value-stack indexes, not addresses.
+struct CallFrame {
+  uint32_t header;        // kind bits 24-27, return target bit 28, interpreter bit 31, symbol 8-23
+  uint32_t saved_args;    // the caller's arguments, as a value-stack index
+  NodeId word_context;    // context of the word the call was made through, or 0
+  NodeId func_context;    // the function's context (function frames), or 0
+  uint32_t saved_values;  // that context's values word when the frame was pushed
+
+  int kind() const { return (header >> 24) & 0xF; }
+  uint32_t symbol() const { return (header >> 8) & 0xFFFF; }
+  bool return_target() const { return header & target_flag; }
+  bool interpreted() const { return header & interp_flag; }
+
+  static constexpr uint32_t target_flag = 0x10000000;
+  static constexpr uint32_t interp_flag = 0x80000000;
+};
+
+// Frame codes: the top byte of the header.
+namespace frame {
+inline constexpr uint32_t func = 0x01000000;
+inline constexpr uint32_t interp_func = 0x81000000;
+inline constexpr uint32_t native = 0x02000000;
+inline constexpr uint32_t interp_native = 0x82000000;
+inline constexpr uint32_t func_body = 0x12000000;
+inline constexpr uint32_t try_ = 0x04000000;
+inline constexpr uint32_t try_all = 0x05000000;
+inline constexpr uint32_t catch_ = 0x06000000;
+inline constexpr uint32_t eval = 0x87000000;
+inline constexpr uint32_t loop = 0x08000000;
+}  // namespace frame
+
+namespace kind {
+inline constexpr int function = 1, native = 2, try_ = 4, try_all = 5, catch_ = 6, eval = 7, loop = 8;
+}
+
+void init_frames();
+CallFrame* frames_bottom();
+CallFrame* frames_top();   // the next free record
+int frame_depth();
+void set_ctop(CallFrame* f);
+
+// Pushing: the word the call was made through is given as its cell (any word type) or nullptr.
+void mark(const Cell* word, uint32_t code);
+void mark_func(const Cell* word, NodeId context);
+void mark_func_body(const Cell* word, NodeId context);
+inline void mark_native(const Cell* w) { mark(w, frame::native); }
+inline void mark_try(const Cell* w) { mark(w, frame::try_); }
+inline void mark_try_all(const Cell* w) { mark(w, frame::try_all); }
+inline void mark_catch(const Cell* w) { mark(w, frame::catch_); }
+inline void mark_eval(const Cell* w) { mark(w, frame::eval); }
+inline void mark_loop(const Cell* w) { mark(w, frame::loop); }
+inline void mark_interp_native(const Cell* w) { mark(w, frame::interp_native); }
+void mark_interp_func(const Cell* word, NodeId context);
+
+// Flags.
+void set_frame_flag(bool on);
+void set_top_frame_mark();
+CallFrame* claim_caller_frame();
+void clear_frame_flag(CallFrame* f);
+CallFrame* top_frame();
+bool eval_q(CallFrame* f, bool one);
+
+// Popping.
+void unwind();
+void unwind_func();
+void unwind_func_drop();
+void unwind_drop();
+void unwind_last();
+void unwind_func_last();
+void unwind_frame();
+void unroll_to(int kind, bool keep);
+void unroll(int kind);
+inline void unroll_loop(bool keep) { unroll_to(kind::loop, keep); }
+
+// The values word of a function context that the frames save and restore.
+uint32_t context_values(NodeId context);
+void set_context_values(NodeId context, uint32_t values);
+
+// The call a frame was made for, as a word cell (context and symbol; index -1).
+Cell frame_word(const CallFrame* f);
+void set_throw_origin(CallFrame* f);
+CallFrame* throw_origin();
+// The word of the innermost named call, skipping <body> and <anon> frames.
+Cell get_call();
+void set_call_word(const Cell& word);
+// Symbols the walk skips; set at start-up once the words exist.
+void set_skipped_symbols(uint32_t body, uint32_t anon, const Cell& not_found);
+
+}  // namespace vyn::stack
