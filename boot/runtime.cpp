@@ -1,34 +1,60 @@
 // boot/runtime.cpp: the runtime initialiser.
 #include "boot/runtime.hpp"
 
+#include "core/cell_pool.hpp"
 #include "core/gc.hpp"
+#include "core/handles.hpp"
 #include "core/node.hpp"
 #include "core/series.hpp"
 #include "eval/frames.hpp"
+#include "eval/front_ends.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
+#include "values/context.hpp"
 #include "values/cycles.hpp"
+#include "values/installers.hpp"
+#include "values/predefined.hpp"
 #include "values/registry.hpp"
 #include "values/runtime_cells.hpp"
+#include "values/symbol.hpp"
 
 namespace vyn::runtime {
+namespace {
+
+// The symbols and words the runtime works with exist from here on.
+void make_vocabulary() {
+  symbol::init(4000);
+  runtime_cells().global = context::make(4000, false, false, 0, context::Kind::global);
+  datatype::make_type_words();
+  predefined::init();
+  predefined::init_refinements();
+  using predefined::W;
+  stack::set_skipped_symbols(predefined::word(W::body).w2, predefined::word(W::anon).w2,
+                             predefined::word(W::not_found));
+}
+
+}  // namespace
 
 void init() {
   gc::set_enabled(false);
   alloc::init();
+  handles::init();
   registry::init();
+  actions::init();
   alloc::new_node_frame(alloc::node_frame_slots);
   alloc::new_series_frame();
   block::init_at(&runtime_cells().root, 1000, true);
   stack::init();
   stack::init_frames();
   cycles::reset();
+  make_vocabulary();
+  cellpool::init();
 }
 
 void shutdown() {
   gc::set_enabled(false);
   alloc::free_all_frames();
-  runtime_cells() = RuntimeCells{make_none(), make_none()};
+  runtime_cells() = RuntimeCells{make_none(), make_none(), 0, 0};
 }
 
 }  // namespace vyn::runtime

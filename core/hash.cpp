@@ -8,6 +8,7 @@
 #include "core/casefold.hpp"
 #include "core/hashtable.hpp"
 #include "core/series.hpp"
+#include "values/symbol.hpp"
 
 namespace vyn::hash {
 namespace {
@@ -177,7 +178,6 @@ uint32_t next_pow2(uint32_t n) {
   return n + 1;
 }
 
-// TODO(symbols): the symbol table will supply aliases; until it exists every id is canonical.
-uint32_t canonical_symbol(uint32_t id) { return id; }
+uint32_t canonical_symbol(uint32_t id) { return symbol::resolve(id); }
 
 }  // namespace vyn::hash

@@ -3,6 +3,7 @@
 #include "values/compare_ops.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
+#include "values/word.hpp"
 
 namespace vyn::datatype {
 namespace {
@@ -34,6 +35,13 @@ int compare(Cell* a, Cell* b, int op) {
 }
 
 }  // namespace
+
+void make_type_words() {
+  for (int id = 1; id <= registry::highest_type(); ++id) {
+    Type t = static_cast<Type>(id);
+    if (registry::registered(t)) registry::set_type_word(t, word::load(registry::type_name(t)));
+  }
+}
 
 void install() {
   registry::define(Type::datatype, {

@@ -17,6 +17,7 @@ struct TypeInfo {
 TypeInfo types[type_capacity];
 ActionFn actions[type_capacity][action_count + 1];
 int highest = 0;
+Cell type_words[type_capacity];
 
 struct TypeDef {
   Type id;
@@ -79,6 +80,10 @@ const char* type_name(Type t) { return types[static_cast<int>(t)].name; }
 int type_name_length(Type t) { return types[static_cast<int>(t)].name_length; }
 const char* action_word(Action a) { return action_words[static_cast<int>(a)]; }
 int highest_type() { return highest; }
+void set_type_word(Type t, const Cell& word) { type_words[static_cast<int>(t)] = word; }
+const Cell& type_word(Type t) { return type_words[static_cast<int>(t)]; }
+Cell* type_words_begin() { return type_words; }
+Cell* type_words_end() { return type_words + type_capacity; }
 bool registered(Type t) { return types[static_cast<int>(t)].registered; }
 
 }  // namespace vyn::registry

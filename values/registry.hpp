@@ -42,6 +42,11 @@ const char* type_name(Type t);       // "integer!"
 int type_name_length(Type t);        // without the "!"
 const char* action_word(Action a);   // "append"; empty for slots without a word
 int highest_type();
+// The word naming each type (integer! for integer!), made once the global context exists.
+void set_type_word(Type t, const Cell& word);
+const Cell& type_word(Type t);
+Cell* type_words_begin();  // for the collector
+Cell* type_words_end();
 bool registered(Type t);
 
 }  // namespace vyn::registry

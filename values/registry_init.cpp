@@ -15,6 +15,9 @@ constexpr Installer installers[] = {
     {Type::datatype, datatype::install}, {Type::unset, unset::install},
     {Type::none_, none::install},        {Type::logic, logic::install},
     {Type::series, series::install},     {Type::block, block::install},
+    {Type::symbol, symbol::install},     {Type::word, word::install},
+    {Type::lit_word, word::install_lit_word}, {Type::set_word, word::install_set_word},
+    {Type::get_word, word::install_get_word}, {Type::refinement, word::install_refinement},
 };
 
 constexpr Type start_up_order[] = {

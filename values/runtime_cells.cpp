@@ -3,7 +3,7 @@
 
 namespace vyn {
 RuntimeCells& runtime_cells() {
-  static RuntimeCells cells{make_none(), make_none()};
+  static RuntimeCells cells{make_none(), make_none(), 0, 0};
   return cells;
 }
 }  // namespace vyn
