@@ -8,6 +8,7 @@
 #include "core/series.hpp"
 #include "eval/frames.hpp"
 #include "eval/front_ends.hpp"
+#include "eval/native_table.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/context.hpp"
@@ -48,6 +49,7 @@ void init() {
   stack::init_frames();
   cycles::reset();
   make_vocabulary();
+  natives::init();
   cellpool::init();
 }
 

@@ -5,6 +5,8 @@
 #include "core/heap.hpp"
 #include "core/series.hpp"
 #include "eval/stack.hpp"
+#include "values/block.hpp"
+#include "values/context.hpp"
 
 namespace vyn::stack {
 namespace {
@@ -196,6 +198,35 @@ Cell get_call() {
     if (s && s != body_symbol && s != anon_symbol) return frame_word(f);
   }
   return not_found_word;
+}
+
+namespace {
+bool named(const CallFrame* f) {
+  uint32_t s = f->symbol();
+  return s && s != body_symbol && s != anon_symbol;
+}
+}  // namespace
+
+void collect_calls(Cell block) {
+  for (CallFrame* f = ftop - 1; f > fbottom; --f) {
+    if (!named(f)) continue;
+    block::append_copy(block, frame_word(f));
+    block::append_copy(block, make_integer(static_cast<int32_t>(f->saved_args)));
+  }
+}
+
+void walk_frames(int mode, Cell block, const CallFrame* end) {
+  for (CallFrame* f = fbottom; f < end && f < ftop; ++f) {
+    if (!named(f)) continue;
+    Cell w = frame_word(f);
+    bool wanted = mode > 1;
+    if (!wanted && w.w1) {
+      int32_t index = context::find_word(w.w1, w.w2, true);
+      Cell* values = index >= 0 ? context::values(w.w1) : nullptr;
+      wanted = values && values[index].is(Type::function);
+    }
+    if (wanted) block::append_copy(block, w);
+  }
 }
 
 void set_call_word(const Cell& word) {

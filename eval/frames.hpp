@@ -94,6 +94,12 @@ CallFrame* throw_origin();
 // The word of the innermost named call, skipping <body> and <anon> frames.
 Cell get_call();
 void set_call_word(const Cell& word);
+// For each named frame from the top down to the one above the bottom: its word, then its position
+// on the value stack as an integer!.
+void collect_calls(Cell block);
+// For each named frame from the bottom up to end (excluded): its word, when mode > 1 or the word's
+// value in its context is a function!.
+void walk_frames(int mode, Cell block, const CallFrame* end);
 // Symbols the walk skips; set at start-up once the words exist.
 void set_skipped_symbols(uint32_t body, uint32_t anon, const Cell& not_found);
 

@@ -43,9 +43,7 @@ void into_string(const Call& c, Cell* part, Write write) {
       return;
     }
   }
-  Cell value = c.args[0];
-  stack::keep();
-  Cell* v = stack::push(value);
+  Cell* v = stack::push(c.args[0]);
   Cell* buffer = string::make_at(stack::push_unset(), 16);
   write(v, buffer, part, limit);
   if (part && string::length(*buffer) > limit) string::truncate_at(*buffer, limit);
@@ -145,9 +143,7 @@ void copy(const Call& c) {
   Cell* types = c.ref(2);
   if (types && !types->is(Type::datatype) && !types->is(Type::typeset))
     fire(Err::script_expect_arg, {stack::get_call(), make_datatype(types->type()), word_arg("kind")});
-  Cell value = c.args[0];
-  stack::keep();
-  Cell* v = stack::push(value);
+  Cell* v = stack::push(c.args[0]);
   Cell* result = stack::push_unset();
   c.args[0] = *copy_direct(v, result, c.ref(0), c.has(1), types);
   stack::keep();

@@ -12,6 +12,12 @@ namespace logic { void install(); }
 namespace series { void install(); }
 namespace block { void install(); }
 namespace symbol { void install(); }
+namespace native {
+void install();
+void install_action();
+void install_op();
+}  // namespace native
+namespace typeset { void install(); }
 namespace word {
 void install();
 void install_lit_word();

@@ -18,6 +18,8 @@ constexpr Installer installers[] = {
     {Type::symbol, symbol::install},     {Type::word, word::install},
     {Type::lit_word, word::install_lit_word}, {Type::set_word, word::install_set_word},
     {Type::get_word, word::install_get_word}, {Type::refinement, word::install_refinement},
+    {Type::native, native::install},     {Type::action, native::install_action},
+    {Type::op, native::install_op},      {Type::typeset, typeset::install},
 };
 
 constexpr Type start_up_order[] = {
