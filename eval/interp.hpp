@@ -1,0 +1,37 @@
+// eval/interp.hpp: the interpreter: evaluating blocks, expressions, calls and paths.
+//
+// Positions in code are cell indexes into the code block (never addresses: evaluation allocates).
+// Every routine answers a Flow: normal, or an exit under way that the caller passes up unless its
+// catch level admits it (eval/flow.hpp). Errors are exceptions (core/error.hpp).
+#pragma once
+
+#include <cstdint>
+
+#include "core/cell.hpp"
+#include "eval/flow.hpp"
+
+namespace vyn::interp {
+
+// Callback classes of call_function: while tracing, a class whose bit is not in
+// system/state/callbacks/bits runs untraced.
+enum CallbackClass : int { ordinary = 0, lexer = 1, parse = 2, sort = 4, change = 8, deep_change = 16, port = 32 };
+
+void init();
+// The block being evaluated by the innermost eval_block, its head at the expression under way.
+Cell& current_code();
+
+// Evaluates every expression of the block from its head. The result lands in a frame pushed for
+// it: with chain it then becomes the caller's result slot, else the caller's last value.
+[[nodiscard]] Flow eval_block(Cell block, bool chain);
+// Evaluates the expression at position (before end) of code and moves position past it. With
+// push the value is pushed, else stored in the current frame's result slot.
+[[nodiscard]] Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,
+                                   bool literal_functions);
+// One expression in a frame of its own; used by any, all, case, reduce.
+[[nodiscard]] Flow eval_next(Cell code, int32_t& position, int32_t end, bool push);
+// The next expression of a block value (do/next): unset at the tail.
+[[nodiscard]] Flow eval_single(Cell& block, int32_t& next_index);
+// Runs a function! with its arguments already in the current frame.
+[[nodiscard]] Flow call_function(const Cell& function, NodeId context, const Cell& name, int callback_class);
+
+}  // namespace vyn::interp
