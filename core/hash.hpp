@@ -18,15 +18,21 @@ inline constexpr uint32_t default_seed = 0x3C6EF372u;
 uint32_t seed();
 void set_seed(uint32_t s);
 
-// One 32-bit block folded into the running hash.
-inline uint32_t mix_block(uint32_t h, uint32_t k) {
+// A block step in two halves: the block scrambled on its own, then folded into the running hash.
+// Text hashing looks the first half up for the code points below 256.
+inline uint32_t scramble(uint32_t k) {
   k *= 0xCC9E2D51u;
   k = (k << 15) | (k >> 17);
-  k *= 0x1B873593u;
+  return k * 0x1B873593u;
+}
+inline uint32_t mix_scrambled(uint32_t h, uint32_t k) {
   h ^= k;
   h = (h << 13) | (h >> 19);
   return h * 5 + 0xE6546B64u;
 }
+
+// One 32-bit block folded into the running hash.
+inline uint32_t mix_block(uint32_t h, uint32_t k) { return mix_scrambled(h, scramble(k)); }
 
 // The finaliser: spreads every input bit over the whole word.
 inline uint32_t finish(uint32_t h) {
@@ -48,6 +54,9 @@ inline uint32_t int_(uint32_t word) { return finish(word); }
 // The code points of a character series from its head to its tail, folded to upper case unless
 // case_sensitive; hashed as though stored four bytes per code point, whatever the unit.
 uint32_t string(const Cell& text, bool case_sensitive);
+
+// The same for n code points below 256 stored one byte each, as string() hashes text of that unit.
+uint32_t latin1(const uint8_t* p, uint32_t n, bool case_sensitive);
 
 // A symbol! cell: MurmurHash3 of its UTF-8 spelling with ASCII letters lowered.
 uint32_t key_of(const Cell& symbol);

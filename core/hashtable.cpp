@@ -52,98 +52,21 @@ NodeId copy_word_table(Cell context) {
   return copy(source->w1, series_node(*block));
 }
 
-// The node whose buffer comparing a value of the type reads, or 0.
-NodeId compared_node(const Cell& v) {
-  switch (v.type()) {
-    case Type::string: case Type::file: case Type::url: case Type::tag: case Type::email:
-    case Type::ref: case Type::binary:
-      return series_node(v);
-    case Type::symbol:
-      return v.w3;
-    default:
-      return 0;
-  }
-}
-
-// Starts the reads that comparing a key with the first live entries along its probe will make:
-// bucket key, cell, node slot, buffer, each stage for all of them at once, so that their cache
-// misses overlap rather than follow one another. For an insertion, which compares every live
-// entry up to the empty bucket unless one matches; a lookup mostly matches the first.
-void prefetch_candidates(Buckets bk, int32_t buckets, uint32_t hash, const Cell* cells, const Cell& key) {
-  constexpr int most = 8;
-  uint32_t at[most];
-  int n = 0;
-  Probe probe(hash, buckets);
-  do {
-    __builtin_prefetch(bk.keys + probe.at());  // the empty bucket's too: the insertion writes it
-    uint32_t f = bk.flag(probe.at());
-    if (f == empty) break;
-    if (f == live) at[n++] = probe.at();
-  } while (n < most && probe.next());
-  const Cell* c[most];
-  for (int i = 0; i < n; ++i) __builtin_prefetch(c[i] = cells + bk.keys[at[i]]);
-  if (!compared_node(key)) return;
-  uintptr_t* slot[most];
-  for (int i = 0; i < n; ++i) {
-    NodeId node = c[i]->type() == key.type() ? compared_node(*c[i]) : 0;
-    slot[i] = node ? alloc::node_slot(node) : nullptr;
-    if (slot[i]) __builtin_prefetch(slot[i]);
-  }
-  for (int i = 0; i < n; ++i) {
-    if (!slot[i]) continue;
-    auto* buffer = reinterpret_cast<const char*>(*slot[i]);
-    __builtin_prefetch(buffer);
-    __builtin_prefetch(buffer + sizeof(SeriesBuffer));
-  }
-}
-
 // The live entry of a kind 1 or 2 table that matches key under op, or nullptr. Never allocates.
-Cell* find_unique(const Record* r, const Cell& key, int op) {
+Cell* find_unique(const Record* r, const Cell& key_cell, int op) {
+  Lookup key = lookup_of(key_cell);
+  Slots sl = slots_of(r);
+  Probe probe(key.hash, r->buckets);
+  sl.prefetch(probe.at());
   Cell* cells = cells_of(r->values);
-  Buckets bk = buckets_of(r);
-  Probe probe(hash::value(key, false), r->buckets);
   do {
-    __builtin_prefetch(bk.keys + probe.at());  // read beside the flags rather than after them
-    uint32_t f = bk.flag(probe.at());
+    uint32_t f = sl.flag(probe.at());
     if (f == empty) return nullptr;
-    if (f == deleted) continue;
-    Cell* e = cells + bk.keys[probe.at()];
-    if (e->type() == key.type() && same_key(*e, key, op)) return e;
+    const Slot& s = sl.slots[probe.at()];
+    if (f == deleted || s.hash != key.hash) continue;
+    Cell* e = cells + s.key;
+    if (e->type() == key_cell.type() && matches(*e, key, op)) return e;
   } while (probe.next());
-  return nullptr;
-}
-
-// Indexes the cell at position p of a kind 1 or 2 table, unless a strictly equal key is indexed
-// already: answers that key's cell then, else nullptr. One probe finds both the match and the
-// bucket to take: the first deleted one met, or the empty one that ends it.
-Cell* insert_unique(NodeId table, int32_t p) {
-  if (record(table)->occupied >= record(table)->upper) grow(table);
-  Record* r = record(table);
-  Cell* cells = cells_of(r->values);
-  const Cell& v = cells[p];
-  Buckets bk = buckets_of(r);
-  uint32_t h = hash::value(v, false);
-  prefetch_candidates(bk, r->buckets, h, cells, v);
-  Probe probe(h, r->buckets);
-  int32_t free_at = -1;
-  do {
-    uint32_t i = probe.at(), f = bk.flag(i);
-    if (f != live) {
-      if (free_at < 0) free_at = static_cast<int32_t>(i);
-      if (f == empty) break;
-      continue;
-    }
-    Cell* e = cells + bk.keys[i];
-    if (e->type() == v.type() && same_key(*e, v, cmp::strict_equal)) return e;
-  } while (probe.next());
-  if (free_at < 0) {  // no free bucket: the bound keeps this from happening
-    resize(table, r->buckets + 1);
-    return insert_unique(table, p);
-  }
-  if (bk.flag(free_at) == empty) r->occupied++;
-  r->live++;
-  bk.set(free_at, live);
-  bk.keys[free_at] = p;
   return nullptr;
 }
 
@@ -161,7 +84,53 @@ bool put_pair(NodeId table, int32_t p) {
   return true;
 }
 
+void make_room(NodeId table) {
+  if (record(table)->occupied >= record(table)->upper) grow(table);
+}
+
+// Indexes the cell at position p of a kind 1 or 2 table, which the key describes, unless a strictly
+// equal key is indexed already: answers that key's cell then, else nullptr. One probe finds both
+// the match and the bucket to take: the first deleted one met, or the empty one that ends it.
+Cell* insert_key(NodeId table, int32_t p, const Lookup& key) {
+  Record* r = record(table);
+  Slots sl = slots_of(r);
+  Probe probe(key.hash, r->buckets);
+  sl.prefetch(probe.at());
+  Cell* cells = cells_of(r->values);
+  int32_t free_at = -1;
+  do {
+    uint32_t i = probe.at(), f = sl.flag(i);
+    if (f != live) {
+      if (free_at < 0) free_at = static_cast<int32_t>(i);
+      if (f == empty) break;
+      continue;
+    }
+    if (sl.slots[i].hash != key.hash) continue;
+    Cell* e = cells + sl.slots[i].key;
+    if (e->type() == key.cell.type() && matches(*e, key, cmp::strict_equal)) return e;
+  } while (probe.next());
+  if (free_at < 0) {  // no free bucket: the bound keeps this from happening
+    uint32_t h = key.hash;  // the key's bytes may move with the rebuild
+    resize(table, r->buckets + 1);
+    return insert_unique(table, p, h);
+  }
+  if (sl.flag(free_at) == empty) r->occupied++;
+  r->live++;
+  sl.take(free_at, p, key.hash);
+  return nullptr;
+}
+
 }  // namespace
+
+Cell* insert_unique(NodeId table, int32_t p, uint32_t hash) {
+  make_room(table);
+  return insert_key(table, p, Lookup{cells_of(record(table)->values)[p], hash});
+}
+
+Cell* insert_unique(NodeId table, int32_t p) {
+  make_room(table);
+  return insert_key(table, p, lookup_of(cells_of(record(table)->values)[p]));
+}
 
 Record* record(NodeId table) { return reinterpret_cast<Record*>(buffer_of(table)->data()); }
 
@@ -170,6 +139,14 @@ Buckets buckets_of(NodeId table) { return buckets_of(record(table)); }
 Buckets buckets_of(const Record* r) {
   return {reinterpret_cast<uint32_t*>(buffer_of(r->flags)->data()),
           reinterpret_cast<int32_t*>(buffer_of(r->keys)->data()),
+          static_cast<uint32_t>(r->buckets - 1)};
+}
+
+Slots slots_of(NodeId table) { return slots_of(record(table)); }
+
+Slots slots_of(const Record* r) {
+  return {reinterpret_cast<uint32_t*>(buffer_of(r->flags)->data()),
+          reinterpret_cast<Slot*>(buffer_of(r->keys)->data()),
           static_cast<uint32_t>(r->buckets - 1)};
 }
 
@@ -182,7 +159,9 @@ int32_t buckets_for(int32_t n) {
 
 Cell* hold(NodeId table) { return stack::push(make_series(Type::map, record(table)->values, 0, table)); }
 
-bool same_key(const Cell& a, const Cell& b, int op) { return compare_cells(a, b, op) == 0; }
+bool same_key(const Cell& a, const Cell& b, int op) {
+  return (op != cmp::same && identical_latin1(a, b)) || compare_cells(a, b, op) == 0;
+}
 
 void renew_array(NodeId table, NodeId Record::*field, uint32_t bytes, uint8_t byte, uint32_t unit) {
   NodeId node = record(table)->*field;
@@ -206,7 +185,8 @@ NodeId new_(int32_t n, Cell source, Kind kind, int32_t extra) {
   NodeId table = new_record(series_node(*values), kind, n);
   int32_t buckets = record(table)->buckets;
   renew_array(table, &Record::flags, flag_bytes(buckets), all_empty, 1);
-  renew_array(table, &Record::keys, buckets * int_size, 0, int_size);
+  uint32_t key_size = kind <= Kind::symbols ? slot_size : int_size;
+  renew_array(table, &Record::keys, buckets * key_size, 0, key_size);
   if (kind == Kind::hash) {
     renew_array(table, &Record::positions, n * int_size, 0xFF, int_size);
     renew_array(table, &Record::chains, 0, 0, int_size);
@@ -281,23 +261,24 @@ Cell* find_next(NodeId table, const Cell& key, Cursor& cursor) {
   Cell probe = key;
   if (r->kind == static_cast<int32_t>(Kind::map) && is_word(probe.type())) probe.set_type(Type::set_word);
   uint32_t mask = static_cast<uint32_t>(r->buckets - 1);
+  Lookup lookup = lookup_of(probe);
   if (cursor.bucket < 0) {
-    cursor.end = static_cast<int32_t>(hash::value(probe, false) & mask);
+    cursor.end = static_cast<int32_t>(lookup.hash & mask);
     cursor.bucket = cursor.end;
     cursor.probes = 0;
   } else {
     if (++cursor.probes >= r->buckets) return nullptr;
     cursor.bucket = static_cast<int32_t>((cursor.bucket + cursor.probes) & mask);
   }
-  Buckets bk = buckets_of(table);
+  Slots sl = slots_of(table);
   Cell* cells = cells_of(r->values);
   for (;;) {
-    uint32_t f = bk.flag(cursor.bucket);
+    const Slot& s = sl.slots[cursor.bucket];
+    uint32_t f = sl.flag(cursor.bucket);
     if (f == empty) return nullptr;
-    if (f == live) {
-      int32_t key_at = bk.keys[cursor.bucket];
-      Cell* e = cells + (key_at >= 0 ? key_at : array::pick_int(chain_of(table, key_at), 1));
-      if (e->type() == probe.type() && same_key(*e, probe, cmp::equal)) return e;
+    if (f == live && s.hash == lookup.hash) {
+      Cell* e = cells + (s.key >= 0 ? s.key : array::pick_int(chain_of(table, s.key), 1));
+      if (e->type() == probe.type() && matches(*e, lookup, cmp::equal)) return e;
     }
     if (++cursor.probes >= r->buckets) return nullptr;
     cursor.bucket = static_cast<int32_t>((cursor.bucket + cursor.probes) & mask);

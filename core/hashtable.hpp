@@ -32,7 +32,8 @@ struct Record {
   uint32_t positions;   // kind 0: node of the positions array; kinds 3-4: record width in bytes
   NodeId chains;        // kind 0: node of the array of chain nodes (element 0: released chain)
   NodeId flags;         // node of the bucket flags, two bits per bucket
-  NodeId keys;          // node of the bucket keys, one 32-bit word per bucket
+  NodeId keys;          // node of the bucket keys: kinds 0-2 a key and its value's hash per
+                        // bucket, kinds 3-4 one 32-bit word per bucket
   NodeId values;        // node of the values series
   int32_t occupied;     // live or deleted buckets
   int32_t buckets;      // a power of two, at least 4

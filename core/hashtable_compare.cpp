@@ -7,6 +7,7 @@
 #include "core/casefold.hpp"
 #include "core/hash.hpp"
 #include "core/hashtable.hpp"
+#include "core/hashtable_internal.hpp"
 #include "core/series.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
@@ -38,14 +39,14 @@ struct Units {
   uint32_t count;
   uint32_t unit;
 };
-Units units_of(const Cell& s) {
-  SeriesBuffer* b = buffer_of(series_node(s));
+Units units_in(const Cell& s, SeriesBuffer* b) {
   uint32_t total = b->tail >> b->shift();
   uint32_t head = series_head(s) < 0 ? 0 : static_cast<uint32_t>(series_head(s));
   if (head > total) head = total;
   uint32_t unit = b->unit() ? b->unit() : 1;
   return {b->data() + head * unit, total - head, unit};
 }
+Units units_of(const Cell& s) { return units_in(s, buffer_of(series_node(s))); }
 
 int compare_text(const Cell& a, const Cell& b, bool fold) {
   Units x = units_of(a), y = units_of(b);
@@ -109,7 +110,64 @@ int stopgap(const Cell& a, const Cell& b, int op) {
   }
 }
 
+bool is_text(Type t) {
+  switch (t) {
+    case Type::string: case Type::file: case Type::url: case Type::tag: case Type::email:
+    case Type::ref:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The units of a text stored one byte each, or false.
+bool latin1_units(const Cell& text, Units& out) {
+  SeriesBuffer* b = buffer_of(series_node(text));
+  if (b->unit() != 1) return false;
+  out = units_in(text, b);
+  return true;
+}
+
+// Byte-for-byte equality without a library call, for keys that are mostly short; no byte outside
+// either range is read.
+bool same_bytes(const uint8_t* a, const uint8_t* b, uint32_t n) {
+  auto word = [](const uint8_t* p) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+  };
+  if (n < 8) {
+    for (uint32_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+  for (uint32_t i = 0; i + 8 < n; i += 8)
+    if (word(a + i) != word(b + i)) return false;
+  return word(a + n - 8) == word(b + n - 8);  // the last eight, overlapping what went before
+}
+
 }  // namespace
+
+bool identical_latin1(const Cell& a, const Cell& b) {
+  Units x, y;
+  return a.type() == b.type() && is_text(a.type()) && latin1_units(a, x) && latin1_units(b, y) &&
+         x.count == y.count && same_bytes(x.p, y.p, x.count);
+}
+
+Lookup lookup_of(const Cell& key) {
+  Units u;
+  if (is_text(key.type()) && latin1_units(key, u))
+    return {key, hash::latin1(u.p, u.count, false), u.p, u.count};
+  return {key, hash::value(key, false)};
+}
+
+bool matches(const Cell& entry, const Lookup& key, int op) {
+  Units u;
+  if (key.latin1 && op != cmp::same && latin1_units(entry, u) && u.count == key.length &&
+      same_bytes(u.p, key.latin1, u.count))
+    return true;
+  return compare_cells(entry, key.cell, op) == 0;
+}
 
 int compare_cells(const Cell& a, const Cell& b, int op) {
   if (a.type() != b.type()) return -2;

@@ -47,14 +47,14 @@ int32_t position_entry(NodeId table, int32_t p) {
 
 // Bucket i takes position p beside the equal values it holds, becoming a chain if it held one.
 void join(NodeId table, uint32_t i, int32_t p) {
-  int32_t key = buckets_of(table).keys[i];
+  int32_t key = slots_of(table).slots[i].key;
   if (key >= 0) {
     array::append_int(record(table)->chains, 0);  // the slot first, so the chain is linked at once
     int32_t number = array::length(record(table)->chains);
     NodeId chain = array::new_(4, int_size);
     array::poke_int(record(table)->chains, number, static_cast<int32_t>(chain));
     array::append_int(chain, key);
-    buckets_of(table).keys[i] = -number;
+    slots_of(table).slots[i].key = -number;
     key = -number;
   }
   array::append_int(chain_of(table, key), p);
@@ -67,28 +67,30 @@ bool index_cell(NodeId table, int32_t p, bool bounded) {
   Record* r = record(table);
   Cell v = cells_of(r->values)[p];
   if (r->epoch == 0 && hash::pointer_keyed_q(v)) r->epoch = current_epoch();
-  Buckets bk = buckets_of(table);
-  Probe probe(hash::value(v, false), r->buckets);
+  Lookup key = lookup_of(v);
+  Slots sl = slots_of(table);
+  Probe probe(key.hash, r->buckets);
+  sl.prefetch(probe.at());
   int32_t free_at = -1;
   do {
-    uint32_t i = probe.at(), f = bk.flag(i);
+    uint32_t i = probe.at(), f = sl.flag(i);
     if (f != live) {
       if (free_at < 0) free_at = static_cast<int32_t>(i);
       if (f == empty) break;
       continue;
     }
-    int32_t key = bk.keys[i];
-    Cell e = cells_of(r->values)[key >= 0 ? key : ints(chain_of(table, key))[0]];
-    if (e.type() == v.type() && same_key(e, v, cmp::equal)) {
+    if (sl.slots[i].hash != key.hash) continue;
+    int32_t at = sl.slots[i].key;
+    Cell e = cells_of(r->values)[at >= 0 ? at : ints(chain_of(table, at))[0]];
+    if (e.type() == v.type() && matches(e, key, cmp::equal)) {
       join(table, i, p);
       return true;
     }
   } while (probe.next());
-  if (free_at < 0 || (bounded && bk.flag(free_at) == empty && r->occupied >= r->upper)) return false;
-  if (bk.flag(free_at) == empty) r->occupied++;
+  if (free_at < 0 || (bounded && sl.flag(free_at) == empty && r->occupied >= r->upper)) return false;
+  if (sl.flag(free_at) == empty) r->occupied++;
   r->live++;
-  bk.set(free_at, live);
-  bk.keys[free_at] = p;
+  sl.take(free_at, p, key.hash);
   set_position(table, p, free_at + 1);
   return true;
 }
@@ -114,11 +116,11 @@ int32_t pick(NodeId table, Candidates c, const Cell& key, int32_t start, int32_t
 // shifted once, whichever of its positions reaches it first.
 void shift_stored(NodeId table, int32_t start, int32_t count, int32_t shift) {
   std::vector<bool> done(static_cast<size_t>(array::length(record(table)->chains)) + 1);
-  Buckets bk = buckets_of(table);
+  Slots sl = slots_of(table);
   for (int32_t p = start; p < start + count; ++p) {
     int32_t bucket = position_entry(table, p) - 1;
     if (bucket < 0) continue;
-    int32_t& key = bk.keys[bucket];
+    int32_t& key = sl.slots[bucket].key;
     if (key >= 0) {
       if (key >= start) key += shift;
       continue;
@@ -166,15 +168,18 @@ Cell* find_hash(NodeId table, const Cell& key, int32_t start, int32_t skip, int 
                 bool reverse) {
   if (skip < 1) skip = 1;
   Record* r = record(table);
-  Buckets bk = buckets_of(table);
-  Probe probe(hash::value(key, false), r->buckets);
+  Lookup lookup = lookup_of(key);
+  Slots sl = slots_of(table);
+  Probe probe(lookup.hash, r->buckets);
+  sl.prefetch(probe.at());
   do {
-    uint32_t f = bk.flag(probe.at());
+    uint32_t f = sl.flag(probe.at());
     if (f == empty) return nullptr;
-    if (f == deleted) continue;
-    Candidates c = candidates(table, bk.keys[probe.at()]);
+    Slot& s = sl.slots[probe.at()];
+    if (f == deleted || s.hash != lookup.hash) continue;
+    Candidates c = candidates(table, s.key);
     Cell first = cells_of(r->values)[c.first[0]];
-    if (first.type() != key.type() || !same_key(first, key, cmp::equal)) continue;
+    if (first.type() != key.type() || !matches(first, lookup, cmp::equal)) continue;
     int32_t at = pick(table, c, key, start, skip, op, last, reverse);
     if (at >= 0) return cells_of(r->values) + at;
   } while (probe.next());
@@ -184,9 +189,9 @@ Cell* find_hash(NodeId table, const Cell& key, int32_t start, int32_t skip, int 
 void remove_hash(NodeId table, int32_t position) {
   int32_t bucket = position_entry(table, position) - 1;
   if (bucket < 0) return;
-  Buckets bk = buckets_of(table);
-  if (bk.flag(bucket) != live) return;
-  int32_t key = bk.keys[bucket];
+  Slots sl = slots_of(table);
+  if (sl.flag(bucket) != live) return;
+  int32_t key = sl.slots[bucket].key;
   bool emptied = key == position;
   if (key < 0) {
     NodeId chain = chain_of(table, key);
@@ -197,7 +202,7 @@ void remove_hash(NodeId table, int32_t position) {
     if (emptied) array::poke_int(record(table)->chains, -key, 0);
   }
   if (emptied) {
-    bk.set(bucket, deleted);
+    sl.set(bucket, deleted);
     record(table)->live--;
   }
   ints(record(table)->positions)[position] = -1;
@@ -218,7 +223,7 @@ void rebuild_from_block(NodeId table, int32_t request) {
     int32_t buckets = static_cast<int32_t>(hash::next_pow2(static_cast<uint32_t>(size)));
     if (buckets < 4) buckets = 4;
     renew_array(table, &Record::flags, flag_bytes(buckets), all_empty, 1);
-    renew_array(table, &Record::keys, buckets * int_size, 0, int_size);
+    renew_array(table, &Record::keys, buckets * slot_size, 0, slot_size);
     int32_t count = cell_count(record(table)->values);
     int32_t room = count > array::length(record(table)->positions) ? count : array::length(record(table)->positions);
     renew_array(table, &Record::positions, room * int_size, 0xFF, int_size);
@@ -275,11 +280,11 @@ void move_range(NodeId table, int32_t destination, int32_t source, int32_t count
   int32_t* pos = ints(record(table)->positions);
   std::vector<int32_t> old(pos + lo, pos + hi);
   std::vector<bool> done(static_cast<size_t>(array::length(record(table)->chains)) + 1);
-  Buckets bk = buckets_of(table);
+  Slots sl = slots_of(table);
   for (int32_t entry : old) {
     int32_t bucket = entry - 1;
     if (bucket < 0) continue;
-    int32_t& key = bk.keys[bucket];
+    int32_t& key = sl.slots[bucket].key;
     if (key >= 0) {
       key = moved(key);
     } else if (!done[-key]) {

@@ -17,20 +17,55 @@ inline constexpr uint8_t all_empty = 0xAA;
 
 inline uint32_t flag_bytes(int32_t buckets) { return ((static_cast<uint32_t>(buckets) + 15) / 16) * 4; }
 
-// A raw view of a table's buckets. Never held across an allocation.
+inline uint32_t flag_at(const uint32_t* flags, uint32_t i) { return (flags[i >> 4] >> ((i & 15) * 2)) & 3; }
+inline void set_flag(uint32_t* flags, uint32_t i, uint32_t f) {
+  uint32_t s = (i & 15) * 2;
+  flags[i >> 4] = (flags[i >> 4] & ~(3u << s)) | (f << s);
+}
+
+// A raw view of the buckets of a record table (kinds 3 and 4) or of the integer map: one 32-bit
+// key each. Never held across an allocation.
 struct Buckets {
   uint32_t* flags;
   int32_t* keys;
   uint32_t mask;
 
-  uint32_t flag(uint32_t i) const { return (flags[i >> 4] >> ((i & 15) * 2)) & 3; }
-  void set(uint32_t i, uint32_t f) {
-    uint32_t s = (i & 15) * 2;
-    flags[i >> 4] = (flags[i >> 4] & ~(3u << s)) | (f << s);
-  }
+  uint32_t flag(uint32_t i) const { return flag_at(flags, i); }
+  void set(uint32_t i, uint32_t f) { set_flag(flags, i, f); }
 };
 Buckets buckets_of(NodeId table);
 Buckets buckets_of(const Record* r);  // never allocates; good until the next allocation
+
+// A bucket of a value table (kinds 0 to 2): the entry's cell index in the values block (for a
+// hash! bucket of several equal values, minus its chain number) beside the hash of the value it
+// indexes. A probe compares hashes first, so an entry that does not match costs no read of its
+// cell or of what the cell refers to; the two words share a cache line.
+struct Slot {
+  int32_t key;
+  uint32_t hash;
+};
+inline constexpr uint32_t slot_size = sizeof(Slot);
+
+// A raw view of a value table's buckets. Never held across an allocation.
+struct Slots {
+  uint32_t* flags;
+  Slot* slots;
+  uint32_t mask;
+
+  uint32_t flag(uint32_t i) const { return flag_at(flags, i); }
+  void set(uint32_t i, uint32_t f) { set_flag(flags, i, f); }
+  void take(uint32_t i, int32_t key, uint32_t hash) {
+    set(i, live);
+    slots[i] = {key, hash};
+  }
+  // Starts the reads of a probe's first bucket: its flags and its slot.
+  void prefetch(uint32_t i) const {
+    __builtin_prefetch(flags + (i >> 4));
+    __builtin_prefetch(slots + i);
+  }
+};
+Slots slots_of(NodeId table);
+Slots slots_of(const Record* r);  // never allocates; good until the next allocation
 
 // The probe sequence: the start bucket, then offsets 1, 3, 6, 10 ... from it. Over a power of two
 // the first `buckets` steps visit every bucket once, so the walk ends there rather than at its
@@ -67,6 +102,28 @@ Cell* hold(NodeId table);
 
 // Whether two cells of the same type match under op; see hashtable_compare.hpp.
 bool same_key(const Cell& a, const Cell& b, int op);
+
+// A text of one byte per unit equal byte for byte, from the heads, to another of the same type:
+// they match under every comparison but same?, whatever the datatype's comparison entry.
+bool identical_latin1(const Cell& a, const Cell& b);
+
+// A key being looked up: its hash, made once, and for text of one byte per unit its bytes from
+// the head, so that the entry whose hash agrees is compared without deriving the key again.
+// Never held across an allocation.
+struct Lookup {
+  Cell cell;
+  uint32_t hash;
+  const uint8_t* latin1 = nullptr;
+  uint32_t length = 0;
+};
+Lookup lookup_of(const Cell& key);  // never allocates
+// Whether an entry of the key's type matches it under op (see same_key). Never allocates.
+bool matches(const Cell& entry, const Lookup& key, int op);
+
+// Kinds 1 and 2: indexes the cell at position p under its hash (computed when not given), unless
+// a strictly equal key is indexed already; answers that key's cell then, else nullptr.
+Cell* insert_unique(NodeId table, int32_t p, uint32_t hash);
+Cell* insert_unique(NodeId table, int32_t p);
 
 // hash! (kind 0).
 int insert_hash(NodeId table, int32_t position);  // answers 2 when it rebuilt the table

@@ -47,7 +47,7 @@ void mark(NodeId& table, Marker& m) {
     mark_chains(r, m);
   }
   mark_field(r->flags, m);
-  mark_field(r->keys, m);
+  mark_field(r->keys, m);  // for kinds 0-2 the stored hashes too: they share the keys array
   if (!r->values) return;
   // a weak table's records are left to sweep_weak, which keeps only those whose key lives
   if (kind == Kind::weak_records) m.series(r->values);

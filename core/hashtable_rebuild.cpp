@@ -43,30 +43,40 @@ void reindex(NodeId table) {
     if (cells[p].header == 0) r->live--;  // a removed pair stays indexed but is not counted
 }
 
-// One bit per cell of the values block: set where a live bucket indexes the cell.
-std::vector<uint64_t> indexed_positions(NodeId table) {
-  std::vector<uint64_t> bits((static_cast<size_t>(cell_count(record(table)->values)) + 63) / 64);
-  Buckets bk = buckets_of(table);
+// The entries of a kind 1 or 2 table by position: a bit per cell of the values block, set where a
+// live bucket indexes the cell, and the hash stored beside it.
+struct Indexed {
+  std::vector<uint64_t> bits;
+  std::vector<uint32_t> hashes;
+};
+Indexed indexed_positions(NodeId table) {
+  size_t cells = static_cast<size_t>(cell_count(record(table)->values));
+  Indexed out{std::vector<uint64_t>((cells + 63) / 64), std::vector<uint32_t>(cells)};
+  Slots sl = slots_of(table);
   for (uint32_t i = 0; i < static_cast<uint32_t>(record(table)->buckets); ++i) {
-    if (bk.flag(i) != live) continue;
-    uint32_t p = static_cast<uint32_t>(bk.keys[i]);
-    if (p / 64 < bits.size()) bits[p / 64] |= uint64_t{1} << (p % 64);
+    if (sl.flag(i) != live) continue;
+    uint32_t p = static_cast<uint32_t>(sl.slots[i].key);
+    if (p >= cells) continue;
+    out.bits[p / 64] |= uint64_t{1} << (p % 64);
+    out.hashes[p] = sl.slots[i].hash;
   }
-  return bits;
+  return out;
 }
 
-// Puts every indexed position back into the (empty) buckets, in block order. Never allocates.
-void reinsert(NodeId table, const std::vector<uint64_t>& indexed) {
+// Puts every indexed position back into the (empty) buckets, in block order. The stored hashes
+// serve, but for values hashed by node, whose hashes are made afresh in case the collector has
+// moved nodes since. Never allocates.
+void reinsert(NodeId table, const Indexed& indexed) {
   Record* r = record(table);
-  Buckets bk = buckets_of(r);
+  Slots sl = slots_of(r);
   const Cell* cells = cells_of(r->values);
-  for (size_t word = 0; word < indexed.size(); ++word) {
-    for (uint64_t bits = indexed[word]; bits; bits &= bits - 1) {
+  for (size_t word = 0; word < indexed.bits.size(); ++word) {
+    for (uint64_t bits = indexed.bits[word]; bits; bits &= bits - 1) {
       int32_t p = static_cast<int32_t>(word * 64 + __builtin_ctzll(bits));
-      Probe probe(hash::value(cells[p], false), r->buckets);
-      while (bk.flag(probe.at()) != empty && probe.next()) {}
-      bk.set(probe.at(), live);
-      bk.keys[probe.at()] = p;
+      uint32_t h = hash::pointer_keyed_q(cells[p]) ? hash::value(cells[p], false) : indexed.hashes[p];
+      Probe probe(h, r->buckets);
+      while (sl.flag(probe.at()) != empty && probe.next()) {}
+      sl.take(probe.at(), p, h);
     }
   }
 }
@@ -95,9 +105,9 @@ void rebuild(NodeId table, int32_t request) {
   }
 }
 
-// Rebuilt for a new bucket count over the same keys array. The entries go back in block order
-// rather than bucket order: their hashes are made from the values, which then are read in the
-// order they lie in memory, and earlier entries (earlier symbols) stay earlier along each probe.
+// Rebuilt for a new bucket count from the hashes stored in the buckets, so no key is read again
+// (but for those hashed by node). The entries go back in block order rather than bucket order,
+// so that earlier entries (earlier symbols) stay earlier along each probe.
 void rebuild_in_place(NodeId table, int32_t request) {
   int32_t size = pow2_at_least_4(request);
   int32_t bound = static_cast<int32_t>(size * load + 0.5);
@@ -105,11 +115,10 @@ void rebuild_in_place(NodeId table, int32_t request) {
   // a map's removed pairs keep their buckets, so its occupied count is what must fit
   int32_t entries = r->kind == static_cast<int32_t>(Kind::map) ? r->occupied : r->live;
   if (entries >= bound) return;
-  std::vector<uint64_t> indexed = indexed_positions(table);
-  if (size > r->buckets) array::set_length(r->keys, size);
+  Indexed indexed = indexed_positions(table);
+  renew_array(table, &Record::keys, size * slot_size, 0, slot_size);
   renew_array(table, &Record::flags, flag_bytes(size), all_empty, 1);
   r = record(table);
-  if (size < r->buckets) array::set_length(r->keys, size);
   r->buckets = size;
   r->upper = bound;
   reinsert(table, indexed);

@@ -14,22 +14,25 @@
 namespace vyn::symbol {
 namespace {
 
-using hashtable::Buckets;
 using hashtable::Probe;
+using hashtable::Slot;
+using hashtable::Slots;
 
 // The id of the first live entry along the probe whose spelling matches the name (ASCII case
 // folded with fold), or 0. Never allocates.
 uint32_t search(NodeId table, uint32_t h, const std::string& name, bool fold) {
   hashtable::Record* r = hashtable::record(table);
-  Buckets bk = hashtable::buckets_of(table);
+  Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
   const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
   Probe probe(h, r->buckets);
+  sl.prefetch(probe.at());
   do {
-    uint32_t f = bk.flag(probe.at());
+    uint32_t f = sl.flag(probe.at());
     if (f == hashtable::empty) return 0;
-    if (f == hashtable::deleted) continue;
-    int32_t at = bk.keys[probe.at()];
+    const Slot& s = sl.slots[probe.at()];
+    if (f == hashtable::deleted || s.hash != h) continue;
+    int32_t at = s.key;
     SeriesBuffer* spelling = buffer_of(cells[at].w3);
     if (spelling->used() == name.size() &&
         hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) == 0)
@@ -61,30 +64,35 @@ uint32_t find(NodeId table, const uint8_t* bytes, uint32_t length, bool fold_onl
   if (length) std::memcpy(b->data(), name.data(), length);
   b->data()[length] = 0;  // a terminator for the platform, not counted
   b->tail = length;
-  Cell* entry = block::alloc_tail(make_series(Type::block, hashtable::record(table)->values));
-  *entry = make_cell(Type::symbol, static_cast<uint32_t>(alias), 0, utf8);
-  hashtable::put(table, entry);
-  return static_cast<uint32_t>(hashtable::cell_count(hashtable::record(table)->values));
+  NodeId symbols = hashtable::record(table)->values;
+  *block::alloc_tail(make_series(Type::block, symbols)) =
+      make_cell(Type::symbol, static_cast<uint32_t>(alias), 0, utf8);
+  int32_t index = hashtable::cell_count(symbols) - 1;
+  hashtable::insert_unique(table, index, h);  // the hash made above: the spelling is not read again
+  return static_cast<uint32_t>(index) + 1;
 }
 
 int32_t find_id(NodeId table, uint32_t id, bool fold, NodeId context, int32_t* out_index) {
   uint32_t canonical = hash::canonical_symbol(id);
   hashtable::Record* r = hashtable::record(table);
-  Buckets bk = hashtable::buckets_of(table);
+  uint32_t h = hash::int_(canonical);
+  Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
-  Probe probe(hash::int_(canonical), r->buckets);
+  Probe probe(h, r->buckets);
+  sl.prefetch(probe.at());
   do {
-    uint32_t f = bk.flag(probe.at());
+    uint32_t f = sl.flag(probe.at());
     if (f == hashtable::empty) break;
-    if (f == hashtable::deleted) continue;
-    const Cell& w = cells[bk.keys[probe.at()]];
+    const Slot& s = sl.slots[probe.at()];
+    if (f == hashtable::deleted || s.hash != h) continue;
+    const Cell& w = cells[s.key];
     if (fold ? hash::canonical_symbol(w.w2) == canonical : w.w2 == id) return static_cast<int32_t>(w.w3);
   } while (probe.next());
   if (!context) return -1;
   int32_t index = hashtable::cell_count(r->values);
   Cell* entry = block::alloc_tail(make_series(Type::block, r->values));
   *entry = make_cell(Type::word, context, id, static_cast<uint32_t>(index));
-  hashtable::put(table, entry);
+  hashtable::insert_unique(table, index, h);
   if (out_index) *out_index = index;
   return -1;
 }

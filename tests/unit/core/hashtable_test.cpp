@@ -64,12 +64,25 @@ class HashTable : public RuntimeTest {
                           bool last = false, bool reverse = false, int32_t skip = 1) {
     return at(v, find(v, key, start, op, last, reverse, skip));
   }
+  // Every live bucket of a value table holds the hash of the cell it indexes (through its chain's
+  // first position for a hash! bucket of several).
+  static void expect_hashes_stored(NodeId t) {
+    hashtable::Slots sl = hashtable::slots_of(t);
+    const Cell* values = hashtable::cells_of(record(t)->values);
+    for (uint32_t i = 0; i < static_cast<uint32_t>(record(t)->buckets); ++i) {
+      if (sl.flag(i) != hashtable::live) continue;
+      int32_t key = sl.slots[i].key;
+      int32_t p = key >= 0 ? key : array::pick_int(hashtable::chain_of(t, key), 1);
+      ASSERT_EQ(sl.slots[i].hash, hash::value(values[p], false)) << "bucket " << i;
+    }
+  }
   // Every cell of a hash! is found at its own position, and its positions entry names a bucket.
   static void expect_indexed(const Cell& h) {
     for (int32_t p = 0; p < count(h); ++p) {
       ASSERT_EQ(found_at(h, cells(h)[p], p, strict), p) << "position " << p;
       ASSERT_GT(array::pick_int(record(h.w3)->positions, p + 1), 0) << "position " << p;
     }
+    expect_hashes_stored(h.w3);
   }
   static std::vector<int32_t> ints(NodeId a) {
     std::vector<int32_t> out;
@@ -79,7 +92,7 @@ class HashTable : public RuntimeTest {
   static uint32_t flag(NodeId t, int32_t bucket) {
     return (reinterpret_cast<uint32_t*>(array::data(record(t)->flags))[bucket / 16] >> (bucket % 16 * 2)) & 3;
   }
-  static int32_t key_of_bucket(NodeId t, int32_t bucket) { return array::pick_int(record(t)->keys, bucket + 1); }
+  static int32_t key_of_bucket(NodeId t, int32_t bucket) { return hashtable::slots_of(t).slots[bucket].key; }
   // The bucket (from the positions array) of the cell at position p of a hash!.
   static int32_t bucket_of(const Cell& h, int32_t p) { return array::pick_int(record(h.w3)->positions, p + 1) - 1; }
   static Cell word(Type t, uint32_t id) { return make_cell(t, 0, id, static_cast<uint32_t>(-1)); }
@@ -340,6 +353,7 @@ TEST_F(HashTable, CopyIsIndependentOfTheOriginal) {
   EXPECT_EQ(found_at(*h, make_integer(1), 1), 2);
   EXPECT_EQ(found_at(*dup, make_integer(2)), 1);
   EXPECT_NE(record(dup->w3)->chains, record(h->w3)->chains);
+  expect_hashes_stored(dup->w3);
 }
 
 TEST_F(HashTable, NodeKeyedHashesAreRebuiltWhenTheCollectorHasRun) {
@@ -412,6 +426,7 @@ TEST_F(HashTable, ResizingAMapCountsItsRemovedPairs) {
   hashtable::resize(m->w3, 20);
   EXPECT_EQ(record(m->w3)->buckets, 32);
   EXPECT_EQ(record(m->w3)->occupied, 6);
+  expect_hashes_stored(m->w3);
   for (int32_t i = 0; i < 6; ++i) ASSERT_EQ(at(*m, find(*m, make_integer(i * 10))), 2 * i);
 }
 
@@ -436,11 +451,64 @@ TEST_F(HashTable, MapGrowsToManyKeys) {
   }
   EXPECT_EQ(record(m->w3)->live, 2000);
   EXPECT_EQ(record(m->w3)->occupied, 2000);
+  expect_hashes_stored(m->w3);
   for (int32_t i = 0; i < 2000; ++i) {
     Cell* c = find(*m, text("KEY-" + std::to_string(i)));
     ASSERT_NE(c, nullptr) << i;
     ASSERT_EQ(c[1].int_value(), i);
   }
+}
+
+// Keys that differ only in the letter case of one character hash alike: the probe finds the hash
+// equal and must compare the texts, wherever the difference lies (the bytes are compared eight
+// at a time). Strictly they are distinct keys; under equal? any of them finds one.
+TEST_F(HashTable, KeysOfEqualHashAreToldApartByTheirText) {
+  for (size_t length : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 24u, 33u}) {
+    stack::Mark mark;
+    std::string base;
+    for (size_t i = 0; i < length; ++i) base += static_cast<char>('a' + i % 26);
+    std::vector<std::string> keys{base};
+    for (size_t at : {size_t{0}, length / 2, length - 1}) {
+      std::string k = base;
+      k[at] = static_cast<char>(k[at] - 32);
+      if (std::find(keys.begin(), keys.end(), k) == keys.end()) keys.push_back(k);
+    }
+    std::vector<Cell> pairs;
+    for (size_t i = 0; i < keys.size(); ++i) {
+      pairs.push_back(text(keys[i]));
+      pairs.push_back(make_integer(static_cast<int64_t>(i)));
+    }
+    Cell* m = map_of(pairs);
+    ASSERT_EQ(record(m->w3)->live, static_cast<int32_t>(keys.size())) << length;
+    for (size_t i = 0; i < keys.size(); ++i) {
+      Cell* c = find(*m, text(keys[i]), 0, strict);
+      ASSERT_NE(c, nullptr) << keys[i];
+      EXPECT_EQ(c[1].int_value(), static_cast<int64_t>(i)) << keys[i];
+    }
+    std::string upper = base;
+    for (char& c : upper) c = static_cast<char>(c - 32);
+    EXPECT_NE(find(*m, text(upper)), nullptr) << length;
+    if (length > 1) {
+      EXPECT_EQ(find(*m, text(upper), 0, strict), nullptr) << length;
+    }
+  }
+}
+
+// The same text in another unit, and the same string under same?, take the comparison's way.
+TEST_F(HashTable, KeyTextInAnyUnitAndIdentity) {
+  NodeId wide = alloc::new_codepoints(4, 2);
+  const char16_t units[] = {u'k', u'e', u'y'};
+  std::memcpy(buffer_of(wide)->data(), units, sizeof units);
+  buffer_of(wide)->tail = sizeof units;
+  Cell* key = stack::push(make_series(Type::string, wide));
+  Cell* m = map_of({*key, make_integer(1), text("other"), make_integer(2)});
+  Cell* found = find(*m, text("KEY"));
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found[1].int_value(), 1);
+  EXPECT_EQ(find(*m, text("key"), 0, strict)[1].int_value(), 1);
+  Cell own = cells(*m)[2];
+  EXPECT_EQ(at(*m, find(*m, own, 0, cmp::same)), 2);
+  EXPECT_EQ(find(*m, text("other"), 0, cmp::same), nullptr);  // equal text, another string
 }
 
 TEST_F(HashTable, RecordTables) {
@@ -589,6 +657,7 @@ TEST_F(HashTable, InterningKeepsCaseVariantsApartWithTheirAlias) {
   EXPECT_EQ(alias(3006), 23);
   EXPECT_EQ(intern("Fo" "o"), 2u);
   EXPECT_GT(record(t)->buckets, 3000);
+  expect_hashes_stored(t);
 }
 
 TEST(HashKeys, NamesCompareInFullAndFoldOnlyAscii) {
@@ -624,6 +693,7 @@ TEST_F(HashTable, WordTablesFindOrAddSymbols) {
   EXPECT_EQ(w.w3, 1u);
   for (uint32_t id = 100; id < 1100; ++id) symbol::find_id(t, id, false, context, &index);
   for (uint32_t id = 100; id < 1100; ++id) ASSERT_EQ(symbol::find_id(t, id, false, 0, nullptr), static_cast<int32_t>(id - 98));
+  expect_hashes_stored(t);
 }
 
 TEST_F(HashTable, AContextTableMadeFromAnotherIsACopy) {
