@@ -1,21 +1,52 @@
-// boot/main.cpp: the program's entry.
+// boot/main.cpp: the program's entry. The runtime runs on a thread of its own with a large
+// reserved stack, so that the interpreter's frame limits always trip before the machine stack
+// runs out.
+#include <pthread.h>
+
 #include <cstdio>
+#include <string>
 
 #include "boot/runtime.hpp"
+#include "boot/script.hpp"
 #include "core/error.hpp"
 
-int main(int argc, char** argv) {
+namespace {
+
+constexpr size_t runtime_stack = size_t{256} << 20;  // reserved, committed as it is used
+
+struct Program {
+  int argc;
+  char** argv;
+  int status = 0;
+};
+
+void* run(void* arg) {
+  auto* p = static_cast<Program*>(arg);
   try {
     vyn::runtime::init();
   } catch (const vyn::Raised&) {
-    std::fprintf(stderr, "*** Runtime Error 94: out of memory\n");
-    return 94;
+    std::fprintf(stderr, "\n*** Runtime Error 94: out of memory\n");
+    p->status = 94;
+    return nullptr;
   }
-  if (argc > 1) {
-    // TODO(lexer): scripts run once the lexer and the interpreter exist.
-    std::fprintf(stderr, "*** Error: cannot run %s: this build has no interpreter yet\n", argv[1]);
-    return 1;
-  }
+  if (p->argc > 1) p->status = vyn::boot::run_script(p->argv[1]);
   vyn::runtime::shutdown();
-  return 0;
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Program program{argc, argv};
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, runtime_stack);
+  pthread_t thread;
+  if (pthread_create(&thread, &attr, run, &program) != 0) {
+    run(&program);
+  } else {
+    pthread_join(thread, nullptr);
+  }
+  pthread_attr_destroy(&attr);
+  return program.status;
 }

@@ -1,19 +1,27 @@
 // boot/runtime.cpp: the runtime initialiser.
 #include "boot/runtime.hpp"
 
+#include "boot/bootstrap.hpp"
+#include "boot/system_object.hpp"
 #include "core/cell_pool.hpp"
+#include "core/error.hpp"
 #include "core/gc.hpp"
 #include "core/handles.hpp"
 #include "core/node.hpp"
+#include "core/print_hooks.hpp"
 #include "core/series.hpp"
 #include "eval/frames.hpp"
 #include "eval/front_ends.hpp"
+#include "eval/interp.hpp"
+#include "eval/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/context.hpp"
 #include "values/cycles.hpp"
 #include "values/installers.hpp"
+#include "values/ownership.hpp"
 #include "values/predefined.hpp"
 #include "values/registry.hpp"
 #include "values/runtime_cells.hpp"
@@ -34,10 +42,25 @@ void make_vocabulary() {
                              predefined::word(W::not_found));
 }
 
+void install_natives() {
+  natives::install_conditionals();
+  natives::install_loops();
+  natives::install_evaluation();
+  natives::install_exits();
+  natives::install_output();
+  natives::install_iteration();
+  natives::install_comparison();
+  natives::install_makers();
+  natives::install_transcode();
+}
+
 }  // namespace
 
 void init() {
   gc::set_enabled(false);
+  gc::init();
+  pending_error() = PendingError{};  // its arguments may name series of an earlier runtime
+  output::init();
   alloc::init();
   handles::init();
   registry::init();
@@ -49,8 +72,16 @@ void init() {
   stack::init_frames();
   cycles::reset();
   make_vocabulary();
+  install_natives();
   natives::init();
+  lexer::init();
+  interp::init();
+  ownership::init();
+  system_object::init();
   cellpool::init();
+  boot::bootstrap();
+  // Stress mode collects at every allocation from here on, putting every caller's rooting to the test.
+  if (gc::stress()) gc::set_enabled(true);
 }
 
 void shutdown() {

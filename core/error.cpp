@@ -41,6 +41,7 @@ static_assert(table[static_cast<size_t>(Err::script_bad_make_arg)].index == 55);
 static_assert(table[static_cast<size_t>(Err::script_vb_invalid_record)].index == 95);
 
 PendingError pending{};
+RaiseHook raise_hook = nullptr;
 
 }  // namespace
 
@@ -62,7 +63,10 @@ void fire(Err id, std::initializer_list<Cell> args) {
     pending.args[pending.argc++] = a;
   }
   for (int i = pending.argc; i < 3; ++i) pending.args[i] = make_none();
+  if (raise_hook) raise_hook();
   throw Raised{};
 }
+
+void set_raise_hook(RaiseHook hook) { raise_hook = hook; }
 
 }  // namespace vyn

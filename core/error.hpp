@@ -52,4 +52,10 @@ struct Raised {};
 
 [[noreturn]] void fire(Err id, std::initializer_list<Cell> args = {});
 
+// Called by fire() once the pending error is recorded, before it throws: the error machinery notes
+// there what is known only at that moment (the code under evaluation, the failing call). It must
+// not allocate. Set once at start-up.
+using RaiseHook = void (*)();
+void set_raise_hook(RaiseHook hook);
+
 }  // namespace vyn

@@ -183,6 +183,9 @@ NodeId new_(int32_t n, Cell source, Kind kind, int32_t extra) {
   Cell* values = stack::push(source);
   if (!indexed) *values = make_series(Type::block, new_values(n, kind, extra));
   NodeId table = new_record(series_node(*values), kind, n);
+  bool records = kind == Kind::records || kind == Kind::weak_records;
+  // the record width first: a collection while the arrays are made walks the records by it
+  if (records) record(table)->positions = static_cast<uint32_t>(sizeof(Cell) * (extra + 1));
   int32_t buckets = record(table)->buckets;
   renew_array(table, &Record::flags, flag_bytes(buckets), all_empty, 1);
   uint32_t key_size = kind <= Kind::symbols ? slot_size : int_size;
@@ -191,10 +194,7 @@ NodeId new_(int32_t n, Cell source, Kind kind, int32_t extra) {
     renew_array(table, &Record::positions, n * int_size, 0xFF, int_size);
     renew_array(table, &Record::chains, 0, 0, int_size);
   }
-  if (kind == Kind::records || kind == Kind::weak_records) {
-    record(table)->positions = static_cast<uint32_t>(sizeof(Cell) * (extra + 1));
-    record(table)->epoch = current_epoch();
-  }
+  if (records) record(table)->epoch = current_epoch();
   if (indexed) copy_into(table, *values);
   return table;
 }

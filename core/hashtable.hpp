@@ -137,8 +137,8 @@ void mark(NodeId& table, Marker& m);
 // object in the record's third cell), was not marked; marks what the surviving records hold.
 void sweep_weak(NodeId table, Marker& m);
 
-// Rebuilds compute hashes from node ids, so the collector must not relocate nodes meanwhile.
-// TODO(collector): node-frame compaction asks this before moving nodes.
+// Rebuilds compute hashes from node ids, so the collector must not relocate nodes meanwhile;
+// node-frame compaction asks this before moving nodes.
 bool node_compaction_allowed();
 
 // The shared key buffer: a copy of the bytes with A-Z lowered; good until the next call.

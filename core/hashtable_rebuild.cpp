@@ -2,6 +2,7 @@
 // when hashes made from node ids may have gone stale.
 #include <vector>
 
+#include "core/gc.hpp"
 #include "core/hash.hpp"
 #include "core/hashtable_internal.hpp"
 #include "core/typed_array.hpp"
@@ -21,8 +22,7 @@ class CompactionPause {
 };
 
 // A lookup made while a collection runs must not rebuild: the collector may be moving nodes.
-// TODO(collector): answers the collector's running flag once it has one.
-bool collection_running() { return false; }
+bool collection_running() { return gc::collecting(); }
 
 int32_t pow2_at_least_4(int64_t request) {
   if (request < 4) return 4;

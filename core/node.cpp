@@ -7,6 +7,9 @@
 #include "core/os_frame.hpp"
 
 namespace vyn::alloc {
+
+NodeFrame** node_directory = nullptr;
+
 namespace {
 
 NodeFrame* head = nullptr;
@@ -18,6 +21,7 @@ uint32_t free_directory_index() {
   for (uint32_t i = 0; i < directory.size(); ++i)
     if (!directory[i]) return i;
   directory.push_back(nullptr);
+  node_directory = directory.data();
   return static_cast<uint32_t>(directory.size() - 1);
 }
 
@@ -66,11 +70,14 @@ NodeId new_node() {
   return make_node_id(current->index, static_cast<uint32_t>(slot - current->slots));
 }
 
-NodeFrame* node_frame_of(NodeId node) { return directory[(node >> node_slot_bits) - 1]; }
 
-uintptr_t* node_slot(NodeId node) {
-  return &node_frame_of(node)->slots[node & ((1u << node_slot_bits) - 1)];
+NodeFrame* find_node_frame(NodeId node) {
+  uint32_t index = (node >> node_slot_bits) - 1;
+  if (node >> node_slot_bits == 0 || index >= directory.size()) return nullptr;
+  NodeFrame* f = directory[index];
+  return f && (node & ((1u << node_slot_bits) - 1)) < f->capacity ? f : nullptr;
 }
+
 
 void set_node_buffer(NodeId node, SeriesBuffer* buffer) {
   *node_slot(node) = reinterpret_cast<uintptr_t>(buffer);
@@ -86,11 +93,13 @@ void free_node(NodeId node) {
 
 NodeFrame* node_frames() { return head; }
 NodeFrame* current_node_frame() { return current; }
+void set_current_node_frame(NodeFrame* frame) { current = frame; }
 
 void free_all_node_frames() {
   while (head) free_node_frame(head);
   current = nullptr;
   directory.clear();
+  node_directory = nullptr;
 }
 
 }  // namespace vyn::alloc

@@ -41,15 +41,24 @@ NodeId new_node();
 void free_node(NodeId node);
 
 // The slot of a node; the buffer it points at.
-uintptr_t* node_slot(NodeId node);
+// The directory's frames, by index; kept in step with the directory so lookups inline.
+extern NodeFrame** node_directory;
+// The slot of a node. Never allocates.
+inline uintptr_t* node_slot(NodeId node) {
+  return &node_directory[(node >> node_slot_bits) - 1]->slots[node & ((1u << node_slot_bits) - 1)];
+}
 inline SeriesBuffer* node_buffer(NodeId node) {
   return reinterpret_cast<SeriesBuffer*>(*node_slot(node));
 }
 void set_node_buffer(NodeId node, SeriesBuffer* buffer);
-NodeFrame* node_frame_of(NodeId node);
+inline NodeFrame* node_frame_of(NodeId node) { return node_directory[(node >> node_slot_bits) - 1]; }
+// The frame of a node id, or nullptr when the id names no frame or a slot past its capacity: for
+// checks of ids that may be stale. Never allocates.
+NodeFrame* find_node_frame(NodeId node);
 
 NodeFrame* node_frames();        // head of the list, in creation order
 NodeFrame* current_node_frame();
+void set_current_node_frame(NodeFrame* frame);  // the collector, after it shrinks the frames
 void free_all_node_frames();
 
 }  // namespace vyn::alloc

@@ -119,6 +119,7 @@ SeriesBuffer* new_series_buffer(uint32_t count, uint32_t unit, int32_t offset) {
     if (gc::stress()) gc::collect_if_enabled();
     b = reinterpret_cast<SeriesBuffer*>(carve(need));
   }
+  ++mem.buffers_made;
   b->size = size;
   b->flags = unit | SeriesBuffer::in_use | big_bit | SeriesBuffer::made;
   if (offset == offset_middle) {

@@ -73,6 +73,7 @@ struct Memory {
   SeriesFrame* series_last = nullptr;
   uint32_t next_frame_size = initial_series_frame;
   BigFrame* big_head = nullptr;
+  uint64_t buffers_made = 0;  // every buffer ever carved or mapped: what an operation allocated
 };
 Memory& memory();
 

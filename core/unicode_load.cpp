@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "core/error.hpp"
+#include "core/roots.hpp"
 #include "core/unicode.hpp"
 
 namespace vyn::unicode {
@@ -224,8 +225,10 @@ Stop run_in_unit(Load& l, uint32_t& wide) {
 }  // namespace
 
 NodeId load_utf8(Bytes src, uint32_t length, NodeId node, int32_t* remaining, bool fold_crlf) {
+  Root fresh;  // a new buffer stays reachable while widening or an error report allocates
   if (!node) {
     node = alloc::new_codepoints(length ? length : 1, 1);
+    *fresh = make_series(Type::binary, node);
   } else {
     SeriesBuffer* b = room_for(node, uint64_t{length} * checked_unit(buffer_of(node)));
     b->tail = 0;

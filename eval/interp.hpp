@@ -31,6 +31,9 @@ Cell& current_code();
 [[nodiscard]] Flow eval_next(Cell code, int32_t& position, int32_t end, bool push);
 // The next expression of a block value (do/next): unset at the tail.
 [[nodiscard]] Flow eval_single(Cell& block, int32_t& next_index);
+// Calls any callable with the given values as its arguments, taken as they stand (not
+// evaluated); the result is pushed. Used by C++ callers such as comparators and handlers.
+[[nodiscard]] Flow call_with(const Cell& callable, const Cell* values, int32_t count, const Cell& name);
 // Runs a function! with its arguments already in the current frame.
 [[nodiscard]] Flow call_function(const Cell& function, NodeId context, const Cell& name, int callback_class);
 

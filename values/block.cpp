@@ -9,6 +9,7 @@
 #include "values/compare_ops.hpp"
 #include "values/registry.hpp"
 #include "values/runtime_cells.hpp"
+#include "values/symbol.hpp"
 
 namespace vyn::block {
 namespace {
@@ -125,6 +126,17 @@ bool find_compare_from(Cell& b, Cell value, bool from_start) {
     return index <= series_head(b);
   }
   return false;
+}
+
+Cell* select_word(Cell& b, const Cell& word, bool exact) {
+  uint32_t wanted = exact ? word.w2 : symbol::resolve(word.w2);
+  Cell* end = vs_tail(b);
+  for (Cell* c = vs_head(b); c < end; ++c) {
+    if (c->type() < Type::word || c->type() > Type::get_word) continue;
+    uint32_t id = exact ? c->w2 : symbol::resolve(c->w2);
+    if (id == wanted) return c + 1 < end ? c + 1 : nullptr;
+  }
+  return nullptr;
 }
 
 Cell* clone(Cell source, bool deep, bool any_block) {

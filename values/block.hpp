@@ -38,6 +38,10 @@ void append_from(Cell b, Cell source);
 // Addresses of the cell after the first match (op code find), or nullptr.
 Cell* find_compare(Cell& b, Cell value);
 bool find_compare_from(Cell& b, Cell value, bool from_start);
+// The cell after the first word!, set-word!, lit-word! or get-word! from the head whose symbol is
+// the word's (canonical symbols compared unless exact), or nullptr when none matches or the match
+// is the last cell. Never allocates.
+Cell* select_word(Cell& b, const Cell& word, bool exact);
 
 // Pushes a new block of the source's type holding copies of its cells from the head.
 Cell* clone(Cell source, bool deep, bool any_block);

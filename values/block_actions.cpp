@@ -1,10 +1,13 @@
-// values/block_actions.cpp: block!'s own entries for appending, inserting, taking and copying.
+// values/block_actions.cpp: block!'s entries for appending, inserting, taking and copying, and
+// the registration of all its entries.
 #include <cstring>
 #include <vector>
 
 #include "core/error.hpp"
+#include "core/hashtable.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
+#include "values/block_actions.hpp"
 #include "values/ownership.hpp"
 #include "values/registry.hpp"
 #include "values/series.hpp"
@@ -13,6 +16,24 @@ namespace vyn::block {
 namespace {
 
 constexpr uint32_t cell_size = sizeof(Cell);
+
+// A hash! keeps its table in step: the positions after an insertion point move up, then the new
+// cells are indexed (or the whole table rebuilt when too many positions would move).
+void index_inserted(Cell* series, int32_t at, int32_t inserted, int32_t moved) {
+  NodeId table = table_of(*series);
+  if (!table) return;
+  if (moved > 0 && hashtable::shift_indexes(table, inserted, at, moved, true)) {
+    hashtable::rehash(table);
+    return;
+  }
+  for (int32_t i = 0; i < inserted; ++i) {
+    int status;
+    hashtable::put_value(table, cells(*series) + at + i, status);
+    if (status == 2) return;  // rebuilt from the whole block: the rest is indexed already
+  }
+}
+
+}  // namespace
 
 // append and insert: a block-like value is spliced unless /only; /part limits the spliced cells;
 // /dup repeats the whole insertion. append answers the series at its head, insert the position
@@ -38,56 +59,46 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
   bool owned = ownership::before(*series, notice, at, static_cast<int32_t>(total));
   SeriesBuffer* b = buffer_of(node);
   uint64_t need = b->tail + total * cell_size;
-  if (need > b->size) b = alloc::expand_series_copy(node, static_cast<uint32_t>(dup < 5 ? need * 2 : need));
+  if (need > 0x7FFFFFF0u) fire(Err::internal_no_memory);
+  if (need > b->size) {
+    uint64_t grown = dup < 5 && need * 2 <= 0x7FFFFFF0u ? need * 2 : need;
+    b = alloc::expand_series_copy(node, static_cast<uint32_t>(grown));
+  }
   Cell* pos = reinterpret_cast<Cell*>(b->data()) + at;
   std::memmove(pos + total, pos, b->tail - at * cell_size);
   std::memcpy(pos, source.data(), count * cell_size);
   for (int32_t i = 1; i < dup; ++i) std::memcpy(pos + i * count, pos, count * cell_size);
   b->tail += static_cast<uint32_t>(total * cell_size);
+  index_inserted(series, at, static_cast<int32_t>(total), length - at);
   if (owned) ownership::after(*series, notice, at, static_cast<int32_t>(total));
-  if (is_append) {
-    series->w1 = 0;
-  } else {
-    series->w1 = static_cast<uint32_t>(at + total);
-  }
+  series->w1 = is_append ? 0 : static_cast<uint32_t>(at + total);
   return series;
 }
 
 Cell* take(Cell* series, Cell* part, bool deep, bool last) {
   auto take_units = registry::entry<Action::take>(Type::series);
   Cell* result = take_units(series, part, deep, last);
+  if (NodeId table = table_of(*series)) hashtable::rehash(table);
   if (result->is(Type::none_)) return result;
+  if (result->is(Type::hash)) *result = make_series(Type::block, series_node(*result));
   if (deep) find_typed(series_node(*result), 0, length_total(*result), 1, true, make_none());
   if (!part) *result = cells(*result)[0];
   return result;
 }
 
+// A hash! copies into a block!. /deep copies every nested series, map!, bitset!, object! and
+// error!; /types only the cells of the given types. A block that contains itself cannot be
+// copied deep: internal/no-cycle.
 Cell* copy(Cell* value, Cell* result, Cell* part, bool deep, Cell* types) {
   auto copy_units = registry::entry<Action::copy>(Type::series);
   Cell* copied = copy_units(value, result, part, false, nullptr);
+  if (copied->is(Type::hash)) *copied = make_series(Type::block, series_node(*copied), 0);
   if (!deep && !types) return copied;
-  Cell kinds = types ? *types : make_none();
-  NodeId node = series_node(*copied);
-  int32_t n = length_total(*copied);
-  for (int32_t i = 0; i < n; ++i) {
-    Cell item = reinterpret_cast<Cell*>(buffer_of(node)->data())[i];
-    bool wanted = types ? true : deep && is_any_block(item.type());
-    if (!wanted) continue;
-    if (types) {
-      find_typed(node, i, i + 1, 1, deep, kinds);
-      continue;
-    }
-    stack::Mark mark;
-    Cell* inner = stack::push(item);
-    Cell* inner_result = stack::push_unset();
-    Cell* answer = copy(inner, inner_result, nullptr, true, nullptr);
-    answer->header = (answer->header & 0xFF) | (item.header & ~0xFFu);
-    reinterpret_cast<Cell*>(buffer_of(node)->data())[i] = *answer;
-  }
+  if (cycles::find(series_node(*value))) fire(Err::internal_no_cycle);
+  CycleGuard guard(series_node(*value));
+  find_typed(series_node(*copied), 0, length_total(*copied), 1, deep, types ? *types : make_none());
   return copied;
 }
-
-}  // namespace
 
 void install() {
   using registry::def;
@@ -100,8 +111,12 @@ void install() {
       inherit(Action::poke), inherit(Action::remove), inherit(Action::reverse),
       inherit(Action::skip), inherit(Action::tail), inherit(Action::tail_q),
       inherit(Action::modify),
-      def<Action::append>(append), def<Action::insert>(append),
-      def<Action::take>(take), def<Action::copy>(copy),
+      def<Action::make>(make), def<Action::to>(to), def<Action::form>(form),
+      def<Action::mold>(mold), def<Action::eval_path>(eval_path), def<Action::compare>(compare),
+      def<Action::append>(append), def<Action::insert>(append), def<Action::change>(change),
+      def<Action::copy>(copy), def<Action::find>(find), def<Action::put>(put),
+      def<Action::select>(select), def<Action::sort>(sort), def<Action::swap>(swap),
+      def<Action::take>(take), def<Action::trim>(trim),
   });
 }
 

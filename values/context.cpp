@@ -8,6 +8,7 @@
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/cycles.hpp"
+#include "values/object.hpp"
 #include "values/predefined.hpp"
 #include "values/runtime_cells.hpp"
 #include "values/symbol.hpp"
@@ -37,8 +38,6 @@ void keep_in_root(const Cell& word) {
 
 }  // namespace
 
-Cell* header_cell(NodeId ctx) { return reinterpret_cast<Cell*>(buffer_of(ctx)->data()); }
-Cell* owner(NodeId ctx) { return header_cell(ctx) + 1; }
 NodeId word_list(NodeId ctx) { return hashtable::record(word_table(ctx))->values; }
 int32_t slot_count(NodeId ctx) {
   return static_cast<int32_t>(buffer_of(word_list(ctx))->tail / sizeof(Cell));
@@ -47,11 +46,6 @@ Cell* word_at(NodeId ctx, int32_t index) {
   return reinterpret_cast<Cell*>(buffer_of(word_list(ctx))->data()) + index;
 }
 
-Cell* values(NodeId ctx) {
-  Cell* h = header_cell(ctx);
-  if (h->header & flag_stack) return h->w2 ? stack::at_index(h->w2 - 1) : nullptr;
-  return reinterpret_cast<Cell*>(buffer_of(h->w2)->data());
-}
 
 NodeId global() { return runtime_cells().global; }
 
@@ -160,7 +154,7 @@ Cell* value_cell_of(NodeId ctx, uint32_t sym) {
   return index < 0 ? nullptr : values(ctx) + index;
 }
 
-Cell* value_cell(const Cell& word, NodeId ctx) {
+Cell* value_cell_slow(const Cell& word, NodeId ctx) {
   int32_t index = static_cast<int32_t>(word.w3);
   if (index >= 0) {
     Cell* v = values(ctx);
@@ -182,8 +176,11 @@ void set_in(Cell& word, const Cell& value, NodeId ctx, bool notify) {
   Cell* slots = values(ctx);
   if (!slots) fire(Err::script_not_defined, {word});
   if (kind_of(ctx) == Kind::object) word_at(ctx, index)->header |= Cell::flag_word_set;
-  // TODO(objects): with notify, an owner with an events record hears of the change (on-change*).
-  (void)notify;
+  Cell* self = owner(ctx);
+  if (notify && kind_of(ctx) == Kind::object && object::is_object_like(self->type()) && self->w3) {
+    object::set_field_notify(*self, word, index, v);  // the owner's on-change* hears of it
+    return;
+  }
   slots[index] = v;
 }
 

@@ -10,6 +10,8 @@
 #include <cstdint>
 
 #include "core/cell.hpp"
+#include "core/series.hpp"
+#include "eval/stack.hpp"
 
 namespace vyn::context {
 
@@ -18,8 +20,8 @@ inline constexpr uint32_t flag_stack = 0x400000;
 inline constexpr uint32_t flag_self = 0x1000000;
 
 // Addresses into the context's series; good until the next allocation.
-Cell* header_cell(NodeId ctx);
-Cell* owner(NodeId ctx);
+inline Cell* header_cell(NodeId ctx) { return reinterpret_cast<Cell*>(buffer_of(ctx)->data()); }
+inline Cell* owner(NodeId ctx) { return header_cell(ctx) + 1; }
 inline Kind kind_of(NodeId ctx) { return static_cast<Kind>((header_cell(ctx)->header >> 11) & 3); }
 inline bool on_stack(NodeId ctx) { return header_cell(ctx)->header & flag_stack; }
 inline NodeId word_table(NodeId ctx) { return header_cell(ctx)->w1; }
@@ -28,7 +30,11 @@ int32_t slot_count(NodeId ctx);
 Cell* word_at(NodeId ctx, int32_t index);
 // The first value slot: in the values block, or in the running call's frame; nullptr when a stack
 // context has no call running.
-Cell* values(NodeId ctx);
+inline Cell* values(NodeId ctx) {
+  Cell* h = header_cell(ctx);
+  if (h->header & flag_stack) return h->w2 ? stack::at_index(h->w2 - 1) : nullptr;
+  return reinterpret_cast<Cell*>(buffer_of(h->w2)->data());
+}
 NodeId global();
 
 NodeId make(int32_t slots, bool stack, bool self, NodeId source, Kind kind);
@@ -49,8 +55,16 @@ inline Cell add_global(uint32_t symbol) { return add_word(symbol, false, true); 
 void get_or_new(NodeId ctx, const Cell& word, Cell* target);
 void set_if_absent(NodeId ctx, const Cell& word, const Cell& value);
 Cell* value_cell_of(NodeId ctx, uint32_t symbol);
-// The value cell of a bound word (see the errors each case raises).
-Cell* value_cell(const Cell& word, NodeId ctx);
+// The value cell of a bound word when its index is known and its context has values; the other
+// cases (and their errors) go through value_cell_slow.
+Cell* value_cell_slow(const Cell& word, NodeId ctx);
+inline Cell* value_cell(const Cell& word, NodeId ctx) {
+  int32_t index = static_cast<int32_t>(word.w3);
+  if (index >= 0) {
+    if (Cell* v = values(ctx)) return v + index;
+  }
+  return value_cell_slow(word, ctx);
+}
 // Stores value into the word's slot, looking an unknown index up (and storing it into word).
 void set_in(Cell& word, const Cell& value, NodeId ctx, bool notify);
 void bind_word(NodeId ctx, Cell& word);

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "core/cell.hpp"
+#include "values/word.hpp"
 
 namespace vyn {
-// The word with this spelling, as an error argument.
-// TODO(symbols): answers none until the symbol table exists to intern the spelling.
-inline Cell word_arg(const char*) { return make_none(); }
+// The word with this spelling, bound in the global context, as an error argument.
+inline Cell word_arg(const char* spelling) { return word::load(spelling); }
 }  // namespace vyn

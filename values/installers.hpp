@@ -11,6 +11,13 @@ namespace none { void install(); }
 namespace logic { void install(); }
 namespace series { void install(); }
 namespace block { void install(); }
+namespace paren { void install(); }
+namespace path {
+void install();
+void install_lit_path();
+void install_set_path();
+void install_get_path();
+}  // namespace path
 namespace symbol { void install(); }
 namespace native {
 void install();
@@ -18,6 +25,23 @@ void install_action();
 void install_op();
 }  // namespace native
 namespace typeset { void install(); }
+namespace function {
+void install();
+void install_routine();
+}  // namespace function
+namespace object { void install(); }
+namespace error { void install(); }
+namespace integer { void install(); }
+namespace float_ { void install(); }
+namespace char_ { void install(); }
+namespace string {
+void install();
+void install_url();
+void install_file();
+void install_tag();
+void install_email();
+void install_ref();
+}  // namespace string
 namespace word {
 void install();
 void install_lit_word();

@@ -1,9 +1,8 @@
-// values/load_text.cpp: text to value.
+// values/load_text.cpp: text to value, through the lexer.
 #include "values/load_text.hpp"
 
-#include "core/error.hpp"
+#include "eval/lexer/lexer.hpp"
 
 namespace vyn {
-// TODO(lexer): scanning arrives with the lexer; until then text cannot become a value.
-Cell* load_text(const Cell&) { fire(Err::internal_feature_na); }
+Cell* load_text(const Cell& text) { return lexer::load_text(text); }
 }  // namespace vyn

@@ -15,11 +15,21 @@ constexpr Installer installers[] = {
     {Type::datatype, datatype::install}, {Type::unset, unset::install},
     {Type::none_, none::install},        {Type::logic, logic::install},
     {Type::series, series::install},     {Type::block, block::install},
+    {Type::paren, paren::install},       {Type::path, path::install},
+    {Type::lit_path, path::install_lit_path}, {Type::set_path, path::install_set_path},
+    {Type::get_path, path::install_get_path},
     {Type::symbol, symbol::install},     {Type::word, word::install},
     {Type::lit_word, word::install_lit_word}, {Type::set_word, word::install_set_word},
     {Type::get_word, word::install_get_word}, {Type::refinement, word::install_refinement},
     {Type::native, native::install},     {Type::action, native::install_action},
     {Type::op, native::install_op},      {Type::typeset, typeset::install},
+    {Type::function, function::install}, {Type::routine, function::install_routine},
+    {Type::object, object::install},     {Type::error, error::install},
+    {Type::integer, integer::install},   {Type::float_, float_::install},
+    {Type::char_, char_::install},       {Type::string, string::install},
+    {Type::url, string::install_url},    {Type::file, string::install_file},
+    {Type::tag, string::install_tag},    {Type::email, string::install_email},
+    {Type::ref, string::install_ref},
 };
 
 constexpr Type start_up_order[] = {

@@ -35,10 +35,7 @@ Cell* push_new(uint32_t sym) { return make_at(sym, stack::push_unset()); }
 
 void make_in_root(const Cell& value) { block::append_copy(runtime_cells().root, value); }
 
-Cell* value_cell(const Cell& word) {
-  if (!word.w1) fire(Err::script_not_defined, {word});
-  return context::value_cell(word, word.w1);
-}
+Cell* value_cell_unbound(const Cell& word) { fire(Err::script_not_defined, {word}); }
 
 Cell* get(const Cell& word) {
   Cell* v = value_cell(word);

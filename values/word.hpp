@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/cell.hpp"
+#include "values/context.hpp"
 
 namespace vyn::word {
 
@@ -27,7 +28,10 @@ Cell* push_new(uint32_t symbol);
 void make_in_root(const Cell& value);
 
 // The value cell of a bound word; see context::value_cell for its errors.
-Cell* value_cell(const Cell& word);
+Cell* value_cell_unbound(const Cell& word);
+inline Cell* value_cell(const Cell& word) {
+  return word.w1 ? context::value_cell(word, word.w1) : value_cell_unbound(word);
+}
 // Pushes the word's value; unset! raises script/no-value.
 Cell* get(const Cell& word);
 Cell* push_value(const Cell& word);

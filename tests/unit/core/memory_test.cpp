@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/gc.hpp"
 #include "core/node.hpp"
 #include "core/os_frame.hpp"
 #include "core/series.hpp"
@@ -11,7 +12,14 @@
 namespace vyn::test {
 namespace {
 
-using Memory = RuntimeTest;
+// These tests look at frames and buffers in place: no collection may move them meanwhile.
+class Memory : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    gc::set_enabled(false);
+  }
+};
 
 TEST_F(Memory, ZeroByteRequestStillTakesAHeader) {
   alloc::SeriesFrame* f = alloc::memory().series_current;

@@ -17,6 +17,7 @@ Cell i(int v) { return make_integer(v); }
 // Calls an action's front-end the way the interpreter does: a native frame whose cells are the
 // arguments, then one cell per refinement argument; refs gives each refinement's frame index.
 Cell call(Action a, std::initializer_list<Cell> args, std::initializer_list<int32_t> refs = {}) {
+  Cell* held = stack::top();  // what the test pushed before stays rooted after the call
   stack::mark_native(nullptr);
   Cell* first = stack::top();
   for (const Cell& c : args) stack::push(c);
@@ -24,7 +25,8 @@ Cell call(Action a, std::initializer_list<Cell> args, std::initializer_list<int3
   r.resize(12, -1);
   actions::front_end(static_cast<int>(a))(Call{first, r.data()});
   Cell result = *first;
-  stack::unwind_drop();
+  stack::unwind_drop();  // cuts back to the caller's arguments: the bottom of the stack here
+  stack::set_top(held);
   return result;
 }
 

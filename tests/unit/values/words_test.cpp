@@ -15,6 +15,12 @@ namespace {
 
 using Words = RuntimeTest;
 
+// A new context is held by nothing: an object! on the value stack keeps it from the collector.
+NodeId held(NodeId ctx) {
+  stack::push(make_cell(Type::object, ctx));
+  return ctx;
+}
+
 TEST_F(Words, CaseVariantsAreAliasesOfTheFirstSpelling) {
   uint32_t foo = symbol::make("foo");
   uint32_t Foo = symbol::make("Foo");
@@ -40,7 +46,7 @@ TEST_F(Words, SpecMakesSlotsInOrder) {
   Cell* spec = block_of({word::load_as("a", Type::word), *string_of("doc"),
                          word::load_as("ref", Type::refinement), word::load_as("b", Type::word),
                          *block_of({word::load("integer!")}), word::load_as("A", Type::get_word)});
-  NodeId ctx = context::make_from_spec(*spec, false, true, context::Kind::object);
+  NodeId ctx = held(context::make_from_spec(*spec, false, true, context::Kind::object));
   EXPECT_EQ(context::slot_count(ctx), 3);  // A shares a's slot
   EXPECT_EQ(symbol::spelling(context::word_at(ctx, 0)->w2), "a");
   EXPECT_EQ(symbol::spelling(context::word_at(ctx, 1)->w2), "ref");
@@ -67,7 +73,7 @@ TEST_F(Words, GlobalWordsReadAndWrite) {
 
 TEST_F(Words, BindingFollowsTheContextAndSelf) {
   Cell* spec = block_of({word::load_as("x", Type::word)});
-  NodeId ctx = context::make_from_spec(*spec, false, true, context::Kind::object);
+  NodeId ctx = held(context::make_from_spec(*spec, false, true, context::Kind::object));
   *context::owner(ctx) = make_cell(Type::object, ctx);
   Cell x = word::load("x");
   Cell self = word::load("self");
@@ -90,7 +96,7 @@ TEST_F(Words, BindingFollowsTheContextAndSelf) {
 
 TEST_F(Words, FunctionArgumentsExistOnlyWhileTheCallRuns) {
   Cell* spec = block_of({word::load_as("arg", Type::word)});
-  NodeId ctx = context::make_from_spec(*spec, true, false, context::Kind::function);
+  NodeId ctx = held(context::make_from_spec(*spec, true, false, context::Kind::function));
   Cell arg = *context::word_at(ctx, 0);
   stack::mark_func(nullptr, ctx);
   stack::push(make_integer(5));
@@ -130,7 +136,7 @@ TEST_F(Words, MoldFormAndIndex) {
   }
   Cell* spec = block_of({word::load("p"), word::load("q"), word::load("r"), word::load("s"),
                          word::load("t")});
-  NodeId ctx = context::make_from_spec(*spec, false, true, context::Kind::object);
+  NodeId ctx = held(context::make_from_spec(*spec, false, true, context::Kind::object));
   Cell* args = stack::push(*context::word_at(ctx, 4));
   registry::entry<Action::index_q>(Type::word)(args);
   EXPECT_EQ(args->int_value(), 5);

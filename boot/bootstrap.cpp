@@ -1,0 +1,133 @@
+// boot/bootstrap.cpp: binding the first words in the global context.
+#include "boot/bootstrap.hpp"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "eval/lexer/lexer.hpp"
+#include "eval/native_table.hpp"
+#include "eval/stack.hpp"
+#include "values/block.hpp"
+#include "values/registry.hpp"
+#include "values/typeset.hpp"
+#include "values/word.hpp"
+
+namespace vyn::boot {
+namespace {
+
+void set(const char* name, const Cell& value) {
+  Cell w = word::load(name);
+  word::set(w, value);
+}
+
+Cell get(const char* name) { return *word::value_cell(word::load(name)); }
+
+void bind_datatypes() {
+  for (int id = 1; id <= registry::highest_type(); ++id) {
+    Type t = static_cast<Type>(id);
+    if (!registry::registered(t)) continue;
+    Cell w = registry::type_word(t);
+    word::set(w, make_datatype(t));
+  }
+  set("none", make_none());
+  set("true", make_logic(true));
+  set("false", make_logic(false));
+}
+
+Cell types(std::initializer_list<Type> members, std::initializer_list<const char*> unions = {}) {
+  Cell ts = typeset::make_empty();
+  for (Type t : members) typeset::add(ts, t);
+  for (const char* name : unions) {
+    Cell other = get(name);
+    ts.w1 |= other.w1;
+    ts.w2 |= other.w2;
+    ts.w3 |= other.w3;
+  }
+  return ts;
+}
+
+void bind_typesets() {
+  using T = Type;
+  set("internal!", types({T::unset}));
+  set("external!", types({T::event}));
+  set("number!", types({T::integer, T::float_, T::percent}));
+  set("planar!", types({T::pair, T::point2D}));
+  set("any-point!", types({T::point2D, T::point3D}));
+  set("scalar!", types({T::money, T::char_, T::pair, T::tuple, T::time, T::date}, {"number!", "any-point!"}));
+  set("any-word!", types({T::word, T::set_word, T::lit_word, T::get_word}));
+  set("all-word!", types({T::refinement, T::issue}, {"any-word!"}));
+  set("any-list!", types({T::block, T::paren, T::hash}));
+  set("any-path!", types({T::path, T::lit_path, T::set_path, T::get_path}));
+  set("any-block!", types({}, {"any-path!", "any-list!"}));
+  set("any-function!", types({T::native, T::action, T::op, T::function, T::routine}));
+  set("any-object!", types({T::object, T::error, T::port}));
+  set("any-string!", types({T::string, T::file, T::url, T::tag, T::email, T::ref}));
+  set("series!", types({T::binary, T::image, T::vector}, {"any-block!", "any-string!"}));
+  set("immediate!", types({T::none_, T::logic, T::datatype, T::typeset, T::handle, T::date},
+                          {"scalar!", "all-word!"}));
+  set("default!", types({T::map, T::bitset}, {"series!", "immediate!", "any-object!", "external!", "any-function!"}));
+  set("any-type!", types({}, {"default!", "internal!"}));
+}
+
+// Makes a native! or action! from its spec text and index, and binds its word to it.
+void define_callable(const char* name, const char* spec_text, int index, Type type) {
+  stack::Mark mark;
+  Cell* spec = stack::push_unset();
+  lexer::ScanArgs args;
+  lexer::scan(spec, reinterpret_cast<const uint8_t*>(spec_text), static_cast<uint32_t>(std::strlen(spec_text)), args);
+  Cell* made = block::push_only(2);
+  block::append_copy(*made, *spec);
+  block::append_copy(*made, make_integer(index));
+  Cell value = *registry::entry<Action::make>(type)(made, made, type);
+  set(name, value);
+}
+
+void bind_actions() {
+  struct Spec { int slot; const char* text; };
+  static constexpr Spec specs[] = {
+#define VYN_ACTION_SPEC(slot, text) {slot, text},
+#include "eval/action_specs.def"
+#undef VYN_ACTION_SPEC
+  };
+  for (const Spec& s : specs)
+    define_callable(registry::action_word(static_cast<Action>(s.slot)), s.text, s.slot, Type::action);
+}
+
+void bind_natives() {
+  static constexpr const char* specs[] = {
+      "",
+#define VYN_NATIVE_SPEC(index, text) text,
+#include "eval/native_specs.def"
+#undef VYN_NATIVE_SPEC
+  };
+  for (int i = 1; i <= natives::count; ++i) define_callable(natives::word_of(i), specs[i], i, Type::native);
+}
+
+// The infix operators made from actions and natives; those made from library functions and
+// routines come with them.
+void bind_operators() {
+  static constexpr const char* ops[][2] = {
+      {"+", "add"}, {"-", "subtract"}, {"*", "multiply"}, {"/", "divide"}, {"%", "remainder"},
+      {"=", "equal?"}, {"<>", "not-equal?"}, {"==", "strict-equal?"}, {"=?", "same?"},
+      {"<", "lesser?"}, {">", "greater?"}, {"<=", "lesser-or-equal?"}, {">=", "greater-or-equal?"},
+      {"**", "power"}, {"and", "and~"}, {"or", "or~"}, {"xor", "xor~"},
+  };
+  for (const auto& op : ops) {
+    stack::Mark mark;
+    Cell* source = stack::push(get(op[1]));
+    Cell* made = registry::entry<Action::make>(Type::op)(source, source, Type::op);
+    set(op[0], *made);
+  }
+}
+
+}  // namespace
+
+void bootstrap() {
+  bind_datatypes();
+  bind_typesets();
+  bind_actions();
+  bind_natives();
+  bind_operators();
+}
+
+}  // namespace vyn::boot

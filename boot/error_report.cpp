@@ -1,0 +1,20 @@
+// boot/error_report.cpp: printing the pending error at the top level.
+#include <string>
+
+#include "boot/script.hpp"
+#include "core/error.hpp"
+#include "eval/stack.hpp"
+#include "platform/console_out.hpp"
+#include "values/error.hpp"
+
+namespace vyn::boot {
+
+// The report is printed as print prints a value: the error formed, then a line end.
+void report_pending_error() {
+  stack::Mark mark;
+  std::string text = error::report(*error::from_pending()) + "\n";
+  os::print_latin1(text.data(), text.size());
+  os::flush();
+}
+
+}  // namespace vyn::boot

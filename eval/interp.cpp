@@ -1,0 +1,288 @@
+// eval/interp.cpp: evaluating blocks and expressions, with the infix lookahead.
+#include "eval/interp.hpp"
+
+#include "core/error.hpp"
+#include "eval/frames.hpp"
+#include "eval/interp_internal.hpp"
+#include "eval/stack.hpp"
+#include "values/action_sigs.hpp"
+#include "values/block.hpp"
+#include "values/context.hpp"
+#include "values/predefined.hpp"
+#include "values/symbol.hpp"
+#include "values/word.hpp"
+
+namespace vyn::interp {
+namespace {
+
+Cell code_cell = make_unset();
+
+// Puts the current-code cell back when an evaluation ends, however it ends.
+struct CodeScope {
+  Cell saved = code_cell;
+  ~CodeScope() { code_cell = saved; }
+};
+
+const Cell* at(const Cell& code, int32_t i) { return block::cells(code) + i; }
+
+// Whether the next value is a word whose value is an operator; the operator goes to op. A word
+// not yet looked up has its index found and stored back.
+bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
+  if (position >= end) return false;
+  Cell* next = block::cells(code) + position;
+  if (!next->is(Type::word) || !next->w1) return false;
+  Cell* values = context::values(next->w1);
+  if (!values) return false;
+  int32_t index = word::index_of(*next);
+  if (index < 0) {
+    index = context::find_word(next->w1, next->w2, true);
+    if (index < 0) return false;
+    next->w3 = static_cast<uint32_t>(index);
+  }
+  if (!values[index].is(Type::op)) return false;
+  *op = values[index];
+  return true;
+}
+
+[[nodiscard]] Flow word_value(const Cell& w, Cell code, int32_t& position, int32_t end, bool push,
+                              bool literal_functions) {
+  Cell value = *word::value_cell(w);
+  switch (value.type()) {
+    case Type::unset: fire(Err::script_no_value, {w});
+    case Type::op: fire(Err::script_no_op_arg, {w});
+    case Type::native: case Type::action: case Type::function: case Type::routine:
+      if (!literal_functions) {
+        CallSite site{w, make_none(), 0, make_none(), false};
+        return eval_code(value, code, position, end, push, site);
+      }
+      [[fallthrough]];
+    default:
+      put(value, push);
+      return Flow::normal;
+  }
+}
+
+[[nodiscard]] Flow set_word(const Cell& sw, Cell code, int32_t& position, int32_t end, bool push) {
+  stack::mark_interp_native(&sw);
+  Cell* frame = stack::push(sw);
+  if (position >= end) fire(Err::script_need_value, {sw});
+  Flow f = eval_expression(code, position, end, false, true, false);
+  if (f != Flow::normal) return f;
+  if (frame[1].is(Type::unset)) fire(Err::script_need_value, {sw});
+  word::set_from_arg();
+  if (push) stack::unwind(); else stack::unwind_last();
+  return Flow::normal;
+}
+
+[[nodiscard]] Flow set_path(const Cell& sp, Cell code, int32_t& position, int32_t end, bool push) {
+  if (position >= end) fire(Err::script_need_value, {sp});
+  Cell name = predefined::word(predefined::W::set_path);
+  stack::mark_interp_native(&name);
+  Flow f = eval_expression(code, position, end, false, true, false);
+  if (f != Flow::normal) return f;
+  int32_t path_pos = 0;
+  f = eval_path_at(sp, make_none(), path_pos, 0, true, false, false);
+  if (f != Flow::normal) return f;
+  if (push) stack::unwind(); else stack::unwind_last();
+  return Flow::normal;
+}
+
+[[nodiscard]] Flow paren(const Cell& p, bool push) {
+  Cell body = predefined::word(predefined::W::body);
+  stack::mark_interp_native(&body);
+  stack::push_unset();
+  Flow f = eval_block(p, true);
+  if (f != Flow::normal) return f;
+  if (push) stack::unwind(); else stack::unwind_last();
+  return Flow::normal;
+}
+
+bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end) {
+  if (!v.is(Type::issue) || position >= end || !at(code, position)->is(Type::block)) return false;
+  uint32_t s = symbol::resolve(v.w2);
+  return s == symbol::resolve(predefined::symbol(predefined::S::system)) ||
+         s == symbol::resolve(predefined::symbol(predefined::S::system_global));
+}
+
+// One value's evaluation, before any infix lookahead.
+[[nodiscard]] Flow single(Cell code, int32_t& position, int32_t end, bool push, bool literal_functions) {
+  Cell v = *at(code, position++);
+  switch (v.type()) {
+    case Type::paren: return paren(v, push);
+    case Type::set_word: return set_word(v, code, position, end, push);
+    case Type::set_path: return set_path(v, code, position, end, push);
+    case Type::get_word: put(*word::value_cell(v), push); return Flow::normal;
+    case Type::lit_word: v.header = static_cast<uint32_t>(Type::word); put(v, push); return Flow::normal;
+    case Type::word: return word_value(v, code, position, end, push, literal_functions);
+    case Type::path: --position; return eval_path_at(v, code, position, end, false, false, push);
+    case Type::get_path: --position; return eval_path_at(v, code, position, end, false, true, push);
+    case Type::lit_path:
+      v.header = static_cast<uint32_t>(Type::path);
+      v.w3 = 0;
+      put(v, push);
+      return Flow::normal;
+    case Type::native: case Type::action: case Type::function: case Type::routine:
+      if (literal_functions) break;
+      return eval_code(v, code, position, end, push, CallSite{anon_word(), make_none(), 0, make_none(), false});
+    case Type::op: fire(Err::internal_not_done);
+    case Type::issue:
+      if (system_issue(v, code, position, end)) fire(Err::internal_vyn_system);
+      break;
+    default: break;
+  }
+  put(v, push);
+  return Flow::normal;
+}
+
+// Operators whose integer work is done here, without a call: the actions add, subtract, multiply
+// and remainder, and the comparison natives. Any other operand falls back to the call.
+enum class Fast { none, add, subtract, multiply, remainder, equal, not_equal, strict_equal, lesser,
+                  greater, lesser_or_equal, greater_or_equal };
+
+Fast fast_kind(const Cell& op) {
+  Type t = static_cast<Type>((op.header >> 16) & 0xFF);
+  if (t == Type::action) {
+    switch (static_cast<Action>(op.w1)) {
+      case Action::add: return Fast::add;
+      case Action::subtract: return Fast::subtract;
+      case Action::multiply: return Fast::multiply;
+      case Action::remainder: return Fast::remainder;
+      default: return Fast::none;
+    }
+  }
+  if (t == Type::native && op.w1 >= 25 && op.w1 <= 31)  // equal? .. greater-or-equal?
+    return static_cast<Fast>(static_cast<int>(Fast::equal) + static_cast<int>(op.w1) - 25);
+  return Fast::none;
+}
+
+// The integer result of a fast operator, or false when the call must do it (overflow, a zero or
+// overflowing divisor).
+bool integer_op(Fast kind, int32_t x, int32_t y, Cell* out) {
+  int32_t r;
+  switch (kind) {
+    case Fast::add: if (__builtin_add_overflow(x, y, &r)) return false; break;
+    case Fast::subtract: if (__builtin_sub_overflow(x, y, &r)) return false; break;
+    case Fast::multiply: if (__builtin_mul_overflow(x, y, &r)) return false; break;
+    case Fast::remainder:
+      if (y == 0 || (x == INT32_MIN && y == -1)) return false;
+      r = x % y;
+      break;
+    case Fast::equal: case Fast::strict_equal: *out = make_logic(x == y); return true;
+    case Fast::not_equal: *out = make_logic(x != y); return true;
+    case Fast::lesser: *out = make_logic(x < y); return true;
+    case Fast::greater: *out = make_logic(x > y); return true;
+    case Fast::lesser_or_equal: *out = make_logic(x <= y); return true;
+    case Fast::greater_or_equal: *out = make_logic(x >= y); return true;
+    default: return false;
+  }
+  *out = make_integer(r);
+  return true;
+}
+
+// An infix call: the left operand is at start, the operator's right operand follows in the code.
+[[nodiscard]] Flow infix_call(Cell op, const Cell& name, Cell code, int32_t& position, int32_t end,
+                              bool push, Cell* start) {
+  Fast kind = fast_kind(op);
+  op.header = (op.header & ~0x00FF00FFu) | ((op.header >> 16) & 0xFF);
+  if (kind == Fast::none || !start->is(Type::integer)) {
+    stack::set_top(start + 1);
+    return eval_code(op, code, position, end, push, CallSite{name, make_none(), 0, make_none(), true});
+  }
+  stack::set_top(start + 1);
+  Flow f = single(code, position, end, true, false);
+  if (f != Flow::normal) return f;
+  Cell values[2] = {*start, start[1]};
+  Cell result;
+  if (values[1].is(Type::integer) && integer_op(kind, values[0].int_value(), values[1].int_value(), &result)) {
+    stack::set_top(start);
+    put(result, push);
+    return Flow::normal;
+  }
+  stack::set_top(start);
+  f = call_with(op, values, 2, name);
+  if (f != Flow::normal) return f;
+  result = *stack::last_value();
+  stack::set_top(start);
+  put(result, push);
+  return Flow::normal;
+}
+
+}  // namespace
+
+void put(const Cell& value, bool push) {
+  if (push) stack::push(value);
+  else *stack::arguments() = value;
+}
+
+bool is_callable(Type t) {
+  return t == Type::native || t == Type::action || t == Type::function || t == Type::routine || t == Type::op;
+}
+
+Cell anon_word() { return predefined::word(predefined::W::anon); }
+
+void init() {
+  code_cell = make_unset();
+  install_callbacks();
+}
+Cell& current_code() { return code_cell; }
+
+Flow eval_block(Cell block, bool chain) {
+  CodeScope scope;
+  Cell body = predefined::word(predefined::W::body);
+  stack::mark_eval(&body);
+  stack::push_unset();
+  int32_t end = block::length_total(block);
+  int32_t position = series_head(block) < 0 ? 0 : series_head(block);
+  if (position >= end) *stack::arguments() = make_unset();
+  code_cell = block;
+  while (position < end) {
+    code_cell.w1 = static_cast<uint32_t>(position);
+    Flow f = eval_expression(block, position, end, false, false, false);
+    if (f != Flow::normal) return f;
+    if (position < end) stack::keep();
+  }
+  if (chain) stack::unwind_last(); else stack::unwind();
+  return Flow::normal;
+}
+
+Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,
+                     bool literal_functions) {
+  Cell* start = stack::top();
+  Flow f = single(code, position, end, push, literal_functions);
+  if (f != Flow::normal || no_infix) return f;
+  Cell op;
+  while (infix_operator(code, position, end, &op)) {
+    Cell name = *at(code, position++);
+    Cell left = push ? *start : *stack::arguments();
+    stack::set_top(start);
+    stack::push(left);
+    f = infix_call(op, name, code, position, end, push, start);
+    if (f != Flow::normal) return f;
+  }
+  return Flow::normal;
+}
+
+Flow eval_next(Cell code, int32_t& position, int32_t end, bool push) {
+  Cell body = predefined::word(predefined::W::body);
+  stack::mark_interp_native(&body);
+  stack::push_unset();
+  Flow f = eval_expression(code, position, end, false, false, false);
+  if (f != Flow::normal) return f;
+  if (push) stack::unwind(); else stack::unwind_last();
+  return Flow::normal;
+}
+
+Flow eval_single(Cell& block, int32_t& next_index) {
+  int32_t end = block::length_total(block);
+  int32_t position = series_head(block) < 0 ? 0 : series_head(block);
+  if (position >= end) {
+    *stack::arguments() = make_unset();
+    next_index = end;
+    return Flow::normal;
+  }
+  Flow f = eval_next(block, position, end, false);
+  next_index = position;
+  return f;
+}
+
+}  // namespace vyn::interp

@@ -1,0 +1,302 @@
+// eval/interp_call.cpp: calling natives, actions, operators and functions: gathering and checking
+// arguments, refinements from a path, and the call itself.
+#include "core/error.hpp"
+#include "eval/arg_list.hpp"
+#include "eval/frames.hpp"
+#include "eval/front_ends.hpp"
+#include "eval/interp.hpp"
+#include "eval/interp_internal.hpp"
+#include "eval/native_table.hpp"
+#include "eval/stack.hpp"
+#include "values/block.hpp"
+#include "values/context.hpp"
+#include "values/function.hpp"
+#include "values/logic.hpp"
+#include "values/predefined.hpp"
+#include "values/typeset.hpp"
+#include "values/word.hpp"
+
+namespace vyn::interp {
+namespace {
+
+inline constexpr int max_refinements = 32;
+
+// What one call works with while its arguments are gathered.
+struct Gather {
+  Cell callable;
+  Cell list;            // the argument list block
+  bool function_like;   // function!/routine!: refinements are logic! cells, arguments none when off
+  Cell code;
+  int32_t* position;
+  int32_t end;
+  const CallSite* site;
+  int32_t refs[max_refinements];  // the first refinement-count entries are used
+
+  // The context whose words name the arguments (wanted only for errors and refinements).
+  NodeId ctx() const {
+    if (function_like) return callable.w1;
+    return reinterpret_cast<Cell*>(buffer_of(callable.w3)->data())[0].w1;
+  }
+};
+
+// The list's entry i; good until the next allocation.
+inline const Cell& entry(const Gather& g, int32_t i) { return block::cells(g.list)[i]; }
+Cell arg_word(const Gather& g, int32_t i) { return *context::word_at(g.ctx(), i); }
+
+[[noreturn]] void type_error(const Gather& g, int32_t i, const Cell& value) {
+  fire(Err::script_expect_arg, {g.site->name, make_datatype(value.type()), arg_word(g, i)});
+}
+
+inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell& value) {
+  if (!typeset::has(types, value.type())) type_error(g, i, value);
+}
+
+// Pushes the quoted argument at the position: a paren evaluated, a get-word's or get-path's value,
+// anything else as it stands.
+[[nodiscard]] Flow fetch_quoted(Gather& g) {
+  Cell v = block::cells(g.code)[*g.position];
+  if (v.is(Type::paren)) {
+    ++*g.position;
+    Cell anon = anon_word();
+    stack::mark_interp_native(&anon);
+    stack::push_unset();
+    Flow f = eval_block(v, true);
+    if (f != Flow::normal) return f;
+    stack::unwind();
+    return Flow::normal;
+  }
+  if (v.is(Type::get_word)) {
+    ++*g.position;
+    stack::push(*word::value_cell(v));
+    return Flow::normal;
+  }
+  if (v.is(Type::get_path)) return eval_path_at(v, g.code, *g.position, g.end, false, true, true);
+  ++*g.position;
+  stack::push(v);
+  return Flow::normal;
+}
+
+// Pushes the next argument for list entry i (a typeset), checked unless it is a filler.
+[[nodiscard]] Flow fetch(Gather& g, int32_t i, bool check) {
+  Cell types = entry(g, i);  // a copy: fetching allocates
+  args::Kind kind = args::kind_of(types);
+  if (*g.position >= g.end) {
+    if (kind == args::quoted && typeset::has(types, Type::unset)) {
+      stack::push_unset();
+      return Flow::normal;
+    }
+    fire(Err::script_no_arg, {g.site->name, arg_word(g, i)});
+  }
+  Flow f = Flow::normal;
+  if (g.site->literal) kind = args::literal;
+  switch (kind) {
+    case args::evaluated: f = eval_expression(g.code, *g.position, g.end, g.site->infix, true, false); break;
+    case args::literal: stack::push(block::cells(g.code)[(*g.position)++]); break;
+    default: f = fetch_quoted(g); break;
+  }
+  if (f != Flow::normal) return f;
+  if (check) check_type(g, types, i, *stack::last_value());
+  return Flow::normal;
+}
+
+// The fixed arguments; refinements start off (functions get a false cell and none per argument).
+[[nodiscard]] Flow first_walk(Gather& g) {
+  int32_t n = block::length_total(g.list);
+  bool active = true;
+  for (int32_t i = 0; i < n; ++i) {
+    Cell e = entry(g, i);
+    if (e.is(Type::refinement)) {
+      active = false;
+      if (g.function_like) stack::push(make_logic(false));
+    } else if (e.is(Type::typeset)) {
+      if (!active) {
+        if (g.function_like) stack::push(make_none());
+      } else if (g.site->infix && i == 0) {
+        check_type(g, e, 0, *stack::arguments());
+      } else {
+        Flow f = fetch(g, i, true);
+        if (f != Flow::normal) return f;
+      }
+    }
+  }
+  return Flow::normal;
+}
+
+// The slot index of the refinement a path element names, binding a word in place.
+int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
+  int32_t index;
+  NodeId ctx = g.ctx();
+  if (element.w1 == ctx && word::index_of(element) >= 0) {
+    index = word::index_of(element);
+  } else {
+    index = context::find_word(ctx, element.w2, true);
+    if (index >= 0 && element.is(Type::word)) {
+      Cell* stored = block::cells(g.site->path) + k;
+      stored->w1 = ctx;
+      stored->w3 = static_cast<uint32_t>(index);
+    }
+  }
+  if (index < 0 || !entry(g, index).is(Type::refinement)) fire(Err::script_no_refine, {g.site->name, element});
+  return index;
+}
+
+// Arguments of a refinement met in the path: gathered (on) or fetched and dropped (off).
+[[nodiscard]] Flow refinement_args(Gather& g, int32_t index, bool on) {
+  Cell* args = stack::arguments();
+  int32_t n = block::length_total(g.list);
+  for (int32_t i = index + 1; i < n && entry(g, i).is(Type::typeset); ++i) {
+    Flow f = fetch(g, i, on);
+    if (f != Flow::normal) return f;
+    if (!on) {
+      stack::pop(1);
+    } else if (g.function_like) {
+      args[i] = *stack::last_value();
+      stack::pop(1);
+    }
+  }
+  return Flow::normal;
+}
+
+[[nodiscard]] Flow path_refinements(Gather& g) {
+  Cell path = g.site->path;
+  int32_t len = block::length_total(path);
+  for (int32_t k = g.site->path_next; k < len; ++k) {
+    Cell element = block::cells(path)[k];
+    if (!element.is(Type::word) && !element.is(Type::get_word)) fire(Err::script_bad_refine, {element});
+    bool on = true;
+    if (element.is(Type::get_word)) {
+      Cell v = *word::value_cell(element);
+      if (v.is(Type::unset)) fire(Err::script_no_value, {element});
+      on = logic::truthy(v);
+    }
+    int32_t index = refinement_index(g, element, k);
+    Cell* args = stack::arguments();
+    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
+    if (on && was_on) fire(Err::script_dup_refine, {path});
+    if (on) {
+      if (g.function_like) args[index] = make_logic(true);
+      else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
+    }
+    Flow f = refinement_args(g, index, on);
+    if (f != Flow::normal) return f;
+  }
+  return Flow::normal;
+}
+
+void push_locals(const Gather& g) {
+  int32_t n = block::length_total(g.list);
+  if (n == 0) return;
+  Cell last = entry(g, n - 1);
+  if (!last.is(Type::integer)) return;
+  stack::push(make_logic(false));
+  for (int32_t i = 1; i < last.int_value(); ++i) stack::push(make_none());
+}
+
+[[nodiscard]] Flow make_call(Gather& g) {
+  Call call{stack::arguments(), g.refs, false};
+  switch (g.callable.type()) {
+    case Type::native: return natives::entry(static_cast<int>(g.callable.w1))(call);
+    case Type::action: actions::front_end(static_cast<int>(g.callable.w1))(call); return Flow::normal;
+    case Type::routine: fire(Err::internal_routines);
+    default: {
+      push_locals(g);
+      NodeId owner = g.site->owner.is(Type::object) ? g.site->owner.w1 : 0;
+      return call_function(g.callable, owner, g.site->name, ordinary);
+    }
+  }
+}
+
+[[nodiscard]] Flow gather_and_call(Gather& g) {
+  int32_t n = block::length_total(g.list);
+  if (n > 0 && !g.function_like && entry(g, n - 1).is(Type::integer)) {
+    int32_t count = entry(g, n - 1).int_value();
+    for (int32_t k = 0; k < count && k < max_refinements; ++k) g.refs[k] = -1;
+  }
+  Flow f = first_walk(g);
+  if (f != Flow::normal) return f;
+  if (g.site->path.is(Type::path) || g.site->path.is(Type::get_path)) {
+    f = path_refinements(g);
+    if (f != Flow::normal) return f;
+  }
+  return make_call(g);
+}
+
+}  // namespace
+
+Flow eval_code(const Cell& callable_in, Cell code, int32_t& position, int32_t end, bool push,
+               const CallSite& site_in) {
+  Cell callable = callable_in;
+  CallSite site = site_in;
+  if (!site.name.is(Type::word)) site.name = anon_word();
+  Cell* slot = site.infix ? nullptr : stack::push(callable);
+  Cell* left = site.infix ? stack::top() - 1 : nullptr;
+  if (left) stack::set_top(left);
+  bool function_like = args::is_function_like(callable.type()) && callable.is(Type::function);
+  if (function_like) stack::mark_interp_func(&site.name, callable.w1);
+  else stack::mark_interp_native(&site.name);
+  if (left) stack::set_top(left + 1);
+  Cell list = args::list(callable);
+  Gather g;
+  g.callable = callable;
+  g.list = list;
+  g.function_like = args::is_function_like(callable.type());
+  g.code = code;
+  g.position = &position;
+  g.end = end;
+  g.site = &site;
+  Flow f = gather_and_call(g);
+  if (f != Flow::normal) return f;
+  if (function_like) {
+    if (push) stack::unwind_func(); else stack::unwind_func_last();
+  } else {
+    if (push) stack::unwind(); else stack::unwind_last();
+  }
+  if (slot) {
+    if (push) {
+      *slot = slot[1];
+      stack::set_top(slot + 1);
+    } else {
+      stack::set_top(slot);
+    }
+  } else if (!push) {
+    stack::set_top(left);
+  }
+  return Flow::normal;
+}
+
+Flow call_with(const Cell& callable, const Cell* values, int32_t count, const Cell& name) {
+  Cell fn = callable;
+  if (fn.is(Type::op)) fn.header = (fn.header & ~0x00FF00FFu) | ((fn.header >> 16) & 0xFF);
+  Cell* code = block::push_only(count);
+  for (int32_t i = 0; i < count; ++i) block::append_copy(*code, values[i]);
+  int32_t position = 0;
+  CallSite site{name, make_none(), 0, make_none(), false, true};
+  return eval_code(fn, *code, position, count, true, site);
+}
+
+Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {
+  Cell fn = function;
+  NodeId ctx = fn.w1;
+  Cell* args = stack::arguments();
+  stack::set_context_values(ctx, stack::index_of(args) + 1);
+  stack::set_frame_flag(true);
+  if (int32_t entry = function::entry_of(fn)) {
+    Flow f = function::compiled_body(entry)(args, owner);
+    if (f == Flow::return_ || f == Flow::exit) {
+      stack::set_top(stack::arguments() + 1);
+      f = Flow::normal;
+    }
+    if (f == Flow::normal) stack::set_frame_flag(false);
+    return f;
+  }
+  Cell body = reinterpret_cast<Cell*>(buffer_of(fn.w3)->data())[0];
+  Flow f = body.is(Type::block) ? eval_block(body, true) : Flow::normal;
+  if (f == Flow::return_ || f == Flow::exit) {
+    stack::set_top(stack::arguments() + 1);
+    f = Flow::normal;
+  }
+  if (f == Flow::normal) stack::set_frame_flag(false);
+  return f;
+}
+
+}  // namespace vyn::interp

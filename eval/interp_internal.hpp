@@ -1,0 +1,36 @@
+// eval/interp_internal.hpp: what the interpreter's files share.
+#pragma once
+
+#include <cstdint>
+
+#include "core/cell.hpp"
+#include "eval/flow.hpp"
+
+namespace vyn::interp {
+
+// How a call was reached: through a word or a path, and from which element of the path on its
+// refinements follow.
+struct CallSite {
+  Cell name;              // the word (or path element) naming the call; <anon> when none
+  Cell path;              // the path of a call made through one, else none
+  int32_t path_next = 0;  // index in the path of the first refinement element
+  Cell owner;             // the object of a method call, else none
+  bool infix = false;
+  bool literal = false;   // every argument is the next value as it stands (calls made from C++)
+};
+
+// Calls the callable with arguments taken from code at position; position moves past them.
+[[nodiscard]] Flow eval_code(const Cell& callable, Cell code, int32_t& position, int32_t end, bool push,
+                             const CallSite& site);
+// Evaluates the path met at code[position] (moving position on).
+[[nodiscard]] Flow eval_path_at(Cell path, Cell code, int32_t& position, int32_t end, bool set, bool get,
+                                bool push);
+
+// The value as the expression's result: pushed, or stored in the current frame's result slot.
+void put(const Cell& value, bool push);
+bool is_callable(Type t);
+Cell anon_word();
+// Points the C++ callback hooks (sort comparators) at the interpreter.
+void install_callbacks();
+
+}  // namespace vyn::interp

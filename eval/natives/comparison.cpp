@@ -1,0 +1,77 @@
+// eval/natives/comparison.cpp: equal? and the other comparisons, same?, not and type?.
+#include <cstring>
+
+#include "eval/dispatch.hpp"
+#include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
+#include "eval/stack.hpp"
+#include "values/compare_ops.hpp"
+#include "values/logic.hpp"
+#include "values/registry.hpp"
+#include "values/series.hpp"
+
+namespace vyn::natives {
+namespace {
+
+template <int Op>
+Flow compare(const Call& c) {
+  bool r = actions::compare(&c.args[0], &c.args[1], Op);
+  c.args[0] = make_logic(r);
+  return Flow::normal;
+}
+
+bool is_series(Type t) {
+  return series::is_cell_series(t) || series::is_char_series(t) || t == Type::binary ||
+         t == Type::vector || t == Type::image;
+}
+
+// Identity: never a conversion.
+bool same_values(const Cell& a, const Cell& b) {
+  if (a.type() != b.type()) return false;
+  Type t = a.type();
+  switch (t) {
+    case Type::none_: case Type::unset: return true;
+    case Type::datatype: case Type::logic: case Type::object: return a.w1 == b.w1;
+    case Type::char_: case Type::integer: return a.w2 == b.w2;
+    case Type::float_: case Type::percent: case Type::pair: case Type::time:
+      return a.w2 == b.w2 && a.w3 == b.w3;
+    case Type::native: case Type::action: case Type::op: case Type::point2D:
+      return a.w1 == b.w1 && a.w2 == b.w2;
+    default:
+      if (is_series(t)) return series_node(a) == series_node(b) && series_head(a) == series_head(b);
+      return a.w1 == b.w1 && a.w2 == b.w2 && a.w3 == b.w3;
+  }
+}
+
+Flow same_q(const Call& c) {
+  c.args[0] = make_logic(same_values(c.args[0], c.args[1]));
+  return Flow::normal;
+}
+
+Flow not_(const Call& c) {
+  c.args[0] = make_logic(logic::falsy(c.args[0]));
+  return Flow::normal;
+}
+
+Flow type_q(const Call& c) {
+  Type t = c.args[0].type();
+  c.args[0] = c.has(0) ? registry::type_word(t) : make_datatype(t);
+  return Flow::normal;
+}
+
+}  // namespace
+
+void install_comparison() {
+  define(Native::equal_q, compare<cmp::equal>);
+  define(Native::not_equal_q, compare<cmp::not_equal>);
+  define(Native::strict_equal_q, compare<cmp::strict_equal>);
+  define(Native::lesser_q, compare<cmp::lesser>);
+  define(Native::greater_q, compare<cmp::greater>);
+  define(Native::lesser_or_equal_q, compare<cmp::lesser_or_equal>);
+  define(Native::greater_or_equal_q, compare<cmp::greater_or_equal>);
+  define(Native::same_q, same_q);
+  define(Native::not_, not_);
+  define(Native::type_q, type_q);
+}
+
+}  // namespace vyn::natives

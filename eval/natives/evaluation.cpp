@@ -1,0 +1,191 @@
+// eval/natives/evaluation.cpp: do, reduce and compose.
+#include "core/error.hpp"
+#include "eval/frames.hpp"
+#include "eval/front_ends.hpp"
+#include "eval/interp.hpp"
+#include "eval/interp_internal.hpp"
+#include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
+#include "eval/stack.hpp"
+#include "values/block.hpp"
+#include "values/error.hpp"
+#include "values/word.hpp"
+
+namespace vyn::natives {
+namespace {
+
+bool is_function_value(Type t) {
+  return t == Type::function || t == Type::native || t == Type::action || t == Type::op || t == Type::routine;
+}
+
+// One expression over a single value, with function values kept as they are.
+[[nodiscard]] Flow eval_value(const Cell& v) {
+  Cell* holder = block::push_only(1);
+  block::append_copy(*holder, v);
+  Cell code = *holder;  // stays pushed: it holds the value while it is evaluated
+  int32_t position = 0;
+  return interp::eval_expression(code, position, 1, false, false, true);
+}
+
+Flow do_(const Call& c) {
+  Cell value = c.args[0];
+  Cell* next_word = c.ref(2);
+  switch (value.type()) {
+    case Type::block: case Type::paren: case Type::hash: {
+      int32_t len = block::length_total(value);
+      if (series_head(value) > len) value.w1 = static_cast<uint32_t>(len);
+      if (!next_word) return do_block(value);
+      Cell where = *next_word;
+      int32_t after = 0;
+      Flow f = interp::eval_single(value, after);
+      if (f != Flow::normal) return f;
+      Cell position = value;
+      position.w1 = static_cast<uint32_t>(after);
+      word::set(where, position);
+      return Flow::normal;
+    }
+    case Type::path: {
+      Cell* holder = block::push_only(1);
+      block::append_copy(*holder, value);
+      int32_t position = 0;
+      Cell code = *holder;
+      return interp::eval_path_at(value, code, position, 1, false, false, false);
+    }
+    // TODO(lexer, library): strings are scanned by the lexer; files and URLs run through do-file.
+    case Type::string: case Type::file: case Type::url: fire(Err::internal_feature_na);
+    case Type::error: error::raise(value);
+    default: return eval_value(value);
+  }
+}
+
+// Whether values go at the output's tail: decided once, when the output is first taken.
+bool appends(const Cell& out) { return series_head(out) >= block::length_total(out); }
+
+// Adds a value to the output: appended at the tail, or inserted as one value at its position
+// (which then moves past it).
+void add(Cell* out, const Cell& value, bool splice_block, bool at_tail) {
+  Cell v = value;
+  v.set_new_line(false);
+  if (splice_block && v.is(Type::block)) {
+    Cell* pushed = stack::push(v);
+    if (at_tail) block::append_from(*out, *pushed);
+    else *out = block::insert_all(*out, *pushed);
+    stack::pop(1);
+    return;
+  }
+  if (at_tail) block::append_copy(*out, v);
+  else *out = block::insert_cell(*out, v, true, false);
+}
+
+Cell* output(const Call& c, int into_ref, const Cell& source) {
+  if (c.has(into_ref)) return c.ref(into_ref);
+  int32_t n = source.is(Type::block) ? block::vs_length(source) : 1;
+  return block::push_only(n < 1 ? 1 : n);
+}
+
+}  // namespace
+
+Flow reduce_into(Cell source, Cell* out) {
+  bool at_tail = appends(*out);
+  int32_t end = block::length_total(source);
+  int32_t position = series_head(source) < 0 ? 0 : series_head(source);
+  while (position < end) {
+    Flow f = interp::eval_next(source, position, end, true);
+    if (f != Flow::normal) return f;
+    Cell v = *stack::last_value();
+    stack::pop(1);
+    add(out, v, false, at_tail);
+  }
+  return Flow::normal;
+}
+
+namespace {
+
+Flow reduce_(const Call& c) {
+  Cell value = c.args[0];
+  Cell* out = c.has(0) ? c.ref(0) : nullptr;
+  if (!value.is(Type::block)) {
+    if (is_function_value(value.type()) && !out) return Flow::normal;
+    Flow f = is_function_value(value.type()) ? Flow::normal : eval_value(value);
+    if (f != Flow::normal || !out) return f;
+    add(out, c.args[0], false, appends(*out));
+    c.args[0] = *out;
+    return Flow::normal;
+  }
+  Cell* result = output(c, 0, value);
+  Flow f = reduce_into(value, result);
+  if (f != Flow::normal) return f;
+  c.args[0] = *result;
+  if (!out) c.args[0].w1 = 0;
+  stack::keep();
+  return Flow::normal;
+}
+
+[[nodiscard]] Flow compose_into(Cell source, Cell* out, bool deep, bool only, bool at_tail);
+
+[[nodiscard]] Flow compose_paren(const Cell& p, Cell* out, bool only, bool at_tail) {
+  if (block::vs_length(p) == 0) return Flow::normal;
+  stack::mark_native(&body_word());
+  stack::push_unset();
+  Flow f = interp::eval_block(p, true);
+  if (f != Flow::normal) return f;
+  Cell r = *stack::arguments();
+  stack::unwind_drop();
+  if (r.is(Type::unset)) return Flow::normal;
+  if (!only && r.is(Type::block)) {
+    if (block::vs_length(r) == 0) return Flow::normal;
+    add(out, r, true, at_tail);
+  } else {
+    add(out, r, false, at_tail);
+  }
+  return Flow::normal;
+}
+
+Flow compose_into(Cell source, Cell* out, bool deep, bool only, bool at_tail) {
+  int32_t end = block::length_total(source);
+  for (int32_t i = series_head(source) < 0 ? 0 : series_head(source); i < end; ++i) {
+    Cell v = block::cells(source)[i];
+    if (v.is(Type::paren)) {
+      Flow f = compose_paren(v, out, only, at_tail);
+      if (f != Flow::normal) return f;
+    } else if (deep && v.is(Type::block)) {
+      Cell* inner = block::push_only(block::vs_length(v));
+      Flow f = compose_into(v, inner, true, only, true);
+      if (f != Flow::normal) return f;
+      Cell made = *inner;
+      made.header = (made.header & 0xFF) | (v.header & ~0xFFu);
+      Cell* kept = stack::push(made);
+      if (at_tail) block::append_copy(*out, *kept);
+      else *out = block::insert_cell(*out, *kept, true, false);
+      stack::pop(2);
+    } else {
+      Cell* pushed = stack::push(v);
+      if (at_tail) block::append_copy(*out, *pushed);
+      else *out = block::insert_cell(*out, *pushed, true, false);
+      stack::pop(1);
+    }
+  }
+  return Flow::normal;
+}
+
+Flow compose_(const Call& c) {
+  Cell value = c.args[0];
+  if (!value.is(Type::block)) fire(Err::script_expect_val, {make_datatype(Type::block), make_datatype(value.type())});
+  Cell* out = output(c, 2, value);
+  Flow f = compose_into(value, out, c.has(0), c.has(1), appends(*out));
+  if (f != Flow::normal) return f;
+  c.args[0] = *out;
+  if (!c.has(2)) c.args[0].w1 = 0;
+  stack::keep();
+  return Flow::normal;
+}
+
+}  // namespace
+
+void install_evaluation() {
+  define(Native::do_, do_);
+  define(Native::reduce, reduce_);
+  define(Native::compose, compose_);
+}
+
+}  // namespace vyn::natives

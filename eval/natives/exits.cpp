@@ -1,0 +1,122 @@
+// eval/natives/exits.cpp: try, catch, throw, break, continue, return and exit.
+#include "core/error.hpp"
+#include "eval/exits.hpp"
+#include "eval/frames.hpp"
+#include "eval/interp.hpp"
+#include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
+#include "eval/stack.hpp"
+#include "values/block.hpp"
+#include "values/error.hpp"
+#include "values/error_args.hpp"
+#include "values/symbol.hpp"
+#include "values/word.hpp"
+
+namespace vyn::natives {
+namespace {
+
+Flow try_(const Call& c) {
+  Cell body = c.args[0];
+  bool all = c.has(0);
+  bool keep = c.has(1);
+  int depth = stack::frame_depth();
+  Cell* result = c.args;
+  Cell try_word = word::load("try");
+  if (all) stack::mark_try_all(&try_word); else stack::mark_try(&try_word);
+  stack::push_unset();
+  try {
+    Flow f = interp::eval_block(body, true);
+    if (f != Flow::normal) return f;  // only a plain try lets the other exits through
+  } catch (const Raised&) {
+    // the trace is read from the frames, so it is taken before they are cut back
+    Cell error = *error::from_pending();
+    if (keep) {
+      Cell* held = stack::push(error);
+      error::capture_stack(held);
+      error = *held;
+    }
+    stack::catch_error_at(depth, result + 1);
+    *result = error;
+    stack::set_top(result + 1);
+    return Flow::normal;
+  }
+  stack::unwind_last();
+  return Flow::normal;
+}
+
+// Whether the name a throw carries is one the catch takes: a word equal (letter case ignored) to
+// the given word or one of the given block's words.
+bool name_matches(const Cell& thrown_name, const Cell& wanted) {
+  if (!thrown_name.is(Type::word)) return false;
+  uint32_t s = symbol::resolve(thrown_name.w2);
+  if (wanted.is(Type::word)) return symbol::resolve(wanted.w2) == s;
+  Cell names = wanted;
+  for (int32_t i = 0; i < block::vs_length(names); ++i) {
+    Cell w = block::vs_head(names)[i];
+    if (!w.is(Type::word)) fire(Err::script_invalid_refine_arg, {word_arg("name"), wanted});
+    if (symbol::resolve(w.w2) == s) return true;
+  }
+  return false;
+}
+
+Flow catch_(const Call& c) {
+  Cell body = c.args[0];
+  Cell* name = c.ref(0);
+  Cell wanted = name ? *name : make_none();
+  Cell* result = c.args;
+  Cell catch_word = word::load("catch");
+  stack::mark_catch(&catch_word);
+  stack::push_unset();
+  Flow f = interp::eval_block(body, true);
+  if (f == Flow::normal) {
+    stack::unwind_last();
+    return Flow::normal;
+  }
+  if (f != Flow::throw_) return f;
+  // the catch frame is on top: its first cells hold the thrown value and its name
+  Cell* caught = stack::arguments();
+  Cell value = caught[0], thrown_name = caught[1];
+  if (name && !name_matches(thrown_name, wanted)) {
+    // the throw goes on from a frame that stands for it, to the next catch below
+    stack::unwind_drop();
+    stack::mark_native(nullptr);
+    stack::push(value);
+    stack::push(thrown_name);
+    return stack::throw_value(Flow::throw_);
+  }
+  stack::unwind_drop();
+  stack::set_throw_origin(nullptr);  // the throw ended here: later errors report their own call
+  *result = value;
+  stack::set_top(result + 1);
+  return Flow::normal;
+}
+
+Flow throw_(const Call& c) {
+  if (!c.has(0)) c.args[1] = make_unset();
+  else c.args[1] = *c.ref(0);
+  stack::set_top(c.args + 2);
+  return stack::throw_value(Flow::throw_);
+}
+
+Flow break_(const Call& c) {
+  if (c.has(0)) c.args[0] = *c.ref(0);
+  return stack::throw_break(c.has(0), false);
+}
+
+Flow continue_(const Call&) { return stack::throw_break(false, true); }
+Flow return_(const Call&) { return stack::throw_return(true); }
+Flow exit_(const Call&) { return stack::throw_return(false); }
+
+}  // namespace
+
+void install_exits() {
+  define(Native::try_, try_);
+  define(Native::catch_, catch_);
+  define(Native::throw_, throw_);
+  define(Native::break_, break_);
+  define(Native::continue_, continue_);
+  define(Native::return_, return_);
+  define(Native::exit_, exit_);
+}
+
+}  // namespace vyn::natives

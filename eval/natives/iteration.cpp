@@ -1,0 +1,143 @@
+// eval/natives/iteration.cpp: foreach, forall and remove-each.
+#include "core/error.hpp"
+#include "eval/dispatch.hpp"
+#include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
+#include "eval/stack.hpp"
+#include "values/block.hpp"
+#include "values/logic.hpp"
+#include "values/series.hpp"
+#include "values/word.hpp"
+
+namespace vyn::natives {
+namespace {
+
+bool iterable(Type t) {
+  return series::is_cell_series(t) || series::is_char_series(t) || t == Type::binary ||
+         t == Type::vector || t == Type::image;
+}
+
+// The value at absolute index i of the series, as pick gives it; none past the tail.
+Cell value_at(const Cell& s, int32_t i) {
+  if (i >= series::length_total(s)) return make_none();
+  if (series::is_cell_series(s.type())) return block::cells(s)[i];
+  stack::Mark mark;
+  Cell* at = stack::push(s);
+  at->w1 = static_cast<uint32_t>(i);
+  return *actions::get<Action::pick>(at)(at, 1, at);
+}
+
+int32_t word_count(const Cell& words) {
+  if (!words.is(Type::block)) return 1;
+  Cell list = words;
+  int32_t n = block::vs_length(list);
+  for (int32_t k = 0; k < n; ++k) {
+    Cell w = block::vs_head(list)[k];
+    Type t = w.type();
+    if (t != Type::word && t != Type::set_word && t != Type::get_word && t != Type::lit_word)
+      fire(Err::script_invalid_arg, {w});
+  }
+  return n;
+}
+
+// Sets the word, or each word of the block, from the values at the position; answers false at
+// the tail.
+bool step(const Cell& words, const Cell& series, int32_t position) {
+  if (position >= series::length_total(series)) return false;
+  if (!words.is(Type::block)) {
+    Cell w = words;
+    word::set(w, value_at(series, position));
+    return true;
+  }
+  Cell list = words;
+  for (int32_t k = 0; k < block::vs_length(list); ++k) {
+    Cell w = block::vs_head(list)[k];
+    w.header = static_cast<uint32_t>(Type::word);
+    word::set(w, value_at(series, position + k));
+  }
+  return true;
+}
+
+Flow foreach_(const Call& c) {
+  Cell words = c.args[0], data = c.args[1], body = c.args[2];
+  if (words.is(Type::block) && block::vs_length(words) == 0) fire(Err::script_invalid_arg, {words});
+  if (data.is(Type::map)) fire(Err::internal_feature_na);  // TODO(map!): key/value steps
+  if (!iterable(data.type())) fire(Err::script_invalid_arg, {data});
+  int32_t n = word_count(words);
+  Cell* position = stack::push(data);  // the iteration position, kept on the stack
+  open_loop(make_unset());
+  int32_t i = series_head(*position) < 0 ? 0 : series_head(*position);
+  while (step(words, *position, i)) {
+    Flow f = body_pass(body);
+    if (f == Flow::break_) break;
+    if (!goes_on(f)) return f;
+    i += n;
+  }
+  close_loop();
+  return Flow::normal;
+}
+
+Flow forall_(const Call& c) {
+  Cell w = c.args[0], body = c.args[1];
+  Cell start = *word::value_cell(w);
+  if (!iterable(start.type()))
+    fire(Err::script_expect_arg, {word::load("forall"), make_datatype(start.type()), w});
+  stack::push(start);
+  open_loop(make_unset());
+  bool broke = false;
+  for (;;) {
+    Cell current = *word::value_cell(w);
+    if (series_head(current) >= series::length_total(current)) break;
+    Flow f = body_pass(body);
+    if (f == Flow::break_) {
+      broke = true;
+      break;
+    }
+    if (!goes_on(f)) return f;
+    current = *word::value_cell(w);
+    if (current.type() != start.type() || series_node(current) != series_node(start))
+      fire(Err::script_bad_loop_series, {current});
+    current.w1++;
+    word::set(w, current);
+  }
+  close_loop();
+  if (!broke) word::set(w, start);
+  return Flow::normal;
+}
+
+// Removes n values at index from the series (by the remove action with /part).
+void remove_at(Cell series, int32_t index, int32_t n) {
+  stack::Mark mark;
+  Cell* s = stack::push(series);
+  s->w1 = static_cast<uint32_t>(index);
+  Cell* part = stack::push(make_integer(n));
+  actions::get<Action::remove>(s)(s, part, nullptr);
+}
+
+Flow remove_each_(const Call& c) {
+  Cell words = c.args[0], data = c.args[1], body = c.args[2];
+  if (!iterable(data.type())) fire(Err::script_invalid_arg, {data});
+  int32_t n = words.is(Type::block) ? word_count(words) : 1;
+  open_loop(make_unset());
+  int32_t i = series_head(data) < 0 ? 0 : series_head(data);
+  while (n > 0 && step(words, data, i)) {
+    Flow f = body_pass(body);
+    if (f == Flow::break_) break;
+    if (!goes_on(f)) return f;
+    if (f == Flow::normal && logic::truthy(*stack::arguments())) remove_at(data, i, n);
+    else i += n;
+  }
+  close_loop();
+  c.args[0] = data;
+  return Flow::normal;
+}
+
+}  // namespace
+
+void install_iteration() {
+  define(Native::foreach_, foreach_);
+  define(Native::forall_, forall_);
+  define(Native::remove_each, remove_each_);
+}
+
+}  // namespace vyn::natives
