@@ -6,6 +6,7 @@
 #include "core/error.hpp"
 #include "eval/flow.hpp"
 #include "eval/interp.hpp"
+#include "eval/frames.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "eval/stack.hpp"
 #include "platform/console_out.hpp"
@@ -38,15 +39,21 @@ bool is_vyn_word(const Cell& c) {
 // Evaluates the script's body: everything after the header word and block.
 int evaluate(Cell code) {
   code.w1 = 2;
+  Cell* base = stack::top();
+  stack::CallFrame* frames = stack::frames_top();
+  Cell* args = stack::arguments();
   try {
-    stack::Mark mark;
     stack::push(code);
     Flow f = interp::eval_block(code, false);
     (void)f;  // an exit that reaches the top ends the script quietly
   } catch (const Raised&) {
+    stack::set_top(base);  // room to make the report, even after an overflow
     report_pending_error();
+    stack::set_ctop(frames);
+    stack::set_arguments(args);
     return -2;
   }
+  stack::set_top(base);
   return 0;
 }
 

@@ -28,7 +28,9 @@ Flow try_(const Call& c) {
     Flow f = interp::eval_block(body, true);
     if (f != Flow::normal) return f;  // only a plain try lets the other exits through
   } catch (const Raised&) {
-    // the trace is read from the frames, so it is taken before they are cut back
+    // The value stack goes back first: an overflow leaves it nearly full, and making the error
+    // pushes. The trace is read from the frames, so they are cut back only after it is taken.
+    stack::set_top(result + 1);
     Cell error = *error::from_pending();
     if (keep) {
       Cell* held = stack::push(error);
