@@ -36,8 +36,8 @@ for i = 1, n do
   if i % 4096 == 0 then peak = math.max(peak, collectgarbage("count")) end
 end
 local ms = (os.clock() - start) * 1000
-print(string.format("lua churn: %d tables in %.0f ms (%.1f ns each), peak heap %.1f MB", n, ms,
-                    ms * 1e6 / n, peak / 1024))
+print(string.format("lua churn: %d tables in %.0f ms (%.1f ns each), peak heap %.0f KB", n, ms,
+                    ms * 1e6 / n, peak))
 LUA
 else
   echo "lua churn: no lua on this machine (apt-get install lua5.4)"
