@@ -6,6 +6,8 @@
 // copy of the native, action, function or routine it was made from, with op! in the low byte of
 // the header and the underlying type in bits 16-23.
 #include "core/error.hpp"
+#include "eval/frames.hpp"
+#include "eval/front_ends.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/compare_ops.hpp"
@@ -104,6 +106,43 @@ int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
   return limit - static_cast<int32_t>(std::char_traits<char>::length(text));
 }
 
+// The spec block molded into the buffer, in a native frame named <anon>.
+int32_t mold_block(Cell node_block, Cell* buffer, bool only, int32_t limit) {
+  stack::Mark mark;
+  stack::mark_native(&predefined::word(predefined::W::anon));
+  Cell* spec = stack::push(node_block);
+  MoldOptions o;
+  o.only = only;
+  limit = actions::mold_direct(spec, buffer, o, nullptr, limit);
+  stack::unwind_drop();
+  return limit;
+}
+
+int32_t append_text(Cell* buffer, const char* text, int32_t limit) {
+  string::append_latin1(*buffer, text);
+  return limit - static_cast<int32_t>(std::char_traits<char>::length(text));
+}
+
+int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t limit) {
+  Cell spec = make_series(Type::block, value->w2);
+  if (!value->is(Type::op)) {
+    limit = append_text(buffer, value->is(Type::action) ? "make action! [" : "make native! [", limit);
+    limit = mold_block(spec, buffer, false, limit);
+    return append_text(buffer, "]", limit);
+  }
+  limit = append_text(buffer, "make op! ", limit);
+  Type t = underlying(*value);
+  if (t == Type::function && value->w3) {
+    limit = append_text(buffer, "func ", limit);
+    limit = mold_block(spec, buffer, o.only, limit);
+    Cell body = reinterpret_cast<Cell*>(buffer_of(value->w3)->data())[0];
+    return mold_block(body, buffer, false, limit);
+  }
+  limit = append_text(buffer, "[", limit);
+  limit = mold_block(spec, buffer, false, limit);
+  return append_text(buffer, "]", limit);
+}
+
 int compare(Cell* a, Cell* b, int op) {
   if (b->type() != a->type()) return -2;
   if (!is_equality_op(op)) return -2;
@@ -114,21 +153,23 @@ int compare(Cell* a, Cell* b, int op) {
 
 }  // namespace
 
-// TODO(block mold): mold ("make native! [" spec "]") comes with the block! mold it writes through.
 void install() {
   using registry::def;
   registry::define(Type::native, {def<Action::make>(make_native), def<Action::reflect>(reflect),
-                                  def<Action::form>(form), def<Action::compare>(compare)});
+                                  def<Action::form>(form), def<Action::mold>(mold),
+                                  def<Action::compare>(compare)});
 }
 void install_action() {
   using registry::def;
   registry::define(Type::action, {def<Action::make>(make_action), registry::inherit(Action::reflect),
-                                  def<Action::form>(form), def<Action::compare>(compare)});
+                                  def<Action::form>(form), def<Action::mold>(mold),
+                                  def<Action::compare>(compare)});
 }
 void install_op() {
   using registry::def;
   registry::define(Type::op, {def<Action::make>(make_op), registry::inherit(Action::reflect),
-                              def<Action::form>(form), def<Action::compare>(compare)});
+                              def<Action::form>(form), def<Action::mold>(mold),
+                              def<Action::compare>(compare)});
 }
 
 }  // namespace vyn::native
