@@ -52,6 +52,7 @@ void install_natives() {
   natives::install_comparison();
   natives::install_makers();
   natives::install_transcode();
+  natives::install_system();
 }
 
 }  // namespace

@@ -95,6 +95,7 @@ bool collecting() { return state().running; }
 Stats& stats() { return state().stats; }
 void init() {
   state().stats = Stats{};
+  state().compaction_requested = false;
   reset_layouts();
 }
 
@@ -125,6 +126,15 @@ void collect(Nodes nodes) {
 
 void collect_if_enabled() {
   if (state().enabled) collect();
+}
+
+void request_node_compaction() { state().compaction_requested = true; }
+
+bool at_safe_point() {
+  if (!state().compaction_requested) return false;
+  state().compaction_requested = false;
+  collect(Nodes::may_move);
+  return true;
 }
 
 }  // namespace vyn::gc

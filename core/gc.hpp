@@ -47,6 +47,13 @@ void collect(Nodes nodes = Nodes::stay);
 // Collects when the collector is enabled; never moves nodes. The allocator calls it.
 void collect_if_enabled();
 
+// Node-frame compaction for code that runs inside the interpreter (recycle): C++ activations
+// below it keep node ids, so it only asks, and the next safe point compacts.
+void request_node_compaction();
+// Called where no C++ activation keeps a node id (the console's top level between inputs): runs
+// a collection that may move nodes when one was asked for, and answers whether it did.
+bool at_safe_point();
+
 // Mark callbacks: long-lived holders outside the roots below (lexer states, the interpreter's
 // current code, the owners table) register one; it runs during marking, in registration order,
 // and marks with the functions below; it must not allocate. At most 100 at once; adding the same

@@ -25,6 +25,7 @@ struct Callback {
 struct State {
   bool enabled = false;
   bool running = false;
+  bool compaction_requested = false;
   Stats stats;
   // Old node id -> new one, while a collection that moved nodes marks; nullptr otherwise.
   intmap::IntMap* relocation = nullptr;

@@ -1,7 +1,10 @@
 // eval/interp.cpp: evaluating blocks and expressions, with the infix lookahead.
 #include "eval/interp.hpp"
 
+#include <vector>
+
 #include "core/error.hpp"
+#include "core/gc.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp_internal.hpp"
 #include "eval/stack.hpp"
@@ -16,12 +19,23 @@ namespace vyn::interp {
 namespace {
 
 Cell code_cell = make_unset();
+// The current-code cells of the evaluations the innermost one interrupted, outermost first: kept
+// here, where the collector marks them, rather than in C++ locals.
+std::vector<Cell> saved_code;
 
 // Puts the current-code cell back when an evaluation ends, however it ends.
 struct CodeScope {
-  Cell saved = code_cell;
-  ~CodeScope() { code_cell = saved; }
+  CodeScope() { saved_code.push_back(code_cell); }
+  ~CodeScope() {
+    code_cell = saved_code.back();
+    saved_code.pop_back();
+  }
 };
+
+void mark_code(void*) {
+  gc::mark_cell(code_cell);
+  for (Cell& c : saved_code) gc::mark_cell(c);
+}
 
 const Cell* at(const Cell& code, int32_t i) { return block::cells(code) + i; }
 
@@ -222,6 +236,8 @@ Cell anon_word() { return predefined::word(predefined::W::anon); }
 
 void init() {
   code_cell = make_unset();
+  saved_code.clear();
+  gc::add_mark_callback(mark_code);
   install_callbacks();
 }
 Cell& current_code() { return code_cell; }

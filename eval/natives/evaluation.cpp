@@ -63,18 +63,19 @@ bool appends(const Cell& out) { return series_head(out) >= block::length_total(o
 
 // Adds a value to the output: appended at the tail, or inserted as one value at its position
 // (which then moves past it).
+// The value is pushed first: it may be held by nothing else while the output grows.
 void add(Cell* out, const Cell& value, bool splice_block, bool at_tail) {
-  Cell v = value;
-  v.set_new_line(false);
-  if (splice_block && v.is(Type::block)) {
-    Cell* pushed = stack::push(v);
-    if (at_tail) block::append_from(*out, *pushed);
-    else *out = block::insert_all(*out, *pushed);
-    stack::pop(1);
-    return;
+  Cell* v = stack::push(value);
+  v->set_new_line(false);
+  if (splice_block && v->is(Type::block)) {
+    if (at_tail) block::append_from(*out, *v);
+    else *out = block::insert_all(*out, *v);
+  } else if (at_tail) {
+    block::append_copy(*out, *v);
+  } else {
+    *out = block::insert_cell(*out, *v, true, false);
   }
-  if (at_tail) block::append_copy(*out, v);
-  else *out = block::insert_cell(*out, v, true, false);
+  stack::pop(1);
 }
 
 Cell* output(const Call& c, int into_ref, const Cell& source) {
@@ -125,12 +126,14 @@ Flow reduce_(const Call& c) {
 
 [[nodiscard]] Flow compose_paren(const Cell& p, Cell* out, bool only, bool at_tail) {
   if (block::vs_length(p) == 0) return Flow::normal;
+  Cell* held = stack::top();  // the output and what the caller pushed stay below
   stack::mark_native(&body_word());
   stack::push_unset();
   Flow f = interp::eval_block(p, true);
   if (f != Flow::normal) return f;
   Cell r = *stack::arguments();
-  stack::unwind_drop();
+  stack::unwind_drop();  // cuts back to the caller's arguments, below the output
+  stack::set_top(held);
   if (r.is(Type::unset)) return Flow::normal;
   if (!only && r.is(Type::block)) {
     if (block::vs_length(r) == 0) return Flow::normal;

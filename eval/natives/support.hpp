@@ -33,5 +33,6 @@ void install_iteration();
 void install_comparison();
 void install_makers();
 void install_transcode();
+void install_system();
 
 }  // namespace vyn::natives

@@ -506,6 +506,20 @@ TEST_F(NodeCompaction, MovesTheNodesOfAStableSparseFrameAndRewritesEveryHolder) 
   gc::remove_mark_callback(mark_relocated);
 }
 
+// recycle runs inside the interpreter: it asks, and the next safe point compacts.
+TEST_F(NodeCompaction, ASafePointRunsTheCompactionAskedFor) {
+  Cell* kept = labelled("moves at the safe point");
+  NodeId node = series_node(*kept);
+  settle();
+  EXPECT_FALSE(gc::at_safe_point());
+  gc::request_node_compaction();
+  EXPECT_TRUE(gc::at_safe_point());
+  EXPECT_EQ(gc::stats().node_compactions, 1u);
+  EXPECT_NE(series_node(*kept), node);
+  EXPECT_EQ(label_of(*kept), "moves at the safe point");
+  EXPECT_FALSE(gc::at_safe_point());
+}
+
 TEST_F(NodeCompaction, ACollectionNotAskedToNeverMovesNodes) {
   Cell* kept = labelled("stays");
   NodeId node = series_node(*kept);
