@@ -18,12 +18,7 @@ namespace {
 
 // Up to eight bytes from the head, big-endian, right-aligned in the 64-bit pattern.
 double from_binary(const Cell& bin) {
-  int32_t len = series::length_total(bin);
-  int32_t head = series_head(bin) < 0 ? 0 : series_head(bin);
-  const uint8_t* at = series::buffer(bin)->data() + head;
-  int32_t n = len - head < 8 ? len - head : 8;
-  uint64_t u = 0;
-  for (int32_t i = 0; i < n; ++i) u = u << 8 | at[i];
+  uint64_t u = series::head_bytes_be(bin, 8);
   double d;
   std::memcpy(&d, &u, sizeof d);
   return d;

@@ -29,15 +29,7 @@ bool hex_name_to_int(std::string_view name, int32_t* value) {
 namespace {
 
 // The first four bytes from the head (fewer when the binary is shorter), big-endian.
-int32_t from_binary(const Cell& bin) {
-  int32_t len = series::length_total(bin);
-  int32_t head = series_head(bin) < 0 ? 0 : series_head(bin);
-  const uint8_t* at = series::buffer(bin)->data() + head;
-  int32_t n = len - head < 4 ? len - head : 4;
-  uint32_t v = 0;
-  for (int32_t i = 0; i < n; ++i) v = v << 8 | at[i];
-  return static_cast<int32_t>(v);
-}
+int32_t from_binary(const Cell& bin) { return static_cast<int32_t>(series::head_bytes_be(bin, 4)); }
 
 int32_t from_issue(const Cell& issue) {
   int32_t v;

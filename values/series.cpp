@@ -349,6 +349,16 @@ int32_t offset_by(Cell* args, bool at) {
   return pos < 0 ? 0 : pos > len ? len : static_cast<int32_t>(pos);
 }
 
+uint64_t head_bytes_be(const Cell& bin, int32_t max) {
+  int32_t len = length_total(bin);
+  int32_t head = series_head(bin) < 0 ? 0 : series_head(bin);
+  const uint8_t* at = buffer(bin)->data() + head;
+  int32_t n = len - head < max ? len - head : max;
+  uint64_t v = 0;
+  for (int32_t i = 0; i < n; ++i) v = v << 8 | at[i];
+  return v;
+}
+
 int32_t part_count(const Cell& s, const Cell& part) {
   if (part.is(Type::integer)) return part.int_value();
   if (part.type() == s.type() && series_node(part) == series_node(s))

@@ -22,6 +22,9 @@ bool skip_checked(Cell& s, int32_t n);
 int32_t units_left(Cell& s, bool from_start);
 // The head index at and skip give, from the call's series args[0] and offset args[1].
 int32_t offset_by(Cell* args, bool at);
+// Up to max bytes (max <= 8) of a binary from its head, read big-endian into the low end of the
+// answer: fewer when the binary is shorter. Never allocates.
+uint64_t head_bytes_be(const Cell& bin, int32_t max);
 // The count a /part argument gives for the series: a count, or a position in the same series.
 int32_t part_count(const Cell& s, const Cell& part);
 
