@@ -81,6 +81,10 @@ inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell
   Cell types = entry(g, i);  // a copy: fetching allocates
   args::Kind kind = args::kind_of(types);
   if (*g.position >= g.end) {
+    if (g.site->apply) {  // what the block does not give is none, unchecked
+      stack::push(make_none());
+      return Flow::normal;
+    }
     if (kind == args::quoted && typeset::has(types, Type::unset)) {
       stack::push_unset();
       return Flow::normal;
@@ -89,8 +93,9 @@ inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell
   }
   Flow f = Flow::normal;
   if (g.site->literal) kind = args::literal;
+  int32_t end = g.site->apply & apply_single ? *g.position + 1 : g.end;
   switch (kind) {
-    case args::evaluated: f = eval_expression(g.code, *g.position, g.end, g.site->infix, true, false); break;
+    case args::evaluated: f = eval_expression(g.code, *g.position, end, g.site->infix, true, false); break;
     case args::literal: stack::push(block::cells(g.code)[(*g.position)++]); break;
     default: f = fetch_quoted(g); break;
   }
@@ -99,17 +104,61 @@ inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell
   return Flow::normal;
 }
 
-// The fixed arguments; refinements start off (functions get a false cell and none per argument).
+// The value given in an apply block for an argument that is off: fetched and dropped, or with
+// one value per argument skipped unevaluated.
+[[nodiscard]] Flow consume(Gather& g) {
+  if (*g.position >= g.end) return Flow::normal;
+  if (g.site->apply & apply_single) {
+    ++*g.position;
+    return Flow::normal;
+  }
+  Flow f = eval_expression(g.code, *g.position, g.end, false, true, false);
+  if (f == Flow::normal) stack::pop(1);
+  return f;
+}
+
+// Positional apply: the refinement's switch is the next value of the block, a logic!.
+[[nodiscard]] Flow positional_switch(Gather& g, int32_t i, bool* on) {
+  *on = false;
+  if (*g.position >= g.end) {
+    if (g.function_like) stack::push(make_logic(false));
+    return Flow::normal;
+  }
+  int32_t end = g.site->apply & apply_single ? *g.position + 1 : g.end;
+  Flow f = eval_expression(g.code, *g.position, end, false, true, false);
+  if (f != Flow::normal) return f;
+  Cell v = *stack::last_value();
+  if (!v.is(Type::logic)) fire(Err::script_expect_arg, {g.site->name, make_datatype(v.type()), arg_word(g, i)});
+  *on = v.w1 == 1;
+  if (!g.function_like) {
+    stack::pop(1);
+    if (*on) g.refs[entry(g, i).w3 - 1] = static_cast<int32_t>(stack::top() - stack::arguments());
+  }
+  return Flow::normal;
+}
+
+// The fixed arguments; refinements start off (functions get a false cell and none per argument),
+// but for a positional apply, whose block switches them.
 [[nodiscard]] Flow first_walk(Gather& g) {
   int32_t n = block::length_total(g.list);
   bool active = true;
+  bool positional = g.site->apply & apply_positional;
   for (int32_t i = 0; i < n; ++i) {
     Cell e = entry(g, i);
     if (e.is(Type::refinement)) {
+      if (positional) {
+        Flow f = positional_switch(g, i, &active);
+        if (f != Flow::normal) return f;
+        continue;
+      }
       active = false;
       if (g.function_like) stack::push(make_logic(false));
     } else if (e.is(Type::typeset)) {
       if (!active) {
+        if (positional) {
+          Flow f = consume(g);
+          if (f != Flow::normal) return f;
+        }
         if (g.function_like) stack::push(make_none());
       } else if (g.site->infix && i == 0) {
         check_type(g, e, 0, *stack::arguments());
@@ -145,6 +194,11 @@ int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
   Cell* args = stack::arguments();
   int32_t n = block::length_total(g.list);
   for (int32_t i = index + 1; i < n && entry(g, i).is(Type::typeset); ++i) {
+    if (!on && g.site->apply) {
+      Flow f = consume(g);
+      if (f != Flow::normal) return f;
+      continue;
+    }
     Flow f = fetch(g, i, on);
     if (f != Flow::normal) return f;
     if (!on) {
@@ -206,6 +260,49 @@ void push_locals(const Gather& g) {
   }
 }
 
+bool has_refinements(const Gather& g) {
+  int32_t n = block::length_total(g.list);
+  for (int32_t i = 0; i < n; ++i)
+    if (entry(g, i).is(Type::refinement)) return true;
+  return false;
+}
+
+// Named apply: after the fixed arguments, groups of a refinement (or a get-word), the value that
+// switches it, and its arguments.
+[[nodiscard]] Flow named_refinements(Gather& g) {
+  bool any = has_refinements(g);
+  while (*g.position < g.end) {
+    Cell element = block::cells(g.code)[*g.position];
+    if (!element.is(Type::refinement) && !element.is(Type::get_word)) {
+      if (!any) return Flow::normal;
+      fire(Err::script_bad_refine, {element});
+    }
+    ++*g.position;
+    bool on = false;
+    if (*g.position < g.end) {
+      Flow f = eval_expression(g.code, *g.position, g.end, false, true, false);
+      if (f != Flow::normal) return f;
+      Cell v = *stack::last_value();
+      stack::pop(1);
+      if (v.is(Type::unset)) fire(Err::script_no_value, {element});
+      on = logic::truthy(v);
+    }
+    NodeId ctx = g.ctx();
+    int32_t index = context::find_word(ctx, element.w2, true);
+    if (index < 0 || !entry(g, index).is(Type::refinement)) fire(Err::script_no_refine, {g.site->name, element});
+    Cell* args = stack::arguments();
+    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
+    if (on && was_on) fire(Err::script_dup_refine, {make_none()});
+    if (on) {
+      if (g.function_like) args[index] = make_logic(true);
+      else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
+    }
+    Flow f = refinement_args(g, index, on);
+    if (f != Flow::normal) return f;
+  }
+  return Flow::normal;
+}
+
 [[nodiscard]] Flow gather_and_call(Gather& g) {
   int32_t n = block::length_total(g.list);
   if (n > 0 && !g.function_like && entry(g, n - 1).is(Type::integer)) {
@@ -216,6 +313,10 @@ void push_locals(const Gather& g) {
   if (f != Flow::normal) return f;
   if (g.site->path.is(Type::path) || g.site->path.is(Type::get_path)) {
     f = path_refinements(g);
+    if (f != Flow::normal) return f;
+  }
+  if (g.site->apply & apply_named) {
+    f = named_refinements(g);
     if (f != Flow::normal) return f;
   }
   return make_call(g);
@@ -270,7 +371,7 @@ Flow call_with(const Cell& callable, const Cell* values, int32_t count, const Ce
   Cell* code = block::push_only(count);
   for (int32_t i = 0; i < count; ++i) block::append_copy(*code, values[i]);
   int32_t position = 0;
-  CallSite site{name, make_none(), 0, make_none(), false, true};
+  CallSite site{name, make_none(), 0, make_none(), false, true, 0};
   return eval_code(fn, *code, position, count, true, site);
 }
 

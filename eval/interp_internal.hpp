@@ -17,7 +17,9 @@ struct CallSite {
   Cell owner;             // the object of a method call, else none
   bool infix = false;
   bool literal = false;   // every argument is the next value as it stands (calls made from C++)
+  int apply = 0;          // apply: 1 positional, 2 named refinements; + 4 one value per argument
 };
+inline constexpr int apply_positional = 1, apply_named = 2, apply_single = 4;
 
 // Calls the callable with arguments taken from code at position; position moves past them.
 [[nodiscard]] Flow eval_code(const Cell& callable, Cell code, int32_t& position, int32_t end, bool push,

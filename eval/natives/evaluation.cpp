@@ -9,6 +9,7 @@
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/error.hpp"
+#include "values/predefined.hpp"
 #include "values/word.hpp"
 
 namespace vyn::natives {
@@ -183,12 +184,43 @@ Flow compose_(const Call& c) {
   return Flow::normal;
 }
 
+// apply: func is a word (any of the four kinds), a path, or a function value; args gives the
+// arguments, positionally with /all, else with refinements named; /safer takes one value each.
+Flow apply_(const Call& c) {
+  Cell func = c.args[0];
+  Cell args = c.args[1];
+  Cell name = predefined::word(predefined::W::applied);
+  Cell path = make_none();
+  Cell fn = func;
+  Type t = func.type();
+  if (t == Type::word || t == Type::lit_word || t == Type::get_word || t == Type::set_word || t == Type::path) {
+    Cell head = t == Type::path ? block::cells(func)[0] : func;
+    if (t == Type::path) path = func;
+    head.header = static_cast<uint32_t>(Type::word);
+    fn = *word::value_cell(head);
+    name = head;
+  }
+  if (!is_function_value(fn.type())) fire(Err::script_invalid_arg, {func});
+  if (fn.is(Type::op)) fn.header = (fn.header & ~0x00FF00FFu) | ((fn.header >> 16) & 0xFF);
+  int mode = c.has(0) ? interp::apply_positional : interp::apply_named;
+  if (c.has(1)) mode |= interp::apply_single;
+  stack::set_top_frame_mark();
+  int32_t position = series_head(args) < 0 ? 0 : series_head(args);
+  int32_t end = block::length_total(args);
+  interp::CallSite site{name, path, 1, make_none(), false, false, mode};
+  stack::keep();
+  Cell* held = stack::push(args);
+  (void)held;
+  return interp::eval_code(fn, args, position, end, false, site);
+}
+
 }  // namespace
 
 void install_evaluation() {
   define(Native::do_, do_);
   define(Native::reduce, reduce_);
   define(Native::compose, compose_);
+  define(Native::apply, apply_);
 }
 
 }  // namespace vyn::natives
