@@ -47,7 +47,9 @@ const char* action_words[action_count + 1] = {
 
 }  // namespace
 
-void define(Type t, std::initializer_list<Entry> entries) {
+void define(Type t, std::initializer_list<Entry> entries) { define(t, {}, entries); }
+
+void define(Type t, std::span<const Action> inherited, std::initializer_list<Entry> entries) {
   const TypeDef& d = def_of(t);
   int id = static_cast<int>(t);
   if (id > highest) highest = id;
@@ -57,6 +59,9 @@ void define(Type t, std::initializer_list<Entry> entries) {
   info.parent = d.parent;
   info.registered = true;
   for (int slot = 1; slot <= action_count; ++slot) actions[id][slot] = nullptr;
+  ActionFn* parent = d.parent == Type::nothing ? nullptr : actions[static_cast<int>(d.parent)];
+  assert(!parent || types[static_cast<int>(d.parent)].registered);
+  for (Action a : inherited) actions[id][static_cast<int>(a)] = parent ? parent[static_cast<int>(a)] : nullptr;
   for (const Entry& e : entries) {
     int slot = static_cast<int>(e.slot);
     if (e.inherit) {

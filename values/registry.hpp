@@ -2,6 +2,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 
 #include "core/cell.hpp"
 #include "values/action_sigs.hpp"
@@ -26,6 +27,8 @@ inline Entry inherit(Action a) { return Entry{a, nullptr, true}; }
 
 // Registers a datatype with the parent types.def gives it; slots not listed have no entry.
 void define(Type t, std::initializer_list<Entry> entries);
+// The same, taking the parent's entries for every slot of inherited first.
+void define(Type t, std::span<const Action> inherited, std::initializer_list<Entry> entries);
 
 // Registers every datatype in start-up order: each datatype's own installer where it has one,
 // else the bare type with its parent and no entries.

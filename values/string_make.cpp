@@ -100,91 +100,49 @@ void install() {
   });
 }
 
+// The series entries every character series but string! takes from its parent.
+constexpr Action text_series_slots[] = {
+    Action::make, Action::to, Action::compare, Action::at, Action::back, Action::change,
+    Action::clear, Action::copy, Action::find, Action::head, Action::head_q, Action::index_q,
+    Action::insert, Action::length_q, Action::move, Action::next, Action::pick, Action::poke,
+    Action::remove, Action::reverse, Action::select, Action::skip, Action::swap, Action::tail,
+    Action::tail_q, Action::take, Action::modify,
+};
+
 // TODO(url): url! molds percent-encoded, joins path elements, makes a url! from a block, and reads
 // and writes through the platform; those entries arrive with url!'s own component.
 void install_url() {
   using registry::inherit;
-  registry::define(Type::url, {
-      inherit(Action::make), inherit(Action::to), inherit(Action::form), inherit(Action::compare),
-      inherit(Action::append),
-      inherit(Action::at), inherit(Action::back), inherit(Action::change),
-      inherit(Action::clear), inherit(Action::copy), inherit(Action::find), inherit(Action::head),
-      inherit(Action::head_q), inherit(Action::index_q), inherit(Action::insert),
-      inherit(Action::length_q), inherit(Action::move), inherit(Action::next),
-      inherit(Action::pick), inherit(Action::poke), inherit(Action::remove),
-      inherit(Action::reverse), inherit(Action::select), inherit(Action::skip),
-      inherit(Action::swap), inherit(Action::tail), inherit(Action::tail_q),
-      inherit(Action::take), inherit(Action::modify),
-  });
+  registry::define(Type::url, text_series_slots, {inherit(Action::form), inherit(Action::append)});
 }
 
 // TODO(file): file! molds with "%" and quotes, and deletes, queries, reads, renames and writes
 // through the platform; those entries arrive with file!'s own component.
 void install_file() {
   using registry::inherit;
-  registry::define(Type::file, {
-      inherit(Action::make), inherit(Action::to), inherit(Action::form), inherit(Action::compare),
-      inherit(Action::eval_path), inherit(Action::append),
-      inherit(Action::at), inherit(Action::back), inherit(Action::change),
-      inherit(Action::clear), inherit(Action::copy), inherit(Action::find), inherit(Action::head),
-      inherit(Action::head_q), inherit(Action::index_q), inherit(Action::insert),
-      inherit(Action::length_q), inherit(Action::move), inherit(Action::next),
-      inherit(Action::pick), inherit(Action::poke), inherit(Action::remove),
-      inherit(Action::reverse), inherit(Action::select), inherit(Action::skip),
-      inherit(Action::swap), inherit(Action::tail), inherit(Action::tail_q),
-      inherit(Action::take), inherit(Action::modify),
-  });
+  registry::define(Type::file, text_series_slots,
+                   {inherit(Action::form), inherit(Action::eval_path), inherit(Action::append)});
 }
 
 // TODO(tag, email, ref): tag! forms and molds between "<" and ">", email! molds bare and selects
 // user and host in paths, ref! molds after "@"; those entries arrive with their own component.
 void install_tag() {
   using registry::inherit;
-  registry::define(Type::tag, {
-      inherit(Action::make), inherit(Action::reflect), inherit(Action::to),
-      inherit(Action::compare), inherit(Action::eval_path), inherit(Action::append),
-      inherit(Action::put),
-      inherit(Action::at), inherit(Action::back), inherit(Action::change),
-      inherit(Action::clear), inherit(Action::copy), inherit(Action::find), inherit(Action::head),
-      inherit(Action::head_q), inherit(Action::index_q), inherit(Action::insert),
-      inherit(Action::length_q), inherit(Action::move), inherit(Action::next),
-      inherit(Action::pick), inherit(Action::poke), inherit(Action::remove),
-      inherit(Action::reverse), inherit(Action::select), inherit(Action::skip),
-      inherit(Action::swap), inherit(Action::tail), inherit(Action::tail_q),
-      inherit(Action::take), inherit(Action::modify),
-  });
+  registry::define(Type::tag, text_series_slots,
+                   {inherit(Action::reflect), inherit(Action::eval_path), inherit(Action::append),
+                    inherit(Action::put)});
 }
 
 void install_email() {
   using registry::inherit;
-  registry::define(Type::email, {
-      inherit(Action::make), inherit(Action::reflect), inherit(Action::to), inherit(Action::form),
-      inherit(Action::compare), inherit(Action::append), inherit(Action::put),
-      inherit(Action::at), inherit(Action::back), inherit(Action::change),
-      inherit(Action::clear), inherit(Action::copy), inherit(Action::find), inherit(Action::head),
-      inherit(Action::head_q), inherit(Action::index_q), inherit(Action::insert),
-      inherit(Action::length_q), inherit(Action::move), inherit(Action::next),
-      inherit(Action::pick), inherit(Action::poke), inherit(Action::remove),
-      inherit(Action::reverse), inherit(Action::select), inherit(Action::skip),
-      inherit(Action::swap), inherit(Action::tail), inherit(Action::tail_q),
-      inherit(Action::take), inherit(Action::modify),
-  });
+  registry::define(Type::email, text_series_slots,
+                   {inherit(Action::reflect), inherit(Action::form), inherit(Action::append),
+                    inherit(Action::put)});
 }
 
 void install_ref() {
   using registry::inherit;
-  registry::define(Type::ref, {
-      inherit(Action::make), inherit(Action::reflect), inherit(Action::to), inherit(Action::form),
-      inherit(Action::compare),
-      inherit(Action::at), inherit(Action::back), inherit(Action::change),
-      inherit(Action::clear), inherit(Action::copy), inherit(Action::find), inherit(Action::head),
-      inherit(Action::head_q), inherit(Action::index_q), inherit(Action::insert),
-      inherit(Action::length_q), inherit(Action::move), inherit(Action::next),
-      inherit(Action::pick), inherit(Action::poke), inherit(Action::remove),
-      inherit(Action::reverse), inherit(Action::select), inherit(Action::skip),
-      inherit(Action::swap), inherit(Action::tail), inherit(Action::tail_q),
-      inherit(Action::take), inherit(Action::modify),
-  });
+  registry::define(Type::ref, text_series_slots, {inherit(Action::reflect), inherit(Action::form)});
 }
 
 }  // namespace vyn::string
