@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "boot/base_library.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
 #include "eval/stack.hpp"
@@ -103,14 +104,15 @@ void bind_natives() {
   for (int i = 1; i <= natives::count; ++i) define_callable(natives::word_of(i), specs[i], i, Type::native);
 }
 
-// The infix operators made from actions and natives; those made from library functions and
-// routines come with them.
+// The infix operators, in their definition order, each made with make op! from the value its
+// prefix word holds now: rebinding that word later leaves the operator as it is.
 void bind_operators() {
   static constexpr const char* ops[][2] = {
-      {"+", "add"}, {"-", "subtract"}, {"*", "multiply"}, {"/", "divide"}, {"%", "remainder"},
-      {"=", "equal?"}, {"<>", "not-equal?"}, {"==", "strict-equal?"}, {"=?", "same?"},
-      {"<", "lesser?"}, {">", "greater?"}, {"<=", "lesser-or-equal?"}, {">=", "greater-or-equal?"},
-      {"**", "power"}, {"and", "and~"}, {"or", "or~"}, {"xor", "xor~"},
+      {"+", "add"}, {"-", "subtract"}, {"*", "multiply"}, {"/", "divide"}, {"//", "modulo"},
+      {"%", "remainder"}, {"=", "equal?"}, {"<>", "not-equal?"}, {"==", "strict-equal?"},
+      {"=?", "same?"}, {"<", "lesser?"}, {">", "greater?"}, {"<=", "lesser-or-equal?"},
+      {">=", "greater-or-equal?"}, {"<<", "shift-left"}, {">>", "shift-right"},
+      {">>>", "shift-logical"}, {"**", "power"}, {"and", "and~"}, {"or", "or~"}, {"xor", "xor~"},
   };
   for (const auto& op : ops) {
     stack::Mark mark;
@@ -127,7 +129,10 @@ void bootstrap() {
   bind_typesets();
   bind_actions();
   bind_natives();
+  define_routines();
+  define_base_arith();
   bind_operators();
+  define_lexer_object();
 }
 
 }  // namespace vyn::boot

@@ -53,6 +53,10 @@ void install_natives() {
   natives::install_makers();
   natives::install_transcode();
   natives::install_system();
+  natives::install_shift();
+  natives::install_words();
+  natives::install_numbers();
+  natives::install_math();
 }
 
 }  // namespace

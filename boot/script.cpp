@@ -74,39 +74,39 @@ size_t find_header(std::string_view text, bool* system) {
   return std::string_view::npos;
 }
 
-int run_script(const std::string& path) {
+Loaded load_script(const std::string& path, Cell* code) {
   auto data = os::read_file(path);
-  if (!data) {
-    std::string line = "*** Error: cannot open: " + path;
-    say(line.c_str());
-    return 1;
-  }
+  if (!data) return Loaded::unreadable;
   bool system = false;
   size_t at = find_header(*data, &system);
-  if (at == std::string_view::npos) {
-    say("*** Error: Vyn header not found!");
-    return 1;
-  }
-  if (system) {
-    say("*** Error: contains Vyn/System code which requires compilation!");
-    return 1;
-  }
+  if (at == std::string_view::npos) return Loaded::no_header;
+  if (system) return Loaded::system;
+  lexer::ScanArgs args;
+  lexer::scan(code, reinterpret_cast<const uint8_t*>(data->data() + at),
+              static_cast<uint32_t>(data->size() - at), args);
+  if (block::length_total(*code) < 2 || !is_vyn_word(block::cells(*code)[0]) ||
+      !block::cells(*code)[1].is(Type::block))
+    return Loaded::not_vyn;
+  return Loaded::ok;
+}
+
+int run_script(const std::string& path) {
   stack::Mark mark;
   Cell* code = stack::push_unset();
+  Loaded loaded;
   try {
-    lexer::ScanArgs args;
-    lexer::scan(code, reinterpret_cast<const uint8_t*>(data->data() + at),
-                static_cast<uint32_t>(data->size() - at), args);
+    loaded = load_script(path, code);
   } catch (const Raised&) {
     report_pending_error();
     return -2;
   }
-  if (block::length_total(*code) < 2 || !is_vyn_word(block::cells(*code)[0]) ||
-      !block::cells(*code)[1].is(Type::block)) {
-    say("*** Error: not a Vyn program!");
-    return 1;
+  switch (loaded) {
+    case Loaded::ok: return evaluate(*code);
+    case Loaded::unreadable: say(("*** Error: cannot open: " + path).c_str()); return 1;
+    case Loaded::no_header: say("*** Error: Vyn header not found!"); return 1;
+    case Loaded::system: say("*** Error: contains Vyn/System code which requires compilation!"); return 1;
+    default: say("*** Error: not a Vyn program!"); return 1;
   }
-  return evaluate(*code);
 }
 
 }  // namespace vyn::boot

@@ -41,7 +41,7 @@ static_assert(table[static_cast<size_t>(Err::script_bad_make_arg)].index == 55);
 static_assert(table[static_cast<size_t>(Err::script_vb_invalid_record)].index == 95);
 
 PendingError pending{};
-RaiseHook raise_hook = nullptr;
+RaiseHook installed_hook = nullptr;
 
 }  // namespace
 
@@ -63,10 +63,11 @@ void fire(Err id, std::initializer_list<Cell> args) {
     pending.args[pending.argc++] = a;
   }
   for (int i = pending.argc; i < 3; ++i) pending.args[i] = make_none();
-  if (raise_hook) raise_hook();
+  if (installed_hook) installed_hook();
   throw Raised{};
 }
 
-void set_raise_hook(RaiseHook hook) { raise_hook = hook; }
+void set_raise_hook(RaiseHook hook) { installed_hook = hook; }
+RaiseHook raise_hook() { return installed_hook; }
 
 }  // namespace vyn

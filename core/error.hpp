@@ -57,5 +57,6 @@ struct Raised {};
 // not allocate. Set once at start-up.
 using RaiseHook = void (*)();
 void set_raise_hook(RaiseHook hook);
+RaiseHook raise_hook();  // the hook set, so that another may chain to it
 
 }  // namespace vyn

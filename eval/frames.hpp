@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "core/cell.hpp"
+#include "core/series.hpp"
+#include "eval/stack.hpp"
 
 namespace vyn::stack {
 
@@ -44,15 +46,44 @@ namespace kind {
 inline constexpr int function = 1, native = 2, try_ = 4, try_all = 5, catch_ = 6, eval = 7, loop = 8;
 }
 
+// The frame stack's state; read through the functions below, which call sites inline.
+struct FrameState {
+  CallFrame* bottom = nullptr;
+  CallFrame* top = nullptr;  // the next free record
+  CallFrame* end = nullptr;
+};
+extern FrameState frames;
+
 void init_frames();
-CallFrame* frames_bottom();
-CallFrame* frames_top();   // the next free record
-int frame_depth();
-void set_ctop(CallFrame* f);
+inline CallFrame* frames_bottom() { return frames.bottom; }
+inline CallFrame* frames_top() { return frames.top; }  // the next free record
+inline int frame_depth() { return static_cast<int>(frames.top - frames.bottom); }
+inline void set_ctop(CallFrame* f) { frames.top = f; }
+
+// The values word of a function context that the frames save and restore.
+inline uint32_t context_values(NodeId context) {
+  return reinterpret_cast<Cell*>(buffer_of(context)->data())[0].w2;
+}
+inline void set_context_values(NodeId context, uint32_t values) {
+  reinterpret_cast<Cell*>(buffer_of(context)->data())[0].w2 = values;
+}
+
+inline void push_frame(uint32_t header, NodeId word_ctx, NodeId func_ctx, uint32_t saved_values) {
+  if (frames.top >= frames.end) overflow();
+  *frames.top++ = CallFrame{header, index_of(arguments()), word_ctx, func_ctx, saved_values};
+  set_arguments(top());
+}
+inline uint32_t symbol_of(const Cell* word) { return word ? (word->w2 & 0xFFFF) << 8 : 0; }
+inline NodeId context_of(const Cell* word) { return word ? word->w1 : 0; }
 
 // Pushing: the word the call was made through is given as its cell (any word type) or nullptr.
-void mark(const Cell* word, uint32_t code);
-void mark_func(const Cell* word, NodeId context);
+inline void mark(const Cell* word, uint32_t code) {
+  push_frame(code | symbol_of(word), context_of(word), 0, 0);
+}
+inline void mark_func(const Cell* word, NodeId context) {
+  uint32_t saved = context ? context_values(context) : 0;
+  push_frame(frame::func | symbol_of(word), context_of(word), context, saved);
+}
 void mark_func_body(const Cell* word, NodeId context);
 inline void mark_native(const Cell* w) { mark(w, frame::native); }
 inline void mark_try(const Cell* w) { mark(w, frame::try_); }
@@ -61,10 +92,16 @@ inline void mark_catch(const Cell* w) { mark(w, frame::catch_); }
 inline void mark_eval(const Cell* w) { mark(w, frame::eval); }
 inline void mark_loop(const Cell* w) { mark(w, frame::loop); }
 inline void mark_interp_native(const Cell* w) { mark(w, frame::interp_native); }
-void mark_interp_func(const Cell* word, NodeId context);
+inline void mark_interp_func(const Cell* word, NodeId context) {
+  uint32_t saved = context ? context_values(context) : 0;
+  push_frame(frame::interp_func | symbol_of(word), context_of(word), context, saved);
+}
 
 // Flags.
-void set_frame_flag(bool on);
+inline void set_frame_flag(bool on) {
+  CallFrame* f = frames.top - 1;
+  f->header = on ? f->header | CallFrame::target_flag : f->header & ~CallFrame::target_flag;
+}
 void set_top_frame_mark();
 CallFrame* claim_caller_frame();
 void clear_frame_flag(CallFrame* f);
@@ -72,20 +109,39 @@ CallFrame* top_frame();
 bool eval_q(CallFrame* f, bool one);
 
 // Popping.
-void unwind();
-void unwind_func();
+inline void unwind() {
+  CallFrame r = *--frames.top;
+  set_top(arguments() + 1);
+  set_arguments(at_index(r.saved_args));
+}
+// Pops the top record; restores a function frame's context.
+inline CallFrame pop_frame() {
+  CallFrame r = *--frames.top;
+  if (r.func_context) set_context_values(r.func_context, r.saved_values);
+  return r;
+}
+inline void unwind_func() {
+  CallFrame r = pop_frame();
+  set_top(arguments() + 1);
+  set_arguments(at_index(r.saved_args));
+}
 void unwind_func_drop();
 void unwind_drop();
-void unwind_last();
-void unwind_func_last();
+inline void unwind_last() {
+  Cell* callee = arguments();
+  unwind();
+  *arguments() = *callee;
+}
+inline void unwind_func_last() {
+  Cell* callee = arguments();
+  unwind_func();
+  *arguments() = *callee;
+}
 void unwind_frame();
 void unroll_to(int kind, bool keep);
 void unroll(int kind);
 inline void unroll_loop(bool keep) { unroll_to(kind::loop, keep); }
 
-// The values word of a function context that the frames save and restore.
-uint32_t context_values(NodeId context);
-void set_context_values(NodeId context, uint32_t values);
 
 // The call a frame was made for, as a word cell (context and symbol; index -1).
 Cell frame_word(const CallFrame* f);

@@ -8,6 +8,7 @@
 #include "eval/frames.hpp"
 #include "eval/interp_internal.hpp"
 #include "eval/stack.hpp"
+#include "eval/trace.hpp"
 #include "values/action_sigs.hpp"
 #include "values/block.hpp"
 #include "values/context.hpp"
@@ -20,21 +21,24 @@ namespace {
 
 Cell code_cell = make_unset();
 // The current-code cells of the evaluations the innermost one interrupted, outermost first: kept
-// here, where the collector marks them, rather than in C++ locals.
-std::vector<Cell> saved_code;
+// here, where the collector marks them, rather than in C++ locals. Every nested evaluation also
+// holds a call frame, so the frame limit bounds the depth.
+constexpr int saved_capacity = stack::frame_capacity + 64;
+Cell saved_code[saved_capacity];
+int saved_count = 0;
 
 // Puts the current-code cell back when an evaluation ends, however it ends.
 struct CodeScope {
-  CodeScope() { saved_code.push_back(code_cell); }
-  ~CodeScope() {
-    code_cell = saved_code.back();
-    saved_code.pop_back();
+  CodeScope() {
+    if (saved_count >= saved_capacity) stack::overflow();
+    saved_code[saved_count++] = code_cell;
   }
+  ~CodeScope() { code_cell = saved_code[--saved_count]; }
 };
 
 void mark_code(void*) {
   gc::mark_cell(code_cell);
-  for (Cell& c : saved_code) gc::mark_cell(c);
+  for (int i = 0; i < saved_count; ++i) gc::mark_cell(saved_code[i]);
 }
 
 const Cell* at(const Cell& code, int32_t i) { return block::cells(code) + i; }
@@ -58,30 +62,20 @@ bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
   return true;
 }
 
-[[nodiscard]] Flow word_value(const Cell& w, Cell code, int32_t& position, int32_t end, bool push,
-                              bool literal_functions) {
-  Cell value = *word::value_cell(w);
-  switch (value.type()) {
-    case Type::unset: fire(Err::script_no_value, {w});
-    case Type::op: fire(Err::script_no_op_arg, {w});
-    case Type::native: case Type::action: case Type::function: case Type::routine:
-      if (!literal_functions) {
-        CallSite site{w, make_none(), 0, make_none(), false};
-        return eval_code(value, code, position, end, push, site);
-      }
-      [[fallthrough]];
-    default:
-      put(value, push);
-      return Flow::normal;
-  }
+// A word whose value cannot be an expression's result.
+[[noreturn, gnu::cold, gnu::noinline]] void word_error(const Cell& w, Type t) {
+  if (t == Type::op) fire(Err::script_no_op_arg, {w});
+  fire(Err::script_no_value, {w});
 }
 
 [[nodiscard]] Flow set_word(const Cell& sw, Cell code, int32_t& position, int32_t end, bool push) {
   stack::mark_interp_native(&sw);
   Cell* frame = stack::push(sw);
+  if (trace::active) [[unlikely]] trace::fire(trace::push, code, position - 1, sw, make_none());
   if (position >= end) fire(Err::script_need_value, {sw});
   Flow f = eval_expression(code, position, end, false, true, false);
   if (f != Flow::normal) return f;
+  if (trace::active) [[unlikely]] trace::fire(trace::set, code, position, frame[1], sw);
   if (frame[1].is(Type::unset)) fire(Err::script_need_value, {sw});
   word::set_from_arg();
   if (push) stack::unwind(); else stack::unwind_last();
@@ -94,6 +88,7 @@ bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
   stack::mark_interp_native(&name);
   Flow f = eval_expression(code, position, end, false, true, false);
   if (f != Flow::normal) return f;
+  if (trace::active) [[unlikely]] trace::fire(trace::set, code, position, *stack::last_value(), sp);
   int32_t path_pos = 0;
   f = eval_path_at(sp, make_none(), path_pos, 0, true, false, false);
   if (f != Flow::normal) return f;
@@ -105,7 +100,7 @@ bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
   Cell body = predefined::word(predefined::W::body);
   stack::mark_interp_native(&body);
   stack::push_unset();
-  Flow f = eval_block(p, true);
+  Flow f = eval_block_here(p);
   if (f != Flow::normal) return f;
   if (push) stack::unwind(); else stack::unwind_last();
   return Flow::normal;
@@ -118,16 +113,15 @@ bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end
          s == symbol::resolve(predefined::symbol(predefined::S::system_global));
 }
 
-// One value's evaluation, before any infix lookahead.
-[[nodiscard]] Flow single(Cell code, int32_t& position, int32_t end, bool push, bool literal_functions) {
-  Cell v = *at(code, position++);
+// The value kinds the hot path of single leaves to this routine.
+[[nodiscard, gnu::noinline]] Flow single_rare(Cell v, Cell code, int32_t& position, int32_t end, bool push,
+                                            bool literal_functions) {
   switch (v.type()) {
     case Type::paren: return paren(v, push);
     case Type::set_word: return set_word(v, code, position, end, push);
     case Type::set_path: return set_path(v, code, position, end, push);
     case Type::get_word: put(*word::value_cell(v), push); return Flow::normal;
     case Type::lit_word: v.header = static_cast<uint32_t>(Type::word); put(v, push); return Flow::normal;
-    case Type::word: return word_value(v, code, position, end, push, literal_functions);
     case Type::path: --position; return eval_path_at(v, code, position, end, false, false, push);
     case Type::get_path: --position; return eval_path_at(v, code, position, end, false, true, push);
     case Type::lit_path:
@@ -146,6 +140,33 @@ bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end
   }
   put(v, push);
   return Flow::normal;
+}
+
+// One value's evaluation, before any infix lookahead. Words and values that stand for themselves
+// take the short road.
+[[nodiscard]] Flow single(Cell code, int32_t& position, int32_t end, bool push, bool literal_functions) {
+  const Cell v = block::cells(code)[position++];
+  switch (v.type()) {
+    case Type::word: {
+      const Cell* value = word::value_cell(v);
+      switch (value->type()) {
+        case Type::native: case Type::action: case Type::function: case Type::routine:
+          if (!literal_functions) return eval_word_call(*value, v, code, position, end, push);
+          break;
+        case Type::unset: case Type::op: word_error(v, value->type());
+        default: break;
+      }
+      put(*value, push);
+      return Flow::normal;
+    }
+    case Type::paren: case Type::set_word: case Type::set_path: case Type::get_word: case Type::lit_word:
+    case Type::path: case Type::get_path: case Type::lit_path: case Type::native: case Type::action:
+    case Type::function: case Type::routine: case Type::op: case Type::issue:
+      return single_rare(v, code, position, end, push, literal_functions);
+    default:
+      put(v, push);
+      return Flow::normal;
+  }
 }
 
 // Operators whose integer work is done here, without a call: the actions add, subtract, multiply
@@ -198,7 +219,7 @@ bool integer_op(Fast kind, int32_t x, int32_t y, Cell* out) {
                               bool push, Cell* start) {
   Fast kind = fast_kind(op);
   op.header = (op.header & ~0x00FF00FFu) | ((op.header >> 16) & 0xFF);
-  if (kind == Fast::none || !start->is(Type::integer)) {
+  if (kind == Fast::none || !start->is(Type::integer) || position >= end) {
     stack::set_top(start + 1);
     return eval_code(op, code, position, end, push, CallSite{name, make_none(), 0, make_none(), true});
   }
@@ -223,11 +244,6 @@ bool integer_op(Fast kind, int32_t x, int32_t y, Cell* out) {
 
 }  // namespace
 
-void put(const Cell& value, bool push) {
-  if (push) stack::push(value);
-  else *stack::arguments() = value;
-}
-
 bool is_callable(Type t) {
   return t == Type::native || t == Type::action || t == Type::function || t == Type::routine || t == Type::op;
 }
@@ -236,20 +252,28 @@ Cell anon_word() { return predefined::word(predefined::W::anon); }
 
 void init() {
   code_cell = make_unset();
-  saved_code.clear();
+  saved_count = 0;
   gc::add_mark_callback(mark_code);
   install_callbacks();
 }
 Cell& current_code() { return code_cell; }
 
 Flow eval_block(Cell block, bool chain) {
-  CodeScope scope;
   Cell body = predefined::word(predefined::W::body);
   stack::mark_eval(&body);
   stack::push_unset();
+  Flow f = eval_block_here(block);
+  if (f != Flow::normal) return f;
+  if (chain) stack::unwind_last(); else stack::unwind();
+  return Flow::normal;
+}
+
+Flow eval_block_here(Cell block) {
+  CodeScope scope;
   int32_t end = block::length_total(block);
   int32_t position = series_head(block) < 0 ? 0 : series_head(block);
   if (position >= end) *stack::arguments() = make_unset();
+  if (trace::active) [[unlikely]] trace::fire(trace::enter, block, position, make_none(), make_none());
   code_cell = block;
   while (position < end) {
     code_cell.w1 = static_cast<uint32_t>(position);
@@ -257,24 +281,27 @@ Flow eval_block(Cell block, bool chain) {
     if (f != Flow::normal) return f;
     if (position < end) stack::keep();
   }
-  if (chain) stack::unwind_last(); else stack::unwind();
+  if (trace::active) [[unlikely]] trace::fire(trace::exit, block, position, *stack::arguments(), make_none());
   return Flow::normal;
 }
 
 Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,
                      bool literal_functions) {
   Cell* start = stack::top();
+  if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position, *at(code, position), make_none());
   Flow f = single(code, position, end, push, literal_functions);
   if (f != Flow::normal || no_infix) return f;
   Cell op;
   while (infix_operator(code, position, end, &op)) {
     Cell name = *at(code, position++);
+    if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position - 1, name, make_none());
     Cell left = push ? *start : *stack::arguments();
     stack::set_top(start);
     stack::push(left);
     f = infix_call(op, name, code, position, end, push, start);
     if (f != Flow::normal) return f;
   }
+  if (trace::active) [[unlikely]] trace::expression_done(code, position, push);
   return Flow::normal;
 }
 

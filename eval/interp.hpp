@@ -23,6 +23,9 @@ Cell& current_code();
 // Evaluates every expression of the block from its head. The result lands in a frame pushed for
 // it: with chain it then becomes the caller's result slot, else the caller's last value.
 [[nodiscard]] Flow eval_block(Cell block, bool chain);
+// Evaluates the block inside the current frame, whose result slot receives the value: for callers
+// that own the frame and need none of its other cells afterwards (parens, the branch of if).
+[[nodiscard]] Flow eval_block_here(Cell block);
 // Evaluates the expression at position (before end) of code and moves position past it. With
 // push the value is pushed, else stored in the current frame's result slot.
 [[nodiscard]] Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,

@@ -7,7 +7,9 @@
 #include "eval/interp.hpp"
 #include "eval/interp_internal.hpp"
 #include "eval/native_table.hpp"
+#include "eval/routine_call.hpp"
 #include "eval/stack.hpp"
+#include "eval/trace.hpp"
 #include "values/block.hpp"
 #include "values/context.hpp"
 #include "values/function.hpp"
@@ -38,6 +40,19 @@ struct Gather {
     return reinterpret_cast<Cell*>(buffer_of(callable.w3)->data())[0].w1;
   }
 };
+
+// Runs a native or an action front-end. An exit raised inside C++ code that could not answer a
+// status (a comparator, a change handler) arrives as an Exit exception, the frames already cut to
+// its target, and goes on from here as the call's status.
+Flow call_native(const Cell& callable, const Call& call) {
+  try {
+    if (callable.is(Type::native)) return natives::entry(static_cast<int>(callable.w1))(call);
+    actions::front_end(static_cast<int>(callable.w1))(call);
+    return Flow::normal;
+  } catch (const Exit& e) {
+    return e.code;
+  }
+}
 
 // The list's entry i; good until the next allocation.
 inline const Cell& entry(const Gather& g, int32_t i) { return block::cells(g.list)[i]; }
@@ -249,9 +264,8 @@ void push_locals(const Gather& g) {
 [[nodiscard]] Flow make_call(Gather& g) {
   Call call{stack::arguments(), g.refs, false};
   switch (g.callable.type()) {
-    case Type::native: return natives::entry(static_cast<int>(g.callable.w1))(call);
-    case Type::action: actions::front_end(static_cast<int>(g.callable.w1))(call); return Flow::normal;
-    case Type::routine: fire(Err::internal_routines);
+    case Type::native: case Type::action: return call_native(g.callable, call);
+    case Type::routine: return exec_routine(g.callable, g.site->name);
     default: {
       push_locals(g);
       NodeId owner = g.site->owner.is(Type::object) ? g.site->owner.w1 : 0;
@@ -319,7 +333,40 @@ bool has_refinements(const Gather& g) {
     f = named_refinements(g);
     if (f != Flow::normal) return f;
   }
+  if (trace::active) [[unlikely]] trace::fire(trace::call, g.code, *g.position, g.callable, g.site->name);
   return make_call(g);
+}
+
+// The plain call's argument i failed its type check.
+[[noreturn, gnu::cold, gnu::noinline]] void plain_type_error(const Cell& callable, const Cell& name, int32_t i,
+                                                            const Cell& value) {
+  NodeId ctx = args::is_function_like(callable.type())
+                   ? callable.w1
+                   : reinterpret_cast<Cell*>(buffer_of(callable.w3)->data())[0].w1;
+  fire(Err::script_expect_arg, {name, make_datatype(value.type()), *context::word_at(ctx, i)});
+}
+
+// The plain call ran out of code before argument i.
+[[gnu::cold, gnu::noinline]] void plain_missing(const Cell& callable, const Cell& name, int32_t i,
+                                                const Cell& types) {
+  if (args::kind_of(types) == args::quoted && typeset::has(types, Type::unset)) {
+    stack::push_unset();
+    return;
+  }
+  NodeId ctx = args::is_function_like(callable.type())
+                   ? callable.w1
+                   : reinterpret_cast<Cell*>(buffer_of(callable.w3)->data())[0].w1;
+  fire(Err::script_no_arg, {name, *context::word_at(ctx, i)});
+}
+
+[[nodiscard, gnu::noinline]] Flow plain_quoted(Cell code, int32_t& position, int32_t end) {
+  CallSite site{anon_word(), make_none(), 0, make_none(), false};
+  Gather g;
+  g.code = code;
+  g.position = &position;
+  g.end = end;
+  g.site = &site;
+  return fetch_quoted(g);
 }
 
 }  // namespace
@@ -329,6 +376,7 @@ Flow eval_code(const Cell& callable_in, Cell code, int32_t& position, int32_t en
   Cell callable = callable_in;
   CallSite site = site_in;
   if (!site.name.is(Type::word)) site.name = anon_word();
+  if (trace::active) [[unlikely]] trace::fire(trace::open, code, position, site.name, make_none());
   Cell* slot = site.infix ? nullptr : stack::push(callable);
   Cell* left = site.infix ? stack::top() - 1 : nullptr;
   if (left) stack::set_top(left);
@@ -352,6 +400,7 @@ Flow eval_code(const Cell& callable_in, Cell code, int32_t& position, int32_t en
   } else {
     if (push) stack::unwind(); else stack::unwind_last();
   }
+  if (trace::active) [[unlikely]] trace::returned(code, position, push, site.name);
   if (slot) {
     if (push) {
       *slot = slot[1];
@@ -391,13 +440,97 @@ Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {
     return f;
   }
   Cell body = reinterpret_cast<Cell*>(buffer_of(fn.w3)->data())[0];
+  trace::Body traced(fn);  // prolog; the header's trace and no-trace flags
   Flow f = body.is(Type::block) ? eval_block(body, true) : Flow::normal;
+  traced.leave(f);  // epilog
   if (f == Flow::return_ || f == Flow::exit) {
     stack::set_top(stack::arguments() + 1);
     f = Flow::normal;
   }
   if (f == Flow::normal) stack::set_frame_flag(false);
   return f;
+}
+
+}  // namespace vyn::interp
+
+namespace vyn::interp {
+
+// The common call: through a word, its fixed arguments from the code, every refinement off.
+Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end, bool push) {
+  if (trace::active) [[unlikely]] trace::fire(trace::open, code, position, name, make_none());
+  Cell* slot = stack::push(callable);
+  bool is_function = callable.is(Type::function);
+  if (is_function) stack::mark_interp_func(&name, callable.w1);
+  else stack::mark_interp_native(&name);
+  Cell list = args::list(callable);
+  bool function_like = args::is_function_like(callable.type());
+  int32_t n = block::length_total(list);
+  int32_t refs[max_refinements];
+  int32_t locals = 0;
+  bool active = true;
+  for (int32_t i = 0; i < n; ++i) {
+    const Cell* e = block::cells(list) + i;
+    switch (e->type()) {
+      case Type::typeset: {
+        if (!active) {
+          if (function_like) stack::push(make_none());
+          continue;
+        }
+        if (position >= end) {
+          plain_missing(callable, name, i, *e);
+          continue;
+        }
+        Flow f;
+        switch (args::kind_of(*e)) {
+          case args::evaluated: f = eval_expression(code, position, end, false, true, false); break;
+          case args::literal: stack::push(block::cells(code)[position++]); f = Flow::normal; break;
+          default: f = plain_quoted(code, position, end); break;
+        }
+        if (f != Flow::normal) return f;
+        const Cell& types = block::cells(list)[i];
+        const Cell& value = *stack::last_value();
+        if (!typeset::has(types, value.type())) plain_type_error(callable, name, i, value);
+        break;
+      }
+      case Type::refinement:
+        active = false;
+        if (function_like) stack::push(make_logic(false));
+        break;
+      case Type::integer: locals = e->int_value(); break;
+      default: break;
+    }
+  }
+  if (trace::active) [[unlikely]] trace::fire(trace::call, code, position, callable, name);
+  Flow f;
+  switch (callable.type()) {
+    case Type::native: case Type::action: {
+      for (int32_t k = 0; k < locals && k < max_refinements; ++k) refs[k] = -1;
+      f = call_native(callable, Call{stack::arguments(), refs, false});
+      break;
+    }
+    case Type::routine: f = exec_routine(callable, name); break;
+    default:
+      if (locals > 0) {
+        stack::push(make_logic(false));
+        for (int32_t i = 1; i < locals; ++i) stack::push(make_none());
+      }
+      f = call_function(callable, 0, name, ordinary);
+      break;
+  }
+  if (f != Flow::normal) return f;
+  if (is_function) {
+    if (push) stack::unwind_func(); else stack::unwind_func_last();
+  } else {
+    if (push) stack::unwind(); else stack::unwind_last();
+  }
+  if (trace::active) [[unlikely]] trace::returned(code, position, push, name);
+  if (push) {
+    *slot = slot[1];
+    stack::set_top(slot + 1);
+  } else {
+    stack::set_top(slot);
+  }
+  return Flow::normal;
 }
 
 }  // namespace vyn::interp

@@ -5,6 +5,8 @@
 
 #include "core/cell.hpp"
 #include "eval/flow.hpp"
+#include "eval/stack.hpp"
+#include "eval/trace.hpp"
 
 namespace vyn::interp {
 
@@ -28,8 +30,16 @@ inline constexpr int apply_positional = 1, apply_named = 2, apply_single = 4;
 [[nodiscard]] Flow eval_path_at(Cell path, Cell code, int32_t& position, int32_t end, bool set, bool get,
                                 bool push);
 
+// Calls the callable named by a word (no refinements, no apply) with arguments from code.
+[[nodiscard]] Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end,
+                                  bool push);
+
 // The value as the expression's result: pushed, or stored in the current frame's result slot.
-void put(const Cell& value, bool push);
+inline void put(const Cell& value, bool push) {
+  if (push) stack::push(value);
+  else *stack::arguments() = value;
+  if (trace::active) [[unlikely]] trace::pushed(value);
+}
 bool is_callable(Type t);
 Cell anon_word();
 // Points the C++ callback hooks (sort comparators) at the interpreter.

@@ -4,6 +4,7 @@
 #include "eval/frames.hpp"
 #include "eval/interp_internal.hpp"
 #include "eval/stack.hpp"
+#include "eval/trace.hpp"
 #include "values/block.hpp"
 #include "values/predefined.hpp"
 #include "values/registry.hpp"
@@ -53,6 +54,8 @@ Flow eval_path_at(Cell path, Cell code, int32_t& position, int32_t end, bool set
   Cell* base = stack::top();
   int32_t len = block::length_total(path);
   if (len == 0) fire(Err::script_empty_path);
+  if (trace::active) [[unlikely]] trace::fire(trace::enter, path, 0, make_none(), make_none());
+  if (trace::active) [[unlikely]] trace::fire(trace::fetch, path, 0, block::cells(path)[0], make_none());
   Cell head = block::cells(path)[0];
   if (!head.is(Type::word)) fire(Err::script_word_first, {path});
   Cell value = *word::value_cell(head);
@@ -67,6 +70,7 @@ Flow eval_path_at(Cell path, Cell code, int32_t& position, int32_t end, bool set
   stack::push(make_none());
   for (int32_t k = 1; k < len; ++k) {
     Cell element = block::cells(path)[k];
+    if (trace::active) [[unlikely]] trace::fire(trace::fetch, path, k, element, make_none());
     Flow f = selector(element, &cells[2]);
     if (f != Flow::normal) return f;
     if (cells[2].is(Type::unset)) fire(Err::script_invalid_path, {path, element});
@@ -86,6 +90,7 @@ Flow eval_path_at(Cell path, Cell code, int32_t& position, int32_t end, bool set
   }
   Cell final_value = cells[1];
   stack::set_top(base);
+  if (trace::active) [[unlikely]] trace::fire(trace::exit, path, len, final_value, make_none());
   put(final_value, push);
   return Flow::normal;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/stack.hpp"
@@ -30,22 +31,36 @@ struct Report {
     limit -= static_cast<int32_t>(std::strlen(text));
   }
 
+  // Molds or forms the value into text; false when that raises (a value inside has no text yet).
+  // The error being reported stays the pending one: its arguments wait on the stack meanwhile.
+  static bool text_of(Cell* v, Cell* text, bool mold, bool only, int32_t max) {
+    vyn::PendingError saved = vyn::pending_error();
+    Cell* kept = stack::top();
+    for (int i = 0; i < 3; ++i) stack::push(saved.args[i]);
+    bool done = true;
+    try {
+      MoldOptions o;
+      o.only = only;
+      o.flat = true;
+      if (mold) actions::mold_direct(v, text, o, nullptr, max);
+      else actions::form_direct(v, text, nullptr, max);
+    } catch (const vyn::Raised&) {
+      done = false;
+    }
+    for (int i = 0; i < 3; ++i) saved.args[i] = kept[i];
+    vyn::pending_error() = saved;
+    stack::set_top(kept);
+    return done;
+  }
+
   // The value molded (or formed) into a scratch string, of which at most max characters are kept.
   void put_value(const Cell& value, bool mold, bool only, int32_t max) {
     Cell* top = stack::top();
     Cell* v = stack::push(value);
     Cell* text = string::make_at(stack::push_unset(), 16);
     Action slot = mold ? Action::mold : Action::form;
-    if (registry::raw_entry(v->type(), slot)) {
-      MoldOptions o;
-      o.only = only;
-      o.flat = true;
-      if (mold) {
-        actions::mold_direct(v, text, o, nullptr, max);
-      } else {
-        actions::form_direct(v, text, nullptr, max);
-      }
-    } else {
+    if (!registry::raw_entry(v->type(), slot) || !text_of(v, text, mold, only, max)) {
+      string::clear(*text);
       string::append_latin1(*text, registry::type_name(v->type()));  // a type without text yet
     }
     int32_t n = std::min(string::length(*text), max);

@@ -30,8 +30,10 @@ void install();
 void install_routine();
 }  // namespace function
 namespace object { void install(); }
+namespace map { void install(); }
 namespace error { void install(); }
 namespace integer { void install(); }
+namespace pair { void install(); }
 namespace float_ { void install(); }
 namespace char_ { void install(); }
 namespace string {

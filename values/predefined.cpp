@@ -27,10 +27,11 @@ static_assert(static_cast<int>(S::count_) == 112);
 static_assert(static_cast<int>(W::count_) == 105);
 
 uint32_t symbols[static_cast<int>(S::count_)];
-Cell words[static_cast<int>(W::count_)];
 Cell refinements[static_cast<int>(R::count_)];
 
 }  // namespace
+
+Cell words[static_cast<int>(W::count_)];
 
 void init() {
   for (int i = 0; i < static_cast<int>(S::count_); ++i) symbols[i] = symbol::make(symbol_names[i]);
@@ -43,7 +44,6 @@ void init_refinements() {
 }
 
 uint32_t symbol(S s) { return symbols[static_cast<int>(s)]; }
-const Cell& word(W w) { return words[static_cast<int>(w)]; }
 const Cell& refinement(R r) { return refinements[static_cast<int>(r)]; }
 Cell* words_begin() { return words; }
 Cell* words_end() { return words + static_cast<int>(W::count_); }

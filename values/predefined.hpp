@@ -33,7 +33,8 @@ void init();
 void init_refinements();
 
 uint32_t symbol(S s);
-const Cell& word(W w);
+extern Cell words[static_cast<int>(W::count_)];
+inline const Cell& word(W w) { return words[static_cast<int>(w)]; }
 const Cell& refinement(R r);
 // The slots, for the collector.
 Cell* words_begin();

@@ -30,6 +30,8 @@ constexpr Installer installers[] = {
     {Type::url, string::install_url},    {Type::file, string::install_file},
     {Type::tag, string::install_tag},    {Type::email, string::install_email},
     {Type::ref, string::install_ref},
+    {Type::map, map::install},
+    {Type::pair, pair::install},
 };
 
 constexpr Type start_up_order[] = {

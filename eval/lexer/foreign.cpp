@@ -6,29 +6,23 @@
 #include "eval/lexer/foreign.hpp"
 
 #include "core/error.hpp"
+#include "eval/stack.hpp"
+#include "values/map.hpp"
+#include "values/pair.hpp"
 
 namespace vyn::lexer::foreign {
 namespace {
 [[noreturn]] void not_here(Type t) { fire(Err::internal_not_here, {make_datatype(t)}); }
 }  // namespace
 
-bool map_valid_key(Type t) {
-  switch (t) {
-    case Type::string: case Type::file: case Type::url: case Type::char_: case Type::integer:
-    case Type::float_: case Type::word: case Type::set_word: case Type::lit_word:
-    case Type::get_word: case Type::refinement: case Type::issue: case Type::pair:
-    case Type::percent: case Type::tuple: case Type::binary: case Type::time: case Type::tag:
-    case Type::email: case Type::date: case Type::money: case Type::ref: case Type::point2D:
-    case Type::point3D:
-      return true;
-    default:
-      return false;
-  }
-}
+bool map_valid_key(Type t) { return map::valid_key(t); }
 
-Cell make_map(Cell) { not_here(Type::map); }
+Cell make_map(Cell block) {
+  stack::Mark mark;
+  return *map::make_at(stack::push_unset(), block);
+}
 Cell make_point(Cell, int commas) { not_here(commas > 1 ? Type::point3D : Type::point2D); }
-Cell make_pair(int32_t, int32_t) { not_here(Type::pair); }
+Cell make_pair(int32_t x, int32_t y) { return pair::make(x, y); }
 Cell make_tuple(const uint8_t*, int) { not_here(Type::tuple); }
 Cell make_percent(double) { not_here(Type::percent); }
 Cell make_time(double) { not_here(Type::time); }

@@ -41,6 +41,9 @@ class Tracer {
   virtual ~Tracer() = default;
   virtual uint32_t mask() const { return all_events; }
   virtual bool on_event(EventInfo& info) = 0;
+  // Units of the input skipped before the scanned text (a byte order mark): positions count
+  // from the scanned text, the input series from its own head.
+  int32_t origin = 0;
 };
 
 // The event mask a language callback asks for: the OR of the event words in the block that

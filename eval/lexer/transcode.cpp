@@ -35,6 +35,7 @@ ScanResult scan_binary(Cell* result, Cell* src, uint32_t length, const ScanArgs&
   SeriesBuffer* b = series::buffer(*src);
   const uint8_t* from = b->data() + series_head(*src);
   skipped = length >= 3 && from[0] == 0xEF && from[1] == 0xBB && from[2] == 0xBF ? 3 : 0;
+  if (args.tracer) args.tracer->origin = static_cast<int32_t>(skipped);
   // the bytes move to memory the scan's allocations cannot move
   std::unique_ptr<uint8_t[]> copy(new uint8_t[length - skipped + 1]);
   std::memcpy(copy.get(), from + skipped, length - skipped);

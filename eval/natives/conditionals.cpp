@@ -20,7 +20,7 @@ Flow if_(const Call& c) {
     c.args[0] = make_none();
     return Flow::normal;
   }
-  return do_block(c.args[1]);
+  return interp::eval_block_here(c.args[1]);
 }
 
 Flow unless_(const Call& c) {
@@ -28,11 +28,11 @@ Flow unless_(const Call& c) {
     c.args[0] = make_none();
     return Flow::normal;
   }
-  return do_block(c.args[1]);
+  return interp::eval_block_here(c.args[1]);
 }
 
 Flow either(const Call& c) {
-  return do_block(logic::result_true() ? c.args[1] : c.args[2]);
+  return interp::eval_block_here(logic::result_true() ? c.args[1] : c.args[2]);
 }
 
 // any and all: expression by expression into the result slot.

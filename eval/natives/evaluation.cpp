@@ -1,15 +1,21 @@
-// eval/natives/evaluation.cpp: do, reduce and compose.
+// eval/natives/evaluation.cpp: do (of every kind of value, with /next, /expand, /args and /trace),
+// reduce, compose and apply.
 #include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/interp.hpp"
+#include "eval/exits.hpp"
 #include "eval/interp_internal.hpp"
+#include "eval/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
+#include "eval/natives/do_file.hpp"
 #include "eval/natives/support.hpp"
 #include "eval/stack.hpp"
+#include "eval/trace.hpp"
 #include "values/block.hpp"
 #include "values/error.hpp"
 #include "values/predefined.hpp"
+#include "values/string_storage.hpp"
 #include "values/word.hpp"
 
 namespace vyn::natives {
@@ -28,23 +34,39 @@ bool is_function_value(Type t) {
   return interp::eval_expression(code, position, 1, false, false, true);
 }
 
-Flow do_(const Call& c) {
-  Cell value = c.args[0];
+// do of a string: its text scanned into a block.
+Cell scan_text(const Cell& text) {
+  Cell* scanned = stack::push_unset();
+  Cell* held = stack::push(text);
+  lexer::scan_string(scanned, held, string::length(*held), lexer::ScanArgs{});
+  Cell block = *scanned;
+  stack::set_top(scanned + 1);  // the block stays held below the top
+  return block;
+}
+
+[[nodiscard]] Flow do_any_block(const Call& c, Cell value) {
   Cell* next_word = c.ref(2);
+  int32_t len = block::length_total(value);
+  if (series_head(value) > len) value.w1 = static_cast<uint32_t>(len);
+  if (c.has(0)) {
+    Flow f = expand_block(value);
+    if (f != Flow::normal) return f;
+  }
+  if (!next_word) return do_block(value);
+  Cell where = *next_word;
+  int32_t after = 0;
+  Flow f = interp::eval_single(value, after);
+  if (f != Flow::normal) return f;
+  Cell position = value;
+  position.w1 = static_cast<uint32_t>(after);
+  word::set(where, position);
+  return Flow::normal;
+}
+
+[[nodiscard]] Flow do_value(const Call& c, Cell value) {
   switch (value.type()) {
-    case Type::block: case Type::paren: case Type::hash: {
-      int32_t len = block::length_total(value);
-      if (series_head(value) > len) value.w1 = static_cast<uint32_t>(len);
-      if (!next_word) return do_block(value);
-      Cell where = *next_word;
-      int32_t after = 0;
-      Flow f = interp::eval_single(value, after);
-      if (f != Flow::normal) return f;
-      Cell position = value;
-      position.w1 = static_cast<uint32_t>(after);
-      word::set(where, position);
-      return Flow::normal;
-    }
+    case Type::block: case Type::paren: case Type::hash: return do_any_block(c, value);
+    case Type::string: return do_any_block(c, scan_text(value));
     case Type::path: {
       Cell* holder = block::push_only(1);
       block::append_copy(*holder, value);
@@ -52,11 +74,48 @@ Flow do_(const Call& c) {
       Cell code = *holder;
       return interp::eval_path_at(value, code, position, 1, false, false, false);
     }
-    // TODO(lexer, library): strings are scanned by the lexer; files and URLs run through do-file.
-    case Type::string: case Type::file: case Type::url: fire(Err::internal_feature_na);
-    case Type::error: error::raise(value);
+    case Type::file: case Type::url: {
+      Cell args = c.has(1) ? *c.ref(1) : make_none();
+      return do_file(c.args, args, c.has(0));
+    }
     default: return eval_value(value);
   }
+}
+
+// A return or exit that ended at the frame do/trace claimed goes on from there to the frame it
+// was meant for (or raises throw/return when there is none).
+[[nodiscard]] Flow return_onwards(Flow f) {
+  Cell value = *stack::arguments();
+  stack::mark_native(nullptr);
+  stack::push(value);
+  return stack::throw_return(f == Flow::return_);
+}
+
+// With /trace the frame below is claimed as the target of return and exit, and the callback
+// becomes the tracer unless one runs already; both are undone however the evaluation ends.
+Flow do_(const Call& c) {
+  Cell value = c.args[0];
+  bool traced = c.has(3);
+  stack::CallFrame* claimed = traced ? stack::claim_caller_frame() : nullptr;
+  if (value.is(Type::error)) {
+    if (claimed) stack::clear_frame_flag(claimed);
+    error::raise(value);
+  }
+  if (!traced) return do_value(c, value);
+  bool started = !trace::enabled;
+  Flow f;
+  try {
+    if (started) trace::start(*c.ref(3), value);
+    f = do_value(c, value);
+  } catch (const Raised&) {
+    if (claimed) stack::clear_frame_flag(claimed);
+    if (started) trace::finish_raising();
+    throw;
+  }
+  if (claimed) stack::clear_frame_flag(claimed);
+  if (started) trace::finish(f == Flow::normal ? c.args[0] : make_unset());
+  if ((f == Flow::return_ || f == Flow::exit) && claimed) return return_onwards(f);
+  return f;
 }
 
 // Whether values go at the output's tail: decided once, when the output is first taken.

@@ -6,6 +6,7 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "eval/stack.hpp"
+#include "eval/trace.hpp"
 #include "values/block.hpp"
 #include "values/error.hpp"
 #include "values/error_args.hpp"
@@ -90,10 +91,12 @@ Flow catch_(const Call& c) {
   stack::set_throw_origin(nullptr);  // the throw ended here: later errors report their own call
   *result = value;
   stack::set_top(result + 1);
+  if (trace::active) [[unlikely]] trace::fire(trace::catch_, make_none(), -1, value, make_none());
   return Flow::normal;
 }
 
 Flow throw_(const Call& c) {
+  if (trace::active) [[unlikely]] trace::fire(trace::throw_, make_none(), -1, c.args[0], make_none());
   if (!c.has(0)) c.args[1] = make_unset();
   else c.args[1] = *c.ref(0);
   stack::set_top(c.args + 2);

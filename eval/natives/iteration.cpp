@@ -2,10 +2,12 @@
 #include "core/error.hpp"
 #include "eval/dispatch.hpp"
 #include "eval/native_table.hpp"
+#include "eval/natives/set_many.hpp"
 #include "eval/natives/support.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/logic.hpp"
+#include "values/map.hpp"
 #include "values/series.hpp"
 #include "values/word.hpp"
 
@@ -49,6 +51,12 @@ bool step(const Cell& words, const Cell& series, int32_t position) {
     word::set(w, value_at(series, position));
     return true;
   }
+  if (series::is_cell_series(series.type())) {
+    Cell at = series;
+    at.w1 = static_cast<uint32_t>(position);
+    set_many(words, at, true, false, false);
+    return true;
+  }
   Cell list = words;
   for (int32_t k = 0; k < block::vs_length(list); ++k) {
     Cell w = block::vs_head(list)[k];
@@ -58,10 +66,26 @@ bool step(const Cell& words, const Cell& series, int32_t position) {
   return true;
 }
 
+// A map! is walked a key and its value at a time, into a block of exactly two words.
+Flow foreach_map(const Cell& words, const Cell& data, const Cell& body) {
+  if (!words.is(Type::block) || block::vs_length(words) != 2) fire(Err::script_invalid_arg, {words});
+  word_count(words);
+  Cell* map = stack::push(data);
+  open_loop(make_unset());
+  int32_t position = 0;
+  while (map::foreach_step(words, *map, position)) {
+    Flow f = body_pass(body);
+    if (f == Flow::break_) break;
+    if (!goes_on(f)) return f;
+  }
+  close_loop();
+  return Flow::normal;
+}
+
 Flow foreach_(const Call& c) {
   Cell words = c.args[0], data = c.args[1], body = c.args[2];
   if (words.is(Type::block) && block::vs_length(words) == 0) fire(Err::script_invalid_arg, {words});
-  if (data.is(Type::map)) fire(Err::internal_feature_na);  // TODO(map!): key/value steps
+  if (data.is(Type::map)) return foreach_map(words, data, body);
   if (!iterable(data.type())) fire(Err::script_invalid_arg, {data});
   int32_t n = word_count(words);
   Cell* position = stack::push(data);  // the iteration position, kept on the stack

@@ -26,8 +26,8 @@ Flow while_(const Call& c) {
   Cell cond = c.args[0], body = c.args[1];
   open_loop(make_unset());
   for (;;) {
-    stack::reset();
-    Flow f = interp::eval_block(cond, true);
+    stack::keep();
+    Flow f = interp::eval_block_here(cond);
     if (f == Flow::break_ || f == Flow::continue_) fire(Err::throw_while_cond);
     if (f != Flow::normal) return f;
     if (!logic::result_true()) break;

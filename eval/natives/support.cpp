@@ -22,8 +22,8 @@ void open_loop(const Cell& initial) {
 void close_loop() { stack::unwind_last(); }
 
 Flow body_pass(const Cell& body) {
-  stack::reset();
-  Flow f = interp::eval_block(body, true);
+  stack::keep();
+  Flow f = interp::eval_block_here(body);
   if (f == Flow::continue_ || f == Flow::break_) stack::set_top(stack::arguments() + 1);
   return f;
 }

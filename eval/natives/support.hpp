@@ -34,5 +34,9 @@ void install_comparison();
 void install_makers();
 void install_transcode();
 void install_system();
+void install_shift();
+void install_words();
+void install_numbers();
+void install_math();
 
 }  // namespace vyn::natives

@@ -1,0 +1,20 @@
+// boot/lexer_object.cpp: system/lexer. exit-states names the lexer's token kinds, in kind order;
+// a transcode/trace callback receives the word of a structural token's kind as its type.
+#include "boot/base_library.hpp"
+
+namespace vyn::boot {
+
+void define_lexer_object() {
+  eval_startup_text(R"~(
+system/lexer: make object! [
+    exit-states: [
+        eof error block-open block-close paren-open paren-close brace-open brace-close map-open
+        path construct comment comma string word issue integer refinement char file binary
+        percent float float-special tuple date pair point time money tag url email hex-integer
+        raw-string ref
+    ]
+]
+)~");
+}
+
+}  // namespace vyn::boot

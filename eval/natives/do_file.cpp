@@ -1,0 +1,112 @@
+// eval/natives/do_file.cpp: running a script file for do. The library's own script runner takes
+// this over once the base library is loaded; until then this does the part local files need.
+#include "eval/natives/do_file.hpp"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "boot/script.hpp"
+#include "core/error.hpp"
+#include "eval/frames.hpp"
+#include "eval/interp.hpp"
+#include "eval/stack.hpp"
+#include "values/block.hpp"
+#include "values/context.hpp"
+#include "values/object.hpp"
+#include "values/predefined.hpp"
+#include "values/string_storage.hpp"
+#include "values/symbol.hpp"
+#include "values/word.hpp"
+
+namespace vyn::natives {
+namespace {
+
+// The value a field of an object word holds, or nullptr; good until the next allocation.
+Cell* field_of(const Cell& obj, const char* name) {
+  if (!obj.is(Type::object)) return nullptr;
+  int32_t i = object::find_word_index(obj, word::load(name));
+  return i < 0 ? nullptr : context::values(obj.w1) + i;
+}
+
+Cell system_object() { return *word::value_cell(word::load("system")); }
+
+// While the script runs: system/script is a new object (its parent the one before, args the
+// /args value) and the process is in the script's directory. Both come back however it ends.
+class ScriptScope {
+ public:
+  ScriptScope(const std::string& path, const Cell& args) {
+    old_ = stack::push(make_none());
+    if (Cell* s = field_of(system_object(), "script")) *old_ = *s;
+    Cell* obj = object::make_context_at(stack::push_unset(), 5);
+    NodeId ctx = obj->w1;
+    object::set_field(ctx, symbol::make("title"), make_none());
+    object::set_field(ctx, symbol::make("header"), make_none());
+    object::set_field(ctx, symbol::make("parent"), *old_);
+    object::set_field(ctx, symbol::make("path"), make_none());
+    object::set_field(ctx, symbol::make("args"), args);
+    if (Cell* s = field_of(system_object(), "script")) *s = *obj;
+    size_t slash = path.rfind('/');
+    if (slash != std::string::npos && getcwd(dir_, sizeof dir_)) {
+      std::string dir = path.substr(0, slash + 1);
+      moved_ = chdir(dir.c_str()) == 0;
+    }
+  }
+  ~ScriptScope() {
+    if (moved_ && chdir(dir_) != 0) moved_ = false;  // the directory left may be gone: stay
+    if (Cell* s = field_of(system_object(), "script")) *s = *old_;
+  }
+  ScriptScope(const ScriptScope&) = delete;
+  ScriptScope& operator=(const ScriptScope&) = delete;
+
+ private:
+  Cell* old_;
+  char dir_[4096] = {};
+  bool moved_ = false;
+};
+
+}  // namespace
+
+Flow expand_block(const Cell& block) {
+  Cell pre = *word::value_cell(word::load("preprocessor"));
+  Cell* fn = field_of(pre, "expand");
+  if (!fn || !fn->is(Type::function)) return Flow::normal;
+  Cell values[3] = {block, make_none(), make_logic(false)};
+  Cell expand = *fn;
+  Cell* base = stack::top();
+  Flow f = interp::call_with(expand, values, 3, word::load("expand"));
+  if (f == Flow::normal) stack::set_top(base);
+  return f;
+}
+
+Flow do_file(Cell* file, const Cell& args, bool expand) {
+  if (file->is(Type::url)) fire(Err::internal_not_here, {make_datatype(Type::url)});
+  std::string path = string::to_utf8(*file);
+  Cell* result = stack::arguments();
+  Cell* code = stack::push_unset();
+  switch (boot::load_script(path, code)) {
+    case boot::Loaded::unreadable: fire(Err::access_cannot_open, {*file});
+    case boot::Loaded::no_header: fire(Err::syntax_no_header, {*file});
+    case boot::Loaded::system: fire(Err::internal_vyn_system);
+    case boot::Loaded::ok: code->w1 = 2; break;  // the body, after the word Vyn and the header
+    case boot::Loaded::not_vyn: break;
+  }
+  if (expand) {
+    Flow f = expand_block(*code);
+    if (f != Flow::normal) return f;
+  }
+  ScriptScope scope(path, args);
+  // A barrier: break, continue, return, exit and throw end at the script's top as their errors.
+  Cell name = word::load("do-file");
+  stack::mark_try_all(&name);
+  stack::push_unset();
+  Flow f = interp::eval_block(*code, true);
+  if (f != Flow::normal) return f;
+  Cell value = *stack::arguments();
+  stack::unwind_drop();
+  *result = value;
+  stack::set_top(result + 1);
+  return Flow::normal;
+}
+
+}  // namespace vyn::natives

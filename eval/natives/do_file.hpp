@@ -1,0 +1,19 @@
+// eval/natives/do_file.hpp: what do does with a script file, and the preprocessor step of
+// do/expand.
+#pragma once
+
+#include "core/cell.hpp"
+#include "eval/flow.hpp"
+
+namespace vyn::natives {
+
+// Runs the script file (a rooted file! cell): read, loaded from its header on, its body evaluated
+// in the script's directory with system/script/args set to args; the result goes to the current
+// call's result slot. A url! raises internal/not-here until networking exists.
+[[nodiscard]] Flow do_file(Cell* file, const Cell& args, bool expand);
+
+// Passes the block through the preprocessor's expand function (which changes it in place) when
+// a preprocessor is loaded; without one the block is left as it is.
+[[nodiscard]] Flow expand_block(const Cell& block);
+
+}  // namespace vyn::natives

@@ -1,0 +1,159 @@
+// eval/natives/numbers.cpp: the sign tests, zero?, max and min, to-hex and as-pair.
+#include <cmath>
+#include <string_view>
+
+#include "core/error.hpp"
+#include "eval/dispatch.hpp"
+#include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
+#include "values/compare_ops.hpp"
+#include "values/number.hpp"
+#include "values/pair.hpp"
+#include "values/string_storage.hpp"
+#include "values/word.hpp"
+
+namespace vyn::natives {
+namespace {
+
+bool is_number(Type t) { return t == Type::integer || t == Type::float_ || t == Type::percent; }
+bool is_float_like(Type t) { return t == Type::float_ || t == Type::percent || t == Type::time; }
+
+// ---- sign tests
+
+// -1, 0 or 1 for the number the native was given; other types raise script/expect-arg.
+int sign_of(const Call& c, Native n) {
+  const Cell& v = c.args[0];
+  if (v.is(Type::integer)) return integer::sign(v.int_value());
+  if (is_float_like(v.type())) {
+    double d = v.float_value();
+    return (d > 0.0) - (d < 0.0);
+  }
+  if (v.is(Type::money)) number_needs("money/sign?");  // TODO(money!)
+  fire(Err::script_expect_arg,
+       {word::load(word_of(static_cast<int>(n))), make_datatype(v.type()), word::load("number")});
+}
+
+Flow negative_q(const Call& c) {
+  c.args[0] = make_logic(sign_of(c, Native::negative_q) < 0);
+  return Flow::normal;
+}
+
+Flow positive_q(const Call& c) {
+  c.args[0] = make_logic(sign_of(c, Native::positive_q) > 0);
+  return Flow::normal;
+}
+
+Flow sign_q(const Call& c) {
+  c.args[0] = make_integer(sign_of(c, Native::sign_q));
+  return Flow::normal;
+}
+
+Flow zero_q(const Call& c) {
+  const Cell& v = c.args[0];
+  bool zero;
+  switch (v.type()) {
+    case Type::integer: case Type::char_: zero = v.w2 == 0; break;
+    case Type::float_: case Type::percent: case Type::time: zero = v.float_value() == 0.0; break;
+    case Type::pair: zero = pair::x_of(v) == 0 && pair::y_of(v) == 0; break;
+    case Type::money: number_needs("money/zero?");                 // TODO(money!)
+    case Type::tuple: number_needs("tuple/zero?");                 // TODO(tuple!)
+    case Type::point2D: case Type::point3D: number_needs("point/zero?");  // TODO(point2D!)
+    default:
+      fire(Err::script_expect_arg, {word::load("zero?"), make_datatype(v.type()), word::load("value")});
+  }
+  c.args[0] = make_logic(zero);
+  return Flow::normal;
+}
+
+// ---- max and min
+
+bool nan_number(const Cell& v) {
+  return (v.is(Type::float_) || v.is(Type::percent)) && std::isnan(v.float_value());
+}
+
+bool is_planar(Type t) {
+  return t == Type::pair || t == Type::point2D || t == Type::point3D || t == Type::tuple;
+}
+
+// A number going into a pair! component: a float must fit an integer.
+int32_t pair_component(const Cell& v) {
+  if (v.is(Type::integer)) return v.int_value();
+  return integer::from_double_checked(v.float_value());
+}
+
+int32_t pick_int(int32_t a, int32_t b, bool max) { return max ? (a < b ? b : a) : (a < b ? a : b); }
+
+// Component by component; a number stands for itself in every component.
+Cell planar_max_min(const Cell& a, const Cell& b, bool max) {
+  bool pairs = (a.is(Type::pair) || is_number(a.type())) && (b.is(Type::pair) || is_number(b.type()));
+  if (!pairs) number_needs("point/max-min");  // TODO(point2D!, point3D!, tuple!)
+  int32_t ax = a.is(Type::pair) ? pair::x_of(a) : pair_component(a);
+  int32_t ay = a.is(Type::pair) ? pair::y_of(a) : ax;
+  int32_t bx = b.is(Type::pair) ? pair::x_of(b) : pair_component(b);
+  int32_t by = b.is(Type::pair) ? pair::y_of(b) : bx;
+  return pair::make(pick_int(ax, bx, max), pick_int(ay, by, max));
+}
+
+bool component_wise(const Cell& a, const Cell& b) {
+  Type ta = a.type(), tb = b.type();
+  return (is_planar(ta) && (is_planar(tb) || is_number(tb))) || (is_planar(tb) && is_number(ta));
+}
+
+template <bool Max>
+Flow max_min(const Call& c) {
+  Cell* a = &c.args[0];
+  Cell* b = &c.args[1];
+  if (nan_number(*a) && is_number(b->type())) return Flow::normal;
+  if (nan_number(*b) && is_number(a->type())) {
+    *a = *b;
+    return Flow::normal;
+  }
+  if (component_wise(*a, *b)) {
+    *a = planar_max_min(*a, *b, Max);
+    return Flow::normal;
+  }
+  bool less = actions::compare(a, b, cmp::lesser);
+  if (Max == less) *a = *b;
+  return Flow::normal;
+}
+
+// ---- to-hex and as-pair
+
+// /size length: the last length of the eight digits (all eight when length >= 8).
+Flow to_hex(const Call& c) {
+  std::string_view digits = string::int_to_hex(c.args[0].int_value(), false);
+  if (Cell* size = c.ref(0)) {
+    int32_t length = size->int_value();
+    if (length <= 0) fire(Err::script_invalid_arg, {*size});
+    if (length < 8) digits.remove_prefix(static_cast<size_t>(8 - length));
+  }
+  c.args[0] = word::load_as(digits, Type::issue);
+  return Flow::normal;
+}
+
+// A float! coordinate must be finite and fit an integer; it is truncated toward zero.
+int32_t coordinate(const Cell& v) {
+  if (v.is(Type::integer)) return v.int_value();
+  if (!std::isfinite(v.float_value())) fire(Err::script_invalid_arg, {v});
+  return integer::from_double_checked(v.float_value());
+}
+
+Flow as_pair(const Call& c) {
+  c.args[0] = pair::make(coordinate(c.args[0]), coordinate(c.args[1]));
+  return Flow::normal;
+}
+
+}  // namespace
+
+void install_numbers() {
+  define(Native::negative_q, negative_q);
+  define(Native::positive_q, positive_q);
+  define(Native::sign_q, sign_q);
+  define(Native::zero_q, zero_q);
+  define(Native::max_, max_min<true>);
+  define(Native::min_, max_min<false>);
+  define(Native::to_hex, to_hex);
+  define(Native::as_pair, as_pair);
+}
+
+}  // namespace vyn::natives
