@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "boot/base_library.hpp"
+#include "boot/base_sources.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
 #include "eval/stack.hpp"
@@ -133,6 +134,7 @@ void bootstrap() {
   define_base_arith();
   bind_operators();
   define_lexer_object();
+  load_base_library();
 }
 
 }  // namespace vyn::boot

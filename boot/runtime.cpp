@@ -23,6 +23,7 @@
 #include "values/installers.hpp"
 #include "values/ownership.hpp"
 #include "values/predefined.hpp"
+#include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/runtime_cells.hpp"
 #include "values/symbol.hpp"
@@ -57,6 +58,11 @@ void install_natives() {
   natives::install_words();
   natives::install_numbers();
   natives::install_math();
+  natives::install_codecs();
+  natives::install_files();
+  natives::install_checksum();
+  natives::install_parse();
+  natives::install_compress();
 }
 
 }  // namespace
@@ -66,6 +72,7 @@ void init() {
   gc::init();
   pending_error() = PendingError{};  // its arguments may name series of an earlier runtime
   output::init();
+  random::init();
   alloc::init();
   handles::init();
   registry::init();

@@ -3,14 +3,29 @@
 
 #include <vector>
 
+#include "core/error.hpp"
 #include "core/gc.hpp"
 #include "core/os_frame.hpp"
 
 namespace vyn::alloc {
 
 NodeFrame** node_directory = nullptr;
+uintptr_t* node_slots = nullptr;
 
 namespace {
+
+// Node ids are 32 bits, so the slot area spans 2^32 slots of address space; only the pages of
+// live frames have memory behind them.
+constexpr size_t slot_area_bytes = (size_t{1} << 32) * sizeof(uintptr_t);
+constexpr size_t frame_slot_bytes = round_to(node_frame_slots * sizeof(uintptr_t), page_size);
+
+uintptr_t* slot_area() {
+  if (!node_slots) {
+    node_slots = static_cast<uintptr_t*>(reserve_space(slot_area_bytes));
+    if (!node_slots) fire(Err::internal_no_memory);
+  }
+  return node_slots;
+}
 
 NodeFrame* head = nullptr;
 NodeFrame* tail = nullptr;
@@ -29,8 +44,12 @@ uint32_t free_directory_index() {
 
 NodeFrame* new_node_frame(uint32_t n) {
   if (n > node_frame_slots) n = node_frame_slots;
-  size_t bytes = offsetof(NodeFrame, slots) + n * sizeof(uintptr_t);
-  auto* f = static_cast<NodeFrame*>(virtual_alloc(bytes));
+  uint32_t index = free_directory_index();
+  if (index + 1 >= (1u << (32 - node_slot_bits))) fire(Err::internal_no_memory);
+  uintptr_t* slots = slot_area() + (size_t{index + 1} << node_slot_bits);
+  commit_space(slots, frame_slot_bytes);
+  auto* f = static_cast<NodeFrame*>(virtual_alloc(sizeof(NodeFrame)));
+  f->slots = slots;
   f->capacity = n;
   f->used = 0;
   f->born_cycle = gc::stats().cycles;
@@ -40,7 +59,7 @@ NodeFrame* new_node_frame(uint32_t n) {
   for (uint32_t i = 0; i + 1 < n; ++i) f->slots[i] = reinterpret_cast<uintptr_t>(&f->slots[i + 1]);
   f->slots[n - 1] = 0;
   f->free_head = &f->slots[0];
-  f->index = free_directory_index();
+  f->index = index;
   directory[f->index] = f;
   f->next = nullptr;
   f->prev = tail;
@@ -54,6 +73,7 @@ void free_node_frame(NodeFrame* f) {
   if (f->next) f->next->prev = f->prev; else tail = f->prev;
   if (current == f) current = tail;
   directory[f->index] = nullptr;
+  decommit_space(f->slots, frame_slot_bytes);
   virtual_free(f);
 }
 

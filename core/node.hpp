@@ -14,7 +14,9 @@ namespace vyn::alloc {
 inline constexpr uint32_t node_frame_slots = 10000;
 inline constexpr uint32_t node_slot_bits = 14;  // slot numbers fit below 1 << 14
 
-// A node frame: nine header fields then its slots. A slot in use holds the address of its series
+// A node frame: its header, and its slots in the slot area: one reserved stretch of address space
+// where frame i's slots start at slot number (i + 1) << 14, so that a node id is the index of its
+// own slot and finding a buffer takes one load. A slot in use holds the address of its series
 // buffer; a free slot holds the address of the next free slot of the frame (0 ends the chain).
 struct NodeFrame {
   NodeFrame* next;
@@ -27,7 +29,7 @@ struct NodeFrame {
   uint32_t stability;       // one bit per collection, newest in bit 0: 1 = used count unchanged
   bool release;             // emptied by the collector's compaction, about to be returned
   uint32_t index;           // position in the node directory
-  uintptr_t slots[1];       // capacity slots follow
+  uintptr_t* slots;         // capacity slots, at the frame's place in the slot area
 };
 
 // A node id is ((directory index + 1) << 14) | slot, so 0 is never a node.
@@ -40,13 +42,12 @@ void free_node_frame(NodeFrame* frame);
 NodeId new_node();
 void free_node(NodeId node);
 
-// The slot of a node; the buffer it points at.
-// The directory's frames, by index; kept in step with the directory so lookups inline.
+// The directory's frames, by index; kept in step with the directory.
 extern NodeFrame** node_directory;
+// The slot area, indexed by node id.
+extern uintptr_t* node_slots;
 // The slot of a node. Never allocates.
-inline uintptr_t* node_slot(NodeId node) {
-  return &node_directory[(node >> node_slot_bits) - 1]->slots[node & ((1u << node_slot_bits) - 1)];
-}
+inline uintptr_t* node_slot(NodeId node) { return node_slots + node; }
 inline SeriesBuffer* node_buffer(NodeId node) {
   return reinterpret_cast<SeriesBuffer*>(*node_slot(node));
 }

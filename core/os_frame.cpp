@@ -27,6 +27,23 @@ void virtual_free(void* address) {
   total -= rounded;
 }
 
+void* reserve_space(size_t size) {
+  void* p = mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  return p == MAP_FAILED ? nullptr : p;
+}
+
+void commit_space(void* address, size_t size) {
+  void* p = mmap(address, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+  if (p == MAP_FAILED) fire(Err::internal_no_memory);
+  total += size;
+}
+
+void decommit_space(void* address, size_t size) {
+  void* p = mmap(address, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_NORESERVE, -1, 0);
+  if (p == MAP_FAILED) fire(Err::internal_wrong_mem);
+  total -= size;
+}
+
 size_t os_total() { return total; }
 
 }  // namespace vyn::alloc

@@ -16,6 +16,14 @@ constexpr size_t round_to(size_t x, size_t n) { return (x + n - 1) & ~(n - 1); }
 void* virtual_alloc(size_t size);
 void virtual_free(void* address);
 
+// Address space reserved without memory behind it (PROT_NONE), for areas whose parts are
+// committed at fixed places later; nullptr when the system refuses.
+void* reserve_space(size_t size);
+// Commits (read-write, zero-filled) or returns the pages of part of a reserved area; both count in
+// os_total. A refused commit raises internal/no-memory.
+void commit_space(void* address, size_t size);
+void decommit_space(void* address, size_t size);
+
 // Bytes currently held in OS frames.
 size_t os_total();
 

@@ -144,7 +144,7 @@ bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end
 
 // One value's evaluation, before any infix lookahead. Words and values that stand for themselves
 // take the short road.
-[[nodiscard]] Flow single(Cell code, int32_t& position, int32_t end, bool push, bool literal_functions) {
+[[nodiscard, gnu::always_inline]] inline Flow single(Cell code, int32_t& position, int32_t end, bool push, bool literal_functions) {
   const Cell v = block::cells(code)[position++];
   switch (v.type()) {
     case Type::word: {
@@ -192,7 +192,7 @@ Fast fast_kind(const Cell& op) {
 
 // The integer result of a fast operator, or false when the call must do it (overflow, a zero or
 // overflowing divisor).
-bool integer_op(Fast kind, int32_t x, int32_t y, Cell* out) {
+inline bool integer_op(Fast kind, int32_t x, int32_t y, Cell* out) {
   int32_t r;
   switch (kind) {
     case Fast::add: if (__builtin_add_overflow(x, y, &r)) return false; break;
@@ -211,6 +211,33 @@ bool integer_op(Fast kind, int32_t x, int32_t y, Cell* out) {
     default: return false;
   }
   *out = make_integer(r);
+  return true;
+}
+
+// The right operand of an integer operation when it is an integer as it stands or a bound word
+// whose value is one; nullptr sends the operation the long way (which also raises the errors).
+inline const Cell* integer_operand(const Cell& code, int32_t position) {
+  const Cell* v = block::cells(code) + position;
+  if (v->is(Type::integer)) return v;
+  if (!v->is(Type::word) || !v->w1 || static_cast<int32_t>(v->w3) < 0) return nullptr;
+  const Cell* values = context::values(v->w1);
+  if (!values) return nullptr;
+  const Cell* value = values + v->w3;
+  return value->is(Type::integer) ? value : nullptr;
+}
+
+// An infix operation on two integers done in place of the left operand, the operator at position
+// and its right operand after it; false when it must be called (any other operand, an overflow,
+// a zero divisor, a tracer listening).
+inline bool integer_step(const Cell& op, const Cell& code, int32_t& position, int32_t end, Cell* left) {
+  if (!left->is(Type::integer) || position + 1 >= end || trace::active) return false;
+  Fast kind = fast_kind(op);
+  if (kind == Fast::none) return false;
+  const Cell* right = integer_operand(code, position + 1);
+  Cell result;
+  if (!right || !integer_op(kind, left->int_value(), right->int_value(), &result)) return false;
+  *left = result;
+  position += 2;
   return true;
 }
 
@@ -293,6 +320,7 @@ Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, b
   if (f != Flow::normal || no_infix) return f;
   Cell op;
   while (infix_operator(code, position, end, &op)) {
+    if (integer_step(op, code, position, end, push ? start : stack::arguments())) continue;
     Cell name = *at(code, position++);
     if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position - 1, name, make_none());
     Cell left = push ? *start : *stack::arguments();

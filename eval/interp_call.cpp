@@ -337,6 +337,21 @@ bool has_refinements(const Gather& g) {
   return make_call(g);
 }
 
+// The value at position when it stands for itself and no operator can follow it (the next value
+// is not a word), so that its evaluation is the value itself: block and scalar arguments skip the
+// evaluator. Never while a tracer listens, which must see every step.
+inline const Cell* inert_argument(const Cell& code, int32_t position, int32_t end) {
+  const Cell* v = block::cells(code) + position;
+  switch (v->type()) {
+    case Type::block: case Type::integer: case Type::string: case Type::float_: case Type::none_:
+    case Type::logic: case Type::char_:
+      break;
+    default: return nullptr;
+  }
+  if (position + 1 < end && v[1].is(Type::word)) return nullptr;
+  return trace::active ? nullptr : v;
+}
+
 // The plain call's argument i failed its type check.
 [[noreturn, gnu::cold, gnu::noinline]] void plain_type_error(const Cell& callable, const Cell& name, int32_t i,
                                                             const Cell& value) {
@@ -482,7 +497,15 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
         }
         Flow f;
         switch (args::kind_of(*e)) {
-          case args::evaluated: f = eval_expression(code, position, end, false, true, false); break;
+          case args::evaluated:
+            if (const Cell* v = inert_argument(code, position, end)) {
+              stack::push(*v);
+              ++position;
+              f = Flow::normal;
+            } else {
+              f = eval_expression(code, position, end, false, true, false);
+            }
+            break;
           case args::literal: stack::push(block::cells(code)[position++]); f = Flow::normal; break;
           default: f = plain_quoted(code, position, end); break;
         }

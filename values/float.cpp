@@ -11,7 +11,9 @@
 #include "values/compare_ops.hpp"
 #include "values/error_args.hpp"
 #include "values/number.hpp"
+#include "values/random.hpp"
 #include "values/registry.hpp"
+#include "values/tuple.hpp"
 
 namespace vyn::float_ {
 namespace {
@@ -92,23 +94,23 @@ double do_math_op(double l, double r, Arith op) {
 
 namespace {
 
-// Right operands of compound types, which take the whole operation over.
-void compound_right(Cell* args, Arith op) {
+// Right operands of compound types, which take the whole operation over: true when done.
+bool compound_right(Cell* args, Arith op) {
   Type rt = args[1].type();
   switch (rt) {
-    case Type::tuple: number_needs("tuple/do-math");  // TODO(tuple!)
+    case Type::tuple: tuple::do_math(args, op); return true;
     case Type::money: number_needs("money/do-math");  // TODO(money!)
     case Type::pair:
     case Type::point2D:
     case Type::point3D:
-      if (args[0].is(Type::time)) return;  // refused below with the other types
+      if (args[0].is(Type::time)) return false;  // refused below with the other types
       if (op == Arith::subtract || op == Arith::divide)
         fire(Err::script_not_related,
              {word_arg(op == Arith::subtract ? "subtract" : "divide"), make_datatype(rt)});
       // TODO(pair!, point2D!, point3D!): operands exchanged, then the compound arithmetic.
       number_needs("pair/do-math");
     case Type::vector: number_needs("vector/do-math-scalar");  // TODO(vector!)
-    default: return;
+    default: return false;
   }
 }
 
@@ -119,7 +121,7 @@ double number_of(const Cell& c) {
 }  // namespace
 
 void do_math(Cell* args, Arith op) {
-  compound_right(args, op);
+  if (compound_right(args, op)) return;
   Type lt = args[0].type(), rt = args[1].type();
   bool number = rt == Type::integer || rt == Type::char_ || rt == Type::float_ ||
                 rt == Type::percent || rt == Type::time;
@@ -192,17 +194,9 @@ Cell* negate(Cell* value) {
 bool even_q(Cell* value) { return (integer::from_double_checked(value->float_value()) & 1) == 0; }
 bool odd_q(Cell* value) { return !even_q(value); }
 
-// TODO(random): seeding (with the xor of the double's halves) and drawing come with the random
-// generator.
-Cell* random(Cell* value, bool seed, bool secure, bool) {
-  if (seed) number_needs("random/seed");
-  set(*value, random_scaled(value->float_value(), secure));
-  return value;
-}
-
 }  // namespace
 
-double random_scaled(double, bool) { number_needs("random generator"); }
+double random_scaled(double x, bool secure) { return random::scaled(x, secure); }
 
 // Defined in float_convert.cpp.
 Cell* make(Cell* proto, Cell* spec, Type t);
@@ -211,7 +205,7 @@ void install() {
   using registry::def;
   registry::define(Type::float_, {
       def<Action::make>(make),
-      def<Action::random>(random),
+      def<Action::random>(random::of_float),
       def<Action::to>(make),
       def<Action::form>(form),
       def<Action::mold>(mold),

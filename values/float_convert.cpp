@@ -6,6 +6,7 @@
 #include "values/block.hpp"
 #include "values/load_text.hpp"
 #include "values/number.hpp"
+#include "values/number_text.hpp"
 #include "values/series.hpp"
 #include "values/string_storage.hpp"
 
@@ -53,6 +54,17 @@ double percent_from_text(const Cell& spec) {
   }
 }
 
+// The characters from the head to the tail, read by the float scanner.
+double from_text(Cell& spec, Type t) {
+  int32_t length = string::length(spec);
+  if (length == 0) bad_to_arg(t, spec);
+  int error = 0;
+  uint32_t unit = buffer_of(series_node(spec))->unit();
+  double d = number_text::scan_float(string::vs_head(spec), length, unit, error);
+  if (error) bad_to_arg(t, spec);
+  return d;
+}
+
 double number_of(Cell* spec, Type t) {
   switch (spec->type()) {
     case Type::integer:
@@ -70,10 +82,7 @@ double number_of(Cell* spec, Type t) {
     case Type::email:
     case Type::ref:
       if (t == Type::percent) return percent_from_text(*spec);
-      if (string::length(*spec) == 0) bad_to_arg(t, *spec);
-      // TODO(tokenizer): the text is read by the tokenizer's float scanner, whose failure
-      // raises script/bad-to-arg with the type and the spec.
-      number_needs("tokenizer/scan-float");
+      return from_text(*spec, t);
     default: bad_to_arg(t, *spec);
   }
 }

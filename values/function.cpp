@@ -50,7 +50,6 @@ Cell* start_value(Type type, Cell* spec, NodeId& ctx) {
 
 }  // namespace
 
-Cell* companion(const Cell& fn) { return reinterpret_cast<Cell*>(buffer_of(fn.w3)->data()); }
 
 NodeId push(Cell spec, Cell body, NodeId ctx, int32_t entry, NodeId owner, uint32_t flags) {
   Cell* result = stack::push_unset();
@@ -115,11 +114,6 @@ CompiledBody compiled_body(int32_t entry) {
   return bodies()[static_cast<size_t>(entry - 1)];
 }
 
-int32_t entry_of(const Cell& fn) {
-  if (!fn.is(Type::function) && !fn.is(Type::routine)) return 0;
-  const Cell& e = companion(fn)[Companion::entry];
-  return e.is(Type::integer) ? e.int_value() : 0;
-}
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "core/cell.hpp"
+#include "core/series.hpp"
 #include "eval/flow.hpp"
 
 namespace vyn::function {
@@ -29,7 +30,7 @@ enum Companion : int { body = 0, arg_list = 1, entry = 2, spare = 3, owner = 4, 
 
 // The first companion cell of a function! or routine!. Never allocates; good until the next
 // allocation.
-Cell* companion(const Cell& fn);
+inline Cell* companion(const Cell& fn) { return reinterpret_cast<Cell*>(buffer_of(fn.w3)->data()); }
 inline int routine_arity(const Cell& r) { return static_cast<int>((r.header >> routine_arity_shift) & 31); }
 
 // Checks a spec block against the spec dialect and answers the header flags its attribute block
@@ -64,6 +65,10 @@ int32_t register_body(CompiledBody body);
 // The body of an entry index, or nullptr.
 CompiledBody compiled_body(int32_t entry);
 // The entry index of a function value's C++ body, or 0.
-int32_t entry_of(const Cell& fn);
+inline int32_t entry_of(const Cell& fn) {
+  if (!fn.is(Type::function) && !fn.is(Type::routine)) return 0;
+  const Cell& e = companion(fn)[Companion::entry];
+  return e.is(Type::integer) ? e.int_value() : 0;
+}
 
 }  // namespace vyn::function

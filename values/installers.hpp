@@ -31,11 +31,18 @@ void install_routine();
 }  // namespace function
 namespace object { void install(); }
 namespace map { void install(); }
+namespace bitset { void install(); }
+namespace hash_block { void install(); }
 namespace error { void install(); }
 namespace integer { void install(); }
 namespace pair { void install(); }
+namespace tuple { void install(); }
+namespace percent { void install(); }
+namespace triple { void install(); }
 namespace float_ { void install(); }
 namespace char_ { void install(); }
+namespace binary { void install(); }
+namespace time_ { void install(); }
 namespace string {
 void install();
 void install_url();
@@ -51,4 +58,5 @@ void install_set_word();
 void install_get_word();
 void install_refinement();
 }  // namespace word
+namespace issue { void install(); }
 }  // namespace vyn

@@ -9,8 +9,10 @@
 #include "values/compare_ops.hpp"
 #include "values/error_args.hpp"
 #include "values/number.hpp"
+#include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
+#include "values/tuple.hpp"
 
 namespace vyn {
 
@@ -130,7 +132,8 @@ void do_math_stack(Cell* args, Arith op) {
     case Type::money: number_needs("money/do-math");  // TODO(money!): money arithmetic
     case Type::tuple:
       if (op == Arith::subtract || op == Arith::divide) not_related(op_word(op));
-      number_needs("tuple/do-math");  // TODO(tuple!): operands exchanged, tuple arithmetic
+      tuple::do_math(args, op);  // exchanges the operands
+      return;
     case Type::pair:
     case Type::point2D:
     case Type::point3D:
@@ -210,13 +213,6 @@ Cell* complement(Cell* value) {
 bool even_q(Cell* value) { return (value->w2 & 1) == 0; }
 bool odd_q(Cell* value) { return (value->w2 & 1) != 0; }
 
-// TODO(random): seeding and drawing come with the random generator.
-Cell* random(Cell* value, bool seed, bool, bool) {
-  if (seed) number_needs("random/seed");
-  if (value->int_value() == 0) return value;
-  number_needs("random/int");
-}
-
 }  // namespace
 
 // Defined in integer_convert.cpp and integer_round.cpp.
@@ -230,7 +226,7 @@ void install() {
   using registry::def;
   registry::define(Type::integer, {
       def<Action::make>(make),
-      def<Action::random>(random),
+      def<Action::random>(random::of_integer),
       def<Action::to>(to),
       def<Action::form>(form),
       def<Action::mold>(mold),

@@ -3,7 +3,9 @@
 
 #include "core/error.hpp"
 #include "values/number.hpp"
+#include "values/number_text.hpp"
 #include "values/series.hpp"
+#include "values/string_storage.hpp"
 #include "values/symbol.hpp"
 
 namespace vyn::integer {
@@ -37,6 +39,16 @@ int32_t from_issue(const Cell& issue) {
   return v;
 }
 
+// The characters from the head to the tail, read by the integer scanner.
+int32_t from_text(Cell& spec) {
+  int error = 0;
+  int32_t length = string::length(spec);
+  uint32_t unit = buffer_of(series_node(spec))->unit();
+  int32_t v = number_text::scan_integer(string::vs_head(spec), length, unit, error);
+  if (error) fire(Err::script_bad_to_arg, {make_datatype(Type::integer), spec});
+  return v;
+}
+
 }  // namespace
 
 Cell* to(Cell* proto, Cell* spec, Type) {
@@ -57,9 +69,7 @@ Cell* to(Cell* proto, Cell* spec, Type) {
     case Type::tag:
     case Type::email:
     case Type::ref:
-      // TODO(tokenizer): the text is read by the tokenizer's integer scanner, whose failure
-      // raises script/bad-to-arg with integer! and the spec.
-      number_needs("tokenizer/scan-integer");
+      return make_at(proto, from_text(*spec));
     default: fire(Err::script_bad_to_arg, {make_datatype(Type::integer), *spec});
   }
 }

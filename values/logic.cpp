@@ -6,6 +6,7 @@
 #include "core/error.hpp"
 #include "eval/stack.hpp"
 #include "values/compare_ops.hpp"
+#include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
 
@@ -78,10 +79,10 @@ bool last_false() { return falsy(*stack::last_value()); }
 void box(bool flag) { *stack::arguments() = make_logic(flag); }
 Cell* push(bool flag) { return stack::push(make_logic(flag)); }
 
-// TODO(random): the random entry (seeding and drawing a logic!) comes with the random generator.
 void install() {
   registry::define(Type::logic, {
       registry::def<Action::make>(make),
+      registry::def<Action::random>(random::of_logic),
       registry::def<Action::to>(to),
       registry::def<Action::form>(form),
       registry::def<Action::mold>(mold),

@@ -7,10 +7,12 @@
 #include "eval/frames.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
+#include "values/path_write_back.hpp"
 #include "values/compare_ops.hpp"
 #include "values/installers.hpp"
 #include "values/load_text.hpp"
 #include "values/pair.hpp"
+#include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
 #include "values/symbol.hpp"
@@ -142,13 +144,6 @@ Cell* round(Cell* value, Cell* scale, bool even, bool down, bool half_down, bool
   return value;
 }
 
-// TODO(random): drawing comes with the random generator.
-Cell* random(Cell* value, bool seed, bool, bool) {
-  if (seed) number_needs("random/seed");
-  if (value->w2 == 0 && value->w3 == 0) return value;
-  number_needs("random/int");
-}
-
 // The component an index names: 1 or 2, or the word x or y; 0 when it names none.
 int component(const Cell& index, int32_t position) {
   if (index.is(Type::integer)) return position == 1 || position == 2 ? position : 0;
@@ -174,26 +169,6 @@ Cell* poke(Cell* value, int32_t position, Cell* boxed, Cell* v) {
   return v;
 }
 
-// The changed pair goes back where it came from: the word at the path's head, or the container
-// one step up, through that container's own path entry (so an object's change handler runs).
-void write_back(const Cell& changed, const PathStep& step) {
-  if (!step.path) return;
-  Cell path = *step.path;
-  if (step.index == 1) {
-    Cell head = block::vs_head(path)[0];
-    word::set(head, changed);
-    return;
-  }
-  if (!step.container) return;
-  Cell* held = stack::push(changed);
-  Cell* element = stack::push(block::vs_head(path)[step.index - 1]);
-  if (element->is(Type::get_word)) *element = *word::value_cell(*element);
-  else if (element->is(Type::paren)) element = nullptr;  // evaluated once already: not again
-  auto fn = element ? registry::entry<Action::eval_path>(step.container->type()) : nullptr;
-  if (fn) fn(step.container, element, held, PathStep{step.path, nullptr, step.index - 1, true});
-  stack::set_top(held);
-}
-
 Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) {
   Cell path = step.path ? *step.path : make_none();
   int axis = 0;
@@ -203,7 +178,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
   if (!value) return stack::push(make_integer(axis == 1 ? x_of(*parent) : y_of(*parent)));
   if (!value->is(Type::integer)) fire(Err::script_invalid_type, {make_datatype(value->type())});
   if (axis == 1) parent->w2 = value->w2; else parent->w3 = value->w2;
-  write_back(*parent, step);
+  path::write_back(*parent, step);
   return value;
 }
 
@@ -213,7 +188,7 @@ void install() {
   using registry::def;
   registry::define(Type::pair, {
       def<Action::make>(make_),
-      def<Action::random>(random),
+      def<Action::random>(random::of_pair),
       def<Action::to>(make_),
       def<Action::form>(form),
       def<Action::mold>(mold),

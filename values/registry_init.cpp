@@ -30,8 +30,12 @@ constexpr Installer installers[] = {
     {Type::url, string::install_url},    {Type::file, string::install_file},
     {Type::tag, string::install_tag},    {Type::email, string::install_email},
     {Type::ref, string::install_ref},
-    {Type::map, map::install},
-    {Type::pair, pair::install},
+    {Type::map, map::install},           {Type::binary, binary::install},
+    {Type::bitset, bitset::install},     {Type::hash, hash_block::install},
+    {Type::pair, pair::install},         {Type::issue, issue::install},
+    {Type::tuple, tuple::install},       {Type::percent, percent::install},
+    {Type::triple, triple::install},
+    {Type::time, time_::install},
 };
 
 constexpr Type start_up_order[] = {

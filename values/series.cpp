@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "core/error.hpp"
+#include "core/hashtable.hpp"
 #include "eval/stack.hpp"
 #include "values/error_args.hpp"
 #include "values/ownership.hpp"
+#include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
 
@@ -304,6 +306,7 @@ Cell* move(Cell* origin, Cell* target, Cell* part) {
       }
     }
     cut(*origin, series_head(*origin), count);
+    if (tt == Type::hash) hashtable::rehash(target->w3);  // a hash! target indexes its new cells
     stack::set_top(pushed);
   }
   if (owned) ownership::after(*origin, Action::move, series_head(*origin), count);
@@ -366,11 +369,11 @@ int32_t part_count(const Cell& s, const Cell& part) {
   fire(Err::script_invalid_refine_arg, {word_arg("part"), part});
 }
 
-// TODO(random, ownership): random, reflect and modify arrive with the random generator and the
-// ownership table they need.
+// TODO(ownership): reflect and modify arrive with the ownership table's fields.
 void install() {
   using registry::def;
   registry::define(Type::series, {
+      def<Action::random>(random::of_series),
       def<Action::at>(at), def<Action::back>(back), def<Action::clear>(clear),
       def<Action::copy>(copy), def<Action::head>(head), def<Action::head_q>(head_q),
       def<Action::index_q>(index_q), def<Action::length_q>(length_q), def<Action::move>(move),

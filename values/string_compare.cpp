@@ -1,6 +1,7 @@
 // values/string_compare.cpp: comparing texts, string!'s comparison entry and the parse helpers.
 #include "core/casefold.hpp"
 #include "eval/stack.hpp"
+#include "values/bitset.hpp"
 #include "values/compare_ops.hpp"
 #include "values/series.hpp"
 #include "values/string_actions.hpp"
@@ -87,14 +88,7 @@ int compare(Cell* a, Cell* b, int op) {
   return compare_strings(a, b, op, false);
 }
 
-bool bitset_has(const Cell& bitset, uint32_t cp) {
-  // the complement flag of a bitset buffer answers for the numbers past its bits
-  constexpr uint32_t complemented = 0x80000;
-  SeriesBuffer* b = buffer_of(series_node(bitset));
-  uint32_t byte = cp >> 3;
-  if (byte >= b->tail) return b->flags & complemented;
-  return b->data()[byte] & (0x80u >> (cp & 7));
-}
+bool bitset_has(const Cell& bitset, uint32_t cp) { return bitset::has(bitset, cp); }
 
 bool char_in_bitset_q(Cell& str, const Cell& bitset) {
   if (at_tail_q(str)) return false;

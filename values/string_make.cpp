@@ -9,6 +9,7 @@
 #include "values/series.hpp"
 #include "values/string_actions.hpp"
 #include "values/string_storage.hpp"
+#include "values/url.hpp"
 
 namespace vyn::string {
 namespace {
@@ -109,20 +110,8 @@ constexpr Action text_series_slots[] = {
     Action::tail_q, Action::take, Action::modify,
 };
 
-// TODO(url): url! molds percent-encoded, joins path elements, makes a url! from a block, and reads
-// and writes through the platform; those entries arrive with url!'s own component.
-void install_url() {
-  using registry::inherit;
-  registry::define(Type::url, text_series_slots, {inherit(Action::form), inherit(Action::append)});
-}
-
-// TODO(file): file! molds with "%" and quotes, and deletes, queries, reads, renames and writes
-// through the platform; those entries arrive with file!'s own component.
-void install_file() {
-  using registry::inherit;
-  registry::define(Type::file, text_series_slots,
-                   {inherit(Action::form), inherit(Action::eval_path), inherit(Action::append)});
-}
+void install_url() { url::install(text_series_slots); }
+void install_file() { file::install(text_series_slots); }
 
 // TODO(tag, email, ref): tag! forms and molds between "<" and ">", email! molds bare and selects
 // user and host in paths, ref! molds after "@"; those entries arrive with their own component.

@@ -9,6 +9,9 @@
 #include "eval/stack.hpp"
 #include "values/map.hpp"
 #include "values/pair.hpp"
+#include "values/percent.hpp"
+#include "values/tuple.hpp"
+#include "values/time.hpp"
 
 namespace vyn::lexer::foreign {
 namespace {
@@ -23,9 +26,9 @@ Cell make_map(Cell block) {
 }
 Cell make_point(Cell, int commas) { not_here(commas > 1 ? Type::point3D : Type::point2D); }
 Cell make_pair(int32_t x, int32_t y) { return pair::make(x, y); }
-Cell make_tuple(const uint8_t*, int) { not_here(Type::tuple); }
-Cell make_percent(double) { not_here(Type::percent); }
-Cell make_time(double) { not_here(Type::time); }
+Cell make_tuple(const uint8_t* bytes, int count) { return tuple::make(bytes, count); }
+Cell make_percent(double value) { return percent::make(value); }
+Cell make_time(double seconds) { return time_::make(seconds); }
 Cell make_point2D(float, float) { not_here(Type::point2D); }
 Cell make_point3D(float, float, float) { not_here(Type::point3D); }
 Cell make_date(const Date&) { not_here(Type::date); }

@@ -10,6 +10,7 @@
 #include "values/number.hpp"
 #include "values/pair.hpp"
 #include "values/string_storage.hpp"
+#include "values/tuple.hpp"
 #include "values/word.hpp"
 
 namespace vyn::natives {
@@ -56,7 +57,7 @@ Flow zero_q(const Call& c) {
     case Type::float_: case Type::percent: case Type::time: zero = v.float_value() == 0.0; break;
     case Type::pair: zero = pair::x_of(v) == 0 && pair::y_of(v) == 0; break;
     case Type::money: number_needs("money/zero?");                 // TODO(money!)
-    case Type::tuple: number_needs("tuple/zero?");                 // TODO(tuple!)
+    case Type::tuple: zero = tuple::zero_q(v); break;
     case Type::point2D: case Type::point3D: number_needs("point/zero?");  // TODO(point2D!)
     default:
       fire(Err::script_expect_arg, {word::load("zero?"), make_datatype(v.type()), word::load("value")});
@@ -85,6 +86,7 @@ int32_t pick_int(int32_t a, int32_t b, bool max) { return max ? (a < b ? b : a) 
 
 // Component by component; a number stands for itself in every component.
 Cell planar_max_min(const Cell& a, const Cell& b, bool max) {
+  if (a.is(Type::tuple) || b.is(Type::tuple)) return tuple::max_min(a, b, max);
   bool pairs = (a.is(Type::pair) || is_number(a.type())) && (b.is(Type::pair) || is_number(b.type()));
   if (!pairs) number_needs("point/max-min");  // TODO(point2D!, point3D!, tuple!)
   int32_t ax = a.is(Type::pair) ? pair::x_of(a) : pair_component(a);

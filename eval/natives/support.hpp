@@ -38,5 +38,10 @@ void install_shift();
 void install_words();
 void install_numbers();
 void install_math();
+void install_codecs();
+void install_files();
+void install_checksum();
+void install_parse();
+void install_compress();
 
 }  // namespace vyn::natives

@@ -1,0 +1,361 @@
+// eval/parse/engine.cpp: rule blocks, alternatives, repetition and the keyword dispatch.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/error.hpp"
+#include "eval/parse/parser.hpp"
+#include "values/block.hpp"
+#include "values/logic.hpp"
+#include "values/series.hpp"
+#include "values/symbol.hpp"
+#include "values/word.hpp"
+
+namespace vyn::parse {
+
+using predefined::S;
+using predefined::W;
+
+namespace {
+
+struct KeyEntry {
+  uint32_t symbol;
+  Key key;
+};
+
+const KeyEntry* key_table(int& n) {
+  static KeyEntry table[32];
+  static int count = 0;
+  if (count == 0) {
+    auto add = [](uint32_t sym, Key k) { table[count++] = {symbol::resolve(sym), k}; };
+    auto s = [](S x) { return predefined::symbol(x); };
+    add(s(S::any), Key::any);          add(s(S::some), Key::some);
+    add(s(S::opt), Key::opt);          add(s(S::while_), Key::while_);
+    add(s(S::to), Key::to);            add(s(S::thru), Key::thru);
+    add(s(S::skip), Key::skip);        add(s(S::end), Key::end);
+    add(s(S::none), Key::none);        add(s(S::fail), Key::fail);
+    add(s(S::reject), Key::reject);    add(s(S::break_), Key::break_);
+    add(s(S::not_), Key::not_);        add(s(S::ahead), Key::ahead);
+    add(s(S::quote), Key::quote);      add(s(S::if_), Key::if_);
+    add(s(S::copy_), Key::copy);       add(s(S::set), Key::set);
+    add(s(S::into), Key::into);        add(s(S::remove), Key::remove);
+    add(s(S::insert), Key::insert);    add(s(S::case_), Key::case_);
+    add(s(S::collect), Key::collect);  add(s(S::keep), Key::keep);
+    add(s(S::bar), Key::bar);
+    add(predefined::word(W::change).w2, Key::change);
+  }
+  n = count;
+  return table;
+}
+
+// any, some, opt, while and counts: end comes in at the governed rule and leaves past it (the
+// first iteration finds where the rule ends).
+R repeat(Parser& p, Cell block, int32_t& end, int32_t min, int32_t max, bool guard) {
+  int32_t start = end;
+  grow(p, state_cells);
+  int32_t count = 1;
+  R outcome = R::ok;
+  for (;;) {
+    int32_t at = p.index(), length = p.tail();
+    int32_t pos = start;
+    R r = rule(p, block, pos);
+    end = pos;
+    if (r == R::brk) break;
+    if (r == R::rej) { outcome = R::fail; break; }
+    if (r == R::fail) {
+      p.set_index(at);
+      if (!(count - 1 >= min || min == 0)) outcome = R::fail;
+      break;
+    }
+    if (guard && p.index() == at && p.tail() >= length) break;  // no progress: stop looping
+    if (max >= 0 && count >= max) break;
+    ++count;
+    fire_event(p, W::iterate, true, block, start);
+  }
+  grow(p, -state_cells);
+  return outcome;
+}
+
+// to and thru: the rule is tried at each index until it matches.
+R to_thru(Parser& p, Cell block, int32_t& pos, bool thru) {
+  int32_t start = pos;
+  if (is_word(element(block, start), Key::end)) {
+    ++pos;
+    p.set_index(p.end());
+    return R::ok;
+  }
+  grow(p, state_cells);
+  int32_t from = p.index();
+  R outcome = R::fail;
+  for (int32_t i = from; i <= p.end(); ++i) {
+    p.set_index(i);
+    int32_t at = start;
+    R r = rule(p, block, at);
+    pos = at;
+    if (r == R::ok || r == R::brk) {
+      if (!thru) p.set_index(i);
+      outcome = R::ok;
+      break;
+    }
+    fire_event(p, W::pop, false, block, start);
+    fire_event(p, W::iterate, false, block, start);
+  }
+  if (outcome == R::fail) {
+    p.set_index(from);
+    if (pos == start) pos = extent(block, start);
+  }
+  grow(p, -state_cells);
+  return outcome;
+}
+
+// not and ahead: the input comes back to where the rule began.
+R look(Parser& p, Cell block, int32_t& pos, bool invert) {
+  grow(p, state_cells);
+  int32_t at = p.index();
+  R r = rule(p, block, pos);
+  p.set_index(at);
+  grow(p, -state_cells);
+  bool ok = r == R::ok || r == R::brk;
+  return ok != invert ? R::ok : R::fail;
+}
+
+R case_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+  Cell w = element(block, pos);
+  if (!w.is(Type::word)) fire(Err::script_parse_end, {key});
+  Cell* v = word::get(w);
+  int saved = p.mode;
+  p.mode = (v->is(Type::none_) || logic::falsy(*v)) ? 0 : 2;
+  ++pos;
+  need(block, pos, key);
+  grow(p, state_cells);
+  R r = rule(p, block, pos);
+  grow(p, -state_cells);
+  p.mode = saved;
+  return r;
+}
+
+R if_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+  if (pos >= block_end(block) || !element(block, pos).is(Type::paren)) fire(Err::script_parse_end, {key});
+  Cell v = eval_paren(element(block, pos++));
+  return logic::truthy(v) ? R::ok : R::fail;
+}
+
+R into_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+  if (!block::is_any_block(p.input->type())) fire(Err::script_parse_block, {*p.input});
+  Cell sub = pos < block_end(block) ? element(block, pos) : make_none();
+  if (sub.is(Type::word)) sub = *word::get(sub);
+  if (!sub.is(Type::block)) fire(Err::script_parse_end, {key});
+  ++pos;
+  if (p.at_end()) return R::fail;
+  Cell item = block::cells(*p.input)[p.index()];
+  Type t = item.type();
+  if (!(block::is_any_block(t) || series::is_char_series(t) || t == Type::binary)) return R::fail;
+  grow(p, state_cells);
+  Cell outer = *p.input;
+  block::append_copy(*p.inputs, outer);
+  ++p.depth;
+  *p.input = item;
+  R r = match_block(p, sub);
+  --p.depth;
+  *p.input = block::cells(*p.inputs)[block::length_total(*p.inputs) - 1];
+  block::remove_last(*p.inputs);
+  grow(p, -state_cells);
+  if (r == R::fail || r == R::rej) return R::fail;
+  p.set_index(p.index() + 1);
+  return R::ok;
+}
+
+R count_rule(Parser& p, Cell block, int32_t& pos, const Cell& first) {
+  int32_t n = first.int_value(), m = n;
+  Cell next = pos < block_end(block) ? element(block, pos) : make_none();
+  if (next.is(Type::word) && keyword(next) == Key::none_word) {
+    Cell* v = word::get(next);
+    if (v->is(Type::integer)) next = *v;
+  }
+  if (next.is(Type::integer)) {
+    m = next.int_value();
+    ++pos;
+  }
+  if (n < 0 || m < 0) fire(Err::script_out_of_range, {n < 0 ? first : next});
+  if (m < n) fire(Err::script_parse_rule, {next});
+  need(block, pos, first);
+  if (m == 0) {
+    pos = extent(block, pos);
+    return R::ok;
+  }
+  fire_event(p, W::push, true, block, pos);
+  return repeat(p, block, pos, n, m, true);
+}
+
+R keyword_rule(Parser& p, Cell block, int32_t& pos, Key k, const Cell& key) {
+  switch (k) {
+    case Key::any: case Key::some: case Key::opt: case Key::while_: {
+      need(block, pos, key);
+      int32_t min = k == Key::some ? 1 : 0, max = k == Key::opt ? 1 : -1;
+      return repeat(p, block, pos, min, max, k != Key::while_);
+    }
+    case Key::to: case Key::thru: need(block, pos, key); return to_thru(p, block, pos, k == Key::thru);
+    case Key::skip:
+      if (p.at_end()) return R::fail;
+      p.set_index(p.index() + 1);
+      return R::ok;
+    case Key::end: return p.at_end() ? R::ok : R::fail;
+    case Key::none: return R::ok;
+    case Key::fail: return R::fail;
+    case Key::reject: return R::rej;
+    case Key::break_: return R::brk;
+    case Key::not_: case Key::ahead: need(block, pos, key); return look(p, block, pos, k == Key::not_);
+    case Key::quote:
+      need(block, pos, key);
+      return match_literal(p, element(block, pos++)) ? R::ok : R::fail;
+    case Key::if_: return if_rule(p, block, pos, key);
+    case Key::copy: case Key::set: need(block, pos, key); return copy_or_set(p, block, pos, k == Key::copy);
+    case Key::into: need(block, pos, key); return into_rule(p, block, pos, key);
+    case Key::remove: need(block, pos, key); return remove(p, block, pos);
+    case Key::insert: need(block, pos, key); return insert(p, block, pos);
+    case Key::change: return change(p, block, pos);
+    case Key::case_: need(block, pos, key); return case_rule(p, block, pos, key);
+    case Key::collect: need(block, pos, key); return collect(p, block, pos);
+    case Key::keep: need(block, pos, key); return keep(p, block, pos);
+    default: return R::fail;
+  }
+}
+
+// A rule element that is a value (a word's value included).
+R value_rule(Parser& p, Cell block, int32_t& pos, const Cell& v) {
+  switch (v.type()) {
+    case Type::block: return match_block(p, v);
+    case Type::paren: eval_paren(v); return R::ok;
+    case Type::integer: return count_rule(p, block, pos, v);
+    case Type::datatype: case Type::typeset: return match_type(p, v) ? R::ok : R::fail;
+    default: return match_literal(p, v) ? R::ok : R::fail;
+  }
+}
+
+R matched(Parser& p, R r, Cell block, int32_t pos) {
+  fire_event(p, W::match, r == R::ok || r == R::brk, block, pos);
+  return r;
+}
+
+bool pushes_state(Key k) {
+  switch (k) {
+    case Key::any: case Key::some: case Key::opt: case Key::while_: case Key::to: case Key::thru:
+    case Key::not_: case Key::ahead: case Key::copy: case Key::set: case Key::into:
+    case Key::remove: case Key::change: case Key::case_: case Key::collect: case Key::keep:
+      return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+Key keyword(const Cell& word) {
+  int n = 0;
+  const KeyEntry* table = key_table(n);
+  uint32_t sym = symbol::resolve(word.w2);
+  for (int i = 0; i < n; ++i)
+    if (table[i].symbol == sym) return table[i].key;
+  return Key::none_word;
+}
+
+bool is_word(const Cell& v, Key k) { return v.is(Type::word) && keyword(v) == k; }
+
+Cell element(Cell block, int32_t pos) { return block::cells(block)[pos]; }
+int32_t block_end(Cell block) { return block::length_total(block); }
+
+void need(Cell block, int32_t pos, const Cell& keyword) {
+  if (pos >= block_end(block)) fire(Err::script_parse_end, {keyword});
+}
+
+// How much machine stack one parse may take before the recursion is cut off: the cell limit
+// comes first on an ordinary stack; this only guards a small one.
+static long stack_budget() {
+  static long budget = [] {
+    rlimit r{};
+    long cap = 6L * 1024 * 1024;
+    if (getrlimit(RLIMIT_STACK, &r) == 0 && r.rlim_cur != RLIM_INFINITY)
+      cap = std::min(cap, static_cast<long>(r.rlim_cur) / 2);
+    return cap;
+  }();
+  return budget;
+}
+
+void grow(Parser& p, int n) {
+  p.cells += n;
+  char here;
+  bool deep = p.stack_floor && p.stack_floor - &here > stack_budget();
+  if (n > 0 && (p.cells > max_cells || deep)) fire(Err::script_parse_stack);
+}
+
+R rule(Parser& p, Cell block, int32_t& pos) {
+  Cell v = element(block, pos++);
+  fire_event(p, W::fetch, true, block, pos - 1);
+  switch (v.type()) {
+    case Type::paren:
+      eval_paren(v);
+      fire_event(p, W::paren, true, block, pos);
+      return R::ok;
+    case Type::set_word: {
+      Cell at = *p.input;
+      word::set(v, at);
+      return R::ok;
+    }
+    case Type::get_word: {
+      Cell* target = word::get(v);
+      if (target->type() != p.input->type() || series_node(*target) != series_node(*p.input))
+        fire(Err::script_parse_invalid_ref, {v});
+      p.set_index(series_head(*target));
+      return R::ok;
+    }
+    case Type::word: {
+      Key k = keyword(v);
+      if (k == Key::none_word) {
+        Cell* value = word::get(v);
+        if (value->is(Type::unset)) fire(Err::script_no_value, {v});
+        Cell held = *value;
+        R r = held.is(Type::word) ? (match_literal(p, held) ? R::ok : R::fail)
+                                  : value_rule(p, block, pos, held);
+        return matched(p, r, block, pos);
+      }
+      if (pushes_state(k)) fire_event(p, W::push, true, block, pos);
+      return matched(p, keyword_rule(p, block, pos, k, v), block, pos);
+    }
+    default: return matched(p, value_rule(p, block, pos, v), block, pos);
+  }
+}
+
+R match_block(Parser& p, Cell block) {
+  grow(p, block_cells);
+  block::append_copy(*p.rule_stack, block);
+  int32_t entry = p.index();
+  int32_t pos = series_head(block) < 0 ? 0 : series_head(block);
+  R outcome = R::ok;
+  while (pos < block_end(block)) {
+    Cell v = element(block, pos);
+    if (is_word(v, Key::bar)) {
+      if (pos + 1 >= block_end(block)) fire(Err::script_parse_end, {v});
+      break;  // an alternative succeeded: the rest is skipped
+    }
+    R r = rule(p, block, pos);
+    if (r == R::ok) continue;
+    if (r != R::fail) { outcome = r; break; }
+    p.set_index(entry);
+    while (pos < block_end(block) && !is_word(element(block, pos), Key::bar)) ++pos;
+    if (pos >= block_end(block)) { outcome = R::fail; break; }
+    if (++pos >= block_end(block)) fire(Err::script_parse_end, {element(block, pos - 1)});
+  }
+  block::remove_last(*p.rule_stack);
+  grow(p, -block_cells);
+  fire_event(p, W::pop, outcome == R::ok, block, pos);
+  return outcome;
+}
+
+int32_t Parser::tail() const { return series::length_total(*input); }
+
+int32_t Parser::end() const {
+  int32_t t = tail();
+  return depth == 0 && limit >= 0 && limit < t ? limit : t;
+}
+
+}  // namespace vyn::parse

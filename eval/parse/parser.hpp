@@ -1,0 +1,89 @@
+// eval/parse/parser.hpp: the parse dialect's matcher: one Parser per parse call.
+//
+// Rule blocks are matched by recursion over their elements; every block entered is appended to
+// the rule stack block (which keeps it alive while a paren may rebind the word that held it), and
+// the cells the nesting would take are counted so that too deep rules raise script/parse-stack
+// before the machine stack runs out. The input lives in a value-stack cell whose head is the
+// input index; into swaps it for the nested series and puts it back.
+#pragma once
+
+#include <cstdint>
+
+#include "core/cell.hpp"
+#include "values/predefined.hpp"
+
+namespace vyn::parse {
+
+// What one rule answers: ok and fail, or break and reject, which leave the innermost loop.
+enum class R { fail, ok, brk, rej };
+
+// A false answer of the trace callback: parsing stops with the match flag of that moment.
+struct Stop {
+  bool matched;
+};
+
+inline constexpr int max_cells = 10000;
+inline constexpr int block_cells = 2;  // cells a rule block takes on the rule stack
+inline constexpr int state_cells = 3;  // cells a rule state takes
+
+struct Parser {
+  Cell* input;        // value stack: the current input, head = index
+  Cell* rule_stack;   // value stack: block of the rule blocks entered
+  Cell* inputs;       // value stack: block of the outer inputs while into runs
+  Cell* collects;     // value stack: block of collect targets, innermost last
+  Cell* result;       // value stack: none, or the block of a top-level collect
+  Cell* callback;     // none or the /trace function
+  int mode = 0;       // 0 ignores case, 2 compares strictly
+  int32_t limit = -1; // /part index on the outermost input, or -1
+  int cells = 0;
+  int depth = 0;      // into levels
+  int collect_depth = 0;
+  const char* stack_floor = nullptr;
+
+  int32_t index() const { return series_head(*input); }
+  void set_index(int32_t i) { input->w1 = static_cast<uint32_t>(i); }
+  int32_t tail() const;
+  int32_t end() const;  // the tail, or the /part limit on the outermost input
+  bool at_end() const { return index() >= end(); }
+};
+
+// The keywords, by their canonical symbol; none for any other word.
+enum class Key { none_word, any, some, opt, while_, to, thru, skip, end, none, fail, reject,
+                 break_, not_, ahead, quote, if_, copy, set, into, remove, insert, change, case_,
+                 collect, keep, bar };
+Key keyword(const Cell& word);
+bool is_word(const Cell& v, Key k);
+
+// engine.cpp
+R match_block(Parser& p, Cell block);
+R rule(Parser& p, Cell block, int32_t& pos);
+// The rule that follows a keyword at pos: parse-end with the keyword when there is none.
+void need(Cell block, int32_t pos, const Cell& keyword);
+Cell element(Cell block, int32_t pos);
+int32_t block_end(Cell block);
+void grow(Parser& p, int n);  // counts cells pushed; parse-stack past the limit
+
+// matching.cpp
+bool match_literal(Parser& p, const Cell& value);
+bool match_type(Parser& p, const Cell& type);
+// Where the rule at pos ends, without running it.
+int32_t extent(Cell block, int32_t pos);
+
+// capture.cpp
+R copy_or_set(Parser& p, Cell block, int32_t& pos, bool copy);
+R collect(Parser& p, Cell block, int32_t& pos);
+R keep(Parser& p, Cell block, int32_t& pos);
+Cell part_copy(Parser& p, int32_t from, int32_t to);
+Cell value_at(Parser& p, int32_t index);  // the input's item as a value: char! for text
+
+// modify.cpp
+R remove(Parser& p, Cell block, int32_t& pos);
+R insert(Parser& p, Cell block, int32_t& pos);
+R change(Parser& p, Cell block, int32_t& pos);
+
+// native.cpp
+void fire_event(Parser& p, predefined::W event, bool matched, Cell block, int32_t pos);
+// Evaluates a paren of the rules; its value is answered. Exits pass up as the Exit exception.
+Cell eval_paren(Cell paren);
+
+}  // namespace vyn::parse

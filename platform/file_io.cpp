@@ -1,0 +1,118 @@
+// platform/file_io.cpp: files and directories through POSIX calls; every descriptor opened here is
+// closed before returning.
+#include "platform/file_io.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace vyn::os {
+namespace {
+
+struct Fd {
+  int fd;
+  explicit Fd(int f) : fd(f) {}
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+};
+
+bool read_all(int fd, std::string& out, int64_t part) {
+  char chunk[65536];
+  while (part < 0 || static_cast<int64_t>(out.size()) < part) {
+    size_t want = sizeof chunk;
+    if (part >= 0) want = std::min<int64_t>(want, part - static_cast<int64_t>(out.size()));
+    ssize_t n = ::read(fd, chunk, want);
+    if (n < 0) return false;
+    if (n == 0) break;
+    out.append(chunk, static_cast<size_t>(n));
+  }
+  return true;
+}
+
+bool write_all(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> read_part(const std::string& path, int64_t seek, int64_t part) {
+  Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (f.fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+  std::string data;
+  if (part == 0) return data;
+  if (seek > 0) {
+    if (S_ISREG(st.st_mode) && seek >= st.st_size) return data;
+    if (::lseek(f.fd, seek, SEEK_SET) < 0) return std::nullopt;
+  }
+  if (!read_all(f.fd, data, part)) return std::nullopt;
+  return data;
+}
+
+bool write_bytes(const std::string& path, const std::string& bytes, WriteMode mode,
+                 int64_t offset) {
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+  if (mode == WriteMode::truncate) flags |= O_TRUNC;
+  if (mode == WriteMode::append) flags |= O_APPEND;
+  Fd f(::open(path.c_str(), flags, 0666));
+  if (f.fd < 0) return false;
+  if (mode == WriteMode::at_offset && offset > 0 && ::lseek(f.fd, offset, SEEK_SET) < 0)
+    return false;
+  return write_all(f.fd, bytes);
+}
+
+std::optional<std::vector<std::string>> list_dir(const std::string& path) {
+  DIR* d = ::opendir(path.c_str());
+  if (!d) return std::nullopt;
+  std::vector<std::string> names;
+  while (dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st {};
+    std::string full = path + (path.empty() || path.back() == '/' ? "" : "/") + name;
+    if (::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) name += '/';
+    names.push_back(std::move(name));
+  }
+  ::closedir(d);
+  return names;
+}
+
+std::optional<FileInfo> stat_path(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileInfo{S_ISDIR(st.st_mode), static_cast<int64_t>(st.st_size),
+                  static_cast<int64_t>(st.st_mtime)};
+}
+
+bool remove_path(const std::string& path, bool directory) {
+  return (directory ? ::rmdir(path.c_str()) : ::unlink(path.c_str())) == 0;
+}
+
+bool rename_path(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string current_dir() {
+  char buf[PATH_MAX];
+  if (!::getcwd(buf, sizeof buf)) return {};
+  std::string dir = buf;
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return dir;
+}
+
+}  // namespace vyn::os

@@ -1,0 +1,36 @@
+// platform/file_io.hpp: the file and directory operations of the file! actions, over POSIX paths.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vyn::os {
+
+// Bytes of the file from offset seek (< 0: the start), at most part bytes (< 0: all); nothing
+// when the file cannot be opened or read. An offset past the end gives no bytes.
+std::optional<std::string> read_part(const std::string& path, int64_t seek, int64_t part);
+
+enum class WriteMode { truncate, append, at_offset };
+// Writes the bytes; at_offset writes from offset without truncating. False on any failure.
+bool write_bytes(const std::string& path, const std::string& bytes, WriteMode mode, int64_t offset);
+
+// The names in the directory (without "." and ".."), a "/" after each subdirectory, in the order
+// the system gives them; nothing when the directory cannot be listed.
+std::optional<std::vector<std::string>> list_dir(const std::string& path);
+
+struct FileInfo {
+  bool directory = false;
+  int64_t size = 0;
+  int64_t modified = 0;  // seconds since 1970-01-01 UTC
+};
+std::optional<FileInfo> stat_path(const std::string& path);
+
+// Removes a directory when directory is set, else a file; false on failure.
+bool remove_path(const std::string& path, bool directory);
+bool rename_path(const std::string& from, const std::string& to);
+// The current directory, ending with "/"; empty when it cannot be read.
+std::string current_dir();
+
+}  // namespace vyn::os

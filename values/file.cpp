@@ -1,0 +1,78 @@
+// values/file.cpp: file!'s mold (a "%" and the name, quoted when it holds characters a bare name
+// cannot), its local form, and its registration.
+#include "core/error.hpp"
+#include "platform/file_io.hpp"
+#include "values/file_actions.hpp"
+#include "values/registry.hpp"
+#include "values/string_actions.hpp"
+#include "values/string_storage.hpp"
+#include "values/url.hpp"
+
+namespace vyn::file {
+namespace {
+
+// Whether the first count characters from the head read back as a bare name.
+bool bare_q(const Cell& value, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t c = string::char_at(series_node(value), static_cast<uint32_t>(series_head(value) + i));
+    if (c <= 0x7F && !url::plain_q(c, 0xFF)) return false;
+  }
+  return true;
+}
+
+// The quoted form escapes with carets, since the lexer decodes them there (a double quote as its
+// code, since a quote ends the name whatever stands before it); the bare form writes characters as
+// they are.
+int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_t limit) {
+  string::append_latin1(*buffer, "%");
+  int32_t count = string::length(*value);
+  if (count == 0) {
+    string::append_latin1(*buffer, "\"\"");
+    return limit - 3;
+  }
+  if (part && limit < count) count = limit < 0 ? 0 : limit;
+  bool bare = bare_q(*value, count);
+  if (!bare) string::append_latin1(*buffer, "\"");
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t c =
+        string::char_at(series_node(*value), static_cast<uint32_t>(series_head(*value) + i));
+    if (bare)
+      string::append_char(series_node(*buffer), c);
+    else if (c == '"')
+      string::append_latin1(*buffer, "^(22)");
+    else
+      string::mold_char(buffer, c, true, o.all);
+  }
+  if (!bare) string::append_latin1(*buffer, "\"");
+  return limit - count - 1;
+}
+
+}  // namespace
+
+// The system's paths already use "/", so the text only gains the current directory when full is
+// asked for a relative path.
+std::string to_local(const Cell& file, bool full) {
+  std::string text = url::utf8_of(file, -1);
+  if (text.find('\0') != std::string::npos) fire(Err::script_invalid_arg, {file});
+  if (full && (text.empty() || text[0] != '/')) text = os::current_dir() + text;
+  return text;
+}
+
+void install(std::span<const Action> inherited) {
+  using registry::def;
+  using registry::inherit;
+  registry::define(Type::file, inherited,
+                   {
+                       def<Action::mold>(mold),
+                       def<Action::delete_>(delete_),
+                       def<Action::query>(query),
+                       def<Action::read>(read),
+                       def<Action::rename>(rename),
+                       def<Action::write>(write),
+                       inherit(Action::form),
+                       inherit(Action::eval_path),
+                       inherit(Action::append),
+                   });
+}
+
+}  // namespace vyn::file

@@ -1,0 +1,163 @@
+// values/file_actions.cpp: read, write, query, delete and rename of file! values through the
+// platform's file layer. Failures to open, read or write raise access/cannot-open with the file.
+#include "values/file_actions.hpp"
+
+#include <algorithm>
+
+#include "core/error.hpp"
+#include "core/series.hpp"
+#include "eval/front_ends.hpp"
+#include "eval/stack.hpp"
+#include "platform/file_io.hpp"
+#include "values/block.hpp"
+#include "values/string_storage.hpp"
+#include "values/url.hpp"
+#include "values/word.hpp"
+
+namespace vyn::file {
+namespace {
+
+// A name ending in "/", or naming "." or ".." as its last segment, stands for a directory. A
+// backslash is an ordinary character in the system's names.
+bool dir_path_q(const std::string& s) {
+  size_t n = s.size();
+  if (n == 0) return false;
+  auto slash = [](char c) { return c == '/'; };
+  char c1 = s[n - 1];
+  if (slash(c1)) return true;
+  if (c1 != '.') return false;
+  if (n == 1 || slash(s[n - 2])) return true;
+  return s[n - 2] == '.' && (n == 2 || slash(s[n - 3]));
+}
+
+[[noreturn]] void cannot_open(Cell* file) { fire(Err::access_cannot_open, {*file}); }
+
+int64_t int_of(Cell* cell, const char* refinement) {
+  if (!cell) return -1;
+  if (!cell->is(Type::integer)) {
+    fire(Err::script_invalid_refine_arg, {word::load(refinement), *cell});
+  }
+  return cell->int_value();
+}
+
+Cell* binary_of(const std::string& bytes) {
+  Cell* out =
+      stack::push(make_series(Type::binary, alloc::new_bytes(static_cast<uint32_t>(bytes.size()))));
+  SeriesBuffer* b = buffer_of(series_node(*out));
+  std::copy(bytes.begin(), bytes.end(), b->data());
+  b->tail = static_cast<uint32_t>(bytes.size());
+  return out;
+}
+
+Cell* text_of(const std::string& bytes) {
+  return string::load_utf8_checked(unicode::outside(bytes.data()),
+                                   static_cast<uint32_t>(bytes.size()));
+}
+
+// One string per line; a CR before the LF goes, and a final LF adds no empty line.
+Cell* lines_of(const std::string& bytes) {
+  Cell* out = block::make_at(stack::push_unset(), 16);
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t lf = bytes.find('\n', start);
+    size_t end = lf == std::string::npos ? bytes.size() : lf;
+    size_t stop = end > start && bytes[end - 1] == '\r' && lf != std::string::npos ? end - 1 : end;
+    block::append_copy(*out, *text_of(bytes.substr(start, stop - start)));
+    stack::pop(1);
+    start = end + 1;
+  }
+  return out;
+}
+
+Cell* listing(Cell* file, const std::string& path) {
+  auto names = os::list_dir(path);
+  if (!names) cannot_open(file);
+  Cell* out = block::make_at(stack::push_unset(), static_cast<int32_t>(names->size()) + 1);
+  for (const std::string& name : *names) {
+    Cell* entry = text_of(name);
+    entry->set_type(Type::file);
+    block::append_copy(*out, *entry);
+    stack::pop(1);
+  }
+  return out;
+}
+
+// The bytes a value writes: a string! as UTF-8 (part: characters), a binary! as it is (part:
+// bytes), anything else molded.
+std::string bytes_of(Cell* value, int64_t part) {
+  if (value->is(Type::string)) return url::utf8_of(*value, static_cast<int32_t>(part));
+  if (value->is(Type::binary)) {
+    SeriesBuffer* b = buffer_of(series_node(*value));
+    int64_t head = std::max(series_head(*value), 0);
+    int64_t n = std::max<int64_t>(static_cast<int64_t>(b->tail) - head, 0);
+    if (part > 0 && part < n) n = part;
+    return std::string(reinterpret_cast<char*>(b->data()) + head, static_cast<size_t>(n));
+  }
+  Cell* v = stack::push(*value);
+  Cell* molded = string::make_at(stack::push_unset(), 16);
+  actions::mold_direct(v, molded, MoldOptions{}, nullptr, 0x7FFFFFFF);
+  std::string text = url::utf8_of(*molded, -1);
+  stack::pop(2);
+  return text;
+}
+
+std::string block_lines(Cell* data) {
+  std::string out;
+  int32_t n = std::max(block::vs_length(*data), 0);
+  for (int32_t i = 0; i < n; ++i) {
+    Cell* v = stack::push(block::cells(*data)[series_head(*data) + i]);
+    out += bytes_of(v, -1) + "\n";
+    stack::pop(1);
+  }
+  return out;
+}
+
+}  // namespace
+
+Cell* read(Cell* file, const ReadOptions& o) {
+  if (o.as) fire(Err::internal_not_done);
+  std::string path = to_local(*file, false);
+  if (dir_path_q(path)) return listing(file, path);
+  int64_t part = int_of(o.part, "part"), seek = int_of(o.seek, "seek");
+  auto bytes = os::read_part(path, seek, part);
+  if (!bytes) cannot_open(file);
+  if (bytes->size() > 0x7FFFFFF0u) fire(Err::internal_no_memory);
+  if (o.binary) return binary_of(*bytes);
+  if (o.lines) return lines_of(*bytes);
+  return text_of(*bytes);
+}
+
+Cell* write(Cell* file, Cell* data, const WriteOptions& o) {
+  if (o.allow || o.as) fire(Err::internal_not_done);
+  int64_t part = int_of(o.part, "part"), seek = int_of(o.seek, "seek");
+  Cell* result = stack::push(make_unset());
+  if (o.part && part < 0) return result;
+  std::string bytes = o.lines && data->is(Type::block) ? block_lines(data) : bytes_of(data, part);
+  if (o.lines && !data->is(Type::block)) bytes += "\n";
+  auto mode = o.append ? os::WriteMode::append
+              : o.seek ? os::WriteMode::at_offset
+                       : os::WriteMode::truncate;
+  if (!os::write_bytes(to_local(*file, false), bytes, mode, seek)) cannot_open(file);
+  return result;
+}
+
+// TODO(date!): an existing file answers its modification date, which needs date! values.
+Cell* query(Cell* file) {
+  std::string path = to_local(*file, false);
+  auto info = os::stat_path(path);
+  if (!info || (!path.empty() && path.back() == '/' && !info->directory))
+    return stack::push(make_none());
+  fire(Err::internal_not_done);
+}
+
+Cell* delete_(Cell* file) {
+  std::string path = to_local(*file, false);
+  return stack::push(make_logic(os::remove_path(path, dir_path_q(path))));
+}
+
+Cell* rename(Cell* from, Cell* to) {
+  if (!to->is(Type::file) && !to->is(Type::string)) fire(Err::script_invalid_arg, {*to});
+  return stack::push(make_logic(os::rename_path(to_local(*from, false), to_local(*to, false))));
+}
+
+}  // namespace vyn::file
