@@ -84,10 +84,13 @@ uint32_t hash_money(const Cell& v) {
 }
 
 // The length sits in header bits 19-22; the bytes in the 12 bytes of payload, so no more are read.
+// Trailing zero bytes are left out: 1.2.3 and 1.2.3.0 are equal, so they must hash alike.
 uint32_t hash_tuple(const Cell& v) {
   uint32_t n = (v.header >> 19) & 0xF;
   if (n > 12) n = 12;
   uint32_t words[3] = {v.w1, v.w2, v.w3};
+  const auto* bytes = reinterpret_cast<const uint8_t*>(words);
+  while (n > 0 && bytes[n - 1] == 0) --n;
   return murmur3(words, n);
 }
 

@@ -6,7 +6,6 @@
 namespace vyn::natives {
 namespace {
 
-NativeFn table[capacity + 1];
 NativeFn implementations[capacity + 1];
 int filled = 0;
 
@@ -22,13 +21,14 @@ Flow not_done(const Call&) { fire(Err::internal_not_done); }
 
 }  // namespace
 
+NativeFn table[capacity + 1];
+
 void init() {
   for (int i = 1; i <= count; ++i) table[i] = implementations[i] ? implementations[i] : not_done;
   filled = count;
 }
 
 
-NativeFn entry(int index) { return index >= 1 && index <= capacity ? table[index] : nullptr; }
 int registered() { return filled; }
 const char* word_of(int index) { return index >= 1 && index <= count ? words[index] : ""; }
 

@@ -18,8 +18,10 @@ inline constexpr int count = 107;
 
 // Fills the table once, in index order.
 void init();
+// The table, filled by init; slot 0 and the slots past the last native stay empty.
+extern NativeFn table[capacity + 1];
 // The entry of a 1-based index; nullptr for an empty slot.
-NativeFn entry(int index);
+inline NativeFn entry(int index) { return index >= 1 && index <= capacity ? table[index] : nullptr; }
 int registered();  // the index of the last filled slot
 const char* word_of(int index);
 

@@ -1,5 +1,6 @@
-# Writes OUT: a C++ source holding each base-library file of FILES (a ;-list, in load order) as a
-# raw string, with its name, for start-up to evaluate.
+# Writes OUT: a C++ source holding each base-library file of FILES (a |-separated list, in load
+# order) as a raw string, with its name, for start-up to evaluate.
+string(REPLACE "|" ";" FILES "${FILES}")
 set(body "// Generated from boot/base/*.vyn at build time: do not edit.\n#include \"boot/base_sources.hpp\"\n\nnamespace vyn::boot {\n\nconst BaseSource base_sources[] = {\n")
 set(count 0)
 foreach(f ${FILES})

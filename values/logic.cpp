@@ -68,11 +68,7 @@ bool true_value(const Cell& v, bool check, const Cell& word) {
   return truthy(v);
 }
 
-bool result_true() {
-  const Cell& v = *stack::arguments();
-  if (v.is(Type::unset)) fire(Err::script_no_return);
-  return truthy(v);
-}
+void no_return() { fire(Err::script_no_return); }
 bool result_false() { return falsy(*stack::arguments()); }
 bool last_false() { return falsy(*stack::last_value()); }
 

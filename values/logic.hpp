@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/cell.hpp"
+#include "eval/stack.hpp"
 
 namespace vyn::logic {
 
@@ -14,8 +15,13 @@ inline uint32_t get(const Cell& v) { return v.w1; }
 
 // As truthy, but with check set an unset! value raises script/no-value with word.
 bool true_value(const Cell& v, bool check, const Cell& word);
+[[noreturn]] void no_return();
 // Truthiness of the result slot: unset! there raises script/no-return.
-bool result_true();
+inline bool result_true() {
+  const Cell& v = *stack::arguments();
+  if (v.is(Type::unset)) [[unlikely]] no_return();
+  return truthy(v);
+}
 bool result_false();
 bool last_false();
 inline bool last_true() { return !last_false(); }
