@@ -4,9 +4,14 @@
 
 namespace vyn::boot {
 
-// The routines, before the library functions that use them: shift-right, shift-left,
-// shift-logical.
+// The routines, before the library functions that use them (process exit, quiet setting, the
+// shifts, directories, tuples from integers, the stack, the clipboard, standard output).
 void define_routines();
+// The constant words and the colour tuples.
+void define_constants();
+// The type predicates: one per datatype (bitset? .. vector?) and one per typeset (any-list? ..
+// planar?).
+void define_predicates();
 // mod and modulo, from their source text.
 void define_base_arith();
 // system/lexer, with exit-states: the words that name the lexer's token kinds in its events.

@@ -131,6 +131,8 @@ void bootstrap() {
   bind_actions();
   bind_natives();
   define_routines();
+  define_constants();
+  define_predicates();
   define_base_arith();
   bind_operators();
   define_lexer_object();

@@ -7,11 +7,22 @@ namespace vyn::boot {
 void define_lexer_object() {
   eval_startup_text(R"~(
 system/lexer: make object! [
+    pre-load: none
+    err-pos: none
     exit-states: [
         eof error block-open block-close paren-open paren-close brace-open brace-close map-open
         path construct comment comma string word issue integer refinement char file binary
         percent float float-special tuple date pair point time money tag url email hex-integer
         raw-string ref
+    ]
+    ; load/trap's callback: the lexer calls it only at errors; scanning goes on
+    trapper: func [
+        event [word!] input [string! binary!] type [datatype! word! none!] line [integer!] token
+        return: [logic!]
+    ][
+        [error]
+        err-pos: index? input
+        true
     ]
 ]
 )~");

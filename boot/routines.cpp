@@ -1,12 +1,13 @@
-// boot/routines.cpp: the base library's routines: language specs with C++ bodies.
+// boot/routines.cpp: the base library's routines: language specs with C++ bodies, made and bound
+// in their definition order.
 #include <cstring>
 
 #include "boot/base_library.hpp"
+#include "boot/routine_bodies.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "eval/natives/shift.hpp"
 #include "eval/stack.hpp"
 #include "values/function.hpp"
-#include "values/routine.hpp"
 #include "values/word.hpp"
 
 namespace vyn::boot {
@@ -15,34 +16,100 @@ namespace {
 // Start-up routines leave their result to the body, whatever their spec's return type.
 inline constexpr int32_t body_stores_result = -1;
 
-// Makes a routine from its spec text and body entry and binds its word to it.
-void define_routine(const char* name, const char* spec_text, int32_t entry) {
-  stack::Mark mark;
-  Cell* spec = stack::push_unset();
-  lexer::ScanArgs args;
-  lexer::scan(spec, reinterpret_cast<const uint8_t*>(spec_text),
-              static_cast<uint32_t>(std::strlen(spec_text)), args);
-  function::routine_push(*spec, make_none(), entry, body_stores_result, false);
-  Cell w = word::load(name);
-  word::set(w, *stack::last_value());
-}
-
 template <int32_t (*Shift)(int32_t, int32_t)>
 void shift_body(routine::Invocation& inv) {
   *inv.result = make_integer(Shift(inv.args[0].i, inv.args[1].i));
 }
 
+struct Definition {
+  const char* name;
+  const char* spec;
+  routine::Body body;
+};
+
+// clang-format off
+const Definition definitions[] = {
+    {"quit-return", R"~("Stops evaluation and exits the program with a given status"
+        status [integer!] "Process termination value to return")~", bodies::quit_return},
+    {"set-quiet", R"~("Set an object's field to a value without triggering eventual object's events"
+        word [any-type!] value [any-type!] return: [any-type!])~", bodies::set_quiet},
+    {"set-slot-quiet", R"~("Set a value in series without triggering eventual owner's events"
+        series [any-type!] value [any-type!])~", bodies::set_slot_quiet},
+    {"shift-right", R"~("Shift bits to the right" data [integer!] bits [integer!])~",
+        shift_body<shifts::right>},
+    {"shift-left", R"~("Shift bits to the left" data [integer!] bits [integer!])~",
+        shift_body<shifts::left>},
+    {"shift-logical", R"~("Shift bits to the right (unsigned)" data [integer!] bits [integer!])~",
+        shift_body<shifts::logical>},
+    {"last-lf?", R"~("Internal Use Only")~", bodies::last_lf_q},
+    {"get-current-dir", R"~("Returns the platform's current directory for the process")~",
+        bodies::get_current_dir},
+    {"set-current-dir", R"~("Sets the platform's current process directory" path [file!])~",
+        bodies::set_current_dir},
+    {"create-dir", R"~("Create the given directory" path [file!])~", bodies::create_dir},
+    {"exists?", R"~("Returns TRUE if the file exists" path [file!] return: [logic!])~",
+        bodies::exists_q},
+    {"os-info", R"~("Returns detailed operating system version information")~", bodies::os_info},
+    {"as-color", R"~("Combine R, G and B values into a tuple"
+        r [integer!] g [integer!] b [integer!])~", bodies::as_color},
+    {"as-ipv4", R"~("Combine a, b, c and d values into a tuple"
+        a [integer!] b [integer!] c [integer!] d [integer!])~", bodies::as_ipv4},
+    {"as-rgba", R"~("Combine R, G, B and A color components into a tuple"
+        r [integer!] g [integer!] b [integer!] a [integer!])~", bodies::as_ipv4},
+    {"count-chars", R"~("Count UTF-8 encoded characters between two positions in a binary series"
+        start [binary!] pos [binary!] return: [integer!])~", bodies::count_chars},
+    {"stack-size?", R"~(return: [integer!])~", bodies::stack_size_q},
+    {"pick-stack", R"~(idx [integer!])~", bodies::pick_stack},
+    {"frame-index?", R"~(return: [integer!])~", bodies::frame_index_q},
+    {"collect-calls", R"~(blk [block!])~", bodies::collect_calls},
+    {"tracing?", "", bodies::tracing_q},
+    {"read-clipboard", R"~("Return the contents of the system clipboard"
+        return: [any-type!] "false on failure, none if empty, otherwise: string!, block! of files!, or an image!")~",
+        bodies::read_clipboard},
+    {"write-clipboard", R"~("Write content to the system clipboard"
+        data [any-type!] "string!, block! of files!, an image! or none!"
+        return: [logic!] "indicates success")~", bodies::write_clipboard},
+    {"write-stdout", R"~("Write data to STDOUT" data [any-type!])~", bodies::write_stdout},
+};
+// clang-format on
+constexpr int definition_count = sizeof(definitions) / sizeof(definitions[0]);
+
+// The entry index of each definition's body, registered on the first start-up of the process.
+const int32_t* entries() {
+  static const auto table = [] {
+    struct Table { int32_t at[definition_count]; } t{};
+    for (int i = 0; i < definition_count; ++i) t.at[i] = routine::register_body(definitions[i].body);
+    return t;
+  }();
+  return table.at;
+}
+
 }  // namespace
 
+Cell* push_spec(const char* spec_text) {
+  Cell* spec = stack::push_unset();
+  lexer::ScanArgs args;
+  lexer::scan(spec, reinterpret_cast<const uint8_t*>(spec_text),
+              static_cast<uint32_t>(std::strlen(spec_text)), args);
+  return spec;
+}
+
+void define_routine(const char* name, const Cell& spec, int32_t entry) {
+  stack::Mark mark;
+  function::routine_push(spec, make_none(), entry, body_stores_result, false);
+  Cell w = word::load(name);
+  word::set(w, *stack::last_value());
+}
+
+void define_routine(const char* name, const char* spec_text, int32_t entry) {
+  stack::Mark mark;
+  define_routine(name, *push_spec(spec_text), entry);
+}
+
 void define_routines() {
-  // registered once per process: a body's entry index stays the same across runtimes
-  static const int32_t right = routine::register_body(shift_body<shifts::right>);
-  static const int32_t left = routine::register_body(shift_body<shifts::left>);
-  static const int32_t logical = routine::register_body(shift_body<shifts::logical>);
-  define_routine("shift-right", R"~("Shift bits to the right" data [integer!] bits [integer!])~", right);
-  define_routine("shift-left", R"~("Shift bits to the left" data [integer!] bits [integer!])~", left);
-  define_routine("shift-logical",
-                 R"~("Shift bits to the right (unsigned)" data [integer!] bits [integer!])~", logical);
+  const int32_t* at = entries();
+  for (int i = 0; i < definition_count; ++i)
+    define_routine(definitions[i].name, definitions[i].spec, at[i]);
 }
 
 }  // namespace vyn::boot

@@ -54,15 +54,20 @@ void install_natives() {
   natives::install_makers();
   natives::install_transcode();
   natives::install_system();
+  natives::install_now();
   natives::install_shift();
   natives::install_words();
   natives::install_numbers();
+  natives::install_points();
   natives::install_math();
   natives::install_codecs();
   natives::install_files();
   natives::install_checksum();
   natives::install_parse();
   natives::install_compress();
+  natives::install_sets();
+  natives::install_text();
+  natives::install_new_line();
 }
 
 }  // namespace

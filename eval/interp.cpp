@@ -260,7 +260,7 @@ inline bool integer_step(const Cell& op, const Cell& code, int32_t& position, in
     put(result, push);
     return Flow::normal;
   }
-  stack::set_top(start);
+  // the operands stay on the stack while the call is made: call_with allocates before it copies them
   f = call_with(op, values, 2, name);
   if (f != Flow::normal) return f;
   result = *stack::last_value();

@@ -10,6 +10,7 @@
 #include "eval/stack.hpp"
 #include "platform/file_io.hpp"
 #include "values/block.hpp"
+#include "values/date.hpp"
 #include "values/string_storage.hpp"
 #include "values/url.hpp"
 #include "values/word.hpp"
@@ -141,13 +142,13 @@ Cell* write(Cell* file, Cell* data, const WriteOptions& o) {
   return result;
 }
 
-// TODO(date!): an existing file answers its modification date, which needs date! values.
+// An existing file answers its modification date (UTC).
 Cell* query(Cell* file) {
   std::string path = to_local(*file, false);
   auto info = os::stat_path(path);
   if (!info || (!path.empty() && path.back() == '/' && !info->directory))
     return stack::push(make_none());
-  fire(Err::internal_not_done);
+  return stack::push(date::from_epoch(info->modified));
 }
 
 Cell* delete_(Cell* file) {

@@ -10,7 +10,10 @@
 #include "values/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/error_args.hpp"
+#include "values/money.hpp"
 #include "values/number.hpp"
+#include "values/point.hpp"
+#include "values/vector.hpp"
 #include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/tuple.hpp"
@@ -99,7 +102,7 @@ bool compound_right(Cell* args, Arith op) {
   Type rt = args[1].type();
   switch (rt) {
     case Type::tuple: tuple::do_math(args, op); return true;
-    case Type::money: number_needs("money/do-math");  // TODO(money!)
+    case Type::money: money::do_math(args, op); return true;
     case Type::pair:
     case Type::point2D:
     case Type::point3D:
@@ -107,9 +110,9 @@ bool compound_right(Cell* args, Arith op) {
       if (op == Arith::subtract || op == Arith::divide)
         fire(Err::script_not_related,
              {word_arg(op == Arith::subtract ? "subtract" : "divide"), make_datatype(rt)});
-      // TODO(pair!, point2D!, point3D!): operands exchanged, then the compound arithmetic.
-      number_needs("pair/do-math");
-    case Type::vector: number_needs("vector/do-math-scalar");  // TODO(vector!)
+      point::number_left(args, op);
+      return true;
+    case Type::vector: vector::number_left(args, op); return true;
     default: return false;
   }
 }
@@ -144,7 +147,10 @@ int compare(Cell* a, Cell* b, int op) {
     case Type::float_:
     case Type::percent:
     case Type::time: y = b->float_value(); break;
-    case Type::money: number_needs("money/compare");  // TODO(money!)
+    case Type::money: {
+      int r = money::compare(b, a, op);  // the money side orders amounts it cannot hold too
+      return r == -2 ? -2 : -r;
+    }
     default: return -2;
   }
   switch (op) {

@@ -5,6 +5,7 @@
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/load_text.hpp"
+#include "values/money.hpp"
 #include "values/number.hpp"
 #include "values/number_text.hpp"
 #include "values/series.hpp"
@@ -70,7 +71,7 @@ double number_of(Cell* spec, Type t) {
     case Type::integer:
     case Type::char_: return spec->int_value();
     case Type::time: return spec->float_value();
-    case Type::money: number_needs("money/to-float");  // TODO(money!)
+    case Type::money: return money::to_float(*spec);
     case Type::binary: return from_binary(*spec);
     case Type::block:
     case Type::paren:

@@ -36,6 +36,11 @@ namespace hash_block { void install(); }
 namespace error { void install(); }
 namespace integer { void install(); }
 namespace pair { void install(); }
+namespace point {
+void install_2D();
+void install_3D();
+}  // namespace point
+namespace vector { void install(); }
 namespace tuple { void install(); }
 namespace percent { void install(); }
 namespace triple { void install(); }
@@ -43,6 +48,7 @@ namespace float_ { void install(); }
 namespace char_ { void install(); }
 namespace binary { void install(); }
 namespace time_ { void install(); }
+namespace date { void install(); }
 namespace string {
 void install();
 void install_url();
@@ -59,4 +65,5 @@ void install_get_word();
 void install_refinement();
 }  // namespace word
 namespace issue { void install(); }
+namespace money { void install(); }
 }  // namespace vyn

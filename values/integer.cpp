@@ -8,7 +8,10 @@
 #include "values/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/error_args.hpp"
+#include "values/money.hpp"
 #include "values/number.hpp"
+#include "values/point.hpp"
+#include "values/vector.hpp"
 #include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
@@ -129,7 +132,7 @@ void do_math_stack(Cell* args, Arith op) {
     case Type::float_:
     case Type::percent:
     case Type::time: float_::do_math(args, op); return;
-    case Type::money: number_needs("money/do-math");  // TODO(money!): money arithmetic
+    case Type::money: money::do_math(args, op); return;
     case Type::tuple:
       if (op == Arith::subtract || op == Arith::divide) not_related(op_word(op));
       tuple::do_math(args, op);  // exchanges the operands
@@ -138,10 +141,9 @@ void do_math_stack(Cell* args, Arith op) {
     case Type::point2D:
     case Type::point3D:
       if (op == Arith::divide) not_related("divide");
-      // TODO(pair!, point2D!, point3D!): operands exchanged (a subtract negates the compound
-      // value and adds), then the compound type's arithmetic.
-      number_needs("pair/do-math");
-    case Type::vector: number_needs("vector/do-math-scalar");  // TODO(vector!)
+      point::number_left(args, op);
+      return;
+    case Type::vector: vector::number_left(args, op); return;
     case Type::date:
       if (op != Arith::add) not_related("subtract");
       number_needs("date/do-math");  // TODO(date!): operands exchanged, date arithmetic
@@ -186,7 +188,10 @@ int compare(Cell* a, Cell* b, int op) {
       int32_t x = a->int_value(), y = b->int_value();
       return (x > y) - (x < y);
     }
-    case Type::money: number_needs("money/compare");  // TODO(money!)
+    case Type::money: {
+      Cell as_money = money::from_integer(a->int_value());
+      return money::compare(&as_money, b, op);
+    }
     case Type::float_:
     case Type::percent:
     case Type::time: {

@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "core/error.hpp"
+#include "values/money.hpp"
 #include "values/number.hpp"
 #include "values/number_text.hpp"
 #include "values/series.hpp"
@@ -59,7 +60,7 @@ Cell* to(Cell* proto, Cell* spec, Type) {
     case Type::percent: return make_at(proto, from_double_checked(spec->float_value()));
     // rounds half away from zero on the positive side only: -1.5 seconds give -1
     case Type::time: return make_at(proto, from_double_checked(spec->float_value() + 0.5));
-    case Type::money: number_needs("money/to-integer");  // TODO(money!)
+    case Type::money: return make_at(proto, money::to_integer(*spec));
     case Type::binary: return make_at(proto, from_binary(*spec));
     case Type::issue: return make_at(proto, from_issue(*spec));
     case Type::date: number_needs("date/to-epoch");  // TODO(date!)

@@ -35,7 +35,9 @@ constexpr Installer installers[] = {
     {Type::pair, pair::install},         {Type::issue, issue::install},
     {Type::tuple, tuple::install},       {Type::percent, percent::install},
     {Type::triple, triple::install},
-    {Type::time, time_::install},
+    {Type::time, time_::install},        {Type::money, money::install},        {Type::date, date::install},
+    {Type::point2D, point::install_2D}, {Type::point3D, point::install_3D},
+    {Type::vector, vector::install},
 };
 
 constexpr Type start_up_order[] = {

@@ -12,6 +12,7 @@
 #include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
+#include "values/vector.hpp"
 
 namespace vyn::series {
 namespace {
@@ -53,6 +54,7 @@ int32_t length_q(Cell* s) { return units_left(*s, false); }
 Cell unit_value(const Cell& s, int32_t index) {
   if (is_cell_series(s.type()) || s.is(Type::map)) return *reinterpret_cast<Cell*>(unit_at(s, index));
   if (s.is(Type::binary)) return make_integer(*unit_at(s, index));
+  if (s.is(Type::vector)) return vector::element(s, index);
   return make_char(string::char_at(series_node(s), static_cast<uint32_t>(index)));
 }
 
@@ -78,6 +80,8 @@ Cell* poke(Cell* s, int32_t index, Cell* boxed, Cell* value) {
   } else if (t == Type::binary) {
     if (!value->is(Type::integer) && !value->is(Type::char_)) fire(Err::script_invalid_arg, {*value});
     *unit_at(*s, target) = static_cast<uint8_t>(value->w2);
+  } else if (t == Type::vector) {
+    vector::put(*s, target, *value);
   } else if (is_char_series(t)) {
     if (!value->is(Type::char_)) fire(Err::script_invalid_arg, {*value});
     string::write_char(series_node(*s), static_cast<uint32_t>(target), value->w2);

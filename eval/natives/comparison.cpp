@@ -7,6 +7,7 @@
 #include "eval/stack.hpp"
 #include "values/compare_ops.hpp"
 #include "values/logic.hpp"
+#include "values/money.hpp"
 #include "values/registry.hpp"
 #include "values/series.hpp"
 
@@ -37,6 +38,7 @@ bool same_values(const Cell& a, const Cell& b) {
       return a.w2 == b.w2 && a.w3 == b.w3;
     case Type::native: case Type::action: case Type::op: case Type::point2D:
       return a.w1 == b.w1 && a.w2 == b.w2;
+    case Type::money: return money::compare(const_cast<Cell*>(&a), const_cast<Cell*>(&b), cmp::same) == 0;
     default:
       if (is_series(t)) return series_node(a) == series_node(b) && series_head(a) == series_head(b);
       return a.w1 == b.w1 && a.w2 == b.w2 && a.w3 == b.w3;

@@ -1,5 +1,5 @@
-// eval/natives/do_file.cpp: running a script file for do. The library's own script runner takes
-// this over once the base library is loaded; until then this does the part local files need.
+// eval/natives/do_file.cpp: running a script file for do. The library's do-file runs it once the
+// base library has defined it; until then (while start-up runs) this does the part local files need.
 #include "eval/natives/do_file.hpp"
 
 #include <unistd.h>
@@ -65,6 +65,17 @@ class ScriptScope {
   bool moved_ = false;
 };
 
+// The library's do-file, called with the file, none (no trace callback) and the /args value.
+Flow library_do_file(const Cell& fn, const Cell& file, const Cell& args) {
+  Cell* result = stack::arguments();
+  Cell values[3] = {file, make_none(), args};
+  Flow f = interp::call_with(fn, values, 3, word::load("do-file"));
+  if (f != Flow::normal) return f;
+  *result = *stack::last_value();
+  stack::set_top(result + 1);
+  return Flow::normal;
+}
+
 }  // namespace
 
 Flow expand_block(const Cell& block) {
@@ -80,6 +91,8 @@ Flow expand_block(const Cell& block) {
 }
 
 Flow do_file(Cell* file, const Cell& args, bool expand) {
+  Cell fn = *word::value_cell(word::load("do-file"));
+  if (fn.is(Type::function)) return library_do_file(fn, *file, args);
   if (file->is(Type::url)) fire(Err::internal_not_here, {make_datatype(Type::url)});
   std::string path = string::to_utf8(*file);
   Cell* result = stack::arguments();

@@ -7,9 +7,10 @@
 
 namespace vyn::natives {
 
-// Runs the script file (a rooted file! cell): read, loaded from its header on, its body evaluated
-// in the script's directory with system/script/args set to args; the result goes to the current
-// call's result slot. A url! raises internal/not-here until networking exists.
+// Runs the script file (a rooted file! or url! cell) through the library's do-file, its result in
+// the current call's result slot. Before the base library defines do-file, a local file is read,
+// loaded from its header on and evaluated in its directory with system/script/args set to args;
+// a url! raises internal/not-here.
 [[nodiscard]] Flow do_file(Cell* file, const Cell& args, bool expand);
 
 // Passes the block through the preprocessor's expand function (which changes it in place) when

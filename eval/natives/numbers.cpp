@@ -7,6 +7,7 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "values/compare_ops.hpp"
+#include "values/money.hpp"
 #include "values/number.hpp"
 #include "values/pair.hpp"
 #include "values/string_storage.hpp"
@@ -29,7 +30,7 @@ int sign_of(const Call& c, Native n) {
     double d = v.float_value();
     return (d > 0.0) - (d < 0.0);
   }
-  if (v.is(Type::money)) number_needs("money/sign?");  // TODO(money!)
+  if (v.is(Type::money)) return money::sign_q(v);
   fire(Err::script_expect_arg,
        {word::load(word_of(static_cast<int>(n))), make_datatype(v.type()), word::load("number")});
 }
@@ -56,7 +57,7 @@ Flow zero_q(const Call& c) {
     case Type::integer: case Type::char_: zero = v.w2 == 0; break;
     case Type::float_: case Type::percent: case Type::time: zero = v.float_value() == 0.0; break;
     case Type::pair: zero = pair::x_of(v) == 0 && pair::y_of(v) == 0; break;
-    case Type::money: number_needs("money/zero?");                 // TODO(money!)
+    case Type::money: zero = money::zero_q(v); break;
     case Type::tuple: zero = tuple::zero_q(v); break;
     case Type::point2D: case Type::point3D: number_needs("point/zero?");  // TODO(point2D!)
     default:
@@ -145,6 +146,19 @@ Flow as_pair(const Call& c) {
   return Flow::normal;
 }
 
+// The amount as money with the currency the word names.
+Flow as_money(const Call& c) {
+  const Cell& code = c.args[0];
+  int currency = money::find_currency(code.w2);
+  if (currency < 0) fire(Err::script_bad_denom, {code});
+  const Cell& amount = c.args[1];
+  Cell m = amount.is(Type::integer) ? money::from_integer(amount.int_value())
+                                    : money::from_float(amount.float_value(), true);
+  money::set_currency(m, currency);
+  c.args[0] = m;
+  return Flow::normal;
+}
+
 }  // namespace
 
 void install_numbers() {
@@ -156,6 +170,7 @@ void install_numbers() {
   define(Native::min_, max_min<false>);
   define(Native::to_hex, to_hex);
   define(Native::as_pair, as_pair);
+  define(Native::as_money, as_money);
 }
 
 }  // namespace vyn::natives

@@ -34,14 +34,19 @@ void install_comparison();
 void install_makers();
 void install_transcode();
 void install_system();
+void install_now();
 void install_shift();
 void install_words();
 void install_numbers();
+void install_points();
 void install_math();
 void install_codecs();
 void install_files();
 void install_checksum();
 void install_parse();
 void install_compress();
+void install_sets();
+void install_text();
+void install_new_line();
 
 }  // namespace vyn::natives

@@ -255,10 +255,11 @@ TEST_F(Collector, ADisabledCollectorGrowsFramesInstead) {
 TEST_F(Collector, AnEnabledCollectorCollectsWhenNoFrameHasRoom) {
   gc::set_enabled(true);
   uint32_t cycles = gc::stats().cycles;
+  int frames = series_frames();  // what start-up holds, the base library's functions among it
   Cell* kept = labelled("kept");
   garbage(gc::stress() ? 200 : 5000, 4000);  // 20 MB over time, almost none of it at once
   EXPECT_GT(gc::stats().cycles, cycles);
-  EXPECT_LE(series_frames(), 3);
+  EXPECT_LE(series_frames(), frames + 2);
   EXPECT_EQ(label_of(*kept), "kept");
   gc::set_enabled(false);
 }

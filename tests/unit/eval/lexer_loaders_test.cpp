@@ -238,14 +238,5 @@ TEST_F(LexerLoaders, Dates) {
   }
 }
 
-// Until their datatypes land, loading such literals names the missing datatype.
-TEST_F(LexerLoaders, LiteralsOfDatatypesNotBuiltNameThem) {
-  for (const char* text : {"(1, 2)", "$1", "2023-01-15"}) {
-    stack::Mark mark;
-    SyntaxError e = load_error(text);
-    EXPECT_EQ(e.id, Err::internal_not_here) << text;
-  }
-}
-
 }  // namespace
 }  // namespace vyn::test

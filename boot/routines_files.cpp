@@ -1,0 +1,80 @@
+// boot/routines_files.cpp: the routines over the process's current directory, directories, file
+// existence and the description of the operating system.
+#include <string>
+
+#include "boot/routine_bodies.hpp"
+#include "core/error.hpp"
+#include "core/unicode.hpp"
+#include "eval/stack.hpp"
+#include "platform/file_io.hpp"
+#include "platform/os_services.hpp"
+#include "values/object.hpp"
+#include "values/string_storage.hpp"
+#include "values/symbol.hpp"
+#include "values/tuple.hpp"
+#include "values/url.hpp"
+#include "values/word.hpp"
+
+namespace vyn::boot::bodies {
+namespace {
+
+// The file's path for the system; false when it holds a NUL, which no system path can.
+bool local_path(const Cell& file, std::string& out) {
+  out = url::utf8_of(file, -1);
+  return out.find('\0') == std::string::npos;
+}
+
+Cell* push_text(const std::string& text, Type type) {
+  Cell* s = string::load_utf8_checked(unicode::outside(text.data()),
+                                      static_cast<uint32_t>(text.size()));
+  s->set_type(type);
+  return s;
+}
+
+// Adds a field holding the value on the stack top, then drops that value.
+void add_field(Cell* obj, const char* name) {
+  object::set_field(obj->w1, symbol::make(name), *stack::last_value());
+  stack::pop(1);
+}
+
+}  // namespace
+
+void get_current_dir(Invocation& inv) {
+  std::string dir = os::current_dir();
+  *inv.result = *push_text(dir.empty() ? std::string("./") : dir, Type::file);
+}
+
+void set_current_dir(Invocation& inv) {
+  std::string path;
+  if (!local_path(*arg_cell(inv, 0), path) || !os::set_current_dir(path))
+    fire(Err::access_cannot_open, {*arg_cell(inv, 0)});
+}
+
+void create_dir(Invocation& inv) {
+  std::string path;
+  if (!local_path(*arg_cell(inv, 0), path) || !os::create_dir(path))
+    fire(Err::access_no_create, {*arg_cell(inv, 0)});
+}
+
+void exists_q(Invocation& inv) {
+  std::string path;
+  *inv.result = make_logic(local_path(*arg_cell(inv, 0), path) && os::path_exists(path));
+}
+
+void os_info(Invocation& inv) {
+  os::SystemInfo info = os::system_info();
+  stack::Mark mark;
+  Cell* obj = object::make_context_at(stack::push_unset(), 8);
+  object::store_self(*obj);
+  push_text(info.name, Type::string);
+  add_field(obj, "name");
+  stack::push(word::load(info.arch));
+  add_field(obj, "arch");
+  stack::push(tuple::make(info.version, 3));
+  add_field(obj, "version");
+  stack::push(make_integer(info.build));
+  add_field(obj, "build");
+  *inv.result = *obj;
+}
+
+}  // namespace vyn::boot::bodies

@@ -1,0 +1,135 @@
+// boot/routines_system.cpp: the routines over the process, quiet assignment, the console's line
+// state, the value stack and the call frames, tracing, the clipboard and standard output.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "boot/routine_bodies.hpp"
+#include "core/error.hpp"
+#include "core/series.hpp"
+#include "eval/frames.hpp"
+#include "eval/front_ends.hpp"
+#include "eval/stack.hpp"
+#include "eval/trace.hpp"
+#include "platform/console_out.hpp"
+#include "values/block.hpp"
+#include "values/context.hpp"
+#include "values/string_storage.hpp"
+#include "values/url.hpp"
+#include "values/word.hpp"
+
+namespace vyn::natives {
+bool last_lf();  // print and prin keep it: whether the last text they wrote ended its line
+}  // namespace vyn::natives
+
+namespace vyn::boot::bodies {
+namespace {
+
+[[noreturn]] void refuse(const Invocation& inv, const char* routine_name, const char* arg_name) {
+  fire(Err::script_expect_arg,
+       {word::load(routine_name), make_datatype(arg_cell(inv, 0)->type()), word::load(arg_name)});
+}
+
+bool slot_series(Type t) {
+  return t == Type::block || t == Type::paren || t == Type::path || t == Type::lit_path ||
+         t == Type::set_path || t == Type::get_path;
+}
+
+// The bytes write-stdout sends: a string! as UTF-8, a binary! as it is, anything else molded.
+std::string bytes_of(Cell* value) {
+  if (value->is(Type::string)) return url::utf8_of(*value, -1);
+  if (value->is(Type::binary)) {
+    SeriesBuffer* b = buffer_of(series_node(*value));
+    uint32_t head = static_cast<uint32_t>(std::max(series_head(*value), 0));
+    if (head >= b->tail) return {};
+    return std::string(reinterpret_cast<char*>(b->data()) + head, b->tail - head);
+  }
+  stack::Mark mark;
+  Cell* v = stack::push(*value);
+  Cell* molded = string::make_at(stack::push_unset(), 16);
+  actions::mold_direct(v, molded, MoldOptions{}, nullptr, 0x7FFFFFFF);
+  return url::utf8_of(*molded, -1);
+}
+
+void write_all(const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) return;  // a closed or full output loses the rest, as a console write would
+    done += static_cast<size_t>(n);
+  }
+}
+
+}  // namespace
+
+// The routines without a return type leave the result slot as it is: it holds their first
+// argument.
+
+// Ends the process at once: nothing is saved or released, only pending output is written.
+void quit_return(Invocation& inv) {
+  os::flush();
+  std::fflush(nullptr);
+  std::_Exit(inv.args[0].i);
+}
+
+void set_quiet(Invocation& inv) {
+  Cell* w = arg_cell(inv, 0);
+  Type t = w->type();
+  if (t != Type::word && t != Type::set_word && t != Type::lit_word && t != Type::get_word)
+    refuse(inv, "set-quiet", "word");
+  if (!w->w1) fire(Err::script_not_defined, {*w});
+  Cell value = *arg_cell(inv, 1);
+  Cell target = *w;
+  context::set_in(target, value, target.w1, false);
+  *inv.result = value;
+}
+
+void set_slot_quiet(Invocation& inv) {
+  Cell* series = arg_cell(inv, 0);
+  if (!slot_series(series->type())) refuse(inv, "set-slot-quiet", "series");
+  Cell value = *arg_cell(inv, 1);
+  if (block::vs_length(*series) > 0) *block::vs_head(*series) = value;
+}
+
+void last_lf_q(Invocation& inv) { *inv.result = make_logic(natives::last_lf()); }
+
+void stack_size_q(Invocation& inv) { *inv.result = make_integer(stack::depth()); }
+
+void frame_index_q(Invocation& inv) {
+  *inv.result = make_integer(static_cast<int32_t>(stack::index_of(stack::arguments())));
+}
+
+void pick_stack(Invocation& inv) {
+  int32_t idx = inv.args[0].i;
+  *inv.result = idx >= 1 && idx < stack::depth() ? *stack::at_index(static_cast<uint32_t>(idx - 1))
+                                                  : make_none();
+}
+
+void collect_calls(Invocation& inv) {
+  stack::collect_calls(*arg_cell(inv, 0));
+}
+
+void tracing_q(Invocation& inv) { *inv.result = make_logic(trace::active); }
+
+// This platform offers the runtime no clipboard service: reading fails, and so does writing a
+// value the clipboard could hold; any other value is refused as the clipboard layer refuses it.
+void read_clipboard(Invocation& inv) { *inv.result = make_logic(false); }
+
+void write_clipboard(Invocation& inv) {
+  Cell* data = arg_cell(inv, 0);
+  Type t = data->type();
+  if (t != Type::string && t != Type::block && t != Type::image && t != Type::none_)
+    fire(Err::script_invalid_arg, {*data});
+  *inv.result = make_logic(false);
+}
+
+void write_stdout(Invocation& inv) {
+  std::string bytes = bytes_of(arg_cell(inv, 0));
+  os::flush();
+  std::fflush(stdout);
+  write_all(bytes);
+}
+
+}  // namespace vyn::boot::bodies

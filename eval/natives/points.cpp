@@ -1,0 +1,28 @@
+// eval/natives/points.cpp: as-point2D and as-point3D, points from separate coordinates.
+#include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
+#include "values/point.hpp"
+
+namespace vyn::natives {
+namespace {
+
+// The argument types are checked by the spec: integer! or float! each.
+Flow as_point2D(const Call& c) {
+  c.args[0] = point::make2(point::number_to_f32(c.args[0]), point::number_to_f32(c.args[1]));
+  return Flow::normal;
+}
+
+Flow as_point3D(const Call& c) {
+  c.args[0] = point::make3(point::number_to_f32(c.args[0]), point::number_to_f32(c.args[1]),
+                           point::number_to_f32(c.args[2]));
+  return Flow::normal;
+}
+
+}  // namespace
+
+void install_points() {
+  define(Native::as_point2D, as_point2D);
+  define(Native::as_point3D, as_point3D);
+}
+
+}  // namespace vyn::natives

@@ -1,0 +1,91 @@
+// eval/natives/sets.cpp: unique, union, intersect, exclude and difference over blocks, hash!es,
+// strings, bitsets and typesets, and difference of two dates; complement?.
+#include "core/error.hpp"
+#include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
+#include "eval/stack.hpp"
+#include "values/bitset.hpp"
+#include "values/block_actions.hpp"
+#include "values/date.hpp"
+#include "values/error_args.hpp"
+#include "values/string_actions.hpp"
+#include "values/typeset.hpp"
+
+namespace vyn::natives {
+namespace {
+
+constexpr int op_unique = 8, op_union = 9, op_intersect = 10, op_exclude = 11, op_difference = 12;
+
+const char* word_of_op(int op) {
+  switch (op) {
+    case op_unique: return "unique";
+    case op_union: return "union";
+    case op_intersect: return "intersect";
+    case op_exclude: return "exclude";
+    default: return "difference";
+  }
+}
+
+bool is_list(Type t) { return t == Type::block || t == Type::hash; }
+
+// The two arguments must be of one type; block! and hash! mix.
+void check_same_type(const Cell& a, const Cell& b) {
+  if (a.type() == b.type() || (is_list(a.type()) && is_list(b.type()))) return;
+  fire(Err::script_expect_val, {make_datatype(a.type()), make_datatype(b.type())});
+}
+
+// The typeset combination reads the current call's arguments.
+void typeset_op(const Call& c, int op) {
+  Cell* saved = stack::arguments();
+  stack::set_arguments(c.args);
+  typeset::do_bitwise(op);
+  stack::set_arguments(saved);
+}
+
+template <int Op>
+Flow set_op(const Call& c) {
+  constexpr bool two = Op != op_unique;
+  Cell* a = &c.args[0];
+  Cell* b = two ? &c.args[1] : nullptr;
+  if (two) check_same_type(*a, *b);
+  bool case_ = c.has(0);
+  Cell* skip = c.ref(1);
+  switch (a->type()) {
+    case Type::block: case Type::hash: block::set_operation(a, b, Op, case_, skip); break;
+    case Type::string: string::set_operation(a, b, Op, case_, skip); break;
+    case Type::bitset:
+      if (two) *a = *bitset::do_bitwise(Op, a, b);
+      break;
+    case Type::typeset: typeset_op(c, Op); break;
+    case Type::date:
+      if (Op == op_difference) {
+        date::difference(a, b);
+        break;
+      }
+      [[fallthrough]];
+    default:
+      fire(Err::script_expect_arg,
+           {word_arg(word_of_op(Op)), make_datatype(a->type()), word_arg(two ? "set2" : "set")});
+  }
+  return Flow::normal;
+}
+
+Flow complement_q(const Call& c) {
+  const Cell& bits = c.args[0];
+  if (!bits.is(Type::bitset)) fire(Err::script_invalid_arg, {bits});
+  c.args[0] = make_logic(bitset::is_complemented(series_node(bits)));
+  return Flow::normal;
+}
+
+}  // namespace
+
+void install_sets() {
+  define(Native::unique, set_op<op_unique>);
+  define(Native::union_, set_op<op_union>);
+  define(Native::intersect, set_op<op_intersect>);
+  define(Native::exclude, set_op<op_exclude>);
+  define(Native::difference, set_op<op_difference>);
+  define(Native::complement_q, complement_q);
+}
+
+}  // namespace vyn::natives

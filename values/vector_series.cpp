@@ -1,0 +1,100 @@
+// values/vector_series.cpp: the series actions vector! answers in element values: find, select,
+// sort and take.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/error.hpp"
+#include "core/series.hpp"
+#include "eval/stack.hpp"
+#include "values/registry.hpp"
+#include "values/series.hpp"
+#include "values/vector.hpp"
+
+namespace vyn::vector {
+namespace {
+
+bool same_value(const Cell& v, int32_t i, const Cell& value) {
+  if (is_float_elem(elem_type(v))) {
+    bool fl = value.is(Type::float_) || value.is(Type::percent);
+    if (!fl && !value.is(Type::integer)) return false;
+    return get_float(v, i) == (fl ? value.float_value() : value.int_value());
+  }
+  if (!value.is(Type::integer) && !value.is(Type::char_)) return false;
+  return get_int(v, i) == value.int_value();
+}
+
+// Absolute index of the match, or -1. /part limits the range, /skip the step; /last and /reverse
+// search backwards.
+int32_t locate(Cell* v, const Cell& value, const FindOptions& o) {
+  int32_t head = series_head(*v), n = length(*v);
+  if (o.part) {
+    int32_t p = series::part_count(*v, *o.part);
+    if (p < n) n = p < 0 ? 0 : p;
+  }
+  int32_t step = o.skip && o.skip->is(Type::integer) && o.skip->int_value() > 0 ? o.skip->int_value() : 1;
+  if (o.match) return n > 0 && same_value(*v, head, value) ? head : -1;
+  if (o.last) {
+    for (int32_t i = n - 1; i >= 0; i -= step)
+      if (same_value(*v, head + i, value)) return head + i;
+    return -1;
+  }
+  if (o.reverse) {
+    for (int32_t i = head - 1; i >= 0; i -= step)
+      if (same_value(*v, i, value)) return i;
+    return -1;
+  }
+  for (int32_t i = 0; i < n; i += step)
+    if (same_value(*v, head + i, value)) return head + i;
+  return -1;
+}
+
+}  // namespace
+
+Cell* find(Cell* series, Cell* value, const FindOptions& o) {
+  int32_t at = locate(series, *value, o);
+  if (at < 0) return stack::push(make_none());
+  Cell r = *series;
+  r.w1 = static_cast<uint32_t>(o.tail || o.match ? at + 1 : at);
+  return stack::push(r);
+}
+
+Cell* select(Cell* series, Cell* value, const FindOptions& o) {
+  FindOptions plain = o;
+  plain.tail = plain.match = false;
+  int32_t at = locate(series, *value, plain);
+  SeriesBuffer* b = buffer_of(series_node(*series));
+  if (at < 0 || at + 1 >= static_cast<int32_t>(b->tail >> b->shift())) return stack::push(make_none());
+  return stack::push(element(*series, at + 1));
+}
+
+// Numbers in ascending order (descending with /reverse); /part limits the range.
+Cell* sort(Cell* series, const SortOptions& o) {
+  if (o.compare || o.skip || o.all) fire(Err::internal_not_done);
+  int32_t head = series_head(*series), n = length(*series);
+  if (o.part) {
+    int32_t p = series::part_count(*series, *o.part);
+    if (p < n) n = p < 0 ? 0 : p;
+  }
+  if (is_float_elem(elem_type(*series))) {
+    std::vector<double> xs(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) xs[i] = get_float(*series, head + i);
+    std::stable_sort(xs.begin(), xs.end(), [&](double a, double b) { return o.reverse ? b < a : a < b; });
+    for (int32_t i = 0; i < n; ++i) put_float(*series, head + i, xs[i]);
+  } else {
+    std::vector<int32_t> xs(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) xs[i] = get_int(*series, head + i);
+    std::stable_sort(xs.begin(), xs.end(), [&](int32_t a, int32_t b) { return o.reverse ? b < a : a < b; });
+    for (int32_t i = 0; i < n; ++i) put_int(*series, head + i, xs[i]);
+  }
+  return series;
+}
+
+// Without /part one element as a value; with it a vector, as series! takes it.
+Cell* take(Cell* series, Cell* part, bool deep, bool last) {
+  Cell* r = registry::entry<Action::take>(Type::series)(series, part, deep, last);
+  if (!part && r->is(Type::vector)) *r = length(*r) ? element(*r, series_head(*r)) : make_none();
+  return r;
+}
+
+}  // namespace vyn::vector
