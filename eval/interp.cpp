@@ -216,26 +216,47 @@ inline bool integer_op(Fast kind, int32_t x, int32_t y, Cell* out) {
 
 // The right operand of an integer operation when it is an integer as it stands or a bound word
 // whose value is one; nullptr sends the operation the long way (which also raises the errors).
-inline const Cell* integer_operand(const Cell& code, int32_t position) {
+inline const Cell* number_operand(const Cell& code, int32_t position) {
   const Cell* v = block::cells(code) + position;
-  if (v->is(Type::integer)) return v;
+  if (v->is(Type::integer) || v->is(Type::float_)) return v;
   if (!v->is(Type::word) || !v->w1 || static_cast<int32_t>(v->w3) < 0) return nullptr;
   const Cell* values = context::values(v->w1);
   if (!values) return nullptr;
   const Cell* value = values + v->w3;
-  return value->is(Type::integer) ? value : nullptr;
+  return value->is(Type::integer) || value->is(Type::float_) ? value : nullptr;
 }
 
-// An infix operation on two integers done in place of the left operand, the operator at position
-// and its right operand after it; false when it must be called (any other operand, an overflow,
-// a zero divisor, a tracer listening).
+inline double number_of(const Cell& c) {
+  return c.is(Type::integer) ? static_cast<double>(c.int_value()) : c.float_value();
+}
+
+// Addition, subtraction and multiplication with a float operand (the other an integer or a float)
+// give the float the actions give; false for every other operator.
+inline bool float_op(Fast kind, double x, double y, Cell* out) {
+  switch (kind) {
+    case Fast::add: *out = make_float(x + y); return true;
+    case Fast::subtract: *out = make_float(x - y); return true;
+    case Fast::multiply: *out = make_float(x * y); return true;
+    default: return false;
+  }
+}
+
+// An infix operation on two numbers done in place of the left operand, the operator at position
+// and its right operand after it; false when it must be called (any other operand, an integer
+// overflow, a zero divisor, a float comparison, a tracer listening).
 inline bool integer_step(const Cell& op, const Cell& code, int32_t& position, int32_t end, Cell* left) {
-  if (!left->is(Type::integer) || position + 1 >= end || trace::active) return false;
+  bool integer = left->is(Type::integer);
+  if ((!integer && !left->is(Type::float_)) || position + 1 >= end || trace::active) return false;
   Fast kind = fast_kind(op);
   if (kind == Fast::none) return false;
-  const Cell* right = integer_operand(code, position + 1);
+  const Cell* right = number_operand(code, position + 1);
+  if (!right) return false;
   Cell result;
-  if (!right || !integer_op(kind, left->int_value(), right->int_value(), &result)) return false;
+  if (integer && right->is(Type::integer)) {
+    if (!integer_op(kind, left->int_value(), right->int_value(), &result)) return false;
+  } else if (!float_op(kind, number_of(*left), number_of(*right), &result)) {
+    return false;
+  }
   *left = result;
   position += 2;
   return true;

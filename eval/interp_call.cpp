@@ -516,8 +516,14 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
         break;
       }
       case Type::refinement:
+        if (!function_like) {  // every refinement stays off: only their count is wanted
+          const Cell& last = block::cells(list)[n - 1];
+          locals = last.is(Type::integer) ? last.int_value() : 0;
+          i = n;
+          break;
+        }
         active = false;
-        if (function_like) stack::push(make_logic(false));
+        stack::push(make_logic(false));
         break;
       case Type::integer: locals = e->int_value(); break;
       default: break;

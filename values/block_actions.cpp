@@ -48,8 +48,14 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
   }
   if (count == 0 || dup <= 0) return series;
   // taken first: the source may be the series itself, whose cells the gap below moves
-  std::vector<Cell> source(count);
-  std::memcpy(source.data(), splice ? cells(*value) + series_head(*value) : value, count * cell_size);
+  Cell few[8];  // the usual case, a value or a short block, needs no heap copy
+  std::vector<Cell> many;
+  Cell* source = few;
+  if (count > 8) {
+    many.resize(static_cast<size_t>(count));
+    source = many.data();
+  }
+  std::memcpy(source, splice ? cells(*value) + series_head(*value) : value, count * cell_size);
   int64_t total = int64_t{count} * dup;
   if (total > 0x7FFFFFF0 / cell_size) fire(Err::internal_no_memory);
   NodeId node = series_node(*series);
@@ -66,7 +72,7 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
   }
   Cell* pos = reinterpret_cast<Cell*>(b->data()) + at;
   std::memmove(pos + total, pos, b->tail - at * cell_size);
-  std::memcpy(pos, source.data(), count * cell_size);
+  std::memcpy(pos, source, count * cell_size);
   for (int32_t i = 1; i < dup; ++i) std::memcpy(pos + i * count, pos, count * cell_size);
   b->tail += static_cast<uint32_t>(total * cell_size);
   index_inserted(series, at, static_cast<int32_t>(total), length - at);
