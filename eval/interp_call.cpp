@@ -1,5 +1,7 @@
 // eval/interp_call.cpp: calling natives, actions, operators and functions: gathering and checking
 // arguments, refinements from a path, and the call itself.
+#include <array>
+
 #include "core/error.hpp"
 #include "eval/arg_list.hpp"
 #include "eval/frames.hpp"
@@ -352,6 +354,15 @@ inline const Cell* inert_argument(const Cell& code, int32_t position, int32_t en
   return trace::active ? nullptr : v;
 }
 
+// The refinements of a plain call: every one off.
+constexpr auto make_all_off() {
+  std::array<int32_t, max_refinements> a{};
+  for (int32_t& r : a) r = -1;
+  return a;
+}
+constexpr std::array<int32_t, max_refinements> all_off_table = make_all_off();
+const int32_t* const all_off = all_off_table.data();
+
 // The plain call's argument i failed its type check.
 [[noreturn, gnu::cold, gnu::noinline]] void plain_type_error(const Cell& callable, const Cell& name, int32_t i,
                                                             const Cell& value) {
@@ -480,7 +491,6 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
   Cell list = args::list(callable);
   bool function_like = args::is_function_like(callable.type());
   int32_t n = block::length_total(list);
-  int32_t refs[max_refinements];
   int32_t locals = 0;
   bool active = true;
   for (int32_t i = 0; i < n; ++i) {
@@ -533,8 +543,7 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
   Flow f;
   switch (callable.type()) {
     case Type::native: case Type::action: {
-      for (int32_t k = 0; k < locals && k < max_refinements; ++k) refs[k] = -1;
-      f = call_native(callable, Call{stack::arguments(), refs, false});
+      f = call_native(callable, Call{stack::arguments(), all_off, false});
       break;
     }
     case Type::routine: f = exec_routine(callable, name); break;
