@@ -9,6 +9,7 @@
 #include "eval/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
 #include "eval/stack.hpp"
+#include "library/json_unescape.hpp"
 #include "values/block.hpp"
 #include "values/registry.hpp"
 #include "values/typeset.hpp"
@@ -131,6 +132,7 @@ void bootstrap() {
   bind_actions();
   bind_natives();
   define_routines();
+  library::define_json_unescape();
   define_constants();
   define_predicates();
   define_base_arith();

@@ -1,5 +1,6 @@
 // boot/lexer_object.cpp: system/lexer. exit-states names the lexer's token kinds, in kind order;
-// a transcode/trace callback receives the word of a structural token's kind as its type.
+// a transcode/trace callback receives the word of a structural token's kind as its type. trapper
+// notes where load/trap met an error; tracer prints the lexer's events.
 #include "boot/base_library.hpp"
 
 namespace vyn::boot {
@@ -23,6 +24,21 @@ system/lexer: make object! [
         [error]
         err-pos: index? input
         true
+    ]
+    ; transcode/trace's default callback: one line per lexer event; at an error it steps past one
+    ; character and stops the scan
+    tracer: func [
+        event [word!] input [string! binary!] type [datatype! word! none!] line [integer!] token
+        return: [logic!]
+    ][
+        print [
+            pad uppercase form event 8
+            pad mold type 12
+            pad copy/part mold token 12 12
+            pad line 4
+            copy/part mold input 16
+        ]
+        either event = 'error [input: next input false] [true]
     ]
 ]
 )~");

@@ -8,6 +8,7 @@
 
 #include "boot/runtime.hpp"
 #include "boot/script.hpp"
+#include "boot/system_object.hpp"
 #include "core/error.hpp"
 
 namespace {
@@ -29,7 +30,7 @@ void* run(void* arg) {
     p->status = 94;
     return nullptr;
   }
-  if (p->argc > 1) p->status = vyn::boot::run_script(p->argv[1]);
+  p->status = vyn::boot::run_command_line();
   vyn::runtime::shutdown();
   return nullptr;
 }
@@ -38,6 +39,7 @@ void* run(void* arg) {
 
 int main(int argc, char** argv) {
   Program program{argc, argv};
+  vyn::system_object::set_command_line(argc, argv);
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setstacksize(&attr, runtime_stack);

@@ -40,6 +40,10 @@ void read_clipboard(Invocation& inv);
 void write_clipboard(Invocation& inv);
 void write_stdout(Invocation& inv);
 
+// tracing switch and standard input line (routines_tools.cpp)
+void set_tracing(Invocation& inv);
+void read_stdin_line(Invocation& inv);
+
 // directories, files and the OS (routines_files.cpp)
 void get_current_dir(Invocation& inv);
 void set_current_dir(Invocation& inv);

@@ -63,6 +63,10 @@ const Definition definitions[] = {
     {"frame-index?", R"~(return: [integer!])~", bodies::frame_index_q},
     {"collect-calls", R"~(blk [block!])~", bodies::collect_calls},
     {"tracing?", "", bodies::tracing_q},
+    {"set-tracing", R"~("Switches the interpreter's event reporting, only while a tracer is installed"
+        on [logic!] return: [logic!])~", bodies::set_tracing},
+    {"read-stdin-line", R"~("Reads one line of standard input; none at its end"
+        return: [string! none!])~", bodies::read_stdin_line},
     {"read-clipboard", R"~("Return the contents of the system clipboard"
         return: [any-type!] "false on failure, none if empty, otherwise: string!, block! of files!, or an image!")~",
         bodies::read_clipboard},

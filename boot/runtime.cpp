@@ -68,6 +68,9 @@ void install_natives() {
   natives::install_sets();
   natives::install_text();
   natives::install_new_line();
+  natives::install_process();
+  natives::install_environment();
+  natives::install_wait();
 }
 
 }  // namespace
@@ -97,6 +100,7 @@ void init() {
   system_object::init();
   cellpool::init();
   boot::bootstrap();
+  system_object::finish();
   // Stress mode collects at every allocation from here on, putting every caller's rooting to the test.
   if (gc::stress()) gc::set_enabled(true);
 }

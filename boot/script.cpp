@@ -1,8 +1,14 @@
 // boot/script.cpp: finding the header, loading and evaluating a script.
 #include "boot/script.hpp"
 
-#include <cstring>
+#include <unistd.h>
 
+#include <cstring>
+#include <vector>
+
+#include "boot/base_library.hpp"
+#include "boot/system_builder.hpp"
+#include "boot/system_object.hpp"
 #include "core/error.hpp"
 #include "eval/flow.hpp"
 #include "eval/interp.hpp"
@@ -10,9 +16,15 @@
 #include "eval/lexer/lexer.hpp"
 #include "eval/stack.hpp"
 #include "platform/console_out.hpp"
+#include "platform/file_io.hpp"
 #include "platform/files.hpp"
+#include "platform/os_services.hpp"
 #include "values/block.hpp"
+#include "values/context.hpp"
+#include "values/ownership.hpp"
+#include "values/string_storage.hpp"
 #include "values/symbol.hpp"
+#include "values/word.hpp"
 
 namespace vyn::boot {
 namespace {
@@ -36,7 +48,18 @@ bool is_vyn_word(const Cell& c) {
   return c.is(Type::word) && symbol::spelling(c.w2) == "Vyn";
 }
 
-// Evaluates the script's body: everything after the header word and block.
+// Passes the body through the preprocessor's expand-directives, which changes it in place, when
+// the library defines it.
+Flow expand_directives(const Cell& body) {
+  Cell fn = *word::value_cell(word::load("expand-directives"));
+  if (!fn.is(Type::function)) return Flow::normal;
+  Cell* base = stack::top();
+  Flow f = interp::call_with(fn, &body, 1, word::load("expand-directives"));
+  if (f == Flow::normal) stack::set_top(base);
+  return f;
+}
+
+// Evaluates the script's body: everything after the header word and block, expanded first.
 int evaluate(Cell code) {
   code.w1 = 2;
   Cell* base = stack::top();
@@ -44,6 +67,7 @@ int evaluate(Cell code) {
   Cell* args = stack::arguments();
   try {
     stack::push(code);
+    if (expand_directives(code) != Flow::normal) return 0;  // an exit while expanding ends quietly
     Flow f = interp::eval_block(code, false);
     (void)f;  // an exit that reaches the top ends the script quietly
   } catch (const Raised&) {
@@ -55,6 +79,71 @@ int evaluate(Cell code) {
   }
   stack::set_top(base);
   return 0;
+}
+
+// ---- the command line: [--switch ...] [--] FILE [ARGS...]
+
+Cell* field_slot(const Cell& object, const char* name) {
+  return object.is(Type::object) ? context::value_cell_of(object.w1, symbol::make(name)) : nullptr;
+}
+
+Cell system_field(const char* name) {
+  Cell* v = field_slot(*word::value_cell(word::load("system")), name);
+  return v ? *v : make_none();
+}
+
+// Stores the value (which must be rooted) into system/OBJECT/FIELD, without change events.
+void store(const char* object, const char* name, const Cell& value) {
+  if (Cell* slot = field_slot(system_field(object), name)) *slot = value;
+}
+
+// The index of the script argument: switches ("--" then anything) before it are skipped, a bare
+// "--" ends them; "--catch" asks for the console after the script, which this program lacks.
+size_t script_index(const std::vector<std::string>& args) {
+  size_t i = 1;
+  while (i < args.size() && args[i].compare(0, 2, "--") == 0) {
+    if (args[i++] == "--") break;
+  }
+  return i;
+}
+
+// system/options/script, the script's own arguments in system/options/args and, as one text,
+// in system/script/args.
+void set_script_arguments(const std::vector<std::string>& args, size_t at) {
+  stack::Mark mark;
+  store("options", "script", *system_object::push_utf8(args[at], Type::file));
+  Cell* list = block::push_only(static_cast<int32_t>(args.size() - at));
+  for (size_t i = at + 1; i < args.size(); ++i) {
+    block::append_copy(*list, *system_object::push_utf8(args[i], Type::string));
+    stack::pop(1);
+  }
+  store("options", "args", *list);
+  store("script", "args", *system_object::push_utf8(system_object::join_arguments(args, at + 1), Type::string));
+}
+
+// The script runs in its own folder, which system/options/path and system/script/path name;
+// answers the script's path from there. A script that cannot be read stays where it was named,
+// for the report.
+std::string enter_script_folder(const std::string& path) {
+  std::string name = path;
+  size_t slash = path.rfind('/');
+  if (slash != std::string::npos && ::access(path.c_str(), R_OK) == 0 &&
+      os::set_current_dir(path.substr(0, slash + 1)))
+    name = path.substr(slash + 1);
+  stack::Mark mark;
+  Cell* here = system_object::push_utf8(os::current_dir(), Type::file);
+  store("script", "path", *here);
+  // the options own their path, so that changing it in place moves the process too
+  Cell* dir = system_object::push_utf8(os::current_dir(), Type::file);
+  store("options", "path", *dir);
+  ownership::bind(*dir, system_field("options"), word::load("path"));
+  return name;
+}
+
+// system/script/header: the script's header block made into an object over the standard one.
+void set_script_header(Cell header) {
+  store("script", "header", header);
+  eval_startup_text("system/script/header: construct/with system/script/header system/standard/header");
 }
 
 }  // namespace
@@ -101,11 +190,34 @@ int run_script(const std::string& path) {
     return -2;
   }
   switch (loaded) {
-    case Loaded::ok: return evaluate(*code);
+    case Loaded::ok:
+      try {
+        set_script_header(block::cells(*code)[1]);  // a copy: storing it may allocate
+      } catch (const Raised&) {
+        report_pending_error();
+        return -2;
+      }
+      return evaluate(*code);
     case Loaded::unreadable: say(("*** Error: cannot open: " + path).c_str()); return 1;
     case Loaded::no_header: say("*** Error: Vyn header not found!"); return 1;
     case Loaded::system: say("*** Error: contains Vyn/System code which requires compilation!"); return 1;
     default: say("*** Error: not a Vyn program!"); return 1;
+  }
+}
+
+int run_command_line() {
+  const std::vector<std::string>& args = system_object::command_line_arguments();
+  size_t at = script_index(args);
+  if (at >= args.size()) {
+    say("*** Error: no script given (usage: vyn [--] FILE [ARGS...]); this program has no interactive console");
+    return 1;
+  }
+  try {
+    set_script_arguments(args, at);
+    return run_script(enter_script_folder(args[at]));
+  } catch (const Raised&) {
+    report_pending_error();
+    return -2;
   }
 }
 

@@ -20,6 +20,10 @@ Loaded load_script(const std::string& path, Cell* code);
 // Runs the script; answers the process exit status (0, or -2 when an error reaches no try).
 int run_script(const std::string& path);
 
+// Runs the script the command line names: switches, then the script's path, then its own
+// arguments, which go to system/options/args and system/script/args. Answers the exit status.
+int run_command_line();
+
 // Prints the report of the pending error the way the console does.
 void report_pending_error();
 

@@ -1,28 +1,24 @@
-// boot/system_object.cpp: builds the start-up `system` object: the error catalog from
-// values/errors.def, the error prototype, system/state and system/options/float. One place, so
-// that the boot image can take it over.
+// boot/system_object.cpp: builds the start-up `system` object, its nineteen fields in order, and
+// the error catalog from values/errors.def. The sub-objects are made in boot/system_parts.cpp; the
+// fields that hold language functions are filled after the base library (boot/system_fields.cpp).
 #include "boot/system_object.hpp"
 
 #include <string_view>
 
+#include "boot/system_builder.hpp"
+
 #include "core/error.hpp"
-#include "core/float_text.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/error.hpp"
-#include "values/function.hpp"
-#include "values/logic.hpp"
+#include "values/map_entries.hpp"
 #include "values/object.hpp"
+#include "values/runtime_cells.hpp"
 #include "values/string_storage.hpp"
 #include "values/symbol.hpp"
 #include "values/word.hpp"
 
 namespace vyn::system_object {
-namespace {
-
-// Class ids of the objects made here; run-time ids start above 1,000,000.
-enum ClassId : uint32_t { system_id = 10, catalog_id, errors_id, category_id, prototype_id, state_id,
-                          options_id, float_id, standard_id };
 
 Cell* new_object(uint32_t class_id) {
   Cell* obj = object::make_context_at(stack::push_unset(), 8);
@@ -31,7 +27,6 @@ Cell* new_object(uint32_t class_id) {
   return obj;
 }
 
-// Adds a field holding the value on the stack top, then drops that value.
 void add(Cell* obj, std::string_view name) {
   object::set_field(obj->w1, symbol::make(name), *stack::last_value());
   stack::pop(1);
@@ -46,6 +41,48 @@ Cell* push_text(std::string_view text) {
   string::append_latin1(*s, text);
   return s;
 }
+
+namespace {
+
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
+// 0x10FFFF).
+bool well_formed(std::string_view text) {
+  const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+  const uint8_t* end = p + text.size();
+  while (p < end) {
+    uint8_t c = *p++;
+    if (c < 0x80) continue;
+    int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 ? 1 : -1;
+    if (more < 0 || c > 0xF4 || end - p < more) return false;
+    uint32_t cp = c & (0x3F >> more);
+    for (int i = 0; i < more; ++i, ++p) {
+      if ((*p & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (*p & 0x3F);
+    }
+    if ((more == 2 && cp < 0x800) || (more == 3 && cp < 0x10000) || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// Text from the system (arguments, directories) that is not UTF-8 is taken byte by byte.
+Cell* push_utf8(std::string_view text, Type type) {
+  Cell* s = well_formed(text)
+                ? string::load_utf8_checked(unicode::outside(text.data()), static_cast<uint32_t>(text.size()))
+                : push_text(text);
+  s->set_type(type);
+  return s;
+}
+
+void push_prototype(uint32_t class_id, std::initializer_list<const char*> names) {
+  Cell* proto = new_object(class_id);
+  for (const char* name : names) add_value(proto, name, make_none());
+}
+
+namespace {
 
 // ---- message templates: the restricted source text of errors.def: a string, a word, or a block
 // of strings, words and get-words
@@ -114,71 +151,27 @@ void push_catalog() {
   }
 }
 
-void push_prototype() {
-  Cell* proto = new_object(prototype_id);
-  for (const char* name : {"code", "type", "id", "arg1", "arg2", "arg3", "near", "where", "stack", "files"})
-    add_value(proto, name, make_none());
-}
-
-void push_state() {
-  Cell* state = new_object(state_id);
-  add_value(state, "interpreted?", make_none());
-  add_value(state, "last-error", make_none());
-  add_value(state, "stack-trace", make_integer(1));
-  block::push_only(4);
-  add(state, "source-files");
-  add_value(state, "callbacks", make_none());
-  add_value(state, "GC", make_none());
-}
-
-bool is_field(const Cell& word, const char* name) {
-  return symbol::resolve(word.w2) == symbol::resolve(symbol::make(name));
-}
-
-// system/options/float/on-change*: the float-printing flags follow pretty? and full?.
-Flow float_changed(Cell* args, NodeId) {
-  if (is_field(args[0], "pretty?")) float_text::set_pretty_print(logic::truthy(args[2]));
-  if (is_field(args[0], "full?")) float_text::set_full_support(logic::truthy(args[2]));
-  return Flow::normal;
-}
-
-void push_float_options() {
-  static const int32_t entry = function::register_body(float_changed);
-  float_text::set_pretty_print(true);
-  float_text::set_full_support(false);
-  Cell* options = new_object(float_id);
-  add_value(options, "pretty?", make_logic(true));
-  add_value(options, "full?", make_logic(false));
-  Cell* spec = block::push_only(3);
-  for (const char* name : {"word", "old", "new"}) block::append_copy(*spec, word::load(name));
-  function::push(*spec, make_none(), 0, entry, 0, 0);
-  add(options, "on-change*");
-  stack::pop(1);
-  object::ensure_events(options);
-}
-
-void push_options() {
-  Cell* options = new_object(options_id);
-  for (const char* name : {"boot", "home", "path", "script", "cache", "thru-cache", "args", "do-arg",
-                           "debug", "secure"})
-    add_value(options, name, make_none());
-  add_value(options, "quiet", make_logic(false));
-  add_value(options, "binary-base", make_integer(16));
-  add_value(options, "decimal-digits", make_integer(15));
-  add_value(options, "money-digits", make_integer(2));
-  block::push_only(1);
-  add(options, "module-paths");
-  add_value(options, "file-types", make_none());
-  push_float_options();
-  add(options, "float");
+// The global context as an object!, owned by it: system/words.
+Cell words_object() {
+  Cell words = make_cell(Type::object, runtime_cells().global, 0xFFFFFFFFu, 0);
+  object::store_self(words);
+  return words;
 }
 
 }  // namespace
 
+void set_command_line(int argc, char** argv) { command_line().assign(argv, argv + argc); }
+
+const std::vector<std::string>& command_line_arguments() { return command_line(); }
+
 void init() {
   Cell* top = stack::top();
   Cell* system = new_object(system_id);
-  for (const char* name : {"version", "build", "words", "platform"}) add_value(system, name, make_none());
+  push_text("0.6.6");
+  add(system, "version");
+  add_value(system, "build", make_none());
+  add_value(system, "words", words_object());
+  add_value(system, "platform", word::load("Linux"));
   Cell* catalog = new_object(catalog_id);
   for (const char* name : {"datatypes", "actions", "natives", "accessors"}) add_value(catalog, name, make_none());
   push_catalog();
@@ -188,14 +181,23 @@ void init() {
   push_state();
   Cell state = *stack::last_value();
   add(system, "state");
-  for (const char* name : {"modules", "codecs", "schemes", "ports", "locale"}) add_value(system, name, make_none());
+  block::push_only(8);
+  add(system, "modules");
+  Cell* codecs_block = block::push_only(16);
+  map::make_at(stack::push_unset(), *codecs_block, 8);
+  add(system, "codecs");
+  stack::pop(1);
+  block::push_only(10);
+  add(system, "schemes");
+  new_object(ports_id);
+  add(system, "ports");
+  add_value(system, "locale", make_none());
   push_options();
   add(system, "options");
-  add_value(system, "script", make_none());
-  Cell* standard = new_object(standard_id);
-  push_prototype();
-  Cell prototype = *stack::last_value();
-  add(standard, "error");
+  push_script();
+  add(system, "script");
+  Cell prototype = make_none();
+  push_standard(&prototype);
   add(system, "standard");
   for (const char* name : {"lexer", "console", "view", "reactivity", "tools"}) add_value(system, name, make_none());
   Cell word = word::load("system");

@@ -1,12 +1,26 @@
-// boot/system_object.hpp: the part of the `system` object the runtime needs from its first error
-// on, built by C++ until the boot image provides the whole object.
+// boot/system_object.hpp: the `system` object, built by C++ at start-up until the boot image
+// provides it.
 #pragma once
+
+#include <string>
+#include <vector>
 
 namespace vyn::system_object {
 
-// Builds `system` (catalog/errors from values/errors.def, standard/error, state, options/float)
-// and binds the word `system` to it; hands the catalog, the error prototype and system/state to
-// the error machinery. Needs the registry, the global context and the predefined words.
+// Keeps the program's arguments (the program path first) for system/script/args; main calls it
+// before the runtime starts.
+void set_command_line(int argc, char** argv);
+const std::vector<std::string>& command_line_arguments();
+
+// Builds `system` with its nineteen fields in order (catalog/errors from values/errors.def, state,
+// options, script, standard) and binds the word `system` to it; hands the catalog, the error
+// prototype and system/state to the error machinery. Needs the registry, the global context and
+// the predefined words.
 void init();
+
+// Fills the fields that hold language functions or need the base library (build, accessors,
+// locale, the options' change hooks, state/callbacks), makes the version a tuple, sets
+// options/cache and splits the command line with extract-boot-args.
+void finish();
 
 }  // namespace vyn::system_object

@@ -62,7 +62,7 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
   int32_t length = length_total(*series);
   int32_t at = is_append ? length : series_head(*series) > length ? length : series_head(*series);
   Action notice = is_append ? Action::append : Action::insert;
-  bool owned = ownership::before(*series, notice, at, static_cast<int32_t>(total));
+  bool owned = ownership::before(*series, notice, at, static_cast<int32_t>(total), value);
   SeriesBuffer* b = buffer_of(node);
   uint64_t need = b->tail + total * cell_size;
   if (need > 0x7FFFFFF0u) fire(Err::internal_no_memory);
@@ -76,7 +76,7 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
   for (int32_t i = 1; i < dup; ++i) std::memcpy(pos + i * count, pos, count * cell_size);
   b->tail += static_cast<uint32_t>(total * cell_size);
   index_inserted(series, at, static_cast<int32_t>(total), length - at);
-  if (owned) ownership::after(*series, notice, at, static_cast<int32_t>(total));
+  if (owned) ownership::after(*series, notice, at, static_cast<int32_t>(total), value);
   series->w1 = is_append ? 0 : static_cast<uint32_t>(at + total);
   return series;
 }

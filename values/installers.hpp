@@ -41,6 +41,7 @@ void install_2D();
 void install_3D();
 }  // namespace point
 namespace vector { void install(); }
+namespace handle { void install(); }
 namespace tuple { void install(); }
 namespace percent { void install(); }
 namespace triple { void install(); }

@@ -111,6 +111,12 @@ void set_field_notify(const Cell& obj, Cell word, int32_t index, const Cell& val
   Cell* old = stack::push(context::values(ctx)[index]);
   context::word_at(ctx, index)->header |= Cell::flag_word_set;
   context::values(ctx)[index] = v;
+  // a series put into an owner's field is owned from now on, like those it was made with
+  if (handler_index(o, on_deep_change) >= 0) {
+    Cell field = *context::word_at(ctx, index);
+    field.header = static_cast<uint32_t>(Type::word);
+    ownership::bind(v, o, field);
+  }
   fire_on_set(o, word, *old, v);
   stack::set_top(old);
 }

@@ -37,7 +37,7 @@ constexpr Installer installers[] = {
     {Type::triple, triple::install},
     {Type::time, time_::install},        {Type::money, money::install},        {Type::date, date::install},
     {Type::point2D, point::install_2D}, {Type::point3D, point::install_3D},
-    {Type::vector, vector::install},
+    {Type::vector, vector::install},     {Type::handle, handle::install},
 };
 
 constexpr Type start_up_order[] = {

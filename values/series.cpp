@@ -7,8 +7,11 @@
 #include "core/error.hpp"
 #include "core/hashtable.hpp"
 #include "eval/stack.hpp"
+#include "values/block.hpp"
 #include "values/error_args.hpp"
+#include "values/object.hpp"
 #include "values/ownership.hpp"
+#include "values/predefined.hpp"
 #include "values/random.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
@@ -373,7 +376,23 @@ int32_t part_count(const Cell& s, const Cell& part) {
   fire(Err::script_invalid_refine_arg, {word_arg("part"), part});
 }
 
-// TODO(ownership): reflect and modify arrive with the ownership table's fields.
+// modify series 'owned [owner word] makes the series (and those nested in it) owned by the
+// object through the word; 'owned none takes that ownership away.
+Cell* modify(Cell* s, Cell* field, Cell* value, bool) {
+  if (!field->is(Type::word) || field->w2 != predefined::symbol(predefined::S::owned))
+    fire(Err::script_invalid_arg, {*field});
+  if (value->is(Type::none_)) {
+    ownership::unbind(*s);
+    return s;
+  }
+  bool shape = value->is(Type::block) && block::vs_length(*value) >= 2 &&
+               object::is_object_like(block::vs_head(*value)[0].type());
+  if (!shape) fire(Err::script_invalid_arg, {*value});
+  ownership::set_owner(*s, block::vs_head(*value)[0], block::vs_head(*value)[1]);
+  return s;
+}
+
+// TODO(ownership): reflect arrives with the ownership table's fields.
 void install() {
   using registry::def;
   registry::define(Type::series, {
@@ -384,6 +403,7 @@ void install() {
       def<Action::next>(next), def<Action::pick>(pick), def<Action::poke>(poke),
       def<Action::remove>(remove), def<Action::reverse>(reverse), def<Action::skip>(skip),
       def<Action::tail>(tail), def<Action::tail_q>(tail_q), def<Action::take>(take),
+      def<Action::modify>(modify),
   });
 }
 

@@ -5,6 +5,7 @@
 #include "core/error.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/stack.hpp"
+#include "values/markup.hpp"
 #include "values/registry.hpp"
 #include "values/series.hpp"
 #include "values/string_actions.hpp"
@@ -113,25 +114,8 @@ constexpr Action text_series_slots[] = {
 void install_url() { url::install(text_series_slots); }
 void install_file() { file::install(text_series_slots); }
 
-// TODO(tag, email, ref): tag! forms and molds between "<" and ">", email! molds bare and selects
-// user and host in paths, ref! molds after "@"; those entries arrive with their own component.
-void install_tag() {
-  using registry::inherit;
-  registry::define(Type::tag, text_series_slots,
-                   {inherit(Action::reflect), inherit(Action::eval_path), inherit(Action::append),
-                    inherit(Action::put)});
-}
-
-void install_email() {
-  using registry::inherit;
-  registry::define(Type::email, text_series_slots,
-                   {inherit(Action::reflect), inherit(Action::form), inherit(Action::append),
-                    inherit(Action::put)});
-}
-
-void install_ref() {
-  using registry::inherit;
-  registry::define(Type::ref, text_series_slots, {inherit(Action::reflect), inherit(Action::form)});
-}
+void install_tag() { markup::install_tag(text_series_slots); }
+void install_email() { markup::install_email(text_series_slots); }
+void install_ref() { markup::install_ref(text_series_slots); }
 
 }  // namespace vyn::string

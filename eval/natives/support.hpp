@@ -48,5 +48,8 @@ void install_compress();
 void install_sets();
 void install_text();
 void install_new_line();
+void install_process();
+void install_environment();
+void install_wait();
 
 }  // namespace vyn::natives

@@ -1,9 +1,13 @@
-// eval/natives/system.cpp: recycle and stats.
+// eval/natives/system.cpp: recycle and stats, the collector and memory statistics.
 #include "core/gc.hpp"
 #include "core/gc_stats.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "eval/stack.hpp"
+#include "eval/interp.hpp"
+#include "core/error.hpp"
+#include "values/block.hpp"
+#include "values/word.hpp"
 
 namespace vyn::natives {
 namespace {
@@ -28,9 +32,48 @@ Flow recycle_(const Call& c) {
   return Flow::normal;
 }
 
-// TODO(stats): /show and /info need show-memory-stats and the statistics block's library side.
+// The statistics block with its first two groups (node frames, series frames) regrouped from
+// flat numbers into one block of free, used and total per frame, as show-memory-stats reads them.
+Cell* statistics() {
+  Cell* data = stack::push_unset();
+  gc::memory_stats(data);
+  for (int32_t group = 0; group < 2; ++group) {
+    Cell flat = block::cells(*data)[group];
+    int32_t frames = block::length_total(flat) / 3;
+    Cell* nested = block::make_at(stack::push_unset(), frames);
+    for (int32_t f = 0; f < frames; ++f) {
+      Cell* triple = block::make_at(stack::push_unset(), 3);
+      for (int32_t k = 0; k < 3; ++k) block::append_copy(*triple, block::cells(flat)[f * 3 + k]);
+      triple->set_new_line(true);
+      block::append_copy(*nested, *triple);
+      stack::set_top(triple);
+    }
+    block::cells(*data)[group] = *nested;
+    stack::set_top(nested);
+  }
+  return data;
+}
+
+// Refinements: /show /info. /info answers the statistics block; /show hands it to the library's
+// show-memory-stats and answers unset, and wins when both are used.
 Flow stats_(const Call& c) {
-  c.args[0] = memory_value();
+  if (!c.has(0) && !c.has(1)) {
+    c.args[0] = memory_value();
+    return Flow::normal;
+  }
+  Cell* data = statistics();
+  if (!c.has(0)) {
+    c.args[0] = *data;
+    return Flow::normal;
+  }
+  Cell name = word::load("show-memory-stats");
+  Cell fn = *word::value_cell(name);
+  if (!fn.is(Type::function)) fire(Err::script_no_value, {name});
+  Cell* base = stack::top();
+  Flow f = interp::call_with(fn, data, 1, name);
+  if (f != Flow::normal) return f;
+  stack::set_top(base);
+  c.args[0] = make_unset();
   return Flow::normal;
 }
 

@@ -103,10 +103,10 @@ R collect(Parser& p, Cell block, int32_t& pos) {
     need(block, pos, key);
   }
   Cell next = element(block, pos);
-  if (next.is(Type::word) && keyword(next) == Key::none_word && word::get(next)->is(Type::word))
+  if (next.is(Type::word) && keyword(next) == Key::none_word && word_value(next).is(Type::word))
     fire(Err::script_parse_rule, {next});
   if (kind == into || kind == after) {
-    target = stack::push(*word::get(*word_cell));
+    target = stack::push(word_value(*word_cell));
     check_target(p, *target);
   } else {
     target = block::push_only(8);
@@ -148,7 +148,7 @@ R keep(Parser& p, Cell block, int32_t& pos) {
     }
     return R::ok;
   }
-  if (next.is(Type::word) && keyword(next) == Key::none_word && word::get(next)->is(Type::word))
+  if (next.is(Type::word) && keyword(next) == Key::none_word && word_value(next).is(Type::word))
     fire(Err::script_parse_rule, {next});
   int32_t start = p.index();
   grow(p, state_cells);

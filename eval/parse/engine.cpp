@@ -6,6 +6,7 @@
 
 #include "core/error.hpp"
 #include "eval/parse/parser.hpp"
+#include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/logic.hpp"
 #include "values/series.hpp"
@@ -123,9 +124,9 @@ R look(Parser& p, Cell block, int32_t& pos, bool invert) {
 R case_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
   Cell w = element(block, pos);
   if (!w.is(Type::word)) fire(Err::script_parse_end, {key});
-  Cell* v = word::get(w);
+  Cell v = word_value(w);
   int saved = p.mode;
-  p.mode = (v->is(Type::none_) || logic::falsy(*v)) ? 0 : 2;
+  p.mode = (v.is(Type::none_) || logic::falsy(v)) ? 0 : 2;
   ++pos;
   need(block, pos, key);
   grow(p, state_cells);
@@ -144,7 +145,7 @@ R if_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
 R into_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
   if (!block::is_any_block(p.input->type())) fire(Err::script_parse_block, {*p.input});
   Cell sub = pos < block_end(block) ? element(block, pos) : make_none();
-  if (sub.is(Type::word)) sub = *word::get(sub);
+  if (sub.is(Type::word)) sub = word_value(sub);
   if (!sub.is(Type::block)) fire(Err::script_parse_end, {key});
   ++pos;
   if (p.at_end()) return R::fail;
@@ -170,8 +171,8 @@ R count_rule(Parser& p, Cell block, int32_t& pos, const Cell& first) {
   int32_t n = first.int_value(), m = n;
   Cell next = pos < block_end(block) ? element(block, pos) : make_none();
   if (next.is(Type::word) && keyword(next) == Key::none_word) {
-    Cell* v = word::get(next);
-    if (v->is(Type::integer)) next = *v;
+    Cell v = word_value(next);
+    if (v.is(Type::integer)) next = v;
   }
   if (next.is(Type::integer)) {
     m = next.int_value();
@@ -250,6 +251,13 @@ bool pushes_state(Key k) {
 
 }  // namespace
 
+// A copy of a word's value: word::get leaves one on the value stack, which a rule repeated in a
+// loop would otherwise fill up.
+Cell word_value(const Cell& word) {
+  stack::Mark mark;
+  return *word::get(word);
+}
+
 Key keyword(const Cell& word) {
   int n = 0;
   const KeyEntry* table = key_table(n);
@@ -302,18 +310,17 @@ R rule(Parser& p, Cell block, int32_t& pos) {
       return R::ok;
     }
     case Type::get_word: {
-      Cell* target = word::get(v);
-      if (target->type() != p.input->type() || series_node(*target) != series_node(*p.input))
+      Cell target = word_value(v);
+      if (target.type() != p.input->type() || series_node(target) != series_node(*p.input))
         fire(Err::script_parse_invalid_ref, {v});
-      p.set_index(series_head(*target));
+      p.set_index(series_head(target));
       return R::ok;
     }
     case Type::word: {
       Key k = keyword(v);
       if (k == Key::none_word) {
-        Cell* value = word::get(v);
-        if (value->is(Type::unset)) fire(Err::script_no_value, {v});
-        Cell held = *value;
+        Cell held = word_value(v);
+        if (held.is(Type::unset)) fire(Err::script_no_value, {v});
         R r = held.is(Type::word) ? (match_literal(p, held) ? R::ok : R::fail)
                                   : value_rule(p, block, pos, held);
         return matched(p, r, block, pos);

@@ -113,13 +113,12 @@ int32_t extent(Cell block, int32_t pos) {
   Cell v = element(block, pos++);
   if (v.is(Type::integer) || (v.is(Type::word) && keyword(v) == Key::none_word)) {
     if (v.is(Type::word)) {
-      Cell* held = word::get(v);
-      if (!held->is(Type::integer)) return pos;
+      if (!word_value(v).is(Type::integer)) return pos;
     }
     if (pos < end) {
       Cell n = element(block, pos);
       if (n.is(Type::integer) || (n.is(Type::word) && keyword(n) == Key::none_word &&
-                                  word::get(n)->is(Type::integer)))
+                                  word_value(n).is(Type::integer)))
         ++pos;
     }
     return extent(block, pos);

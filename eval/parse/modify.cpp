@@ -20,9 +20,9 @@ bool is_path(Type t) {
 // The index a word or get-word holds in the input, or -1 when it holds anything else.
 int32_t position_of(Parser& p, const Cell& v) {
   if (!(v.is(Type::get_word) || (v.is(Type::word) && keyword(v) == Key::none_word))) return -1;
-  Cell* held = word::get(v);
-  if (held->type() != p.input->type() || series_node(*held) != series_node(*p.input)) return -1;
-  return series_head(*held);
+  Cell held = word_value(v);
+  if (held.type() != p.input->type() || series_node(held) != series_node(*p.input)) return -1;
+  return series_head(held);
 }
 
 // The value a rule element stands for: a word's value, a paren's result, else itself.
@@ -32,9 +32,9 @@ Cell value_of(Cell block, int32_t pos, const Cell& key) {
   if (is_path(v.type())) fire(Err::script_parse_rule, {v});
   if (v.is(Type::paren)) return eval_paren(v);
   if (v.is(Type::word)) {
-    Cell* held = word::get(v);
-    if (held->is(Type::unset)) fire(Err::script_no_value, {v});
-    return *held;
+    Cell held = word_value(v);
+    if (held.is(Type::unset)) fire(Err::script_no_value, {v});
+    return held;
   }
   return v;
 }

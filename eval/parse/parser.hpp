@@ -60,6 +60,8 @@ R rule(Parser& p, Cell block, int32_t& pos);
 // The rule that follows a keyword at pos: parse-end with the keyword when there is none.
 void need(Cell block, int32_t pos, const Cell& keyword);
 Cell element(Cell block, int32_t pos);
+// A copy of a word's value, leaving nothing on the value stack (rules repeat in loops).
+Cell word_value(const Cell& word);
 int32_t block_end(Cell block);
 void grow(Parser& p, int n);  // counts cells pushed; parse-stack past the limit
 

@@ -1,0 +1,80 @@
+// eval/natives/environment.cpp: get-env, set-env and list-env over the process environment, and
+// size? of a file.
+#include <string>
+
+#include "core/error.hpp"
+#include "eval/native_table.hpp"
+#include "eval/natives/support.hpp"
+#include "eval/stack.hpp"
+#include "platform/environment.hpp"
+#include "values/block.hpp"
+#include "values/map.hpp"
+#include "values/string_storage.hpp"
+#include "values/symbol.hpp"
+#include "values/url.hpp"
+#include "values/word.hpp"
+
+namespace vyn::natives {
+namespace {
+
+// The variable's name: a word by its spelling, a string by its text from the head. A name the
+// system cannot hold (empty, with "=" or a zero byte) raises script/invalid-arg.
+std::string name_of(const Cell& var) {
+  std::string name = word::any_word_q(var.type()) ? std::string(symbol::spelling(var.w2))
+                                                  : string::to_utf8(var);
+  if (!os::valid_env_name(name)) fire(Err::script_invalid_arg, {var});
+  return name;
+}
+
+Cell* push_text(const std::string& text) {
+  return string::load_utf8_checked(unicode::outside(text.data()), static_cast<uint32_t>(text.size()));
+}
+
+Flow get_env_(const Call& c) {
+  std::optional<std::string> value = os::get_env(name_of(c.args[0]));
+  c.args[0] = value ? *push_text(*value) : make_none();
+  return Flow::normal;
+}
+
+// none removes the variable. A value holding a zero byte cannot be stored: script/invalid-arg.
+Flow set_env_(const Call& c) {
+  std::string name = name_of(c.args[0]);
+  Cell value = c.args[1];
+  std::optional<std::string> text;
+  if (!value.is(Type::none_)) text = string::to_utf8(value);
+  if (!os::set_env(name, text)) fire(Err::script_invalid_arg, {value});
+  c.args[0] = value;
+  return Flow::normal;
+}
+
+Flow list_env_(const Call& c) {
+  auto entries = os::list_env();
+  Cell* block = block::push_only(static_cast<int32_t>(entries.size() * 2 + 2));
+  for (const auto& [name, value] : entries) {
+    string::load_in(unicode::outside(name.data()), static_cast<uint32_t>(name.size()), *block,
+                    string::encoding_utf8);
+    string::load_in(unicode::outside(value.data()), static_cast<uint32_t>(value.size()), *block,
+                    string::encoding_utf8);
+  }
+  map::make_at(c.args, *block);
+  return Flow::normal;
+}
+
+Flow size_q_(const Call& c) {
+  std::optional<int64_t> size = os::file_size(file::to_local(c.args[0], false));
+  if (!size) c.args[0] = make_none();
+  else if (*size > 2147483647) c.args[0] = make_float(static_cast<double>(*size));
+  else c.args[0] = make_integer(static_cast<int32_t>(*size));
+  return Flow::normal;
+}
+
+}  // namespace
+
+void install_environment() {
+  define(Native::get_env, get_env_);
+  define(Native::set_env, set_env_);
+  define(Native::list_env, list_env_);
+  define(Native::size_q, size_q_);
+}
+
+}  // namespace vyn::natives

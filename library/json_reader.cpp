@@ -1,0 +1,283 @@
+// library/json_reader.cpp: the JSON reader's fast path. It reads well-formed JSON text straight into
+// values; on anything it does not accept (bad text, an unpaired surrogate, an integer too large,
+// very deep nesting) it answers none and the reader's rules, which report errors with their
+// position, read the text instead.
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "boot/routine_bodies.hpp"
+#include "core/unicode.hpp"
+#include "eval/stack.hpp"
+#include "library/json_unescape.hpp"
+#include "values/block.hpp"
+#include "values/map.hpp"
+#include "values/string_storage.hpp"
+#include "values/word.hpp"
+
+namespace vyn::library {
+namespace {
+
+constexpr int max_depth = 400;
+
+struct Reader {
+  std::string text;
+  size_t at = 0;
+  int depth = 0;
+
+  bool more() const { return at < text.size(); }
+  char peek() const { return more() ? text[at] : '\0'; }
+  void skip_ws() {
+    while (more() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n' || text[at] == '\r')) ++at;
+  }
+  bool literal(const char* word) {
+    size_t n = std::char_traits<char>::length(word);
+    if (text.compare(at, n, word) != 0) return false;
+    at += n;
+    return true;
+  }
+};
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+int hex_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+bool hex4(Reader& r, uint32_t& code) {
+  if (r.text.size() - r.at < 4) return false;
+  code = 0;
+  for (int i = 0; i < 4; ++i) {
+    int d = hex_value(r.text[r.at++]);
+    if (d < 0) return false;
+    code = code * 16 + static_cast<uint32_t>(d);
+  }
+  return true;
+}
+
+void put_utf8(std::string& out, uint32_t cp) {
+  uint8_t bytes[4];
+  int n = unicode::encode_utf8(cp, bytes);
+  out.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
+}
+
+// The code point of a \u escape whose "\u" has been read; surrogates must come as a pair.
+bool unicode_escape(Reader& r, uint32_t& cp) {
+  if (!hex4(r, cp)) return false;
+  if (cp >= 0xDC00 && cp <= 0xDFFF) return false;
+  if (cp < 0xD800 || cp > 0xDBFF) return true;
+  uint32_t low = 0;
+  if (!r.literal("\\u") || !hex4(r, low) || low < 0xDC00 || low > 0xDFFF) return false;
+  cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+  return true;
+}
+
+bool escape(Reader& r, std::string& out) {
+  if (!r.more()) return false;
+  char c = r.text[r.at++];
+  switch (c) {
+    case '"': case '\\': case '/': out.push_back(c); return true;
+    case 'b': out.push_back('\b'); return true;
+    case 'f': out.push_back('\f'); return true;
+    case 'n': out.push_back('\n'); return true;
+    case 'r': out.push_back('\r'); return true;
+    case 't': out.push_back('\t'); return true;
+    case 'u': {
+      uint32_t cp = 0;
+      if (!unicode_escape(r, cp)) return false;
+      put_utf8(out, cp);
+      return true;
+    }
+    default: return false;
+  }
+}
+
+// The content of a string literal, decoded to UTF-8; the opening quote is at the read position.
+bool string_text(Reader& r, std::string& out) {
+  ++r.at;
+  for (;;) {
+    size_t run = r.at;
+    while (r.more()) {
+      unsigned char c = static_cast<unsigned char>(r.text[r.at]);
+      if (c == '"' || c == '\\' || c < 0x20) break;
+      ++r.at;
+    }
+    out.append(r.text, run, r.at - run);
+    if (!r.more()) return false;
+    char c = r.text[r.at];
+    if (c == '"') {
+      ++r.at;
+      return true;
+    }
+    if (c != '\\') return false;
+    ++r.at;
+    if (!escape(r, out)) return false;
+  }
+}
+
+// Characters that a word may not hold, and those that may not start one.
+bool not_word_char(uint32_t cp) {
+  switch (cp) {
+    case '/': case '\\': case '^': case ',': case '[': case ']': case '(': case ')': case '{':
+    case '}': case '"': case '#': case '%': case '$': case '@': case ':': case ';': case '\n':
+    case 0xA0: case ' ': case '\t': case '\r': case '<': case '>':
+      return true;
+    default: return false;
+  }
+}
+
+// Whether a key's text reads as a word: its first character is no digit or apostrophe.
+bool word_key(const std::string& key) {
+  if (key.empty()) return false;
+  unsigned char first = static_cast<unsigned char>(key[0]);
+  if (is_digit(static_cast<char>(first)) || first == '\'') return false;
+  for (size_t i = 0; i < key.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(key[i]);
+    if (c < 0x80 && not_word_char(c)) return false;
+    if (c == 0xC2 && i + 1 < key.size() && static_cast<unsigned char>(key[i + 1]) == 0xA0) return false;
+  }
+  return true;
+}
+
+bool number(Reader& r, Cell* parent) {
+  size_t start = r.at;
+  if (r.peek() == '-') ++r.at;
+  if (r.peek() == '0') {
+    ++r.at;
+  } else if (is_digit(r.peek())) {
+    while (is_digit(r.peek())) ++r.at;
+  } else {
+    return false;
+  }
+  bool whole = true;
+  if (r.peek() == '.') {
+    ++r.at;
+    if (!is_digit(r.peek())) return false;
+    while (is_digit(r.peek())) ++r.at;
+    whole = false;
+  }
+  if (r.peek() == 'e' || r.peek() == 'E') {
+    ++r.at;
+    if (r.peek() == '+' || r.peek() == '-') ++r.at;
+    if (!is_digit(r.peek())) return false;
+    while (is_digit(r.peek())) ++r.at;
+    whole = false;
+  }
+  std::string digits = r.text.substr(start, r.at - start);
+  if (digits.size() > 300) return false;  // the lexer reads no longer number text
+  if (whole) {
+    if (digits.size() > 11) return false;
+    long long n = std::strtoll(digits.c_str(), nullptr, 10);
+    if (n < INT32_MIN || n > INT32_MAX) return false;
+    block::append_copy(*parent, make_integer(static_cast<int32_t>(n)));
+    return true;
+  }
+  double d = std::strtod(digits.c_str(), nullptr);
+  if (!std::isfinite(d)) return false;
+  block::append_copy(*parent, make_float(d));
+  return true;
+}
+
+bool value(Reader& r, Cell* parent);
+
+// The elements of an array, or the keys and values of an object, into a new block on the stack.
+bool items(Reader& r, Cell* list, char close, bool object) {
+  ++r.at;
+  r.skip_ws();
+  if (r.peek() == close) {
+    ++r.at;
+    return true;
+  }
+  for (;;) {
+    r.skip_ws();
+    if (object) {
+      if (r.peek() != '"') return false;
+      std::string key;
+      if (!string_text(r, key)) return false;
+      if (word_key(key)) {
+        block::append_copy(*list, word::load(key));
+      } else {
+        string::load_in(unicode::outside(key.data()), static_cast<uint32_t>(key.size()), *list,
+                        string::encoding_utf8);
+      }
+      r.skip_ws();
+      if (r.peek() != ':') return false;
+      ++r.at;
+    }
+    if (!value(r, list)) return false;
+    r.skip_ws();
+    if (r.peek() == close) {
+      ++r.at;
+      return true;
+    }
+    if (r.peek() != ',') return false;
+    ++r.at;
+  }
+}
+
+bool container(Reader& r, Cell* parent, bool object) {
+  if (++r.depth > max_depth) return false;
+  stack::Mark mark;
+  Cell* list = block::make_at(stack::push_unset(), 8);
+  if (!items(r, list, object ? '}' : ']', object)) return false;
+  if (object) list = map::make_at(stack::push_unset(), *list);
+  block::append_copy(*parent, *list);
+  --r.depth;
+  return true;
+}
+
+bool value(Reader& r, Cell* parent) {
+  r.skip_ws();
+  switch (r.peek()) {
+    case '{': return container(r, parent, true);
+    case '[': return container(r, parent, false);
+    case '"': {
+      std::string text;
+      if (!string_text(r, text)) return false;
+      string::load_in(unicode::outside(text.data()), static_cast<uint32_t>(text.size()), *parent,
+                      string::encoding_utf8);
+      return true;
+    }
+    case 't':
+      if (!r.literal("true")) return false;
+      block::append_copy(*parent, make_logic(true));
+      return true;
+    case 'f':
+      if (!r.literal("false")) return false;
+      block::append_copy(*parent, make_logic(false));
+      return true;
+    case 'n':
+      if (!r.literal("null")) return false;
+      block::append_copy(*parent, make_none());
+      return true;
+    default: return number(r, parent);
+  }
+}
+
+// A block holding the value of the text, or none when the fast path does not accept it.
+void read_body(routine::Invocation& inv) {
+  Cell* input = boot::bodies::arg_cell(inv, 0);
+  stack::Mark mark;
+  Reader r;
+  r.text = string::to_utf8(*input);
+  Cell* out = block::make_at(stack::push_unset(), 1);
+  bool ok = value(r, out);
+  if (ok) {
+    r.skip_ws();
+    ok = !r.more();
+  }
+  *inv.result = ok ? *out : make_none();
+}
+
+}  // namespace
+
+void define_json_reader() {
+  static const int32_t entry = routine::register_body(read_body);
+  boot::define_routine("json-read*", R"~("Reads well-formed JSON text; none when it needs the rules"
+      input [string!] return: [block! none!])~", entry);
+}
+
+}  // namespace vyn::library
