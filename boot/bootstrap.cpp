@@ -10,7 +10,9 @@
 #include "eval/native_table.hpp"
 #include "eval/stack.hpp"
 #include "library/json_unescape.hpp"
+#include "library/vynbin.hpp"
 #include "values/block.hpp"
+#include "values/image.hpp"
 #include "values/registry.hpp"
 #include "values/typeset.hpp"
 #include "values/word.hpp"
@@ -133,6 +135,8 @@ void bootstrap() {
   bind_natives();
   define_routines();
   library::define_json_unescape();
+  image::define_codec_routines();
+  vynbin::define_routines();
   define_constants();
   define_predicates();
   define_base_arith();

@@ -47,6 +47,7 @@ const TypePredicate type_predicates[] = {
     VYN_IS("error?", error), VYN_IS("action?", action), VYN_IS("native?", native),
     VYN_IS("datatype?", datatype), VYN_IS("function?", function), VYN_IS("object?", object),
     VYN_IS("op?", op), VYN_IS("routine?", routine), VYN_IS("vector?", vector),
+    VYN_IS("event?", event),
 };
 // clang-format on
 #undef VYN_IS

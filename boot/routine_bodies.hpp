@@ -44,6 +44,14 @@ void write_stdout(Invocation& inv);
 void set_tracing(Invocation& inv);
 void read_stdin_line(Invocation& inv);
 
+// the console's line editor and standard input (routines_console.cpp)
+void set_buffer_history(Invocation& inv);
+void read_input(Invocation& inv);
+void input_ended_q(Invocation& inv);
+void terminate_console(Invocation& inv);
+void input_stdin(Invocation& inv);
+void read_stdin(Invocation& inv);
+
 // directories, files and the OS (routines_files.cpp)
 void get_current_dir(Invocation& inv);
 void set_current_dir(Invocation& inv);

@@ -7,6 +7,7 @@
 #include "eval/lexer/lexer.hpp"
 #include "eval/natives/shift.hpp"
 #include "eval/stack.hpp"
+#include "values/event_routines.hpp"
 #include "values/function.hpp"
 #include "values/word.hpp"
 
@@ -74,6 +75,16 @@ const Definition definitions[] = {
         data [any-type!] "string!, block! of files!, an image! or none!"
         return: [logic!] "indicates success")~", bodies::write_clipboard},
     {"write-stdout", R"~("Write data to STDOUT" data [any-type!])~", bodies::write_stdout},
+    {"_set-buffer-history", R"~(line [string!] hist [block!])~", bodies::set_buffer_history},
+    {"_read-input", R"~(prompt [string!] hidden? [logic!])~", bodies::read_input},
+    {"_input-ended?", R"~("Whether standard input reached its end" return: [logic!])~",
+        bodies::input_ended_q},
+    {"_terminate-console", "", bodies::terminate_console},
+    {"input-stdin", R"~("Reads a line of standard input" return: [string!])~", bodies::input_stdin},
+    {"read-stdin", R"~("Reads bytes of standard input into a binary buffer"
+        buffer [binary!] buflen [integer!])~", bodies::read_stdin},
+    {"find-flag?", R"~(facet [any-type!] flag [word!])~", event::find_flag_q},
+    {"send-event-os", R"~(event [event!] queued? [logic!] return: [logic!])~", event::send_event_os},
 };
 // clang-format on
 constexpr int definition_count = sizeof(definitions) / sizeof(definitions[0]);

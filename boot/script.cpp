@@ -59,6 +59,13 @@ Flow expand_directives(const Cell& body) {
   return f;
 }
 
+// The console's halt throws halt-request to the name console; the script ends there, quietly.
+bool halted() {
+  const PendingError& e = pending_error();
+  return e.id == Err::throw_throw && e.argc > 0 && e.args[0].is(Type::word) &&
+         symbol::spelling(e.args[0].w2) == "halt-request";
+}
+
 // Evaluates the script's body: everything after the header word and block, expanded first.
 int evaluate(Cell code) {
   code.w1 = 2;
@@ -72,10 +79,12 @@ int evaluate(Cell code) {
     (void)f;  // an exit that reaches the top ends the script quietly
   } catch (const Raised&) {
     stack::set_top(base);  // room to make the report, even after an overflow
-    report_pending_error();
+    bool halt = halted();
+    if (halt) say("(halted)");
+    else report_pending_error();  // while the frames are there: the report walks them
     stack::set_ctop(frames);
     stack::set_arguments(args);
-    return -2;
+    return halt ? 0 : -2;
   }
   stack::set_top(base);
   return 0;
@@ -98,13 +107,25 @@ void store(const char* object, const char* name, const Cell& value) {
 }
 
 // The index of the script argument: switches ("--" then anything) before it are skipped, a bare
-// "--" ends them; "--catch" asks for the console after the script, which this program lacks.
-size_t script_index(const std::vector<std::string>& args) {
+// "--" ends them; "--catch" asks for the console after the script.
+size_t script_index(const std::vector<std::string>& args, bool* keep_console) {
   size_t i = 1;
   while (i < args.size() && args[i].compare(0, 2, "--") == 0) {
+    if (args[i] == "--catch") *keep_console = true;
     if (args[i++] == "--") break;
   }
   return i;
+}
+
+// Runs the console's own start-up text; it returns only when the console does (or fails).
+int run_console(const char* text) {
+  try {
+    eval_startup_text(text);
+  } catch (const Raised&) {
+    report_pending_error();
+    return -2;
+  }
+  return 0;
 }
 
 // system/options/script, the script's own arguments in system/options/args and, as one text,
@@ -207,18 +228,22 @@ int run_script(const std::string& path) {
 
 int run_command_line() {
   const std::vector<std::string>& args = system_object::command_line_arguments();
-  size_t at = script_index(args);
-  if (at >= args.size()) {
-    say("*** Error: no script given (usage: vyn [--] FILE [ARGS...]); this program has no interactive console");
-    return 1;
-  }
+  bool keep_console = false;
+  size_t at = script_index(args, &keep_console);
+  if (at >= args.size()) return run_console("cli-console-ctx/launch");
+  int status;
   try {
+    eval_startup_text("system/console/init {Vyn Console}");  // the console's size, as at launch
     set_script_arguments(args, at);
-    return run_script(enter_script_folder(args[at]));
+    status = run_script(enter_script_folder(args[at]));
   } catch (const Raised&) {
     report_pending_error();
-    return -2;
+    status = -2;
   }
+  if (!keep_console) return status;
+  return run_console(
+      "cli-console-ctx/settings/load-cfg system/console/catch?: true "
+      "system/console/init {Vyn Console} system/console/run/no-banner");
 }
 
 }  // namespace vyn::boot

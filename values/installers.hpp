@@ -30,6 +30,7 @@ void install();
 void install_routine();
 }  // namespace function
 namespace object { void install(); }
+namespace port { void install(); }
 namespace map { void install(); }
 namespace bitset { void install(); }
 namespace hash_block { void install(); }
@@ -67,4 +68,6 @@ void install_refinement();
 }  // namespace word
 namespace issue { void install(); }
 namespace money { void install(); }
+namespace image { void install(); }
+namespace event { void install(); }
 }  // namespace vyn

@@ -20,11 +20,10 @@ namespace {
 NodeId owners = 0;
 constexpr int32_t record_cells = 3;  // the owned value, the owner, the field word
 
-// Series and bitset! values are keyed by their node. TODO(image): image! values carry their mark
-// in the cell header; they join once the datatype exists.
+// Series (image! included) and bitset! values are keyed by their node.
 bool keyed_by_node(Type t) {
   return series::is_cell_series(t) || series::is_char_series(t) || t == Type::binary ||
-         t == Type::vector || t == Type::bitset;
+         t == Type::vector || t == Type::bitset || t == Type::image;
 }
 bool walked_block(Type t) { return block::is_any_block(t); }
 

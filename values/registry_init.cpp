@@ -25,6 +25,7 @@ constexpr Installer installers[] = {
     {Type::op, native::install_op},      {Type::typeset, typeset::install},
     {Type::function, function::install}, {Type::routine, function::install_routine},
     {Type::object, object::install},     {Type::error, error::install},
+    {Type::port, port::install},
     {Type::integer, integer::install},   {Type::float_, float_::install},
     {Type::char_, char_::install},       {Type::string, string::install},
     {Type::url, string::install_url},    {Type::file, string::install_file},
@@ -36,8 +37,10 @@ constexpr Installer installers[] = {
     {Type::tuple, tuple::install},       {Type::percent, percent::install},
     {Type::triple, triple::install},
     {Type::time, time_::install},        {Type::money, money::install},        {Type::date, date::install},
+    {Type::image, image::install},
     {Type::point2D, point::install_2D}, {Type::point3D, point::install_3D},
     {Type::vector, vector::install},     {Type::handle, handle::install},
+    {Type::event, event::install},
 };
 
 constexpr Type start_up_order[] = {

@@ -1,5 +1,6 @@
-// values/url.cpp: url!'s own entries: construction from a block, percent-encoded mold and path
-// joining (file! takes make, to and path joining from here).
+// values/url.cpp: url!'s own entries: construction from a block, percent-encoded mold, path
+// joining (file! takes make, to and path joining from here), and open, read and write through
+// the HTTP client (http and https) or a port of the URL's scheme.
 #include "values/url.hpp"
 
 #include <algorithm>
@@ -9,6 +10,9 @@
 #include "eval/front_ends.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
+#include "values/port.hpp"
+#include "values/port_http.hpp"
+#include "values/predefined.hpp"
 #include "values/registry.hpp"
 #include "values/string_actions.hpp"
 #include "values/string_storage.hpp"
@@ -89,10 +93,61 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
   return joined;
 }
 
-// Ports, the URL parser and the HTTP client are not part of the runtime yet.
-Cell* open(Cell*, bool, bool, bool, bool, Cell*) { fire(Err::internal_not_done); }
-Cell* read(Cell*, const ReadOptions&) { fire(Err::internal_not_done); }
-Cell* write(Cell*, Cell*, const WriteOptions&) { fire(Err::internal_not_done); }
+// Whether the URL's text starts with the letters "http" (either case): those go to the HTTP
+// client, any other scheme to a port.
+bool http_q(const Cell& url) {
+  if (string::length(url) < 4) return false;
+  for (int32_t i = 0; i < 4; ++i) {
+    uint32_t c = string::char_at(series_node(url), series_head(url) + i);
+    if ((c | 0x20) != static_cast<uint32_t>("http"[i])) return false;
+  }
+  return true;
+}
+
+Cell* open(Cell* url, bool new_, bool read, bool write, bool seek, Cell* allow) {
+  Cell* port = port::open_url(url, false);
+  Cell allowed = allow ? *allow : make_none();
+  port::forward(Action::open, {*port, make_logic(new_), make_logic(read), make_logic(write),
+                               make_logic(seek), make_logic(allow != nullptr), allowed});
+  stack::set_top(port + 1);
+  return port;
+}
+
+Cell* answered(Cell* url, Cell* result) {
+  if (!result) fire(Err::access_no_connect, {*url});
+  return result;
+}
+
+Cell* read(Cell* url, const ReadOptions& o) {
+  if (!http_q(*url)) return port::read(port::open_url(url, false), o);
+  if (o.part || o.seek || o.as) fire(Err::internal_not_done);
+  Cell get = make_cell(Type::word, 0, predefined::symbol(predefined::S::get), static_cast<uint32_t>(-1));
+  return answered(url, http::request(get, url, nullptr, nullptr, {o.binary, o.lines, o.info}));
+}
+
+// The data of an HTTP write: a body (sent with POST), or a block of the method word, then
+// optionally a block of headers and the body.
+Cell* write(Cell* url, Cell* data, const WriteOptions& o) {
+  if (!http_q(*url)) return port::write(port::open_url(url, false), data, o);
+  if (o.seek || o.allow || o.as) fire(Err::internal_not_done);
+  Cell method = make_cell(Type::word, 0, predefined::symbol(predefined::S::post), static_cast<uint32_t>(-1));
+  Cell* headers = nullptr;
+  Cell* body = data;
+  if (data->is(Type::block)) {
+    int32_t n = std::max(block::vs_length(*data), 0);
+    Cell* parts = stack::push(*data);
+    if (n == 0 || !block::vs_head(*parts)[0].is(Type::word)) fire(Err::script_invalid_arg, {*data});
+    method = block::vs_head(*parts)[0];
+    int32_t next = 1;
+    if (n > 2 || (n == 2 && block::vs_head(*parts)[1].is(Type::block)))
+      headers = stack::push(block::vs_head(*parts)[next++]);
+    body = next < n ? stack::push(block::vs_head(*parts)[next]) : nullptr;
+  }
+  if (headers && !headers->is(Type::block)) fire(Err::script_invalid_arg, {*headers});
+  if (body && !body->is(Type::block) && !body->is(Type::string) && !body->is(Type::binary))
+    fire(Err::script_invalid_arg, {*body});
+  return answered(url, http::request(method, url, headers, body, {o.binary, o.lines, o.info}));
+}
 
 }  // namespace
 

@@ -1,0 +1,37 @@
+// library/vynbin.hpp: Vynbin, the runtime's binary serialisation of values, in its compact layout
+// (varints, one-byte small values).
+//
+// The data is an 8-byte preamble ("VYNBIN", version, flags), an optional symbol table and a
+// stream of records, one per value, a container followed by its members. A series reached a
+// second time is written as a path of record indexes to its first occurrence, so shared
+// structure survives.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/cell.hpp"
+
+namespace vyn::vynbin {
+
+inline constexpr uint8_t flag_compact = 1;
+inline constexpr uint8_t flag_packed = 2;
+inline constexpr uint8_t flag_symbols = 4;
+inline constexpr uint8_t version = 2;
+
+// The whole encoding of a value in the compact layout. Reads the value in place and allocates
+// nothing of the runtime's, so it may hold cell addresses throughout. Types that cannot be written
+// raise access/no-codec.
+std::string encode(const Cell& value);
+
+// Decodes data into the block `out` (rooted by the caller), appending the top-level values.
+// Malformed data raises script/vb-invalid-record with the 1-based byte position; data too short
+// for the preamble raises script/invalid-data with `source`. `bytes` must not lie in a series
+// buffer: decoding allocates.
+void decode(const uint8_t* bytes, size_t n, const Cell& out, const Cell& source);
+
+// The routines `vynbin-encode*` and `vynbin-decode*` that the codec object calls.
+void define_routines();
+
+}  // namespace vyn::vynbin

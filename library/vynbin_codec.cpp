@@ -1,0 +1,48 @@
+// library/vynbin_codec.cpp: the routines behind the Vynbin codec object: `vynbin-encode*` turns
+// a value into a binary!, `vynbin-decode*` turns one back into its value (or a block of them).
+#include <vector>
+
+#include "boot/routine_bodies.hpp"
+#include "core/error.hpp"
+#include "eval/stack.hpp"
+#include "library/vynbin.hpp"
+#include "values/binary.hpp"
+#include "values/block.hpp"
+
+namespace vyn::vynbin {
+namespace {
+
+void encode_body(routine::Invocation& inv) {
+  std::string bytes = encode(*boot::bodies::arg_cell(inv, 0));
+  stack::Mark mark;
+  *inv.result = *binary::push_bytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+// Data of 10 bytes or fewer cannot hold a preamble and a record. The bytes are copied out of the
+// binary first, since decoding allocates and may move its buffer.
+void decode_body(routine::Invocation& inv) {
+  Cell* data = boot::bodies::arg_cell(inv, 0);
+  int32_t n = binary::length(*data);
+  if (n <= 10) fire(Err::script_invalid_data, {*data});
+  const uint8_t* head = binary::head_bytes(*data);
+  std::vector<uint8_t> bytes(head, head + n);
+  stack::Mark mark;
+  Cell* out = block::push_only(4);
+  decode(bytes.data(), bytes.size(), *out, *data);
+  Cell result = block::length_total(*out) == 1 ? block::cells(*out)[0] : *out;
+  result.set_new_line(false);
+  *inv.result = result;
+}
+
+}  // namespace
+
+void define_routines() {
+  static const int32_t encode_entry = routine::register_body(encode_body);
+  static const int32_t decode_entry = routine::register_body(decode_body);
+  boot::define_routine("vynbin-encode*", R"~("Encodes a value as Vynbin data"
+      data [any-type!] return: [binary!])~", encode_entry);
+  boot::define_routine("vynbin-decode*", R"~("Decodes Vynbin data into its value, or a block of its values"
+      data [binary!] return: [any-type!])~", decode_entry);
+}
+
+}  // namespace vyn::vynbin

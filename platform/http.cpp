@@ -1,0 +1,104 @@
+// platform/http.cpp: HTTP requests through libcurl's easy interface, one handle per request.
+#include "platform/http.hpp"
+
+#include <curl/curl.h>
+
+#include <strings.h>
+
+#include <mutex>
+
+namespace vyn::os {
+namespace {
+
+size_t collect(char* data, size_t size, size_t count, void* out) {
+  static_cast<std::string*>(out)->append(data, size * count);
+  return size * count;
+}
+
+// Only the headers of the final answer are kept: a redirect or a "100 Continue" starts over at
+// its status line.
+size_t collect_header(char* data, size_t size, size_t count, void* out) {
+  auto* text = static_cast<std::string*>(out);
+  std::string line(data, size * count);
+  if (line.rfind("HTTP/", 0) == 0) {
+    text->clear();
+    return line.size();
+  }
+  if (line != "\r\n" && line != "\n") text->append(line);
+  return line.size();
+}
+
+void global_init() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+curl_slist* header_list(const HttpRequest& r) {
+  curl_slist* list = nullptr;
+  for (const auto& [name, value] : r.headers) {
+    // "Name;" sends a header with an empty value; "Name:" would drop it.
+    std::string line = value.empty() ? name + ";" : name + ": " + value;
+    list = curl_slist_append(list, line.c_str());
+  }
+  // the client would add "Expect: 100-continue" to large bodies and wait for a go-ahead, and a
+  // form Content-Type to any body: only the headers asked for are sent
+  bool typed = false;
+  for (const auto& h : r.headers) typed = typed || strcasecmp(h.first.c_str(), "Content-Type") == 0;
+  if (!typed) list = curl_slist_append(list, "Content-Type:");
+  return curl_slist_append(list, "Expect:");
+}
+
+void set_method(CURL* h, const HttpRequest& r) {
+  if (r.method == "HEAD") {
+    curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+  } else if (r.method != "GET" || r.body) {
+    curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, r.method.c_str());
+  }
+  if (r.body) {
+    curl_easy_setopt(h, CURLOPT_POSTFIELDS, r.body->data());
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(r.body->size()));
+  }
+}
+
+}  // namespace
+
+HttpResponse http_request(const HttpRequest& request) {
+  global_init();
+  HttpResponse out;
+  CURL* h = curl_easy_init();
+  if (!h) {
+    out.reason = "no HTTP client";
+    return out;
+  }
+  curl_slist* headers = header_list(request);
+  curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
+  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+  curl_easy_setopt(h, CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_ALL));
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 10L);
+  curl_easy_setopt(h, CURLOPT_TIMEOUT, request.timeout_seconds);
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &out.body);
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, collect_header);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, &out.headers);
+  set_method(h, request);
+  CURLcode rc = curl_easy_perform(h);
+  if (rc == CURLE_OK) {
+    out.ok = true;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &out.status);
+  } else {
+    out.reason = curl_easy_strerror(rc);
+    out.body.clear();
+    out.headers.clear();
+  }
+  curl_slist_free_all(headers);
+  curl_easy_cleanup(h);
+  return out;
+}
+
+}  // namespace vyn::os

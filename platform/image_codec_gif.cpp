@@ -1,0 +1,134 @@
+// platform/image_codec_gif.cpp: GIF through the library's memory reader and writer. Decoding
+// paints the first frame onto a transparent canvas of the screen's size; encoding keeps up to
+// 255 distinct colours exactly and otherwise maps onto a fixed 6x7x6 colour cube, with one more
+// palette entry for pixels that are mostly transparent.
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "platform/image_codec.hpp"
+
+namespace vyn::imaging {
+
+namespace {
+
+struct Reader {
+  const uint8_t* bytes;
+  size_t n, at = 0;
+};
+
+int read_fn(GifFileType* gif, GifByteType* to, int len) {
+  auto* r = static_cast<Reader*>(gif->UserData);
+  size_t k = std::min(static_cast<size_t>(len), r->n - r->at);
+  std::memcpy(to, r->bytes + r->at, k);
+  r->at += k;
+  return static_cast<int>(k);
+}
+
+int write_fn(GifFileType* gif, const GifByteType* from, int len) {
+  static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(from), len);
+  return len;
+}
+
+// The source row of output row y of an interlaced frame: the passes hold rows 0, 4, 2, 1 mod 8.
+int interlaced_row(int y, int h) {
+  static const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
+  int pass = y % 8 == 0 ? 0 : y % 8 == 4 ? 1 : y % 4 == 2 ? 2 : 3;
+  int before = 0;
+  for (int p = 0; p < pass; ++p) before += h > start[p] ? (h - start[p] + step[p] - 1) / step[p] : 0;
+  return before + (y - start[pass]) / step[pass];
+}
+
+bool paint(GifFileType* gif, Pixels& out) {
+  if (gif->ImageCount < 1 || !out.resize(gif->SWidth, gif->SHeight)) return false;
+  const SavedImage& frame = gif->SavedImages[0];
+  const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
+  if (!map || !frame.RasterBits) return false;
+  GraphicsControlBlock gcb{};
+  gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+  DGifSavedExtensionToGCB(gif, 0, &gcb);
+  const GifImageDesc& d = frame.ImageDesc;
+  for (int y = 0; y < d.Height; ++y) {
+    int src_row = d.Interlace ? interlaced_row(y, d.Height) : y;
+    for (int x = 0; x < d.Width; ++x) {
+      int64_t cx = int64_t{d.Left} + x, cy = int64_t{d.Top} + y;
+      if (cx >= out.width || cy >= out.height) continue;
+      int index = frame.RasterBits[size_t(src_row) * d.Width + x];
+      if (index == gcb.TransparentColor || index >= map->ColorCount) continue;
+      const GifColorType& c = map->Colors[index];
+      out.data[size_t(cy) * out.width + size_t(cx)] = 0xFF000000u | c.Red << 16 | c.Green << 8 | c.Blue;
+    }
+  }
+  return true;
+}
+
+// Palette for the pixels: index per pixel in indexes, colours in map; transparent index 255.
+void quantize(const uint32_t* px, size_t n, std::vector<GifByteType>& indexes, ColorMapObject* map) {
+  std::unordered_map<uint32_t, int> seen;
+  for (size_t i = 0; i < n && seen.size() <= 255; ++i)
+    if (px[i] >> 24 >= 128) seen.emplace(px[i] & 0xFFFFFF, 0);
+  bool exact = seen.size() <= 255;
+  int k = 0;
+  if (exact) {
+    for (auto& [rgb, index] : seen) {
+      index = k;
+      map->Colors[k++] = GifColorType{GifByteType(rgb >> 16), GifByteType(rgb >> 8), GifByteType(rgb)};
+    }
+  } else {
+    for (int r = 0; r < 6; ++r)
+      for (int g = 0; g < 7; ++g)
+        for (int b = 0; b < 6; ++b)
+          map->Colors[k++] = GifColorType{GifByteType(r * 51), GifByteType(g * 255 / 6), GifByteType(b * 51)};
+  }
+  for (; k < 256; ++k) map->Colors[k] = GifColorType{0, 0, 0};
+  indexes.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    uint32_t p = px[i];
+    if (p >> 24 < 128) indexes[i] = 255;
+    else if (exact) indexes[i] = GifByteType(seen[p & 0xFFFFFF]);
+    else indexes[i] = GifByteType(((p >> 16 & 255) * 6 / 256) * 42 + ((p >> 8 & 255) * 7 / 256) * 6 + (p & 255) * 6 / 256);
+  }
+}
+
+bool write_frame(GifFileType* gif, const uint32_t* px, uint32_t w, uint32_t h) {
+  ColorMapObject* map = GifMakeMapObject(256, nullptr);
+  if (!map) return false;
+  std::vector<GifByteType> indexes;
+  quantize(px, size_t{w} * h, indexes, map);
+  bool ok = EGifPutScreenDesc(gif, int(w), int(h), 8, 0, map) == GIF_OK;
+  GraphicsControlBlock gcb{};
+  gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
+  gcb.TransparentColor = 255;
+  GifByteType ext[4];
+  EGifGCBToExtension(&gcb, ext);
+  ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_OK;
+  ok = ok && EGifPutImageDesc(gif, 0, 0, int(w), int(h), false, nullptr) == GIF_OK;
+  for (uint32_t y = 0; ok && y < h; ++y) ok = EGifPutLine(gif, &indexes[size_t{y} * w], int(w)) == GIF_OK;
+  GifFreeMapObject(map);
+  return ok;
+}
+
+}  // namespace
+
+bool decode_gif(const uint8_t* bytes, size_t n, Pixels& out) {
+  Reader r{bytes, n};
+  int error = 0;
+  GifFileType* gif = DGifOpen(&r, read_fn, &error);
+  if (!gif) return false;
+  bool ok = DGifSlurp(gif) == GIF_OK && paint(gif, out);
+  DGifCloseFile(gif, &error);
+  return ok;
+}
+
+bool encode_gif(const uint32_t* pixels, uint32_t w, uint32_t h, std::string& out) {
+  int error = 0;
+  GifFileType* gif = EGifOpen(&out, write_fn, &error);
+  if (!gif) return false;
+  EGifSetGifVersion(gif, true);
+  bool ok = write_frame(gif, pixels, w, h);
+  return EGifCloseFile(gif, &error) == GIF_OK && ok;
+}
+
+}  // namespace vyn::imaging

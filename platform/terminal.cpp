@@ -1,0 +1,192 @@
+// platform/terminal.cpp: termios raw mode, ANSI key input, window size and buffered standard input.
+#include "platform/terminal.hpp"
+
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+#include "console/key_decode.hpp"
+#include "platform/console_out.hpp"
+
+namespace vyn::terminal {
+namespace {
+
+// The mode to restore, kept where a signal handler can reach it.
+struct termios saved_mode;
+volatile sig_atomic_t raw_on = 0;
+volatile sig_atomic_t resized = 1;
+
+constexpr int restore_signals[] = {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE};
+struct sigaction previous[sizeof(restore_signals) / sizeof(int)];
+
+void restore_and_reraise(int sig) {
+  if (raw_on) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_mode);
+  raw_on = 0;
+  for (size_t i = 0; i < sizeof(restore_signals) / sizeof(int); ++i)
+    if (restore_signals[i] == sig) sigaction(sig, &previous[i], nullptr);
+  raise(sig);
+}
+
+void on_resize(int) { resized = 1; }
+
+void install_handlers() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  struct sigaction sa {};
+  sa.sa_handler = restore_and_reraise;
+  sigemptyset(&sa.sa_mask);
+  for (size_t i = 0; i < sizeof(restore_signals) / sizeof(int); ++i)
+    sigaction(restore_signals[i], &sa, &previous[i]);
+  struct sigaction winch {};
+  winch.sa_handler = on_resize;
+  sigemptyset(&winch.sa_mask);
+  sigaction(SIGWINCH, &winch, nullptr);
+}
+
+// Bytes read from the terminal and not yet decoded.
+uint8_t key_bytes[64];
+size_t key_count = 0;
+
+// Waits up to ms milliseconds for input; true when some is there.
+bool wait_input(int ms) {
+  struct pollfd p {STDIN_FILENO, POLLIN, 0};
+  return poll(&p, 1, ms) > 0;
+}
+
+// Reads more terminal bytes; false when the terminal is gone.
+bool fill_keys() {
+  for (;;) {
+    ssize_t n = ::read(STDIN_FILENO, key_bytes + key_count, sizeof key_bytes - key_count);
+    if (n > 0) {
+      key_count += static_cast<size_t>(n);
+      return true;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    return false;
+  }
+}
+
+uint8_t in_buffer[4096];
+size_t in_at = 0, in_end = 0;
+
+bool fill_input() {
+  in_at = in_end = 0;
+  for (;;) {
+    ssize_t n = ::read(STDIN_FILENO, in_buffer, sizeof in_buffer);
+    if (n > 0) {
+      in_end = static_cast<size_t>(n);
+      return true;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    return false;
+  }
+}
+
+int read_byte() {
+  if (in_at == in_end && !fill_input()) return -1;
+  return in_buffer[in_at++];
+}
+
+}  // namespace
+
+bool input_is_terminal() { return isatty(STDIN_FILENO) == 1; }
+
+RawMode::RawMode() {
+  if (!input_is_terminal() || tcgetattr(STDIN_FILENO, &saved_mode) != 0) return;
+  install_handlers();
+  struct termios raw = saved_mode;
+  raw.c_iflag &= ~static_cast<tcflag_t>(BRKINT | ICRNL | INPCK | ISTRIP | IXON);
+  raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  raw.c_cflag |= CS8;
+  raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN | ISIG);
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  raw_on = 1;
+  active_ = tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0;
+  if (!active_) raw_on = 0;
+}
+
+RawMode::~RawMode() {
+  if (!active_) return;
+  tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_mode);
+  raw_on = 0;
+}
+
+int read_key() {
+  for (;;) {
+    keys::Decoded d = keys::decode(key_bytes, key_count, false);
+    if (d.used == 0 && key_count > 0 && !wait_input(50)) d = keys::decode(key_bytes, key_count, true);
+    if (d.used > 0) {
+      for (size_t i = d.used; i < key_count; ++i) key_bytes[i - d.used] = key_bytes[i];
+      key_count -= d.used;
+      return d.key;
+    }
+    if (key_count == sizeof key_bytes) key_count = 0;  // no key is this long: drop the noise
+    if (!fill_keys()) return keys::failed;
+  }
+}
+
+// Edits show on the terminal even when standard output goes elsewhere.
+void write(const std::string& bytes) {
+  os::flush();
+  std::fflush(stdout);
+  int fd = isatty(STDOUT_FILENO) ? STDOUT_FILENO : STDIN_FILENO;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
+
+void size(int& columns, int& rows) {
+  static int known_columns = 0, known_rows = 0;
+  install_handlers();
+  if (resized) {
+    struct winsize ws {};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 || ioctl(STDIN_FILENO, TIOCGWINSZ, &ws) == 0) {
+      known_columns = ws.ws_col;
+      known_rows = ws.ws_row;
+      resized = 0;
+    }
+  }
+  if (known_columns > 0) columns = known_columns;
+  if (known_rows > 0) rows = known_rows;
+}
+
+size_t read_some(uint8_t* into, size_t n) {
+  if (n == 0) return 0;
+  if (in_at == in_end && !fill_input()) return 0;
+  size_t k = std::min(n, in_end - in_at);
+  for (size_t i = 0; i < k; ++i) into[i] = in_buffer[in_at + i];
+  in_at += k;
+  return k;
+}
+
+int32_t read_utf8_char() {
+  int first = read_byte();
+  if (first < 0) return -1;
+  uint8_t bytes[4] = {static_cast<uint8_t>(first)};
+  int len = first < 0x80 ? 1 : (first & 0xE0) == 0xC0 ? 2 : (first & 0xF0) == 0xE0 ? 3
+          : (first & 0xF8) == 0xF0 ? 4 : 1;
+  size_t n = 1;
+  for (; n < static_cast<size_t>(len); ++n) {
+    // A byte that does not continue the sequence is left for the next character.
+    if (in_at == in_end && !fill_input()) break;
+    if ((in_buffer[in_at] & 0xC0) != 0x80) break;
+    bytes[n] = in_buffer[in_at++];
+  }
+  keys::Decoded d = keys::decode(bytes, n, true);
+  if (first == '\r' || first == '\n') return first;  // decode maps both to Enter
+  if (first == 27) return 27;
+  return d.used == n ? d.key : 0xFFFD;
+}
+
+}  // namespace vyn::terminal

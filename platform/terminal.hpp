@@ -1,0 +1,44 @@
+// platform/terminal.hpp: the console's input side over POSIX terminals: whether standard input
+// is a terminal, raw mode (restored on every way out, signals included), key codes read from the
+// terminal, its size, and standard input's bytes when it is redirected.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <termios.h>
+
+namespace vyn::terminal {
+
+bool input_is_terminal();
+
+// Raw mode for the life of the object: keys arrive one by one, unechoed, Ctrl-C as a key.
+// The previous mode comes back when the object goes, and also when a terminating signal arrives
+// while it lives.
+class RawMode {
+ public:
+  RawMode();
+  ~RawMode();
+  RawMode(const RawMode&) = delete;
+  RawMode& operator=(const RawMode&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  bool active_ = false;
+};
+
+// The next key code (console/key_decode.hpp) from the terminal; keys::failed when it is gone.
+int read_key();
+// Writes bytes to the terminal (standard output), after anything printed before.
+void write(const std::string& bytes);
+// The size of the terminal in character cells; read again after the terminal was resized.
+// Leaves the values as they are when it cannot be read.
+void size(int& columns, int& rows);
+
+// Standard input's bytes, buffered for the line reader and the byte reader alike.
+// Up to n bytes: what is buffered, else what one read gives. 0 at the end of input.
+size_t read_some(uint8_t* into, size_t n);
+// One UTF-8 character, U+FFFD for a byte that starts no valid sequence; -1 at the end of input.
+int32_t read_utf8_char();
+
+}  // namespace vyn::terminal
