@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need; quiet and quick when all are present.
 set -euo pipefail
-pkgs=(g++ cmake ninja-build ccache libgtest-dev libgmock-dev pkg-config python3 libssl-dev
-  libpng-dev libjpeg-dev libgif-dev libtiff-dev)
+pkgs=(g++ clang cmake ninja-build ccache libgtest-dev libgmock-dev pkg-config python3 libssl-dev
+  libcurl4-openssl-dev libpng-dev libjpeg-dev libgif-dev libtiff-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
