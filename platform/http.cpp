@@ -7,8 +7,13 @@
 
 #include <mutex>
 
+#include "platform/dynlib.hpp"
+
 namespace vyn::os {
 namespace {
+
+DynLib libcurl("libcurl.so.4");
+#define CURL_FN(name) VYN_DYN_FN(libcurl, name)
 
 size_t collect(char* data, size_t size, size_t count, void* out) {
   static_cast<std::string*>(out)->append(data, size * count);
@@ -30,7 +35,7 @@ size_t collect_header(char* data, size_t size, size_t count, void* out) {
 
 void global_init() {
   static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  std::call_once(once, [] { CURL_FN(curl_global_init)(CURL_GLOBAL_DEFAULT); });
 }
 
 curl_slist* header_list(const HttpRequest& r) {
@@ -38,66 +43,70 @@ curl_slist* header_list(const HttpRequest& r) {
   for (const auto& [name, value] : r.headers) {
     // "Name;" sends a header with an empty value; "Name:" would drop it.
     std::string line = value.empty() ? name + ";" : name + ": " + value;
-    list = curl_slist_append(list, line.c_str());
+    list = CURL_FN(curl_slist_append)(list, line.c_str());
   }
   // the client would add "Expect: 100-continue" to large bodies and wait for a go-ahead, and a
   // form Content-Type to any body: only the headers asked for are sent
   bool typed = false;
   for (const auto& h : r.headers) typed = typed || strcasecmp(h.first.c_str(), "Content-Type") == 0;
-  if (!typed) list = curl_slist_append(list, "Content-Type:");
-  return curl_slist_append(list, "Expect:");
+  if (!typed) list = CURL_FN(curl_slist_append)(list, "Content-Type:");
+  return CURL_FN(curl_slist_append)(list, "Expect:");
 }
 
 void set_method(CURL* h, const HttpRequest& r) {
   if (r.method == "HEAD") {
-    curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+    CURL_FN(curl_easy_setopt)(h, CURLOPT_NOBODY, 1L);
   } else if (r.method != "GET" || r.body) {
-    curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, r.method.c_str());
+    CURL_FN(curl_easy_setopt)(h, CURLOPT_CUSTOMREQUEST, r.method.c_str());
   }
   if (r.body) {
-    curl_easy_setopt(h, CURLOPT_POSTFIELDS, r.body->data());
-    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(r.body->size()));
+    CURL_FN(curl_easy_setopt)(h, CURLOPT_POSTFIELDS, r.body->data());
+    CURL_FN(curl_easy_setopt)(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(r.body->size()));
   }
 }
 
 }  // namespace
 
 HttpResponse http_request(const HttpRequest& request) {
-  global_init();
   HttpResponse out;
-  CURL* h = curl_easy_init();
+  if (!libcurl.available()) {
+    out.reason = "no HTTP client (libcurl.so.4 is not installed)";
+    return out;
+  }
+  global_init();
+  CURL* h = CURL_FN(curl_easy_init)();
   if (!h) {
     out.reason = "no HTTP client";
     return out;
   }
   curl_slist* headers = header_list(request);
-  curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
-  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-  curl_easy_setopt(h, CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_ALL));
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 10L);
-  curl_easy_setopt(h, CURLOPT_TIMEOUT, request.timeout_seconds);
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &out.body);
-  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, collect_header);
-  curl_easy_setopt(h, CURLOPT_HEADERDATA, &out.headers);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_URL, request.url.c_str());
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_HTTPHEADER, headers);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_FOLLOWLOCATION, 1L);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_MAXREDIRS, 10L);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_ALL));
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_CONNECTTIMEOUT, 10L);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_TIMEOUT, request.timeout_seconds);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_NOSIGNAL, 1L);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_ACCEPT_ENCODING, "");
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_WRITEFUNCTION, collect);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_WRITEDATA, &out.body);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_HEADERFUNCTION, collect_header);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_HEADERDATA, &out.headers);
   set_method(h, request);
-  CURLcode rc = curl_easy_perform(h);
+  CURLcode rc = CURL_FN(curl_easy_perform)(h);
   if (rc == CURLE_OK) {
     out.ok = true;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &out.status);
+    CURL_FN(curl_easy_getinfo)(h, CURLINFO_RESPONSE_CODE, &out.status);
   } else {
-    out.reason = curl_easy_strerror(rc);
+    out.reason = CURL_FN(curl_easy_strerror)(rc);
     out.body.clear();
     out.headers.clear();
   }
-  curl_slist_free_all(headers);
-  curl_easy_cleanup(h);
+  CURL_FN(curl_slist_free_all)(headers);
+  CURL_FN(curl_easy_cleanup)(h);
   return out;
 }
 

@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/dynlib.hpp"
 #include "platform/image_codec.hpp"
 
 namespace vyn::imaging {
 
 namespace {
+
+os::DynLib libtiff("libtiff.so.6");
+#define TIFF_FN(name) VYN_DYN_FN(libtiff, name)
 
 // A growable in-memory file: reads from bytes, or writes into data.
 struct MemFile {
@@ -50,10 +54,13 @@ toff_t size_fn(thandle_t h) { return static_cast<MemFile*>(h)->size; }
 int map_fn(thandle_t, void**, toff_t*) { return 0; }
 void unmap_fn(thandle_t, void*, toff_t) {}
 
+// nullptr when the file can't be opened, or when the system has no TIFF library.
 TIFF* open(MemFile& f, const char* mode) {
-  TIFFSetErrorHandler(nullptr);
-  TIFFSetWarningHandler(nullptr);
-  return TIFFClientOpen("memory", mode, &f, read_fn, write_fn, seek_fn, close_fn, size_fn, map_fn, unmap_fn);
+  if (!libtiff.available()) return nullptr;
+  TIFF_FN(TIFFSetErrorHandler)(nullptr);
+  TIFF_FN(TIFFSetWarningHandler)(nullptr);
+  return TIFF_FN(TIFFClientOpen)("memory", mode, &f, read_fn, write_fn, seek_fn, close_fn, size_fn,
+                                 map_fn, unmap_fn);
 }
 
 // The library packs A, B, G, R from the high byte down, with the colour multiplied by alpha:
@@ -77,11 +84,11 @@ bool decode_tiff(const uint8_t* bytes, size_t n, Pixels& out) {
   TIFF* tif = open(f, "rm");
   if (!tif) return false;
   uint32_t w = 0, h = 0;
-  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+  TIFF_FN(TIFFGetField)(tif, TIFFTAG_IMAGEWIDTH, &w);
+  TIFF_FN(TIFFGetField)(tif, TIFFTAG_IMAGELENGTH, &h);
   bool ok = out.resize(w, h) &&
-            TIFFReadRGBAImageOriented(tif, w, h, out.data.data(), ORIENTATION_TOPLEFT, 0) == 1;
-  TIFFClose(tif);
+            TIFF_FN(TIFFReadRGBAImageOriented)(tif, w, h, out.data.data(), ORIENTATION_TOPLEFT, 0) == 1;
+  TIFF_FN(TIFFClose)(tif);
   for (uint32_t& p : out.data) p = straight(p);
   return ok;
 }
@@ -92,15 +99,15 @@ bool encode_tiff(const uint32_t* pixels, uint32_t w, uint32_t h, std::string& ou
   TIFF* tif = open(f, "wm");
   if (!tif) return false;
   uint16_t extra = EXTRASAMPLE_UNASSALPHA;
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 4);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_IMAGEWIDTH, w);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_IMAGELENGTH, h);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_SAMPLESPERPIXEL, 4);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+  TIFF_FN(TIFFSetField)(tif, TIFFTAG_ROWSPERSTRIP, h);
   std::vector<uint8_t> row(size_t{w} * 4);
   bool ok = true;
   for (uint32_t y = 0; ok && y < h; ++y) {
@@ -109,9 +116,9 @@ bool encode_tiff(const uint32_t* pixels, uint32_t w, uint32_t h, std::string& ou
       uint8_t* o = &row[size_t{x} * 4];
       o[0] = uint8_t(p >> 16), o[1] = uint8_t(p >> 8), o[2] = uint8_t(p), o[3] = uint8_t(p >> 24);
     }
-    ok = TIFFWriteScanline(tif, row.data(), y, 0) == 1;
+    ok = TIFF_FN(TIFFWriteScanline)(tif, row.data(), y, 0) == 1;
   }
-  TIFFClose(tif);
+  TIFF_FN(TIFFClose)(tif);
   return ok;
 }
 
