@@ -9,6 +9,7 @@
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/block_actions.hpp"
+#include "values/block_sort_text.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
 #include "values/error_args.hpp"
@@ -140,8 +141,10 @@ Cell* sort(Cell* series, const SortOptions& o) {
   sort::Records records{series_node(*series), static_cast<uint32_t>(head) * static_cast<uint32_t>(sizeof(Cell)), nullptr, true};
   uint32_t n = static_cast<uint32_t>(count / size);
   uint32_t bytes = static_cast<uint32_t>(size) * static_cast<uint32_t>(sizeof(Cell));
-  if (o.stable) sort::merge(records, n, bytes, w1, flags, compare);
-  else sort::quick(records, n, bytes, w1, flags, compare);
+  if (o.compare || size != 1 || !sort_strings(*series, head, n, o.case_, o.reverse, o.stable)) {
+    if (o.stable) sort::merge(records, n, bytes, w1, flags, compare);
+    else sort::quick(records, n, bytes, w1, flags, compare);
+  }
   if (NodeId table = table_of(*series)) hashtable::rehash(table);
   if (owned) ownership::after(*series, Action::sort, head, count);
   return series;
