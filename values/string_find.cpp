@@ -116,6 +116,35 @@ int32_t skip_size(const FindOptions& o) {
   return o.skip->int_value();
 }
 
+// The ASCII character that a folded search also takes for c (its other case), or c itself. In a
+// text of one byte per character only ASCII characters fold onto ASCII ones.
+uint32_t other_case(uint32_t c) {
+  if (c >= 'a' && c <= 'z') return c - 0x20;
+  if (c >= 'A' && c <= 'Z') return c + 0x20;
+  return c;
+}
+
+// The first match from head on, one position at a time. In a text of one byte per character,
+// positions whose first character cannot start a match are passed over byte by byte.
+Match forward(const Matcher& m, int32_t head, int32_t end) {
+  int32_t n = m.length();
+  bool texty = m.p.kind == Pattern::text || m.p.kind == Pattern::one_char;
+  uint32_t first = m.p.kind == Pattern::text ? m.pv[0] : m.p.cp;
+  if (m.s.unit == 1 && texty && first < 0x80) {
+    const uint8_t* bytes = m.s.at;
+    uint8_t a = static_cast<uint8_t>(first);
+    uint8_t b = static_cast<uint8_t>(m.fold ? other_case(first) : first);
+    for (int32_t p = head; p + n <= end; ++p) {
+      if (bytes[p] != a && bytes[p] != b) continue;
+      if (m.at(p)) return {p, n};
+    }
+    return {};
+  }
+  for (int32_t p = head; p + n <= end; ++p)
+    if (m.at(p)) return {p, n};
+  return {};
+}
+
 // Walks the candidate positions in the order the refinements give and answers the first match.
 Match scan(const Matcher& m, int32_t head, int32_t part, int32_t step, const FindOptions& o) {
   int32_t total = m.s.length, n = m.length();
@@ -136,6 +165,7 @@ Match scan(const Matcher& m, int32_t head, int32_t part, int32_t step, const Fin
     }
     return {};
   }
+  if (step == 1 && !o.match) return forward(m, head, end);
   for (int32_t p = head; p + n <= end; p += step) {
     if (m.at(p)) return {p, n};
     if (o.match) break;
