@@ -86,8 +86,10 @@ uint32_t make_from_string(const Cell& str) {
 Cell* entry(uint32_t id) { return entries() + (id - 1); }
 
 uint32_t resolve(uint32_t id) {
-  if (id == 0 || static_cast<int32_t>(id) > count()) return id;
-  int32_t alias = static_cast<int32_t>(entry(id)->w1);
+  if (id == 0) return id;
+  SeriesBuffer* b = buffer_of(hashtable::record(table())->values);
+  if (id > b->used() / sizeof(Cell)) return id;
+  int32_t alias = static_cast<int32_t>(reinterpret_cast<const Cell*>(b->data())[id - 1].w1);
   return alias > 0 ? static_cast<uint32_t>(alias) : id;
 }
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include <vector>
+
 #include "core/error.hpp"
 #include "eval/parse/parser.hpp"
 #include "eval/stack.hpp"
@@ -258,13 +260,23 @@ Cell word_value(const Cell& word) {
   return *word::get(word);
 }
 
+// The keywords indexed by symbol: predefined symbols have small ids, so the index stays short.
+struct KeyIndex {
+  std::vector<Key> by_symbol;
+  KeyIndex() {
+    int n = 0;
+    const KeyEntry* table = key_table(n);
+    for (int i = 0; i < n; ++i) {
+      if (table[i].symbol >= by_symbol.size()) by_symbol.resize(table[i].symbol + 1, Key::none_word);
+      by_symbol[table[i].symbol] = table[i].key;
+    }
+  }
+};
+
 Key keyword(const Cell& word) {
-  int n = 0;
-  const KeyEntry* table = key_table(n);
+  static const KeyIndex index;
   uint32_t sym = symbol::resolve(word.w2);
-  for (int i = 0; i < n; ++i)
-    if (table[i].symbol == sym) return table[i].key;
-  return Key::none_word;
+  return sym < index.by_symbol.size() ? index.by_symbol[sym] : Key::none_word;
 }
 
 bool is_word(const Cell& v, Key k) { return v.is(Type::word) && keyword(v) == k; }
