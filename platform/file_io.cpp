@@ -60,6 +60,10 @@ std::optional<std::string> read_part(const std::string& path, int64_t seek, int6
     if (S_ISREG(st.st_mode) && seek >= st.st_size) return data;
     if (::lseek(f.fd, seek, SEEK_SET) < 0) return std::nullopt;
   }
+  if (S_ISREG(st.st_mode)) {  // room for what the file holds now, so the text is not copied as it grows
+    int64_t left = st.st_size - std::max<int64_t>(seek, 0);
+    data.reserve(static_cast<size_t>(part >= 0 ? std::min(left, part) : left));
+  }
   if (!read_all(f.fd, data, part)) return std::nullopt;
   return data;
 }
