@@ -40,10 +40,32 @@ struct BitReader {
 
 // One entry per used symbol, in canonical order: code left-justified in the top bits, symbol in
 // bits 4-15, length in bits 0-3.
+// Codes of up to fast_bits bits are also found in one step: fast is indexed by the next fast_bits
+// bits of the input as they arrive (the code's bits reversed) and holds symbol << 4 | length, or
+// 0 where a longer code, or none, starts.
+inline constexpr int fast_bits = 10;
 struct Table {
   uint32_t entry[288];
   int size = 0;
+  uint16_t fast[1 << fast_bits];
 };
+
+uint32_t reversed(uint32_t code, int len) {
+  uint32_t r = 0;
+  for (int b = 0; b < len; ++b) r |= ((code >> b) & 1u) << (len - 1 - b);
+  return r;
+}
+
+void fill_fast(Table& t) {
+  std::memset(t.fast, 0, sizeof t.fast);
+  for (int i = 0; i < t.size; ++i) {
+    uint32_t e = t.entry[i];
+    int len = int(e & 15);
+    if (len > fast_bits) continue;
+    uint32_t first = reversed(e >> (32 - len), len);
+    for (uint32_t at = first; at < (1u << fast_bits); at += 1u << len) t.fast[at] = uint16_t(e & 0xFFFF);
+  }
+}
 
 // Builds the table of a length list; false for a code that claims more codes than its lengths
 // allow. An incomplete code is accepted: symbols outside it are refused when met.
@@ -63,6 +85,7 @@ bool build_table(const uint8_t* lengths, int m, Table& t) {
     for (int s = 0; s < m; ++s)
       if (lengths[s] == len)
         t.entry[t.size++] = next[len]++ << (32 - len) | uint32_t(s) << 4 | uint32_t(len);
+  fill_fast(t);
   return true;
 }
 
@@ -70,6 +93,10 @@ bool build_table(const uint8_t* lengths, int m, Table& t) {
 int decode(BitReader& in, const Table& t) {
   if (t.size == 0) return -1;
   uint32_t v = in.peek16(), r = 0;
+  if (uint16_t f = t.fast[v & ((1u << fast_bits) - 1)]) {
+    in.drop(f & 15);
+    return f >> 4;
+  }
   for (int b = 0; b < 16; ++b) r |= ((v >> b) & 1u) << (15 - b);
   uint32_t key = r << 16 | 0xFFFF;
   const uint32_t* after = std::upper_bound(t.entry, t.entry + t.size, key);
@@ -166,6 +193,13 @@ int Inflater::data() {
     if (in.overrun) return corrupt;
     if (distance > produced) return too_far;
     if (produced + length > max_output) return corrupt;
+    if (produced + length <= capacity) {  // all within the output: copied byte by byte, as copies may overlap
+      uint8_t* to = out + produced;
+      const uint8_t* from = to - distance;
+      for (uint32_t k = 0; k < length; ++k) to[k] = from[k];
+      produced += length;
+      continue;
+    }
     for (uint32_t k = 0; k < length; ++k)
       put(produced - distance < capacity ? out[produced - distance] : 0);
   }
