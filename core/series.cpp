@@ -51,6 +51,21 @@ SeriesBuffer* new_big(size_t need) {
   return frame->buffer();
 }
 
+// After a collection: frames enough that the free space is at least half of what the frames
+// hold, so that the next collection comes only after that much more is made. A large live set is
+// then marked once per so many megabytes made, not at every frame filled.
+void keep_headroom() {
+  size_t used = 0, free = 0;
+  for (SeriesFrame* f = mem.series_head; f; f = f->next) {
+    used += static_cast<size_t>(f->bump - f->heap());
+    free += static_cast<size_t>(f->end - f->bump);
+  }
+  while (free < used / 2) {
+    SeriesFrame* added = new_series_frame();
+    free += static_cast<size_t>(added->end - added->bump);
+  }
+}
+
 uint8_t* carve(size_t need) {
   SeriesFrame* f = mem.series_current;
   if (f && f->bump + need < f->end) {
@@ -58,12 +73,16 @@ uint8_t* carve(size_t need) {
     f->bump += need;
     return p;
   }
-  f = find_series_frame(need);
-  if (!f) {
-    gc::collect_if_enabled();
-    f = find_series_frame(need);
+  // A frame counts as having room when it keeps at least the floor: a frame left with a few free
+  // bytes must not stand in for room forever, or frames would be added and never collected.
+  size_t wanted = need > frame_floor ? need : frame_floor;
+  f = find_series_frame(wanted);
+  if (!f && gc::enabled()) {
+    gc::collect();
+    keep_headroom();
+    f = find_series_frame(wanted);
   }
-  if (!f || static_cast<size_t>(f->end - f->bump) < frame_floor) {
+  if (!f) {
     if (need >= mem.next_frame_size) mem.next_frame_size = big_threshold;
     f = new_series_frame();
   }
