@@ -101,8 +101,10 @@ void init() {
   cellpool::init();
   boot::bootstrap();
   system_object::finish();
-  // Stress mode collects at every allocation from here on, putting every caller's rooting to the test.
-  if (gc::stress()) gc::set_enabled(true);
+  // The values start-up made are bound: the collector runs from here on, when no series frame has
+  // room and before every big series (in stress mode at every allocation, putting every caller's
+  // rooting to the test).
+  gc::set_enabled(true);
 }
 
 void shutdown() {
