@@ -5,6 +5,7 @@
 
 #include "boot/base_library.hpp"
 #include "boot/base_sources.hpp"
+#include "boot/boot_image.hpp"
 #include "boot/script.hpp"
 #include "core/error.hpp"
 #include "eval/interp.hpp"
@@ -21,7 +22,9 @@ void eval_startup_text(const char* text) {
   (void)interp::eval_block(*code, false);
 }
 
+// From the boot image when the program carries one, else from the embedded text.
 void load_base_library() {
+  if (image::load()) return;
   for (int i = 0; i < base_source_count; ++i) {
     try {
       eval_startup_text(base_sources[i].text);

@@ -1,10 +1,10 @@
 // library/vynbin.hpp: Vynbin, the runtime's binary serialisation of values, in its compact layout
-// (varints, one-byte small values).
+// (varints, one-byte small values) and its standard layout (32-bit words).
 //
 // The data is an 8-byte preamble ("VYNBIN", version, flags), an optional symbol table and a
-// stream of records, one per value, a container followed by its members. A series reached a
-// second time is written as a path of record indexes to its first occurrence, so shared
-// structure survives.
+// stream of records, one per value, a container followed by its members. A series, object or
+// function reached a second time is written as a path of record indexes to its first occurrence,
+// so shared structure survives; a word bound to an object or a function refers to it the same way.
 #pragma once
 
 #include <cstddef>
@@ -20,12 +20,14 @@ inline constexpr uint8_t flag_packed = 2;
 inline constexpr uint8_t flag_symbols = 4;
 inline constexpr uint8_t version = 2;
 
-// The whole encoding of a value in the compact layout. Reads the value in place and allocates
-// nothing of the runtime's, so it may hold cell addresses throughout. Types that cannot be written
-// raise access/no-codec.
-std::string encode(const Cell& value);
+// The whole encoding of a value, in the compact or the standard layout. Reads the value in place
+// and allocates nothing of the runtime's, so it may hold cell addresses throughout. Types that
+// cannot be written (routine!, triple!, handle!, port!, event!, functions with a C++ body) raise
+// access/no-codec.
+std::string encode(const Cell& value, bool compact = true);
 
-// Decodes data into the block `out` (rooted by the caller), appending the top-level values.
+// Decodes data of either layout into the block `out` (rooted by the caller), appending the
+// top-level values.
 // Malformed data raises script/vb-invalid-record with the 1-based byte position; data too short
 // for the preamble raises script/invalid-data with `source`. `bytes` must not lie in a series
 // buffer: decoding allocates.

@@ -13,7 +13,8 @@ namespace vyn::vynbin {
 namespace {
 
 void encode_body(routine::Invocation& inv) {
-  std::string bytes = encode(*boot::bodies::arg_cell(inv, 0));
+  bool compact = boot::bodies::arg_cell(inv, 1)->w1 != 0;
+  std::string bytes = encode(*boot::bodies::arg_cell(inv, 0), compact);
   stack::Mark mark;
   *inv.result = *binary::push_bytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
@@ -39,8 +40,8 @@ void decode_body(routine::Invocation& inv) {
 void define_routines() {
   static const int32_t encode_entry = routine::register_body(encode_body);
   static const int32_t decode_entry = routine::register_body(decode_body);
-  boot::define_routine("vynbin-encode*", R"~("Encodes a value as Vynbin data"
-      data [any-type!] return: [binary!])~", encode_entry);
+  boot::define_routine("vynbin-encode*", R"~("Encodes a value as Vynbin data, compact or standard layout"
+      data [any-type!] compact? [logic!] return: [binary!])~", encode_entry);
   boot::define_routine("vynbin-decode*", R"~("Decodes Vynbin data into its value, or a block of its values"
       data [binary!] return: [any-type!])~", decode_entry);
 }

@@ -1,5 +1,5 @@
-// library/vynbin_format.hpp: the integer forms of the compact Vynbin layout (varint, zigzag,
-// raw32) as a writer that appends to a byte string and a reader that never reads past its end.
+// library/vynbin_format.hpp: the integer forms of the Vynbin layouts (varint, zigzag, raw32) as
+// a writer that appends to a byte string and a reader that never reads past its end.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,19 @@
 #include "core/cell.hpp"
 
 namespace vyn::vynbin::format {
+
+// Header word bits of the standard layout.
+namespace header {
+inline constexpr uint32_t hw_shared = 1u << 19;
+inline constexpr uint32_t hw_negative = 1u << 22;
+inline constexpr uint32_t hw_complemented = 1u << 23;
+inline constexpr uint32_t hw_owner_numbers = 1u << 24;
+inline constexpr uint32_t hw_global = 1u << 25;
+inline constexpr uint32_t hw_self = 1u << 28;
+inline constexpr uint32_t hw_stack = 1u << 29;
+inline constexpr uint32_t hw_values = 1u << 30;
+inline constexpr uint32_t hw_new_line = 1u << 31;
+}  // namespace header
 
 struct Out {
   std::string data;

@@ -1,0 +1,65 @@
+// library/vynbin_path.cpp: walking a Vynbin path. Each index selects a cell inside the current
+// value: a member of a block (from the buffer's start), a field of an object or an error, the
+// spec or body of a function, a cell of a native's spec, or through a word the slot of its
+// context.
+#include "library/vynbin_reader.hpp"
+#include "values/block.hpp"
+#include "values/context.hpp"
+#include "values/function.hpp"
+
+namespace vyn::vynbin::reader {
+namespace {
+
+constexpr uint32_t error_first_arg = 3;  // code, type and id come before arg1
+
+bool word_type(Type t) { return t >= Type::word && t <= Type::refinement; }
+
+Type underlying(const Cell& v) {
+  return v.is(Type::op) ? static_cast<Type>((v.header >> 16) & 0xFF) : v.type();
+}
+
+bool cell_of(Cell block, uint32_t index, Cell& at) {
+  if (index >= static_cast<uint32_t>(block::length_total(block))) return false;
+  at = block::cells(block)[index];
+  return true;
+}
+
+bool slot_of(NodeId ctx, uint32_t index, Cell& at) {
+  if (context::on_stack(ctx)) return false;
+  return cell_of(make_series(Type::block, context::header_cell(ctx)->w2), index, at);
+}
+
+bool callable_step(Cell& at, uint32_t index) {
+  Type t = underlying(at);
+  if (t == Type::native || t == Type::action) return cell_of(make_series(Type::block, at.w2), index, at);
+  if (t != Type::function || index > 1) return false;
+  at = index == 0 ? make_series(Type::block, at.w2) : function::companion(at)[function::Companion::body];
+  return true;
+}
+
+}  // namespace
+
+NodeId owner_context(const Cell& target) {
+  Type t = underlying(target);
+  if (t == Type::object || t == Type::error || t == Type::function) return target.w1;
+  if (!word_type(t) || target.w1 == 0 || target.w1 == context::global()) return 0;
+  return target.w1;
+}
+
+bool step(Cell& at, uint32_t index) {
+  Type t = at.type();
+  if (t == Type::map) return cell_of(make_series(Type::block, at.w2), index, at);
+  if (block::is_any_block(t)) return cell_of(at, index, at);
+  if (t == Type::object) return slot_of(at.w1, index, at);
+  if (t == Type::error) return index < 6 && slot_of(at.w1, index + error_first_arg, at);
+  if (word_type(t)) {
+    NodeId ctx = owner_context(at);
+    if (!ctx) return false;
+    if (!context::on_stack(ctx)) return slot_of(ctx, index, at);
+    at = *context::owner(ctx);
+    return at.is(Type::function) && callable_step(at, index);
+  }
+  return callable_step(at, index);
+}
+
+}  // namespace vyn::vynbin::reader
