@@ -10,6 +10,8 @@
 #include "values/event_routines.hpp"
 #include "values/function.hpp"
 #include "values/word.hpp"
+#include "view/tui/helper_routines.hpp"
+#include "view/tui/platform_routines.hpp"
 
 namespace vyn::boot {
 namespace {
@@ -85,6 +87,11 @@ const Definition definitions[] = {
         buffer [binary!] buflen [integer!])~", bodies::read_stdin},
     {"find-flag?", R"~(facet [any-type!] flag [word!])~", event::find_flag_q},
     {"send-event-os", R"~(event [event!] queued? [logic!] return: [logic!])~", event::send_event_os},
+    {"_tui-focused?", R"~(face [object!] return: [logic!])~", tui::focused_q},
+    {"_tui-widget-data", R"~(face [object!] return: [integer!])~", tui::widget_data_of},
+    {"_tui-set-face-ui", R"~(face [object!] ui [string!])~", tui::set_face_ui},
+    {"_gui-routine", R"~(name [word!])~", tui::platform_routine},
+    {"_gui-init", R"~(platform [object!])~", tui::gui_init_body},
 };
 // clang-format on
 constexpr int definition_count = sizeof(definitions) / sizeof(definitions[0]);

@@ -27,6 +27,7 @@
 #include "values/registry.hpp"
 #include "values/runtime_cells.hpp"
 #include "values/symbol.hpp"
+#include "view/tui/backend.hpp"
 
 namespace vyn::runtime {
 namespace {
@@ -109,6 +110,7 @@ void init() {
 
 void shutdown() {
   gc::set_enabled(false);
+  tui::shutdown();
   alloc::free_all_frames();
   runtime_cells() = RuntimeCells{make_none(), make_none(), 0, 0};
 }

@@ -5,30 +5,13 @@
 
 #include "console/key_decode.hpp"
 #include "core/display_width.hpp"
+#include "core/unicode.hpp"
 
 namespace vyn::editor {
 namespace {
 
 constexpr int ctrl_a = 1, ctrl_b = 2, ctrl_c = 3, ctrl_d = 4, ctrl_e = 5, ctrl_f = 6;
 constexpr int backspace = 8, tab = 9, ctrl_k = 11, ctrl_n = 14, ctrl_p = 16, esc = 27, del = 127;
-
-void put_utf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 int cell_width(uint32_t cp) {
   if (cp >= 0x1F300 && cp <= 0x1F5FF) return 2;
@@ -86,10 +69,10 @@ int LineEditor::text_width(const std::u32string& text, size_t from, size_t to, i
     } else if (cp == 27) {
       size_t end = sequence_end(text, i, to);
       if (out)
-        for (size_t k = i; k < end; ++k) put_utf8(*out, text[k]);
+        for (size_t k = i; k < end; ++k) unicode::append_utf8(*out, text[k]);
       i = end - 1;
     } else {
-      if (out) put_utf8(*out, cp);
+      if (out) unicode::append_utf8(*out, cp);
       int w = cell_width(cp);
       if (w > 0) rows.add(w);
     }

@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <string>
 
 #include "core/cell.hpp"
 #include "core/series.hpp"
@@ -42,6 +43,11 @@ int utf8_length(uint32_t cp);
 int64_t utf8_size(const uint8_t* from, const uint8_t* to, uint32_t unit);
 // Bytes written (1-4). Surrogate code points are written like any other.
 int encode_utf8(uint32_t cp, uint8_t* dest);
+// Appends the UTF-8 bytes of cp to out.
+inline void append_utf8(std::string& out, uint32_t cp) {
+  uint8_t bytes[4];
+  out.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(encode_utf8(cp, bytes)));
+}
 // Writes only the leading bytes of the sequence that room allows (none when room < 1).
 int encode_utf8_bounded(uint32_t cp, uint8_t* dest, int32_t room);
 // 16-bit units written: 1 below 0x10000, a surrogate pair below 0x110000, else 0 (nothing written).

@@ -1,17 +1,32 @@
-// view/tui/hooks.cpp: the text UI's output and wait hooks; they act only while the UI is active.
+// view/tui/hooks.cpp: the text UI's output and wait hooks; they act only while the interface owns
+// the terminal (an outermost event loop runs, or terminal mode is on).
 #include "view/tui/hooks.hpp"
 
+#include "view/tui/ansi_out.hpp"
+#include "view/tui/console_mode.hpp"
+#include "view/tui/event_loop.hpp"
+
 namespace vyn::tui {
-namespace {
-bool ui_active = false;  // set by the text UI when it starts drawing
-}  // namespace
 
-bool active() { return ui_active; }
+bool active() { return loop().session || console().terminal_mode; }
 
-// TODO(text UI): erasing, redrawing and event processing come with the text UI; until then it is
-// never active and these do nothing.
-void before_print() {}
-void after_print() {}
-void wait_hook() {}
+// The interface is erased before ordinary output, so no stale rows are left above the text.
+void before_print() {
+  if (!active()) return;
+  erase_inline_ui();
+  restore_output_mode();
+}
+
+// ...and drawn again below it on the next pass; the terminal says where the cursor now is.
+void after_print() {
+  if (!active()) return;
+  set_vt_output_mode();
+  frame().redraw_needed = true;
+  if (console().terminal_mode) request_cursor_position();
+}
+
+void wait_hook() {
+  if (active()) do_events(1, true);
+}
 
 }  // namespace vyn::tui

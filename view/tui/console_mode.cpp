@@ -1,0 +1,139 @@
+// view/tui/console_mode.cpp: raw terminal input through the console's raw mode, the console size,
+// one-write output and non-blocking input for the text UI.
+#include "view/tui/console_mode.hpp"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/console_out.hpp"
+#include "platform/terminal.hpp"
+
+namespace vyn::tui {
+namespace {
+
+std::unique_ptr<terminal::RawMode> raw_mode;
+
+int env_size(const char* name) {
+  const char* text = std::getenv(name);
+  if (!text || !*text) return 0;
+  char* end = nullptr;
+  long n = std::strtol(text, &end, 10);
+  return (*end == 0 && n > 0 && n <= 10000) ? static_cast<int>(n) : 0;
+}
+
+void write_all(int fd, const char* data, size_t n) {
+  size_t done = 0;
+  while (done < n) {
+    ssize_t k = ::write(fd, data + done, n - done);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return;
+    done += static_cast<size_t>(k);
+  }
+}
+
+}  // namespace
+
+ConsoleState& console() {
+  static ConsoleState state;
+  return state;
+}
+
+bool enter_terminal_mode() {
+  ConsoleState& c = console();
+  if (c.terminal_mode) return true;
+  if (!is_char_device(STDIN_FILENO)) return false;
+  raw_mode = std::make_unique<terminal::RawMode>();
+  c.terminal_mode = raw_mode->active();
+  if (!c.terminal_mode) raw_mode.reset();
+  return c.terminal_mode;
+}
+
+void leave_terminal_mode() {
+  raw_mode.reset();  // puts the saved mode back
+  console().terminal_mode = false;
+}
+
+// Output processing stays as the console left it: frames carry their own line ends.
+void restore_output_mode() {}
+void set_vt_output_mode() {}
+
+bool is_char_device(int fd) { return isatty(fd) == 1; }
+
+int query_screen_size() {
+  ConsoleState& c = console();
+  c.width = 80, c.height = 24;
+  int columns = 0, rows = 0;
+  if (is_char_device(STDOUT_FILENO)) {
+    terminal::size(columns, rows);
+  } else {
+    columns = env_size("COLUMNS");
+    rows = env_size("LINES");
+  }
+  if (columns < 1 || rows < 1) return -1;
+  c.width = columns, c.height = rows;
+  return 0;
+}
+
+void write_console(std::string_view bytes) {
+  os::flush();
+  std::fflush(stdout);
+  write_all(STDOUT_FILENO, bytes.data(), bytes.size());
+}
+
+int read_console_input(std::string& into) {
+  if (!wait_input(0)) return 0;
+  char chunk[256];
+  ssize_t n;
+  do n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+  while (n < 0 && errno == EINTR);
+  if (n <= 0) return -1;
+  into.append(chunk, static_cast<size_t>(n));
+  return static_cast<int>(n);
+}
+
+bool wait_input(int ms) {
+  struct pollfd p {STDIN_FILENO, POLLIN, 0};
+  int r;
+  do r = ::poll(&p, 1, ms < 0 ? 0 : ms);
+  while (r < 0 && errno == EINTR);
+  return r > 0 && (p.revents & (POLLIN | POLLHUP));
+}
+
+void set_private_mode(int mode, bool on) {
+  write_console("\x1b[?" + std::to_string(mode) + (on ? "h" : "l"));
+}
+
+void set_alternate_screen(bool on) {
+  ConsoleState& c = console();
+  if (c.alternate_screen == on) return;
+  c.alternate_screen = on;
+  set_private_mode(1049, on);
+  if (on) write_console("\x1b[2J");
+}
+
+void set_mouse_reporting(bool on) {
+  ConsoleState& c = console();
+  if (c.mouse_on == on) return;
+  c.mouse_on = on;
+  for (int mode : {1000, 1003, 1015, 1006}) set_private_mode(mode, on);
+}
+
+void set_cursor_visible(bool visible) {
+  ConsoleState& c = console();
+  if (c.cursor_hidden != visible) return;  // already as asked
+  c.cursor_hidden = !visible;
+  set_private_mode(25, visible);
+}
+
+void cursor_down(int n) {
+  if (n >= 1) write_console("\x1b[" + std::to_string(n) + "B");
+}
+
+void request_cursor_position() { write_console("\x1b[6n"); }
+
+}  // namespace vyn::tui

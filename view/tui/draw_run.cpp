@@ -1,0 +1,31 @@
+// view/tui/draw_run.cpp: a drawing run: the state set up, the block interpreted, errors either
+// passed on or, for a catching run, ending the drawing quietly.
+#include "core/error.hpp"
+#include "values/block.hpp"
+#include "values/cycles.hpp"
+#include "values/image.hpp"
+#include "view/tui/draw.hpp"
+#include "view/tui/draw_parse.hpp"
+
+namespace vyn::draw {
+
+void run(const Target* target, const Cell& face, const Cell& commands, bool catch_errors) {
+  if (!target && !(commands.is(Type::block) && block::vs_length(commands) > 0)) return;
+  if (!commands.is(Type::block)) return;
+  tui_draw::State state;
+  tui_draw::begin(state, target);
+  Parser parser(state, catch_errors);
+  try {
+    parser.commands(commands);
+  } catch (const Raised&) {
+    cycles::reset();
+    if (!catch_errors) throw;
+  }
+}
+
+void run_on_image(const Cell& img, const Cell& commands) {
+  if (image::width(img) == 0 || image::height(img) == 0) return;
+  run(nullptr, img, commands, false);
+}
+
+}  // namespace vyn::draw
