@@ -118,6 +118,14 @@ RawMode::~RawMode() {
   raw_on = 0;
 }
 
+void set_output_processing(bool on) {
+  struct termios mode;
+  if (!raw_on || tcgetattr(STDIN_FILENO, &mode) != 0) return;
+  if (on) mode.c_oflag |= OPOST;
+  else mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  tcsetattr(STDIN_FILENO, TCSADRAIN, &mode);
+}
+
 int read_key() {
   for (;;) {
     keys::Decoded d = keys::decode(key_bytes, key_count, false);

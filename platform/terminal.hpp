@@ -27,6 +27,10 @@ class RawMode {
   bool active_ = false;
 };
 
+// While raw mode is on: whether the terminal turns each line feed written into a carriage return
+// and a line feed (off in raw mode; ordinary printing wants it on).
+void set_output_processing(bool on);
+
 // The next key code (console/key_decode.hpp) from the terminal; keys::failed when it is gone.
 int read_key();
 // Writes bytes to the terminal (standard output), after anything printed before.

@@ -58,9 +58,14 @@ void leave_terminal_mode() {
   console().terminal_mode = false;
 }
 
-// Output processing stays as the console left it: frames carry their own line ends.
-void restore_output_mode() {}
-void set_vt_output_mode() {}
+// Printing while the interface runs gets the terminal's line ends back (raw mode turns them off,
+// and a printed line would start where the last one ended); frames carry their own.
+void restore_output_mode() {
+  if (console().terminal_mode) terminal::set_output_processing(true);
+}
+void set_vt_output_mode() {
+  if (console().terminal_mode) terminal::set_output_processing(false);
+}
 
 bool is_char_device(int fd) { return isatty(fd) == 1; }
 

@@ -98,5 +98,14 @@ TEST_F(PtyTest, TabCompletesThroughTheLanguage) {
   EXPECT_EQ(form(run("mold b")), "\"zqx-alpha\"");
 }
 
+// Raw mode leaves line feeds alone; what an actor prints while a view runs still starts its lines
+// at the left edge.
+TEST_F(PtyTest, PrintingUnderAViewEndsLinesWithCarriageReturns) {
+  std::string shown = type_into("view [button \"go\" on-click [print \"first\" print \"second\" unview]]", " ");
+  EXPECT_NE(shown.find("first\r\n"), std::string::npos);
+  EXPECT_NE(shown.find("second\r\n"), std::string::npos);
+  EXPECT_FALSE(raw_on(slave_));
+}
+
 }  // namespace
 }  // namespace vyn::test
