@@ -7,8 +7,8 @@
 #include "values/symbol.hpp"
 #include "values/tuple.hpp"
 #include "values/word.hpp"
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/event_loop.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/input/event_loop.hpp"
 
 namespace vyn::tui {
 namespace {

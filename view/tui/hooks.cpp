@@ -2,9 +2,9 @@
 // the terminal (an outermost event loop runs, or terminal mode is on).
 #include "view/tui/hooks.hpp"
 
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/console_mode.hpp"
-#include "view/tui/event_loop.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/console_mode.hpp"
+#include "view/tui/input/event_loop.hpp"
 
 namespace vyn::tui {
 

@@ -19,10 +19,10 @@
 #include "values/symbol.hpp"
 #include "values/word.hpp"
 #include "view/tui/backend.hpp"
-#include "view/tui/console_mode.hpp"
-#include "view/tui/draw.hpp"
-#include "view/tui/event_loop.hpp"
-#include "view/tui/text_layout.hpp"
+#include "view/tui/screen/console_mode.hpp"
+#include "view/tui/draw/draw.hpp"
+#include "view/tui/input/event_loop.hpp"
+#include "view/tui/screen/text_layout.hpp"
 
 namespace vyn::tui {
 namespace {

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "core/gc.hpp"
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/console_mode.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/console_mode.hpp"
 
 namespace vyn::tui {
 namespace {

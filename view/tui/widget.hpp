@@ -10,7 +10,7 @@
 
 #include "core/cell.hpp"
 #include "values/event.hpp"
-#include "view/tui/cell_buffer.hpp"
+#include "view/tui/screen/cell_buffer.hpp"
 
 namespace vyn::tui {
 

@@ -8,7 +8,7 @@
 #include "values/point.hpp"
 #include "values/symbol.hpp"
 #include "values/word.hpp"
-#include "view/tui/ansi_out.hpp"
+#include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/widget.hpp"
 
 namespace vyn::tui {

@@ -5,10 +5,10 @@
 #include "values/block.hpp"
 #include "values/image.hpp"
 #include "values/series.hpp"
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/console_mode.hpp"
-#include "view/tui/draw.hpp"
-#include "view/tui/text_layout.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/console_mode.hpp"
+#include "view/tui/draw/draw.hpp"
+#include "view/tui/screen/text_layout.hpp"
 #include "view/tui/widgets/widgets.hpp"
 
 namespace vyn::tui {

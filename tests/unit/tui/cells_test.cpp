@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/text_layout.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/text_layout.hpp"
 
 namespace vyn::tui {
 namespace {

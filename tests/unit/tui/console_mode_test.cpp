@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "view/tui/console_mode.hpp"
+#include "view/tui/screen/console_mode.hpp"
 
 namespace vyn::tui {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "tests/unit/support/script.hpp"
 #include "values/cycles.hpp"
-#include "view/tui/draw.hpp"
+#include "view/tui/draw/draw.hpp"
 
 namespace vyn::test {
 namespace {

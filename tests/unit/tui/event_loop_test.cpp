@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "tests/unit/values/eval_text.hpp"
-#include "view/tui/event_loop.hpp"
-#include "view/tui/text_layout.hpp"
+#include "view/tui/input/event_loop.hpp"
+#include "view/tui/screen/text_layout.hpp"
 
 namespace vyn::test {
 namespace {

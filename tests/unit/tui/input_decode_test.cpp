@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "view/tui/input_decode.hpp"
+#include "view/tui/input/input_decode.hpp"
 
 namespace vyn::test {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "tests/unit/values/eval_text.hpp"
 #include "values/handle.hpp"
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/console_mode.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/console_mode.hpp"
 #include "view/tui/widget.hpp"
 
 namespace vyn::tui {

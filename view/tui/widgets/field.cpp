@@ -4,8 +4,8 @@
 
 #include "eval/stack.hpp"
 #include "values/string_storage.hpp"
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/text_layout.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/text_layout.hpp"
 #include "view/tui/widgets/widgets.hpp"
 
 namespace vyn::tui {

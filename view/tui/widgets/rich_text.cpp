@@ -1,8 +1,8 @@
 // view/tui/widgets/rich_text.cpp: the rich-text widget: one prepared cell per character of its
 // text, styled by the rich-text data.
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/text_layout.hpp"
-#include "view/tui/draw.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/text_layout.hpp"
+#include "view/tui/draw/draw.hpp"
 #include "view/tui/widgets/widgets.hpp"
 
 namespace vyn::tui {

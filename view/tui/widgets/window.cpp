@@ -1,6 +1,6 @@
 // view/tui/widgets/window.cpp: the window widget: its state record, full-screen mode, and
 // becoming the window shown.
-#include "view/tui/ansi_out.hpp"
+#include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/widgets/widgets.hpp"
 
 namespace vyn::tui {

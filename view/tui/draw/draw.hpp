@@ -1,4 +1,4 @@
-// view/tui/draw.hpp: the draw dialect: the interpreter that walks draw blocks, the rich-text style
+// view/tui/draw/draw.hpp: the draw dialect: the interpreter that walks draw blocks, the rich-text style
 // parser and the text metrics of rich-text faces, as the rest of the back end calls them.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include "core/cell.hpp"
 #include <vector>
 
-#include "view/tui/cell_buffer.hpp"
+#include "view/tui/screen/cell_buffer.hpp"
 
 namespace vyn::draw {
 

@@ -1,4 +1,4 @@
-// view/tui/text_layout.hpp: placing text into the cell buffer (clipping, wrapping, wide characters
+// view/tui/screen/text_layout.hpp: placing text into the cell buffer (clipping, wrapping, wide characters
 // and the escape sequences text may carry) and measuring it.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/cell.hpp"
-#include "view/tui/cell_buffer.hpp"
+#include "view/tui/screen/cell_buffer.hpp"
 
 namespace vyn::tui {
 

@@ -1,6 +1,6 @@
-// view/tui/console_mode.cpp: raw terminal input through the console's raw mode, the console size,
+// view/tui/screen/console_mode.cpp: raw terminal input through the console's raw mode, the console size,
 // one-write output and non-blocking input for the text UI.
-#include "view/tui/console_mode.hpp"
+#include "view/tui/screen/console_mode.hpp"
 
 #include <poll.h>
 #include <unistd.h>

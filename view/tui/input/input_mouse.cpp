@@ -1,10 +1,10 @@
-// view/tui/input_mouse.cpp: mouse reports to events: hit testing through the widget tree, button
+// view/tui/input/input_mouse.cpp: mouse reports to events: hit testing through the widget tree, button
 // presses and releases with clicks and double clicks, moves with hover and away, the wheel.
 #include <algorithm>
 
 #include "values/block.hpp"
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/event_loop.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/input/event_loop.hpp"
 
 namespace vyn::tui {
 namespace {

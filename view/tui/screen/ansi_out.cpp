@@ -1,13 +1,13 @@
-// view/tui/ansi_out.cpp: one frame of text and SGR sequences from the cell buffer, written in one
+// view/tui/screen/ansi_out.cpp: one frame of text and SGR sequences from the cell buffer, written in one
 // write; the colour and attribute sequences; the 256-colour palette mapping.
-#include "view/tui/ansi_out.hpp"
+#include "view/tui/screen/ansi_out.hpp"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "core/display_width.hpp"
 #include "core/unicode.hpp"
-#include "view/tui/console_mode.hpp"
+#include "view/tui/screen/console_mode.hpp"
 
 namespace vyn::tui {
 namespace {

@@ -1,4 +1,4 @@
-// view/tui/input_decode.hpp: turns the bytes the terminal sends to the text UI (UTF-8 text, key
+// view/tui/input/input_decode.hpp: turns the bytes the terminal sends to the text UI (UTF-8 text, key
 // sequences, SGR mouse reports, cursor-position reports) into input items.
 //
 // The decoder keeps no state: it reads from the start of the bytes, answers what it found and how

@@ -1,14 +1,14 @@
-// view/tui/draw_metrics.cpp: rich-text faces laid out in cells: their prepared cells and their
+// view/tui/draw/draw_metrics.cpp: rich-text faces laid out in cells: their prepared cells and their
 // metrics (character positions, the index at a point, size and line count).
 #include <algorithm>
 
 #include "eval/stack.hpp"
 #include "values/pair.hpp"
 #include "values/point.hpp"
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/draw.hpp"
-#include "view/tui/draw_internal.hpp"
-#include "view/tui/text_layout.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/draw/draw.hpp"
+#include "view/tui/draw/draw_internal.hpp"
+#include "view/tui/screen/text_layout.hpp"
 
 namespace vyn::draw {
 namespace {

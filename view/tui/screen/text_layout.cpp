@@ -1,6 +1,6 @@
-// view/tui/text_layout.cpp: text into cells: clipping, wrapping, double-width characters, and the
+// view/tui/screen/text_layout.cpp: text into cells: clipping, wrapping, double-width characters, and the
 // SGR sequences a text may carry; measuring text in display columns.
-#include "view/tui/text_layout.hpp"
+#include "view/tui/screen/text_layout.hpp"
 
 #include "core/display_width.hpp"
 #include "values/series.hpp"

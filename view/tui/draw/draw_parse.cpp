@@ -1,10 +1,10 @@
-// view/tui/draw_parse.cpp: the draw dialect's interpreter.
-#include "view/tui/draw_parse.hpp"
+// view/tui/draw/draw_parse.cpp: the draw dialect's interpreter.
+#include "view/tui/draw/draw_parse.hpp"
 
 #include "values/block.hpp"
 #include "values/cycles.hpp"
 #include "values/word.hpp"
-#include "view/tui/draw_internal.hpp"
+#include "view/tui/draw/draw_internal.hpp"
 
 namespace vyn::draw {
 namespace {

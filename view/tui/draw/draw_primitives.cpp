@@ -1,16 +1,16 @@
-// view/tui/draw_primitives.cpp: the draw primitives rasterised into screen cells.
+// view/tui/draw/draw_primitives.cpp: the draw primitives rasterised into screen cells.
 //
 // Coordinates come from any pair, so they are widened to 64 bits and every loop runs only over
 // the cells that can be seen: a shape far larger than the screen costs no more than one that
 // fits it.
-#include "view/tui/draw_primitives.hpp"
+#include "view/tui/draw/draw_primitives.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/text_layout.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/text_layout.hpp"
 
 namespace vyn::tui_draw {
 namespace {

@@ -1,10 +1,10 @@
-// view/tui/draw_commands.cpp: the draw commands with argument forms of their own: pens and
+// view/tui/draw/draw_commands.cpp: the draw commands with argument forms of their own: pens and
 // gradients, text and fonts, images, shadows, clipping and the transforms.
 #include "values/block.hpp"
-#include "view/tui/draw.hpp"
-#include "view/tui/draw_internal.hpp"
-#include "view/tui/draw_parse.hpp"
-#include "view/tui/text_layout.hpp"
+#include "view/tui/draw/draw.hpp"
+#include "view/tui/draw/draw_internal.hpp"
+#include "view/tui/draw/draw_parse.hpp"
+#include "view/tui/screen/text_layout.hpp"
 #include "view/tui/widget.hpp"
 
 namespace vyn::draw {

@@ -1,4 +1,4 @@
-// view/tui/console_mode.hpp: the terminal modes the text UI needs: raw input, the console size,
+// view/tui/screen/console_mode.hpp: the terminal modes the text UI needs: raw input, the console size,
 // writing frames, reading input bytes, and the few private-mode control sequences.
 //
 // When standard input is not a terminal, terminal mode is never entered and nothing is read from

@@ -1,4 +1,4 @@
-// view/tui/draw_primitives.hpp: what the draw primitives do in the terminal: boxes, lines,
+// view/tui/draw/draw_primitives.hpp: what the draw primitives do in the terminal: boxes, lines,
 // triangles, ellipses and text written into cells. Pens, clipping, transforms, shapes, images and
 // gradients have no terminal rendering; the interpreter checks their arguments and goes on.
 #pragma once
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "view/tui/draw.hpp"
+#include "view/tui/draw/draw.hpp"
 
 namespace vyn::tui_draw {
 

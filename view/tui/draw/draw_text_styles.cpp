@@ -1,12 +1,12 @@
-// view/tui/draw_text_styles.cpp: the rich-text style block (ranges followed by attributes) applied
+// view/tui/draw/draw_text_styles.cpp: the rich-text style block (ranges followed by attributes) applied
 // to the prepared cells of a text.
 #include "core/error.hpp"
 #include "values/block.hpp"
 #include "values/pair.hpp"
 #include "values/cycles.hpp"
-#include "view/tui/ansi_out.hpp"
-#include "view/tui/draw.hpp"
-#include "view/tui/draw_internal.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/draw/draw.hpp"
+#include "view/tui/draw/draw_internal.hpp"
 
 namespace vyn::draw {
 namespace {

@@ -1,4 +1,4 @@
-// view/tui/event_dispatch.cpp: events to faces: system/view/awake behind a barrier that stops every
+// view/tui/input/event_dispatch.cpp: events to faces: system/view/awake behind a barrier that stops every
 // error and exit, the widget senders, key events and focus changes, and decoding the input buffer.
 #include "core/error.hpp"
 #include "eval/exits.hpp"
@@ -8,7 +8,7 @@
 #include "eval/trace.hpp"
 #include "values/word.hpp"
 #include "view/tui/backend.hpp"
-#include "view/tui/event_loop.hpp"
+#include "view/tui/input/event_loop.hpp"
 
 namespace vyn::tui {
 namespace {

@@ -1,5 +1,5 @@
-// view/tui/cell_buffer.cpp: the buffer of screen cells the interface is drawn into.
-#include "view/tui/cell_buffer.hpp"
+// view/tui/screen/cell_buffer.cpp: the buffer of screen cells the interface is drawn into.
+#include "view/tui/screen/cell_buffer.hpp"
 
 #include <algorithm>
 

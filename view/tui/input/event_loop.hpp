@@ -1,4 +1,4 @@
-// view/tui/event_loop.hpp: the text UI's event loop: reading terminal input, turning it into
+// view/tui/input/event_loop.hpp: the text UI's event loop: reading terminal input, turning it into
 // events for the faces (keys, buttons, clicks, moves, wheel), timers and frames between inputs.
 #pragma once
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "values/event.hpp"
-#include "view/tui/input_decode.hpp"
+#include "view/tui/input/input_decode.hpp"
 #include "view/tui/widget.hpp"
 
 namespace vyn::tui {

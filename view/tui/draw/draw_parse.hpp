@@ -1,9 +1,9 @@
-// view/tui/draw_parse.hpp: the draw dialect's interpreter: walks a command block, checks every
+// view/tui/draw/draw_parse.hpp: the draw dialect's interpreter: walks a command block, checks every
 // command's arguments and calls the primitives.
 #pragma once
 
 #include "core/cell.hpp"
-#include "view/tui/draw_primitives.hpp"
+#include "view/tui/draw/draw_primitives.hpp"
 
 namespace vyn::draw {
 

@@ -1,4 +1,4 @@
-// view/tui/cell_buffer.hpp: the screen cell, the colour encoding and the buffer the interface is
+// view/tui/screen/cell_buffer.hpp: the screen cell, the colour encoding and the buffer the interface is
 // drawn into before a frame is written.
 #pragma once
 

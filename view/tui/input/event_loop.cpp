@@ -1,6 +1,6 @@
-// view/tui/event_loop.cpp: gui/do-events: passes of reading input, ticking timers, presenting a
+// view/tui/input/event_loop.cpp: gui/do-events: passes of reading input, ticking timers, presenting a
 // frame and decoding, about thirty a second, until the loop level drops below its start.
-#include "view/tui/event_loop.hpp"
+#include "view/tui/input/event_loop.hpp"
 
 #include <unistd.h>
 
@@ -10,9 +10,9 @@
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/pair.hpp"
-#include "view/tui/ansi_out.hpp"
+#include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/backend.hpp"
-#include "view/tui/console_mode.hpp"
+#include "view/tui/screen/console_mode.hpp"
 
 namespace vyn::tui {
 namespace {

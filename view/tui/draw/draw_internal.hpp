@@ -1,4 +1,4 @@
-// view/tui/draw_internal.hpp: what the parts of the draw dialect's interpreter share: reading the
+// view/tui/draw/draw_internal.hpp: what the parts of the draw dialect's interpreter share: reading the
 // argument cells of a command and raising the dialect's errors.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/cell.hpp"
-#include "view/tui/draw_primitives.hpp"
+#include "view/tui/draw/draw_primitives.hpp"
 
 namespace vyn::draw {
 

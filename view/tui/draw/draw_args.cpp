@@ -1,4 +1,4 @@
-// view/tui/draw_args.cpp: reading the arguments of draw commands, and the dialect's errors.
+// view/tui/draw/draw_args.cpp: reading the arguments of draw commands, and the dialect's errors.
 #include <cctype>
 #include <cmath>
 
@@ -11,7 +11,7 @@
 #include "values/symbol.hpp"
 #include "values/tuple.hpp"
 #include "values/word.hpp"
-#include "view/tui/draw_internal.hpp"
+#include "view/tui/draw/draw_internal.hpp"
 
 namespace vyn::draw {
 

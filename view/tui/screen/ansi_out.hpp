@@ -1,11 +1,11 @@
-// view/tui/ansi_out.hpp: turning the cell buffer into one frame of text and ANSI escape sequences,
+// view/tui/screen/ansi_out.hpp: turning the cell buffer into one frame of text and ANSI escape sequences,
 // and the frame state the render pass and the event loop share.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "view/tui/cell_buffer.hpp"
+#include "view/tui/screen/cell_buffer.hpp"
 
 namespace vyn::tui {
 

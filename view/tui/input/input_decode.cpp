@@ -1,5 +1,5 @@
-// view/tui/input_decode.cpp: control sequences, SS3 keys and UTF-8 text to input items.
-#include "view/tui/input_decode.hpp"
+// view/tui/input/input_decode.cpp: control sequences, SS3 keys and UTF-8 text to input items.
+#include "view/tui/input/input_decode.hpp"
 
 #include "console/key_decode.hpp"
 
