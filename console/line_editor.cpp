@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "console/key_decode.hpp"
 #include "core/display_width.hpp"
 #include "core/unicode.hpp"
+#include "platform/key_decode.hpp"
 
 namespace vyn::editor {
 namespace {

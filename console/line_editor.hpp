@@ -22,7 +22,7 @@ struct Completed {
 };
 
 struct Hooks {
-  std::function<int()> read_key;                 // a key code (console/key_decode.hpp)
+  std::function<int()> read_key;                 // a key code (platform/key_decode.hpp)
   std::function<void(const std::string&)> write;  // bytes for the terminal
   // The completions of the line with its cursor: empty, or the completed line then the candidates.
   std::function<std::vector<Completed>(const std::u32string&, size_t)> complete;

@@ -10,8 +10,8 @@
 #include <csignal>
 #include <cstdio>
 
-#include "console/key_decode.hpp"
 #include "platform/console_out.hpp"
+#include "platform/key_decode.hpp"
 
 namespace vyn::terminal {
 namespace {

@@ -31,7 +31,7 @@ class RawMode {
 // and a line feed (off in raw mode; ordinary printing wants it on).
 void set_output_processing(bool on);
 
-// The next key code (console/key_decode.hpp) from the terminal; keys::failed when it is gone.
+// The next key code (platform/key_decode.hpp) from the terminal; keys::failed when it is gone.
 int read_key();
 // Writes bytes to the terminal (standard output), after anything printed before.
 void write(const std::string& bytes);

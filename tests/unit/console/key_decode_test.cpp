@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "console/key_decode.hpp"
+#include "platform/key_decode.hpp"
 
 namespace vyn::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console/key_decode.hpp"
+#include "platform/key_decode.hpp"
 #include "console/line_editor.hpp"
 #include "tests/unit/console/screen.hpp"
 

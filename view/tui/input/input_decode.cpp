@@ -1,7 +1,7 @@
 // view/tui/input/input_decode.cpp: control sequences, SS3 keys and UTF-8 text to input items.
 #include "view/tui/input/input_decode.hpp"
 
-#include "console/key_decode.hpp"
+#include "platform/key_decode.hpp"
 
 namespace vyn::tui::input {
 namespace {

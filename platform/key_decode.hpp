@@ -1,4 +1,4 @@
-// console/key_decode.hpp: turns the bytes a terminal sends for one key press into a key code.
+// platform/key_decode.hpp: turns the bytes a terminal sends for one key press into a key code.
 //
 // A key that produces a character gives its code point; the others give the negative codes below
 // (Enter gives 13). Bytes come as UTF-8; a byte that cannot start a sequence, or a sequence cut

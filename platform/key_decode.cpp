@@ -1,5 +1,5 @@
-// console/key_decode.cpp: ANSI key sequences and UTF-8 characters to key codes.
-#include "console/key_decode.hpp"
+// platform/key_decode.cpp: ANSI key sequences and UTF-8 characters to key codes.
+#include "platform/key_decode.hpp"
 
 namespace vyn::keys {
 namespace {
