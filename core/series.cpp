@@ -51,7 +51,7 @@ SeriesBuffer* new_big(size_t need) {
   return frame->buffer();
 }
 
-// After a collection: frames enough that the free space is at least half of what the frames
+// After a collection: frames enough that the free space is at least as much as the frames
 // hold, so that the next collection comes only after that much more is made. A large live set is
 // then marked once per so many megabytes made, not at every frame filled.
 void keep_headroom() {
@@ -60,7 +60,7 @@ void keep_headroom() {
     used += static_cast<size_t>(f->bump - f->heap());
     free += static_cast<size_t>(f->end - f->bump);
   }
-  while (free < used / 2) {
+  while (free < used) {
     SeriesFrame* added = new_series_frame();
     free += static_cast<size_t>(added->end - added->bump);
   }
