@@ -9,6 +9,8 @@
 #include <array>
 
 #include "core/error.hpp"
+#include "values/ownership.hpp"
+#include "values/predefined.hpp"
 #include "values/series.hpp"
 #include "values/string_storage.hpp"
 
@@ -74,8 +76,7 @@ uint32_t to_lower(uint32_t cp) {
 
 const char* unicode_version() { return case_tables_unicode_version; }
 
-// TODO(ownership): the owner hears "uppercase" or "lowercase" once the ownership table takes change
-// words that are not actions.
+// Once the text is changed its owner hears "uppercase" or "lowercase" with the head and the count.
 Cell* change(Cell* value, const Cell* part, bool upper) {
   if (value->is(Type::char_)) {
     value->w2 = map(value->w2, upper);
@@ -89,6 +90,10 @@ Cell* change(Cell* value, const Cell* part, bool upper) {
     uint32_t cp = string::char_at(node, i);
     uint32_t mapped = map(cp, upper);
     if (mapped != cp) string::write_char(node, i, mapped);
+  }
+  if (buffer_of(node)->flags & SeriesBuffer::owned) {
+    Cell word = predefined::word(upper ? predefined::W::uppercase : predefined::W::lowercase);
+    ownership::check(*value, word, nullptr, static_cast<int32_t>(head), count);
   }
   return value;
 }

@@ -5,6 +5,7 @@
 #include "core/gc.hpp"
 #include "core/gc_internal.hpp"
 #include "core/gc_layout.hpp"
+#include "core/fault.hpp"
 #include "core/handles.hpp"
 #include "core/hashtable.hpp"
 #include "core/node.hpp"
@@ -15,14 +16,12 @@ namespace {
 using detail::state;
 
 // A node that names no live buffer means some cell outlived its series: the heap can no longer
-// be trusted, so the process ends here (nothing run at exit touches it) rather than free or move
-// the wrong memory.
-// TODO(runtime error reporter): goes through the reporter once start-up has one.
+// be trusted, so the process ends here through the runtime error reporter (which runs nothing
+// registered for exit) rather than free or move the wrong memory.
 [[noreturn]] void corrupt(NodeId node) {
-  std::fflush(stdout);
-  std::printf("\n*** Runtime Error 101: the collector met node %u, which holds no series\n", node);
-  std::fflush(stdout);
-  std::_Exit(101);
+  char message[80];
+  std::snprintf(message, sizeof message, "the collector met node %u, which holds no series", node);
+  fault::report(101, message, __builtin_return_address(0));
 }
 
 SeriesBuffer* buffer_checked(NodeId node) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/casefold.hpp"
+#include "core/fault.hpp"
 #include "core/hashtable.hpp"
 #include "core/series.hpp"
 #include "values/symbol.hpp"
@@ -18,13 +19,10 @@ uint32_t run_seed = default_seed;
 constexpr uint32_t sign_bit = 0x4000;  // money!: the only header bit its hash keeps
 
 // A series buffer whose unit is not 1, 2 or 4 bytes is not text: the runtime cannot go on.
-// TODO(runtime error reporter): goes through the reporter, with the faulting address, once start-up
-// has one.
 [[noreturn]] void bad_text_unit(uint32_t unit) {
-  std::fflush(stdout);
-  std::printf("\n*** Runtime Error 101: invalid string unit %u\n", unit);
-  std::fflush(stdout);
-  std::_Exit(101);
+  char message[48];
+  std::snprintf(message, sizeof message, "invalid string unit %u", unit);
+  fault::report(101, message, __builtin_return_address(0));
 }
 
 inline uint32_t upper(uint32_t cp) {

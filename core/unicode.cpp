@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/error.hpp"
+#include "core/fault.hpp"
 
 namespace vyn::unicode {
 namespace {
@@ -198,13 +199,11 @@ void fail_input(const char* line) {
   std::exit(1);
 }
 
-// TODO(runtime error reporter): goes through the reporter, with the faulting address, once start-up
-// has one.
+// The address reported is the code that met the bad unit.
 void fail_unit(int code, uint32_t unit) {
-  std::fflush(stdout);
-  std::printf("\n*** Runtime Error %d: invalid character unit %u\n", code, unit);
-  std::fflush(stdout);
-  std::exit(code);
+  char message[48];
+  std::snprintf(message, sizeof message, "invalid character unit %u", unit);
+  fault::report(code, message, __builtin_return_address(0));
 }
 
 }  // namespace vyn::unicode

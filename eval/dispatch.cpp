@@ -7,12 +7,15 @@
 #include "values/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/error_args.hpp"
+#include "values/port_native.hpp"
 #include "values/series.hpp"
 
 namespace vyn::actions {
 
-// TODO(ports): a port whose actor is a handle! takes slots append..write from its actor's table.
-registry::ActionFn get_action(Type type, const Cell*, Action slot) {
+// A port whose actor is a handle! takes the slots append to write from its actor's table.
+registry::ActionFn get_action(Type type, const Cell* value, Action slot) {
+  if (type == Type::port && value && port_native::applies(*value, slot))
+    return port_native::entry(*value, slot);
   registry::ActionFn fn = registry::raw_entry(type, slot);
   if (!fn) fire(Err::script_expect_arg, {stack::get_call(), make_datatype(type), word_arg("value")});
   return fn;

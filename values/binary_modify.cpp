@@ -114,7 +114,8 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool, int32_t dup) {
 }
 
 // Zero bytes at both ends (or one with /head or /tail), every zero byte with /all, every byte of
-// the set with /with; what stays moves down to the head.
+// the set with /with; what stays moves down to the head. /auto and /lines speak of indentation
+// and lines, which bytes do not have: they answer internal/not-done.
 Cell* trim(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all, Cell* with) {
   if (auto_ || lines) fire(Err::internal_not_done);
   std::array<bool, 256> drop{};

@@ -121,6 +121,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep&) {
   return pick(parent, 0, element);
 }
 
+// A bitset's only reflected field is its owner; any other field answers internal/not-done.
 Cell* reflect(Cell* b, Cell* field) {
   if (!is_word(*field, predefined::S::owned)) fire(Err::internal_not_done);
   Cell* owner = ownership::get(series_node(*b));

@@ -129,6 +129,7 @@ int32_t element(Walk& w, Cell* block, int32_t i) {
     range(w, number_of(v), number_of(h), v, h);
     return 3;
   }
+  // a binary! says nothing of which bits it stands for inside a spec: internal/not-done
   if (v.is(Type::binary)) fire(Err::internal_not_done);
   stack::Mark mark;
   walk(w, stack::push(v));

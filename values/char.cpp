@@ -11,6 +11,7 @@
 #include "values/series.hpp"
 #include "values/string_actions.hpp"
 #include "values/string_storage.hpp"
+#include "values/vector.hpp"
 
 namespace vyn::char_ {
 namespace {
@@ -29,7 +30,6 @@ int32_t number_of(const Cell& right) {
   switch (right.type()) {
     case Type::char_: case Type::integer: return right.int_value();
     case Type::float_: return truncated(right.float_value());
-    // TODO(vector): a vector! right operand hands the operation to the vector's scalar arithmetic.
     default: fire(Err::script_invalid_type, {make_datatype(right.type())});
   }
 }
@@ -53,8 +53,15 @@ int64_t combine(int32_t x, int32_t y, int op) {
 }
 
 // The left char! in args[0] combined with args[1]; the result stays a char!.
+// A vector! on the right gets the whole operation: the code point stands as an integer on the
+// left of every element, and the result is a new vector.
 template <int op>
 void math(Cell* args) {
+  if (args[1].is(Type::vector)) {
+    args[0] = make_integer(args[0].int_value());
+    vector::number_left(args, static_cast<Arith>(op));
+    return;
+  }
   int64_t r = combine(args[0].int_value(), number_of(args[1]), op);
   if (r < 0 || r > last_code_point) fire(Err::math_overflow);
   args[0].w2 = static_cast<uint32_t>(r);

@@ -115,6 +115,7 @@ std::string block_lines(Cell* data) {
 
 }  // namespace
 
+// /as (reading in another encoding) is not offered for files: internal/not-done.
 Cell* read(Cell* file, const ReadOptions& o) {
   if (o.as) fire(Err::internal_not_done);
   std::string path = to_local(*file, false);
@@ -128,6 +129,8 @@ Cell* read(Cell* file, const ReadOptions& o) {
   return text_of(*bytes);
 }
 
+// /allow (access rights) and /as (writing in another encoding) are not offered for files:
+// internal/not-done.
 Cell* write(Cell* file, Cell* data, const WriteOptions& o) {
   if (o.allow || o.as) fire(Err::internal_not_done);
   int64_t part = int_of(o.part, "part"), seek = int_of(o.seek, "seek");

@@ -150,7 +150,7 @@ Cell* reflect(Cell* value, Cell* field) {
     }
     return copy;
   }
-  fire(Err::internal_not_done);
+  fire(Err::internal_not_done);  // spec, body and words are all a function reflects
 }
 
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {

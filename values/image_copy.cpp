@@ -62,6 +62,7 @@ Cell* copy(Cell* value, Cell* result, Cell* part, bool, Cell*) {
   int32_t x0 = head % w, y0 = head / w;
   if (head == n) x0 = 0, y0 = h;
   if (!part) return copy_rect(value, result, Rect{x0, y0, w - x0, h - y0});
+  // A pixel count names no rectangle of a grid: an integer part is left not done, by design.
   if (part->is(Type::integer)) fire(Err::internal_not_done);
   if (part->is(Type::pair)) {
     int32_t a = pair::x_of(*part), b = pair::y_of(*part);
@@ -77,6 +78,8 @@ Cell* copy(Cell* value, Cell* result, Cell* part, bool, Cell*) {
 }
 
 Cell* change(Cell* series, Cell* value, int32_t part, bool, int32_t dup) {
+  // Drawing writes a rectangle; a linear /part or a repeat count has no meaning there and is left
+  // not done, by design.
   if (part != -1 || dup != 1) fire(Err::internal_not_done);
   int32_t w = width(*series), h = height(*series), n = count(*series), head = series_head(*series);
   if (value->is(Type::tuple)) {

@@ -2,11 +2,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "core/error.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/compare_ops.hpp"
+#include "values/date.hpp"
 #include "values/error_args.hpp"
 #include "values/money.hpp"
 #include "values/number.hpp"
@@ -146,7 +148,9 @@ void do_math_stack(Cell* args, Arith op) {
     case Type::vector: vector::number_left(args, op); return;
     case Type::date:
       if (op != Arith::add) not_related("subtract");
-      number_needs("date/do-math");  // TODO(date!): operands exchanged, date arithmetic
+      std::swap(args[0], args[1]);
+      date::do_math(args, static_cast<int>(Arith::add));
+      return;
     default: fire(Err::script_invalid_type, {make_datatype(right->type())});
   }
 }

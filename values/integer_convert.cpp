@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "core/error.hpp"
+#include "values/date.hpp"
 #include "values/money.hpp"
 #include "values/number.hpp"
 #include "values/number_text.hpp"
@@ -63,7 +64,7 @@ Cell* to(Cell* proto, Cell* spec, Type) {
     case Type::money: return make_at(proto, money::to_integer(*spec));
     case Type::binary: return make_at(proto, from_binary(*spec));
     case Type::issue: return make_at(proto, from_issue(*spec));
-    case Type::date: number_needs("date/to-epoch");  // TODO(date!)
+    case Type::date: return make_at(proto, date::to_epoch(*spec));
     case Type::string:
     case Type::file:
     case Type::url:

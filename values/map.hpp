@@ -30,6 +30,19 @@ Cell* extend(Cell* map, Cell* spec, bool case_);
 // the pair. Answers false, setting nothing, when no present entry is left.
 bool foreach_step(const Cell& words, const Cell& map, int32_t& position);
 
+// While one lives, path steps into maps look keys up case-sensitively (get/case and set/case on a
+// path); the previous setting comes back when it ends.
+class CasePaths {
+ public:
+  CasePaths();
+  ~CasePaths();
+  CasePaths(const CasePaths&) = delete;
+  CasePaths& operator=(const CasePaths&) = delete;
+
+ private:
+  bool saved_;
+};
+
 void install();
 
 }  // namespace vyn::map

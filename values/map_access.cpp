@@ -55,11 +55,19 @@ void extend_from_map(Cell* m, Cell* source, int op) {
 
 }  // namespace
 
+namespace {
+bool case_paths = false;  // set by CasePaths
+}  // namespace
+
+CasePaths::CasePaths() : saved_(case_paths) { case_paths = true; }
+CasePaths::~CasePaths() { case_paths = saved_; }
+
 Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) {
-  if (!value) return push_value(*parent, *element, cmp::equal);
+  int op = case_paths ? cmp::strict_equal : cmp::equal;
+  if (!value) return push_value(*parent, *element, op);
   Cell* path = stack::push(step.path ? *step.path : make_none());
   Cell* key = stack::push(*element);
-  store(*parent, key, *value, cmp::equal, *path);
+  store(*parent, key, *value, op, *path);
   return value;
 }
 

@@ -81,7 +81,7 @@ Cell* reflect(Cell* value, Cell* field) {
   if (names(*field, S::words)) return collect(*value, Field::words);
   if (names(*field, S::values)) return collect(*value, Field::values);
   if (names(*field, S::body)) return collect(*value, Field::body);
-  fire(Err::internal_not_done);
+  fire(Err::internal_not_done);  // a map has no spec, class or owner to reflect
 }
 
 // Equal maps hold the same number of entries and each entry of a is found in b; the orderings

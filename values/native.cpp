@@ -97,7 +97,7 @@ Cell* reflect(Cell* value, Cell* field) {
       return stack::push(reinterpret_cast<Cell*>(buffer_of(value->w3)->data())[0]);
     return stack::push(make_integer(static_cast<int32_t>(value->w1)));
   }
-  fire(Err::internal_not_done);
+  fire(Err::internal_not_done);  // a native has only its spec and its entry point to show
 }
 
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {

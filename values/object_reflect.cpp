@@ -97,7 +97,7 @@ Cell* reflect(Cell* value, Cell* field) {
   if (named(*field, predefined::symbol(S::owner)))
     return stack::push(make_logic(context::header_cell(ctx)->header & owner_mark));
   if (named(*field, predefined::symbol(S::events_q))) return stack::push(make_logic(value->w3 != 0));
-  fire(Err::internal_not_done);
+  fire(Err::internal_not_done);  // the fields above are all an object reflects
 }
 
 Cell* modify(Cell* target, Cell* field, Cell* value, bool) {

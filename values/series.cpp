@@ -6,6 +6,7 @@
 
 #include "core/error.hpp"
 #include "core/hashtable.hpp"
+#include "eval/dispatch.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/error_args.hpp"
@@ -14,6 +15,7 @@
 #include "values/predefined.hpp"
 #include "values/random.hpp"
 #include "values/registry.hpp"
+#include "values/symbol.hpp"
 #include "values/string_storage.hpp"
 #include "values/vector.hpp"
 
@@ -111,8 +113,8 @@ Cell* remove(Cell* s, Cell* part, Cell* key) {
     if (count < 1) return s;
   }
   if (key) {
-    auto find = registry::entry<Action::find>(s->type());
-    if (!find) fire(Err::internal_not_done);
+    // a series kind that cannot find raises what find itself would
+    auto find = actions::get<Action::find>(s);
     FindOptions o;
     o.case_ = true;
     Cell* found = find(s, key, o);
@@ -392,7 +394,16 @@ Cell* modify(Cell* s, Cell* field, Cell* value, bool) {
   return s;
 }
 
-// TODO(ownership): reflect arrives with the ownership table's fields.
+// reflect series 'owned: the owner object, or none; the ownership table is the only field a
+// series has, so any other field is not provided.
+Cell* reflect(Cell* s, Cell* field) {
+  if (!field->is(Type::word) ||
+      symbol::resolve(field->w2) != symbol::resolve(predefined::symbol(predefined::S::owned)))
+    fire(Err::internal_not_done);
+  Cell* owner = ownership::get(series_node(*s));
+  return stack::push(owner ? *owner : make_none());
+}
+
 void install() {
   using registry::def;
   registry::define(Type::series, {
@@ -403,7 +414,7 @@ void install() {
       def<Action::next>(next), def<Action::pick>(pick), def<Action::poke>(poke),
       def<Action::remove>(remove), def<Action::reverse>(reverse), def<Action::skip>(skip),
       def<Action::tail>(tail), def<Action::tail_q>(tail_q), def<Action::take>(take),
-      def<Action::modify>(modify),
+      def<Action::modify>(modify), def<Action::reflect>(reflect),
   });
 }
 

@@ -8,6 +8,7 @@
 #include "values/series.hpp"
 #include "values/string_actions.hpp"
 #include "values/string_storage.hpp"
+#include "values/vector.hpp"
 
 namespace vyn::string {
 namespace {
@@ -176,8 +177,8 @@ Match scan(const Matcher& m, int32_t head, int32_t part, int32_t step, const Fin
 // The match of value in series by the refinements, or at -1.
 Match locate(Cell* series, Cell* value, const FindOptions& o) {
   Type t = series->type();
-  // TODO(vector): vector! searches compare element values once vector! exists.
-  if (!is_text(t) && t != Type::binary) fire(Err::internal_not_done);
+  if (!is_text(t) && t != Type::binary) fire(Err::script_invalid_type, {make_datatype(t)});
+  // Wildcard matching (/any, /with) is not part of text search: it stays not done.
   if (o.any || o.with) fire(Err::internal_not_done);
   int32_t total = length_total(*series);
   int32_t left = series::units_left(*series, false);
@@ -209,6 +210,7 @@ Cell path_of(const PathStep& step) { return step.path ? *step.path : make_none()
 }  // namespace
 
 Cell* find(Cell* series, Cell* value, const FindOptions& o) {
+  if (series->is(Type::vector)) return vector::find(series, value, o);
   Match m = locate(series, value, o);
   if (m.at < 0) {
     *series = make_none();
@@ -219,6 +221,7 @@ Cell* find(Cell* series, Cell* value, const FindOptions& o) {
 }
 
 Cell* select(Cell* series, Cell* value, const FindOptions& o) {
+  if (series->is(Type::vector)) return vector::select(series, value, o);
   FindOptions plain = o;
   plain.tail = plain.match = false;
   Match m = locate(series, value, plain);

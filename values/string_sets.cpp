@@ -52,7 +52,7 @@ Cell* set_operation(Cell* series1, Cell* series2, int op, bool case_sensitive, C
       collect(result, series1, series2, Filter::not_in_other, size, case_sensitive);
       collect(result, series2, series1, Filter::not_in_other, size, case_sensitive);
       break;
-    default: fire(Err::internal_not_done);
+    default: fire(Err::internal_not_done);  // the set natives pass only the codes 8 to 12
   }
   *series1 = make_series(series1->type(), series_node(*result));
   return series1;

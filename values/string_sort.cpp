@@ -9,8 +9,10 @@
 #include "values/error_args.hpp"
 #include "values/ownership.hpp"
 #include "values/series.hpp"
+#include "values/sort_records.hpp"
 #include "values/string_actions.hpp"
 #include "values/string_storage.hpp"
+#include "values/vector.hpp"
 
 namespace vyn::string {
 namespace {
@@ -79,8 +81,7 @@ Cell* argument(const Order& o, const std::vector<uint32_t>& chars) {
   return s;
 }
 
-// true: the first goes first; an integer is negated; a float by its sign, negated; none: first
-// goes first; anything else: after.
+// The language comparator on the two records (its answer read by sort_records::answer_order).
 int by_function(const uint8_t* a, const uint8_t* b, intptr_t w, intptr_t) {
   const Order& o = order_of(w);
   // read both records before anything allocates: their addresses go stale then
@@ -90,46 +91,18 @@ int by_function(const uint8_t* a, const uint8_t* b, intptr_t w, intptr_t) {
   Cell* first = argument(o, ka);
   Cell* second = argument(o, kb);
   Cell answer = sort::call_comparator(fn, first, second);
-  int r;
-  switch (answer.type()) {
-    case Type::logic: r = answer.w1 ? -1 : 1; break;
-    case Type::integer: r = answer.int_value() > 0 ? -1 : answer.int_value() < 0 ? 1 : 0; break;
-    case Type::float_: r = answer.float_value() > 0 ? -1 : answer.float_value() < 0 ? 1 : 0; break;
-    case Type::none_: r = -1; break;
-    default: r = 1; break;
-  }
-  return signed_order(r, o.reverse);
-}
-
-int32_t record_size(Cell* skip, int32_t count) {
-  if (!skip) return 1;
-  if (!skip->is(Type::integer)) fire(Err::script_invalid_refine_arg, {word_arg("skip"), *skip});
-  int32_t size = skip->int_value();
-  if (size < 1 || size > count || count % size) fire(Err::script_out_of_range, {*skip});
-  return size;
-}
-
-// The range sorted: from the head, or before it for a negative /part, which moves the head back.
-int32_t range_of(Cell* series, Cell* part) {
-  int32_t left = series::units_left(*series, false);
-  if (!part) return left;
-  int32_t n = series::part_count(*series, *part);
-  if (n >= 0) return n < left ? n : left;
-  int32_t head = series_head(*series);
-  n = -n < head ? -n : head;
-  series->w1 = static_cast<uint32_t>(head - n);
-  return n;
+  return signed_order(sort_records::answer_order(answer), o.reverse);
 }
 
 }  // namespace
 
 Cell* sort(Cell* series, const SortOptions& o) {
-  // TODO(vector): vector! sorts its float elements as numbers once vector! exists.
+  if (series->is(Type::vector)) return vector::sort(series, o);
   bool text = series::is_char_series(series->type());
-  if (!text && !series->is(Type::binary)) fire(Err::internal_not_done);
-  int32_t count = range_of(series, o.part);
+  if (!text && !series->is(Type::binary)) fire(Err::script_invalid_type, {make_datatype(series->type())});
+  int32_t count = sort_records::range_of(series, o.part);
   if (o.all && !o.skip) fire(Err::script_bad_refines);
-  int32_t size = count ? record_size(o.skip, count) : 1;
+  int32_t size = count ? sort_records::record_size(o.skip, count) : 1;
   if (count / size < 2) return series;
   NodeId node = series_node(*series);
   Fold fold = o.case_ ? Fold::none : text ? Fold::full : Fold::ascii;

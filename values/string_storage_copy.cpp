@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/error.hpp"
+#include "eval/stack.hpp"
 #include "values/string_storage.hpp"
 
 namespace vyn::string {
@@ -39,11 +40,24 @@ void copy_into_gap(uint8_t* data, uint32_t src, uint32_t bytes, uint32_t at) {
   std::memcpy(data + at + before, data + std::max(src, at) + bytes, bytes - before);
 }
 
+// A symbol!'s name as a string! from its head, pushed: its string spelling, or one made from its
+// UTF-8 spelling when the symbol has none yet.
+Cell* name_of(const Cell& symbol) {
+  if (symbol.w2) return stack::push(make_series(Type::string, symbol.w2));
+  uint32_t length = buffer_of(symbol.w3)->used();
+  NodeId node = unicode::load_utf8_new(unicode::in_series(symbol.w3, 0), length);
+  return stack::push(make_series(Type::string, node));
+}
+
 }  // namespace
 
-// TODO(symbols): a symbol! on either side stands for its name once the symbol table exists.
+// A symbol! source stands for its name. A symbol!'s name is interned and shared by every word
+// spelled so, so it is never written into: a symbol! target is refused.
 void concatenate(Cell* target, Cell* source, int32_t part, int32_t offset, bool keep_unit,
                  Concat mode) {
+  if (target->is(Type::symbol)) fire(Err::script_invalid_arg, {*target});
+  stack::Mark mark;
+  if (source->is(Type::symbol)) source = name_of(*source);
   NodeId tn = series_node(*target), sn = series_node(*source);
   uint32_t tu = unicode::checked_unit(buffer_of(tn)), su = unicode::checked_unit(buffer_of(sn));
   if (tu < su) unicode::widen(tn, tu = su, 0);

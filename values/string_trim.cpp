@@ -99,6 +99,7 @@ void remove_all(Chars& t, const Chars& gone) {
 
 }  // namespace
 
+// /auto (indentation taken from the first line) is not part of text trimming: internal/not-done.
 Cell* trim(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all, Cell* with) {
   if (auto_) fire(Err::internal_not_done);
   series::units_left(*series, false);

@@ -1,11 +1,13 @@
 // values/time_actions.cpp: time! entries: text, fields by path and pick, the type rules of its
 // arithmetic, rounding and parity; the rest is float!'s.
 #include <cmath>
+#include <utility>
 
 #include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
+#include "values/date.hpp"
 #include "values/path_write_back.hpp"
 #include "values/error_args.hpp"
 #include "values/installers.hpp"
@@ -95,8 +97,9 @@ Cell* pick(Cell* value, int32_t position, Cell* boxed) {
 // ---- arithmetic
 
 void add(Cell* args) {
-  if (args[1].is(Type::date)) number_needs("date/do-math");  // TODO(date!): exchanged operands
-  float_::do_math(args, Arith::add);
+  if (!args[1].is(Type::date)) return float_::do_math(args, Arith::add);
+  std::swap(args[0], args[1]);
+  date::do_math(args, static_cast<int>(Arith::add));
 }
 
 void subtract(Cell* args) {

@@ -120,6 +120,7 @@ Cell* answered(Cell* url, Cell* result) {
 
 Cell* read(Cell* url, const ReadOptions& o) {
   if (!http_q(*url)) return port::read(port::open_url(url, false), o);
+  // an HTTP request has no byte range or offset here, nor other encodings: internal/not-done
   if (o.part || o.seek || o.as) fire(Err::internal_not_done);
   Cell get = make_cell(Type::word, 0, predefined::symbol(predefined::S::get), static_cast<uint32_t>(-1));
   return answered(url, http::request(get, url, nullptr, nullptr, {o.binary, o.lines, o.info}));
@@ -129,6 +130,7 @@ Cell* read(Cell* url, const ReadOptions& o) {
 // optionally a block of headers and the body.
 Cell* write(Cell* url, Cell* data, const WriteOptions& o) {
   if (!http_q(*url)) return port::write(port::open_url(url, false), data, o);
+  // nor has an HTTP post an offset, access rights or other encodings: internal/not-done
   if (o.seek || o.allow || o.as) fire(Err::internal_not_done);
   Cell method = make_cell(Type::word, 0, predefined::symbol(predefined::S::post), static_cast<uint32_t>(-1));
   Cell* headers = nullptr;

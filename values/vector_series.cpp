@@ -1,8 +1,6 @@
-// values/vector_series.cpp: the series actions vector! answers in element values: find, select,
-// sort and take.
-#include <algorithm>
+// values/vector_series.cpp: the series actions vector! answers in element values: find, select
+// and take (sort is in vector_sort.cpp).
 #include <cstring>
-#include <vector>
 
 #include "core/error.hpp"
 #include "core/series.hpp"
@@ -24,6 +22,15 @@ bool same_value(const Cell& v, int32_t i, const Cell& value) {
   return get_int(v, i) == value.int_value();
 }
 
+// Wildcard matching (/any, /with) is defined for text only; it is left not done here as there.
+// A /skip below 1 would never move: out of range.
+int32_t step_of(const FindOptions& o) {
+  if (o.any || o.with) fire(Err::internal_not_done);
+  if (!o.skip) return 1;
+  if (!o.skip->is(Type::integer) || o.skip->int_value() < 1) fire(Err::script_out_of_range, {*o.skip});
+  return o.skip->int_value();
+}
+
 // Absolute index of the match, or -1. /part limits the range, /skip the step; /last and /reverse
 // search backwards.
 int32_t locate(Cell* v, const Cell& value, const FindOptions& o) {
@@ -32,7 +39,7 @@ int32_t locate(Cell* v, const Cell& value, const FindOptions& o) {
     int32_t p = series::part_count(*v, *o.part);
     if (p < n) n = p < 0 ? 0 : p;
   }
-  int32_t step = o.skip && o.skip->is(Type::integer) && o.skip->int_value() > 0 ? o.skip->int_value() : 1;
+  int32_t step = step_of(o);
   if (o.match) return n > 0 && same_value(*v, head, value) ? head : -1;
   if (o.last) {
     for (int32_t i = n - 1; i >= 0; i -= step)
@@ -66,28 +73,6 @@ Cell* select(Cell* series, Cell* value, const FindOptions& o) {
   SeriesBuffer* b = buffer_of(series_node(*series));
   if (at < 0 || at + 1 >= static_cast<int32_t>(b->tail >> b->shift())) return stack::push(make_none());
   return stack::push(element(*series, at + 1));
-}
-
-// Numbers in ascending order (descending with /reverse); /part limits the range.
-Cell* sort(Cell* series, const SortOptions& o) {
-  if (o.compare || o.skip || o.all) fire(Err::internal_not_done);
-  int32_t head = series_head(*series), n = length(*series);
-  if (o.part) {
-    int32_t p = series::part_count(*series, *o.part);
-    if (p < n) n = p < 0 ? 0 : p;
-  }
-  if (is_float_elem(elem_type(*series))) {
-    std::vector<double> xs(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) xs[i] = get_float(*series, head + i);
-    std::stable_sort(xs.begin(), xs.end(), [&](double a, double b) { return o.reverse ? b < a : a < b; });
-    for (int32_t i = 0; i < n; ++i) put_float(*series, head + i, xs[i]);
-  } else {
-    std::vector<int32_t> xs(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) xs[i] = get_int(*series, head + i);
-    std::stable_sort(xs.begin(), xs.end(), [&](int32_t a, int32_t b) { return o.reverse ? b < a : a < b; });
-    for (int32_t i = 0; i < n; ++i) put_int(*series, head + i, xs[i]);
-  }
-  return series;
 }
 
 // Without /part one element as a value; with it a vector, as series! takes it.

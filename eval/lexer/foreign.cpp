@@ -1,8 +1,6 @@
-// eval/lexer/foreign.cpp: makers for the datatypes the lexer reads but does not own.
-//
-// TODO(datatypes): each datatype's own component replaces its maker here when it lands; until
-// then loading such a literal raises internal/not-here with the datatype (scans that only check
-// or classify text never get here).
+// eval/lexer/foreign.cpp: makers for the datatypes the lexer reads but does not own. Each one
+// hands the pieces the lexer found to the datatype's own component, so the lexer needs none of
+// their headers.
 #include "eval/lexer/foreign.hpp"
 
 #include "core/error.hpp"

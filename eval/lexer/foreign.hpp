@@ -1,8 +1,7 @@
 // eval/lexer/foreign.hpp: the values the lexer makes for datatypes that live in other components.
 //
 // The loaders check the literal syntax of every datatype themselves; making the value of a
-// datatype whose implementation is elsewhere goes through these calls. Until a datatype exists,
-// its maker raises internal/not-here naming it, so the text is understood but not yet loadable.
+// datatype whose implementation is elsewhere goes through these calls.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,7 @@
 #include "values/money.hpp"
 #include "values/number.hpp"
 #include "values/pair.hpp"
+#include "values/point.hpp"
 #include "values/string_storage.hpp"
 #include "values/tuple.hpp"
 #include "values/word.hpp"
@@ -50,6 +51,12 @@ Flow sign_q(const Call& c) {
   return Flow::normal;
 }
 
+bool point_zero(const Cell& p) {
+  for (int i = 0; i < point::dims(p.type()); ++i)
+    if (point::get(p, i) != 0.0f) return false;
+  return true;
+}
+
 Flow zero_q(const Call& c) {
   const Cell& v = c.args[0];
   bool zero;
@@ -59,7 +66,7 @@ Flow zero_q(const Call& c) {
     case Type::pair: zero = pair::x_of(v) == 0 && pair::y_of(v) == 0; break;
     case Type::money: zero = money::zero_q(v); break;
     case Type::tuple: zero = tuple::zero_q(v); break;
-    case Type::point2D: case Type::point3D: number_needs("point/zero?");  // TODO(point2D!)
+    case Type::point2D: case Type::point3D: zero = point_zero(v); break;
     default:
       fire(Err::script_expect_arg, {word::load("zero?"), make_datatype(v.type()), word::load("value")});
   }
@@ -85,11 +92,44 @@ int32_t pair_component(const Cell& v) {
 
 int32_t pick_int(int32_t a, int32_t b, bool max) { return max ? (a < b ? b : a) : (a < b ? a : b); }
 
+// The coordinates of one side of a point max/min; a number or a pair! (against a point2D!) is
+// spread over them. Other mixes (point2D! with point3D!, pair! with point3D!) do not combine.
+void point_operand(const Cell& v, Type t, float out[3]) {
+  if (v.is(Type::pair) && t == Type::point2D) {
+    out[0] = static_cast<float>(pair::x_of(v));
+    out[1] = static_cast<float>(pair::y_of(v));
+  } else if (is_number(v.type())) {
+    out[0] = out[1] = out[2] = point::number_to_f32(v);
+  } else if (v.is(t)) {
+    for (int i = 0; i < point::dims(t); ++i) out[i] = point::get(v, i);
+  } else {
+    fire(Err::script_invalid_type, {make_datatype(v.type())});
+  }
+}
+
+// A NaN coordinate wins its component.
+float pick_float(float a, float b, bool max) {
+  if (std::isnan(a)) return a;
+  if (std::isnan(b)) return b;
+  return max ? (a < b ? b : a) : (a < b ? a : b);
+}
+
+Cell point_max_min(const Cell& a, const Cell& b, bool max) {
+  bool three = a.is(Type::point3D) || b.is(Type::point3D);
+  Type t = three ? Type::point3D : Type::point2D;
+  float x[3] = {0, 0, 0}, y[3] = {0, 0, 0};
+  point_operand(a, t, x);
+  point_operand(b, t, y);
+  Cell r = make_cell(t);
+  for (int i = 0; i < point::dims(t); ++i) point::set(r, i, pick_float(x[i], y[i], max));
+  return r;
+}
+
 // Component by component; a number stands for itself in every component.
 Cell planar_max_min(const Cell& a, const Cell& b, bool max) {
   if (a.is(Type::tuple) || b.is(Type::tuple)) return tuple::max_min(a, b, max);
-  bool pairs = (a.is(Type::pair) || is_number(a.type())) && (b.is(Type::pair) || is_number(b.type()));
-  if (!pairs) number_needs("point/max-min");  // TODO(point2D!, point3D!, tuple!)
+  if (a.is(Type::point2D) || a.is(Type::point3D) || b.is(Type::point2D) || b.is(Type::point3D))
+    return point_max_min(a, b, max);
   int32_t ax = a.is(Type::pair) ? pair::x_of(a) : pair_component(a);
   int32_t ay = a.is(Type::pair) ? pair::y_of(a) : ax;
   int32_t bx = b.is(Type::pair) ? pair::x_of(b) : pair_component(b);

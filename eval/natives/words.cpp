@@ -1,4 +1,6 @@
 // eval/natives/words.cpp: get, set, unset, value?, context?, bind, in, construct and extend.
+#include <optional>
+
 #include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp_internal.hpp"
@@ -21,16 +23,20 @@ bool is_path(Type t) {
   return t == Type::path || t == Type::lit_path || t == Type::set_path || t == Type::get_path;
 }
 
-// A path read: the value lands in the call's result slot.
-// TODO(map!): /case has nothing to act on until a path step can select case-sensitively.
-Flow get_path(const Cell& path) {
+// A path read: the value lands in the call's result slot. With /case the steps into maps match
+// keys case-sensitively.
+Flow get_path(const Cell& path, bool case_) {
+  std::optional<map::CasePaths> strict;
+  if (case_) strict.emplace();
   int32_t position = 0;
   return interp::eval_path_at(path, make_none(), position, 0, false, true, false);
 }
 
 // A path write: the path evaluator stores the first cell of the current frame, so the value goes
-// into a frame of its own.
-Flow set_path(const Cell& path, const Cell& value) {
+// into a frame of its own. /case as for get.
+Flow set_path(const Cell& path, const Cell& value, bool case_) {
+  std::optional<map::CasePaths> strict;
+  if (case_) strict.emplace();
   stack::mark_native(&body_word());
   stack::push(value);
   int32_t position = 0;
@@ -42,7 +48,7 @@ Flow set_path(const Cell& path, const Cell& value) {
 
 Flow get_(const Call& c) {
   Cell target = c.args[0];
-  if (is_path(target.type())) return get_path(target);
+  if (is_path(target.type())) return get_path(target, c.has(1));
   if (target.is(Type::object)) {
     stack::Mark mark;
     Cell field = make_cell(Type::word, 0, predefined::symbol(predefined::S::values));
@@ -61,7 +67,7 @@ Flow set_(const Call& c) {
   bool any = c.has(0), only = c.has(2), some = c.has(3);
   if (!any && c.args[1].is(Type::unset)) fire(Err::script_need_value, {target});
   if (is_path(target.type())) {
-    Flow f = set_path(target, c.args[1]);
+    Flow f = set_path(target, c.args[1], c.has(1));
     if (f != Flow::normal) return f;
   } else if (target.is(Type::object)) {
     object::transfer(&c.args[0], &c.args[1], any, only, some);
@@ -156,8 +162,8 @@ Flow construct_(const Call& c) {
   return Flow::normal;
 }
 
-// A map! takes the spec's key/value pairs (case-sensitive keys with /case); extending an object!
-// is not provided.
+// A map! takes the spec's key/value pairs (case-sensitive keys with /case). An object!'s words
+// are fixed when it is made, so extending one answers internal/not-done.
 Flow extend_(const Call& c) {
   if (!c.args[0].is(Type::map)) fire(Err::internal_not_done);
   c.args[0] = *map::extend(&c.args[0], &c.args[1], c.has(0));
