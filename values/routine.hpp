@@ -10,7 +10,9 @@
 // (-1 for every routine made at start-up) leaves the result slot to the body.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <iterator>
 
 #include "core/cell.hpp"
 
@@ -39,6 +41,17 @@ using Body = void (*)(Invocation&);
 
 // Registers a body and answers its entry index, from 1.
 int32_t register_body(Body body);
+// The entry index of each body of a table of definitions (entries with a `body`), registered on
+// the table's first use in the process.
+template <const auto& Definitions>
+const int32_t* entries_of() {
+  static const auto table = [] {
+    std::array<int32_t, std::size(Definitions)> at{};
+    for (size_t i = 0; i < at.size(); ++i) at[i] = register_body(Definitions[i].body);
+    return at;
+  }();
+  return table.data();
+}
 // The body of an entry index, or nullptr.
 Body body(int32_t entry);
 

@@ -229,14 +229,7 @@ const Definition definitions[] = {
 // clang-format on
 constexpr int definition_count = sizeof(definitions) / sizeof(definitions[0]);
 
-const int32_t* entries() {
-  static const auto table = [] {
-    struct Table { int32_t at[definition_count]; } t{};
-    for (int i = 0; i < definition_count; ++i) t.at[i] = routine::register_body(definitions[i].body);
-    return t;
-  }();
-  return table.at;
-}
+const int32_t* entries() { return routine::entries_of<definitions>(); }
 
 }  // namespace
 
