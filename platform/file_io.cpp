@@ -37,12 +37,29 @@ bool read_all(int fd, std::string& out, int64_t part) {
   return true;
 }
 
-bool write_all(int fd, const std::string& bytes) {
+bool write_all(int fd, const uint8_t* bytes, size_t size) {
   size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+  while (done < size) {
+    ssize_t n = ::write(fd, bytes + done, size - done);
     if (n < 0) return false;
     done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Opens the file for reading at seek; the descriptor stays in f. False when it cannot be opened
+// or is a directory; *past_end when seek lies at or past the end of a regular file.
+bool open_at(Fd& f, const std::string& path, int64_t seek, struct stat& st, bool* past_end) {
+  f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (f.fd < 0) return false;
+  if (::fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  *past_end = false;
+  if (seek > 0) {
+    if (S_ISREG(st.st_mode) && seek >= st.st_size) {
+      *past_end = true;
+      return true;
+    }
+    if (::lseek(f.fd, seek, SEEK_SET) < 0) return false;
   }
   return true;
 }
@@ -50,16 +67,12 @@ bool write_all(int fd, const std::string& bytes) {
 }  // namespace
 
 std::optional<std::string> read_part(const std::string& path, int64_t seek, int64_t part) {
-  Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (f.fd < 0) return std::nullopt;
+  Fd f(-1);
   struct stat st {};
-  if (::fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+  bool past_end = false;
+  if (!open_at(f, path, seek, st, &past_end)) return std::nullopt;
   std::string data;
-  if (part == 0) return data;
-  if (seek > 0) {
-    if (S_ISREG(st.st_mode) && seek >= st.st_size) return data;
-    if (::lseek(f.fd, seek, SEEK_SET) < 0) return std::nullopt;
-  }
+  if (part == 0 || past_end) return data;
   if (S_ISREG(st.st_mode)) {  // room for what the file holds now, so the text is not copied as it grows
     int64_t left = st.st_size - std::max<int64_t>(seek, 0);
     data.reserve(static_cast<size_t>(part >= 0 ? std::min(left, part) : left));
@@ -68,8 +81,36 @@ std::optional<std::string> read_part(const std::string& path, int64_t seek, int6
   return data;
 }
 
+std::optional<size_t> read_part_into(const std::string& path, int64_t seek, int64_t part,
+                                     const std::function<uint8_t*(size_t)>& room, bool* regular) {
+  Fd f(-1);
+  struct stat st {};
+  bool past_end = false;
+  *regular = true;
+  if (!open_at(f, path, seek, st, &past_end)) return std::nullopt;
+  if (!S_ISREG(st.st_mode) || st.st_size == 0) {  // the system's own files tell no size
+    *regular = false;
+    return std::nullopt;
+  }
+  int64_t left = past_end || part == 0 ? 0 : st.st_size - std::max<int64_t>(seek, 0);
+  size_t size = static_cast<size_t>(part >= 0 ? std::min(left, part) : left);
+  uint8_t* out = room(size);
+  size_t done = 0;
+  while (done < size) {  // a file that shrank meanwhile gives what it still holds
+    ssize_t n = ::read(f.fd, out + done, std::min<size_t>(size - done, size_t{1} << 30));
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
 bool write_bytes(const std::string& path, const std::string& bytes, WriteMode mode,
                  int64_t offset) {
+  return write_raw(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), mode, offset);
+}
+
+bool write_raw(const std::string& path, const uint8_t* bytes, size_t size, WriteMode mode, int64_t offset) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
   if (mode == WriteMode::truncate) flags |= O_TRUNC;
   if (mode == WriteMode::append) flags |= O_APPEND;
@@ -77,7 +118,7 @@ bool write_bytes(const std::string& path, const std::string& bytes, WriteMode mo
   if (f.fd < 0) return false;
   if (mode == WriteMode::at_offset && offset > 0 && ::lseek(f.fd, offset, SEEK_SET) < 0)
     return false;
-  return write_all(f.fd, bytes);
+  return write_all(f.fd, bytes, size);
 }
 
 std::optional<std::vector<std::string>> list_dir(const std::string& path) {

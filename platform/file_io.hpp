@@ -1,7 +1,9 @@
 // platform/file_io.hpp: the file and directory operations of the file! actions, over POSIX paths.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,9 +14,18 @@ namespace vyn::os {
 // when the file cannot be opened or read. An offset past the end gives no bytes.
 std::optional<std::string> read_part(const std::string& path, int64_t seek, int64_t part);
 
+// As read_part, but a regular file goes straight into memory the caller gives: room(n) is called
+// once, with what the file holds from seek (at most part), and answers space for n bytes. Answers
+// the count read, or nothing when the file cannot be opened or read; *regular is false (and
+// nothing read) when the file is not a regular file with a size (pipes, devices and the system's
+// own files, which tell no size), read with read_part instead.
+std::optional<size_t> read_part_into(const std::string& path, int64_t seek, int64_t part,
+                                     const std::function<uint8_t*(size_t)>& room, bool* regular);
+
 enum class WriteMode { truncate, append, at_offset };
 // Writes the bytes; at_offset writes from offset without truncating. False on any failure.
 bool write_bytes(const std::string& path, const std::string& bytes, WriteMode mode, int64_t offset);
+bool write_raw(const std::string& path, const uint8_t* bytes, size_t size, WriteMode mode, int64_t offset);
 
 // The names in the directory (without "." and ".."), a "/" after each subdirectory, in the order
 // the system gives them; nothing when the directory cannot be listed.

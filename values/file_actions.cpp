@@ -50,6 +50,22 @@ Cell* binary_of(const std::string& bytes) {
   return out;
 }
 
+// A regular file read as binary! goes straight into the series; nullptr for other files, which
+// are read in pieces.
+Cell* binary_read(Cell* file, const std::string& path, int64_t seek, int64_t part) {
+  Cell* out = nullptr;
+  bool regular = true;
+  auto done = os::read_part_into(path, seek, part, [&](size_t size) {
+    if (size > 0x7FFFFFF0u) fire(Err::internal_no_memory);
+    out = stack::push(make_series(Type::binary, alloc::new_bytes(static_cast<uint32_t>(size))));
+    return buffer_of(series_node(*out))->data();  // nothing allocates while the file is read
+  }, &regular);
+  if (!regular) return nullptr;
+  if (!done) cannot_open(file);
+  buffer_of(series_node(*out))->tail = static_cast<uint32_t>(*done);
+  return out;
+}
+
 Cell* text_of(const std::string& bytes) {
   return string::load_utf8_checked(unicode::outside(bytes.data()),
                                    static_cast<uint32_t>(bytes.size()));
@@ -121,6 +137,9 @@ Cell* read(Cell* file, const ReadOptions& o) {
   std::string path = to_local(*file, false);
   if (dir_path_q(path)) return listing(file, path);
   int64_t part = int_of(o.part, "part"), seek = int_of(o.seek, "seek");
+  if (o.binary) {
+    if (Cell* out = binary_read(file, path, seek, part)) return out;
+  }
   auto bytes = os::read_part(path, seek, part);
   if (!bytes) cannot_open(file);
   if (bytes->size() > 0x7FFFFFF0u) fire(Err::internal_no_memory);
@@ -136,11 +155,20 @@ Cell* write(Cell* file, Cell* data, const WriteOptions& o) {
   int64_t part = int_of(o.part, "part"), seek = int_of(o.seek, "seek");
   Cell* result = stack::push(make_unset());
   if (o.part && part < 0) return result;
-  std::string bytes = o.lines && data->is(Type::block) ? block_lines(data) : bytes_of(data, part);
-  if (o.lines && !data->is(Type::block)) bytes += "\n";
   auto mode = o.append ? os::WriteMode::append
               : o.seek ? os::WriteMode::at_offset
                        : os::WriteMode::truncate;
+  if (data->is(Type::binary) && !o.lines) {  // straight from the series
+    std::string path = to_local(*file, false);
+    SeriesBuffer* b = buffer_of(series_node(*data));
+    int64_t head = std::max(series_head(*data), 0);
+    int64_t n = std::max<int64_t>(static_cast<int64_t>(b->tail) - head, 0);
+    if (part > 0 && part < n) n = part;
+    if (!os::write_raw(path, b->data() + head, static_cast<size_t>(n), mode, seek)) cannot_open(file);
+    return result;
+  }
+  std::string bytes = o.lines && data->is(Type::block) ? block_lines(data) : bytes_of(data, part);
+  if (o.lines && !data->is(Type::block)) bytes += "\n";
   if (!os::write_bytes(to_local(*file, false), bytes, mode, seek)) cannot_open(file);
   return result;
 }
