@@ -17,6 +17,10 @@ void define_base_arith();
 // system/lexer, with exit-states: the words that name the lexer's token kinds in its events.
 void define_lexer_object();
 
+// Gives the library functions whose common cases run in C++ (split, sum) their C++ bodies, once
+// the library is loaded; the rest of their cases still run their language bodies.
+void bind_compiled_bodies();
+
 // Loads start-up source text and evaluates it in the global context; the text holds no exit.
 void eval_startup_text(const char* text);
 

@@ -13,6 +13,7 @@
 #include "library/vynbin.hpp"
 #include "values/block.hpp"
 #include "values/image.hpp"
+#include "values/native_shape.hpp"
 #include "values/registry.hpp"
 #include "values/typeset.hpp"
 #include "values/word.hpp"
@@ -133,6 +134,7 @@ void bootstrap() {
   bind_typesets();
   bind_actions();
   bind_natives();
+  native_shape::seal(get("any-type!"));
   define_routines();
   library::define_json_unescape();
   image::define_codec_routines();
@@ -143,6 +145,7 @@ void bootstrap() {
   bind_operators();
   define_lexer_object();
   load_base_library();
+  bind_compiled_bodies();
 }
 
 }  // namespace vyn::boot
