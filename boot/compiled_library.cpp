@@ -192,6 +192,17 @@ bool datatype_shape(const Cell& fn, const char* action) {
          (c[2].is(Type::get_word) || c[2].is(Type::word));
 }
 
+// ---- cos .. atan2, sqrt: the native their body calls, on the same arguments (with /radians for
+// the trigonometric ones)
+
+constexpr int32_t radians_on[32] = {0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+
+template <natives::Native N, bool Radians>
+Flow native_body(Cell* args, NodeId) {
+  return natives::entry(static_cast<int>(N))(Call{args, Radians ? radians_on : no_refinements, false});
+}
+
 // ---- rejoin: the block reduced, its first value copied (a series) or formed, the rest appended
 
 Cell series_types = make_none();  // the series! typeset, set when the bodies are bound
@@ -240,6 +251,14 @@ const Compiled compiled[] = {
     {"quote", first_value_body},
     {"charset", datatype_body<Action::make>},
     {"rejoin", rejoin_body},
+    {"cos", native_body<natives::Native::cosine, true>},
+    {"sin", native_body<natives::Native::sine, true>},
+    {"tan", native_body<natives::Native::tangent, true>},
+    {"acos", native_body<natives::Native::arccosine, true>},
+    {"asin", native_body<natives::Native::arcsine, true>},
+    {"atan", native_body<natives::Native::arctangent, true>},
+    {"atan2", native_body<natives::Native::arctangent2, true>},
+    {"sqrt", native_body<natives::Native::square_root, false>},
 };
 
 const char* const converters[] = {
