@@ -1,9 +1,9 @@
-// boot/compiled_library.cpp: base-library functions whose common cases run as C++ bodies. Each keeps
-// its language body (what `body-of` and `source` show) and falls back to evaluating it for every
-// case its C++ body leaves out, so both give the same results; a function made anew under the same
-// word runs as written.
+// boot/compiled_library.cpp: base-library functions that run C++ bodies. Each keeps its language
+// body (what `body-of` and `source` show) and evaluates it for every case its C++ body leaves out,
+// so both give the same results. A function made anew under the same word runs as written.
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 #include "boot/base_library.hpp"
 #include "eval/fast_ops.hpp"
@@ -163,33 +163,45 @@ Flow last_q_body(Cell* args, NodeId) {
 Flow first_value_body(Cell*, NodeId) { return Flow::normal; }
 
 // ---- the converters (to-integer .. to-url: [to X! :value]) and charset ([make bitset! spec]):
-// the action with the datatype the body names, looked up at each call as the body does
+// the action with the datatype the body's word holds at the call, as the body reads it. The body
+// `body-of` hands out can be changed in place, so its shape is checked at each call too.
 
-// The running function's language body; good until the next allocation.
-const Cell* body_cells() {
-  NodeId ctx = (stack::frames_top() - 1)->func_context;
-  Cell fn = *context::owner(ctx);
-  return block::cells(function::companion(fn)[function::Companion::body]);
+uint32_t to_symbol = 0, make_symbol = 0;  // set when the bodies are bound
+
+// The datatype cell a body reading [action X! argument] names now, or nullptr.
+const Cell* datatype_named(const Cell& body, uint32_t action) {
+  if (!body.is(Type::block) || block::length_total(body) != 3 || series_head(body) > 0) return nullptr;
+  const Cell* c = block::cells(body);
+  if (!c[0].is(Type::word) || c[0].w2 != action || !c[1].is(Type::word)) return nullptr;
+  if (!c[2].is(Type::get_word) && !c[2].is(Type::word)) return nullptr;
+  const Cell* type = word::value_cell(c[1]);
+  return type->is(Type::datatype) ? type : nullptr;
 }
 
 template <Action A>
 Flow datatype_body(Cell* args, NodeId) {
-  const Cell* type = word::value_cell(body_cells()[1]);
-  if (!type->is(Type::datatype)) return language_body();
+  NodeId ctx = (stack::frames_top() - 1)->func_context;
+  Cell body = function::companion(*context::owner(ctx))[function::Companion::body];
+  const Cell* type = datatype_named(body, A == Action::to ? to_symbol : make_symbol);
+  if (!type) return language_body();
+  Cell datatype = *type;
   stack::set_top(args + 1);
   stack::push(args[0]);
-  args[0] = *type;
+  args[0] = datatype;
   act(A, args);
   return Flow::normal;
 }
 
-// Whether a body reads [action datatype-word argument] with the action's own word.
-bool datatype_shape(const Cell& fn, const char* action) {
-  Cell body = function::companion(fn)[function::Companion::body];
-  if (!body.is(Type::block) || block::length_total(body) != 3 || series_head(body) > 0) return false;
-  const Cell* c = block::cells(body);
-  return c[0].is(Type::word) && c[0].w2 == word::load(action).w2 && c[1].is(Type::word) &&
-         (c[2].is(Type::get_word) || c[2].is(Type::word));
+// Gives each named function whose body reads [action X! argument] the action's C++ body.
+template <Action A>
+void bind_datatype_bodies(std::initializer_list<const char*> names) {
+  static const int32_t entry = function::register_body(datatype_body<A>);
+  uint32_t action = A == Action::to ? to_symbol : make_symbol;
+  for (const char* name : names) {
+    Cell fn = *word::value_cell(word::load(name));
+    if (fn.is(Type::function) && datatype_named(function::companion(fn)[function::Companion::body], action))
+      function::companion(fn)[function::Companion::entry] = make_integer(entry);
+  }
 }
 
 // ---- cos .. atan2, sqrt: the native their body calls, on the same arguments (with /radians for
@@ -249,7 +261,6 @@ const Compiled compiled[] = {
     {"last?", last_q_body},
     {"also", first_value_body},
     {"quote", first_value_body},
-    {"charset", datatype_body<Action::make>},
     {"rejoin", rejoin_body},
     {"cos", native_body<natives::Native::cosine, true>},
     {"sin", native_body<natives::Native::sine, true>},
@@ -261,19 +272,12 @@ const Compiled compiled[] = {
     {"sqrt", native_body<natives::Native::square_root, false>},
 };
 
-const char* const converters[] = {
-    "to-bitset", "to-binary", "to-block", "to-char", "to-email", "to-file", "to-float", "to-get-path",
-    "to-get-word", "to-hash", "to-integer", "to-issue", "to-lit-path", "to-lit-word", "to-logic",
-    "to-map", "to-none", "to-pair", "to-paren", "to-path", "to-percent", "to-refinement",
-    "to-set-path", "to-set-word", "to-string", "to-tag", "to-time", "to-typeset", "to-tuple",
-    "to-unset", "to-url", "to-word", "to-image", "to-date", "to-money", "to-ref", "to-point2D",
-    "to-point3D",
-};
-
 }  // namespace
 
 void bind_compiled_bodies() {
   series_types = *word::value_cell(word::load("series!"));
+  to_symbol = word::load("to").w2;
+  make_symbol = word::load("make").w2;
   constexpr size_t count = sizeof compiled / sizeof compiled[0];
   static const auto entries = [] {
     std::array<int32_t, count> e{};
@@ -284,12 +288,14 @@ void bind_compiled_bodies() {
     Cell* value = word::value_cell(word::load(compiled[i].name));
     if (value->is(Type::function)) function::companion(*value)[function::Companion::entry] = make_integer(entries[i]);
   }
-  static const int32_t converter = function::register_body(datatype_body<Action::to>);
-  for (const char* name : converters) {
-    Cell fn = *word::value_cell(word::load(name));
-    if (fn.is(Type::function) && datatype_shape(fn, "to"))
-      function::companion(fn)[function::Companion::entry] = make_integer(converter);
-  }
+  bind_datatype_bodies<Action::to>({
+      "to-bitset", "to-binary", "to-block", "to-char", "to-email", "to-file", "to-float",
+      "to-get-path", "to-get-word", "to-hash", "to-integer", "to-issue", "to-lit-path", "to-lit-word",
+      "to-logic", "to-map", "to-none", "to-pair", "to-paren", "to-path", "to-percent",
+      "to-refinement", "to-set-path", "to-set-word", "to-string", "to-tag", "to-time", "to-typeset",
+      "to-tuple", "to-unset", "to-url", "to-word", "to-image", "to-date", "to-money", "to-ref",
+      "to-point2D", "to-point3D"});
+  bind_datatype_bodies<Action::make>({"charset"});
 }
 
 }  // namespace vyn::boot
