@@ -215,6 +215,42 @@ Flow native_body(Cell* args, NodeId) {
   return natives::entry(static_cast<int>(N))(Call{args, Radians ? radians_on : no_refinements, false});
 }
 
+// ---- mod and modulo (and the // operator, made from modulo): integers small enough that no step of
+// their bodies leaves 32 bits; anything else takes the language body
+
+constexpr int32_t small_limit = 1 << 29;
+
+bool small_integer(const Cell& c) {
+  return c.is(Type::integer) && c.int_value() > -small_limit && c.int_value() < small_limit;
+}
+
+// r: a % b, plus b when negative; r - b when |a| + r = |a| + b and r + r - b > 0
+int32_t mod_of(int32_t a, int32_t b) {
+  int32_t r = a % b;
+  if (r < 0) r += b;
+  int32_t size = a < 0 ? -a : a;
+  return size + r == size + b && r + r - b > 0 ? r - b : r;
+}
+
+bool small_pair(const Cell* args) {
+  return small_integer(args[0]) && small_integer(args[1]) && args[1].int_value() != 0;
+}
+
+Flow mod_body(Cell* args, NodeId) {
+  if (!small_pair(args)) return language_body();
+  args[0] = make_integer(mod_of(args[0].int_value(), args[1].int_value()));
+  return Flow::normal;
+}
+
+// r: mod a |b|; 0 when a - r = a or r + b = b
+Flow modulo_body(Cell* args, NodeId) {
+  if (!small_pair(args)) return language_body();
+  int32_t a = args[0].int_value(), b = args[1].int_value();
+  int32_t r = mod_of(a, b < 0 ? -b : b);
+  args[0] = make_integer(a - r == a || r + b == b ? 0 : r);
+  return Flow::normal;
+}
+
 // ---- rejoin: the block reduced, its first value copied (a series) or formed, the rest appended
 
 Cell series_types = make_none();  // the series! typeset, set when the bodies are bound
@@ -262,6 +298,8 @@ const Compiled compiled[] = {
     {"also", first_value_body},
     {"quote", first_value_body},
     {"rejoin", rejoin_body},
+    {"mod", mod_body},
+    {"modulo", modulo_body},
     {"cos", native_body<natives::Native::cosine, true>},
     {"sin", native_body<natives::Native::sine, true>},
     {"tan", native_body<natives::Native::tangent, true>},
