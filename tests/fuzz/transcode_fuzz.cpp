@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tests/fuzz/fuzz_support.hpp"
 #include "boot/runtime.hpp"
 #include "core/error.hpp"
 #include "core/gc.hpp"
@@ -73,15 +74,9 @@ void run(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    runtime::init();
-    gc::set_enabled(true);
-    return true;
-  }();
-  (void)ready;
+  fuzz::start_runtime();
   if (size > 1 << 16) return 0;
   run(data, size);
-  static uint32_t runs = 0;
-  if (++runs % 256 == 0) gc::collect();
+  fuzz::collect_every(256);
   return 0;
 }
