@@ -11,11 +11,13 @@
 namespace vyn::file {
 namespace {
 
-// Whether the first count characters from the head read back as a bare name.
+// Whether the first count characters from the head read back as a bare name. Some characters
+// plain in a URL end a bare name: a parenthesis opens a paren, ":" starts a get-word, "@" a ref.
 bool bare_q(const Cell& value, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
     uint32_t c = string::char_at(series_node(value), static_cast<uint32_t>(series_head(value) + i));
-    if (c <= 0x7F && !url::plain_q(c, 0xFF)) return false;
+    bool ends_name = c == '(' || c == ')' || c == ':' || c == '@';
+    if (c <= 0x7F && (!url::plain_q(c, 0xFF) || ends_name)) return false;
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include "values/installers.hpp"
 #include "values/path.hpp"
 #include "values/registry.hpp"
+#include "values/string_actions.hpp"
 
 namespace vyn::path {
 namespace {
@@ -67,6 +68,7 @@ int32_t mold_path(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, i
   MoldOptions inner = o;
   inner.only = false;
   return write_cells(value, buffer, part, limit, true, [&](Cell* item, int32_t left) {
+    if (item->is(Type::string)) return string::mold_quoted(item, buffer, inner, part, left);
     return actions::mold_direct(item, buffer, inner, part, left);
   });
 }

@@ -18,6 +18,8 @@ Cell* make(Cell* proto, Cell* spec, Type type);
 Cell* to(Cell* proto, Cell* value, Type type);
 int32_t form(Cell* value, Cell* buffer, Cell* part, int32_t limit);
 int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_t limit);
+// The quoted form whatever the text holds (a double quote escaped): a path cannot hold braces.
+int32_t mold_quoted(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_t limit);
 Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step);
 int compare(Cell* a, Cell* b, int op);
 Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bool is_append);

@@ -69,7 +69,10 @@ void mold_braced(Cell* buffer, const Range& r, bool all) {
 }  // namespace
 
 void mold_char(Cell* buffer, uint32_t cp, bool escape, bool all) {
-  if (cp == 0x1E || (cp >= 0x80 && cp <= 0x9F) || (all && cp >= 0x80)) {
+  // a lone surrogate has no UTF-8 form the lexer reads: where escapes are read, only its escape
+  // loads back
+  bool surrogate = escape && cp >= 0xD800 && cp <= 0xDFFF;
+  if (cp == 0x1E || (cp >= 0x80 && cp <= 0x9F) || (all && cp >= 0x80) || surrogate) {
     put_text(buffer, "^(");
     put_text(buffer, int_to_hex(static_cast<int32_t>(cp), true));
     put(buffer, ')');
@@ -105,14 +108,18 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_
     quotes += c == '"';
     line_feeds += c == '\n';
   }
-  if (line_feeds < 3 && quotes == 0 && length_q(*value) < 50) {
-    put(buffer, '"');
-    for (int32_t i = 0; i < r.count; ++i)
-      mold_char(buffer, char_at(r.node, static_cast<uint32_t>(r.from + i)), true, o.all);
-    put(buffer, '"');
-  } else {
-    mold_braced(buffer, r, o.all);
-  }
+  if (line_feeds < 3 && quotes == 0 && length_q(*value) < 50)
+    return mold_quoted(value, buffer, o, part, limit);
+  mold_braced(buffer, r, o.all);
+  return limit - r.count - 2;
+}
+
+int32_t mold_quoted(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_t limit) {
+  Range r = range_of(value, part, limit);
+  put(buffer, '"');
+  for (int32_t i = 0; i < r.count; ++i)
+    mold_char(buffer, char_at(r.node, static_cast<uint32_t>(r.from + i)), true, o.all);
+  put(buffer, '"');
   return limit - r.count - 2;
 }
 

@@ -65,8 +65,32 @@ Cell* make(Cell* proto, Cell* spec, Type type) {
   return string::make(proto, spec, type);
 }
 
+// The lexer reads no percent escape before a URL's first colon, so the scheme is written as it
+// stands: an escaped letter there would mold a URL that no longer loads. Blanks, controls and "%"
+// stay escaped, since no URL token holds them there (DEL it does).
+int32_t mold_scheme(const Cell& value, Cell* buffer, Cell* part, int32_t& limit) {
+  NodeId node = series_node(value);
+  int32_t n = string::length(value), head = series_head(value), i = 0;
+  while (i < n && string::char_at(node, static_cast<uint32_t>(head + i)) != ':') ++i;
+  if (i == n) return 0;
+  for (int32_t k = 0; k < i && !(part && limit <= 0); ++k) {
+    uint32_t c = string::char_at(node, static_cast<uint32_t>(head + k));
+    if (c > 0x20 && c != '%') {
+      string::append_char(series_node(*buffer), c);
+      --limit;
+      continue;
+    }
+    std::string piece = encode_byte(0xFF, static_cast<uint8_t>(c));
+    string::append_latin1(*buffer, piece);
+    limit -= static_cast<int32_t>(piece.size());
+  }
+  return i;
+}
+
 int32_t mold(Cell* value, Cell* buffer, const MoldOptions&, Cell* part, int32_t limit) {
-  std::string bytes = utf8_of(*value, -1);
+  Cell rest = *value;
+  rest.w1 = static_cast<uint32_t>(series_head(rest) + mold_scheme(*value, buffer, part, limit));
+  std::string bytes = utf8_of(rest, -1);
   for (unsigned char b : bytes) {
     if (part && limit <= 0) break;
     std::string piece = encode_byte(0xFF, b);

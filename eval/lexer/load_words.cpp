@@ -66,6 +66,9 @@ void load_word(State& s, const uint8_t* start, const uint8_t* end, uint32_t flag
   const uint8_t* name = start;
   const uint8_t* name_end = end;
   if (type != Type::word) {
+    // ":/a", "'/a" and "1#a" reach here too: a refinement has no get or lit form and an issue
+    // no digits before its "#"; taking the name from the second byte would mangle it
+    if (*start != (type == Type::refinement ? '/' : '#')) throw_error(s, start, end, type);
     ++name;  // "#" or "/"
     if (name == name_end) throw_error(s, start, end, type);
   } else if (end - start >= 2 && end[-1] == ':') {

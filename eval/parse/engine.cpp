@@ -1,4 +1,5 @@
 // eval/parse/engine.cpp: rule blocks, alternatives, repetition and the keyword dispatch.
+#include <pthread.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -281,7 +282,12 @@ Key keyword(const Cell& word) {
 
 bool is_word(const Cell& v, Key k) { return v.is(Type::word) && keyword(v) == k; }
 
-Cell element(Cell block, int32_t pos) { return block::cells(block)[pos]; }
+// A paren or the trace callback may cut the rule block under a loop that goes back to its rule:
+// a rule that is gone is an end of rule, not a read past the block's tail.
+Cell element(Cell block, int32_t pos) {
+  if (pos >= block_end(block)) fire(Err::script_parse_end, {block});
+  return block::cells(block)[pos];
+}
 int32_t block_end(Cell block) { return block::length_total(block); }
 
 void need(Cell block, int32_t pos, const Cell& keyword) {
@@ -301,10 +307,29 @@ static long stack_budget() {
   return budget;
 }
 
+// How low on the machine stack a parse may go: three quarters of the stack, at most 48 MB (deeper
+// unwinding is more than the sanitizers follow). Parses nested through the parens of other parses
+// each count their own budget from where they start, so only this bounds their sum. Kept for each
+// thread: a fuzzer runs every input on a fresh one.
+static uintptr_t stack_low_water() {
+  static thread_local uintptr_t mark = [] {
+    pthread_attr_t attr;
+    void* low = nullptr;
+    size_t size = 0;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return uintptr_t{0};
+    pthread_attr_getstack(&attr, &low, &size);
+    pthread_attr_destroy(&attr);
+    uintptr_t top = reinterpret_cast<uintptr_t>(low) + size;
+    return top - std::min<size_t>(size / 4 * 3, size_t{48} << 20);
+  }();
+  return mark;
+}
+
 void grow(Parser& p, int n) {
   p.cells += n;
   char here;
-  bool deep = p.stack_floor && p.stack_floor - &here > stack_budget();
+  bool deep = (p.stack_floor && p.stack_floor - &here > stack_budget()) ||
+              reinterpret_cast<uintptr_t>(&here) < stack_low_water();
   if (n > 0 && (p.cells > max_cells || deep)) fire(Err::script_parse_stack);
 }
 

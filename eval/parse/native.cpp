@@ -1,4 +1,7 @@
 // eval/parse/native.cpp: the parse native, its trace events and the evaluation of rule parens.
+#include <algorithm>
+#include <cstdint>
+
 #include "core/error.hpp"
 #include "eval/interp.hpp"
 #include "eval/native_table.hpp"
@@ -34,8 +37,9 @@ bool call_back(Parser& p, const Cell& event, bool matched, Cell block, int32_t p
 int32_t part_limit(const Cell& input, const Cell& part) {
   if (part.is(Type::integer) || part.is(Type::float_)) {
     double n = part.is(Type::integer) ? part.int_value() : part.float_value();
-    int32_t limit = series_head(input) + static_cast<int32_t>(n < 0 ? 0 : n > 2e9 ? 2e9 : n);
-    return limit;
+    if (n != n) fire(Err::script_invalid_part, {part});  // NaN counts nothing
+    int64_t limit = series_head(input) + static_cast<int64_t>(n < 0 ? 0 : n > 2e9 ? 2e9 : n);
+    return static_cast<int32_t>(std::min<int64_t>(limit, INT32_MAX));
   }
   if (part.type() != input.type() || series_node(part) != series_node(input))
     fire(Err::script_invalid_part, {part});
