@@ -98,7 +98,7 @@ bool part_count(Cell* counted, Cell* part, int32_t* count) {
   int32_t len = series::length_total(*counted);
   if (series_head(*counted) > len) counted->w1 = static_cast<uint32_t>(len);
   if (part->is(Type::integer)) {
-    *count = part->int_value();
+    *count = part->int_value() == INT32_MIN ? -INT32_MAX : part->int_value();
   } else if (part->type() == t && series_node(*part) == series_node(*counted)) {
     *count = series_head(*part) - series_head(*counted);
   } else {
@@ -112,10 +112,17 @@ bool part_count(Cell* counted, Cell* part, int32_t* count) {
   return true;
 }
 
+// The /dup count of append, insert and change: an integer!, 1 when the refinement is not used.
+int32_t dup_count(const Call& c) {
+  if (!c.has(2)) return 1;
+  if (!c.ref(2)->is(Type::integer)) fire(Err::script_invalid_refine_arg, {word_arg("dup"), *c.ref(2)});
+  return c.ref(2)->int_value();
+}
+
 template <bool Append>
 void append_insert(const Call& c) {
   int32_t count = -1;
-  int32_t dup = c.has(2) ? c.ref(2)->int_value() : 1;
+  int32_t dup = dup_count(c);
   if (c.has(0)) {
     bool at_head = series_head(c.args[1]) == 0;
     bool negative = c.ref(0)->is(Type::integer) && c.ref(0)->int_value() < 0;
@@ -130,7 +137,7 @@ void append_insert(const Call& c) {
 
 void change(const Call& c) {
   int32_t count = -1;
-  int32_t dup = c.has(2) ? c.ref(2)->int_value() : 1;
+  int32_t dup = dup_count(c);
   bool skip_checks = c.args[0].is(Type::port) || c.args[0].is(Type::image);
   if (c.has(0) && !skip_checks) part_count(&c.args[0], c.ref(0), &count);
   if (dup <= 0) return;

@@ -120,9 +120,9 @@ Found search(Cell* series, Cell* value, const FindOptions& o) {
     from = last < head ? -1 : head + (last - head) / step * step;
   }
   if (from < 0) return f;
-  for (int32_t pos = from; pos >= 0 && pos + t.length - 1 <= end;) {
-    if (matches_at(*series, pos, *value, t)) {
-      f.at = pos;
+  for (int64_t pos = from; pos >= 0 && pos + t.length - 1 <= end;) {  // wide: /skip may be huge
+    if (matches_at(*series, static_cast<int32_t>(pos), *value, t)) {
+      f.at = static_cast<int32_t>(pos);
       return f;
     }
     if (o.match) break;
@@ -164,7 +164,8 @@ Cell* find(Cell* series, Cell* value, const FindOptions& o) {
   if (o.tail) {
     if (through_table(*series, *value, o)) at += 1;
     else if (target_of(*value, o).sequence) at += f.length;
-    else at += f.backwards ? 1 : skip_size(o);
+    else if (f.backwards) at += 1;
+    else at = skip_size(o) > length_total(*series) - at ? length_total(*series) : at + skip_size(o);
     if (at > length_total(*series)) at = length_total(*series);
   }
   return push_position(*series, at);

@@ -6,6 +6,7 @@
 #include "values/block.hpp"
 #include "values/block_actions.hpp"
 #include "values/predefined.hpp"
+#include "values/registry.hpp"
 #include "values/string_storage.hpp"
 #include "values/typeset.hpp"
 #include "values/word.hpp"
@@ -43,8 +44,9 @@ Cell* elements_of(Cell* spec) {
 
 Cell* types_of(const Cell& spec) {
   Cell* result = push_only(8);
-  for (int t = 1; t < type_capacity; ++t)
-    if (typeset::has(spec, static_cast<Type>(t))) append_copy(*result, make_datatype(static_cast<Type>(t)));
+  for (int t = 1; t < type_capacity; ++t)  // a complemented set has bits of ids no type has
+    if (typeset::has(spec, static_cast<Type>(t)) && registry::registered(static_cast<Type>(t)))
+      append_copy(*result, make_datatype(static_cast<Type>(t)));
   return result;
 }
 

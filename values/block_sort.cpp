@@ -14,6 +14,7 @@
 #include "values/compare_ops.hpp"
 #include "values/error_args.hpp"
 #include "values/ownership.hpp"
+#include "values/series.hpp"
 
 namespace vyn::block {
 namespace {
@@ -40,7 +41,7 @@ int32_t part_range(Cell* series, Cell* part, int32_t count) {
   int32_t head = series_head(*series);
   int32_t n;
   if (part->is(Type::integer)) {
-    n = part->int_value();
+    n = series::part_count(*series, *part);
   } else if (part->type() == series->type() && series_node(*part) == series_node(*series)) {
     n = series_head(*part) - head;
   } else {

@@ -19,11 +19,11 @@ void reindex(const Cell& series) {
 }  // namespace
 
 Cell* poke(Cell* series, int32_t index, Cell* boxed, Cell* value) {
-  int32_t target = index == 0 ? -1 : series_head(*series) + (index > 0 ? index - 1 : index);
+  int64_t target = index == 0 ? -1 : int64_t{series_head(*series)} + (index > 0 ? index - 1 : index);
   bool inside = target >= 0 && target < block::length_total(*series);
-  if (inside) hashtable::remove_position(series->w3, target);
+  if (inside) hashtable::remove_position(series->w3, static_cast<int32_t>(target));
   Cell* answer = parent<Action::poke>()(series, index, boxed, value);
-  if (inside) hashtable::put(series->w3, block::cells(*series) + target);
+  if (inside) hashtable::put(series->w3, block::cells(*series) + static_cast<int32_t>(target));
   return answer;
 }
 

@@ -6,12 +6,14 @@
 // copy of the native, action, function or routine it was made from, with op! in the low byte of
 // the header and the underlying type in bits 16-23.
 #include "core/error.hpp"
+#include "eval/arg_list.hpp"
 #include "eval/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/context.hpp"
+#include "values/native_shape.hpp"
 #include "values/predefined.hpp"
 #include "values/registry.hpp"
 #include "values/string_storage.hpp"
@@ -24,7 +26,8 @@ Type underlying(const Cell& v) {
   return v.is(Type::op) ? static_cast<Type>((v.header >> 16) & 0xFF) : v.type();
 }
 
-// A new native! or action! from [spec index], the index in 1..limit.
+// A new native! or action! from [spec index], the index in 1..limit, whose spec keeps the shape
+// of the built-in at that index.
 Cell* make_callable(Cell* spec, Type type, int limit) {
   bool shape = spec->is(Type::block) && block::vs_length(*spec) == 2;
   Cell spec_block = shape ? block::vs_head(*spec)[0] : make_none();
@@ -42,6 +45,8 @@ Cell* make_callable(Cell* spec, Type type, int limit) {
   cells[1] = make_none();
   buffer_of(extra)->tail = 2 * sizeof(Cell);
   result->w3 = extra;
+  if (!native_shape::fits(type, index.int_value(), args::build_list(*result)))
+    fire(Err::script_bad_make_arg, {make_datatype(type), *spec});
   return result;
 }
 

@@ -31,11 +31,12 @@ uint32_t unit_size(const Cell& s) { return 1u << buffer(s)->shift(); }
 // Removes count units at index, moving the rest down.
 void cut(const Cell& s, int32_t index, int32_t count) {
   SeriesBuffer* b = buffer(s);
-  uint32_t from = static_cast<uint32_t>(index + count) << b->shift();
+  uint64_t end = static_cast<uint64_t>(index) + static_cast<uint64_t>(count);  // a count may reach past the tail
+  uint64_t from = end << b->shift();
   uint32_t to = static_cast<uint32_t>(index) << b->shift();
   if (from < b->tail) {
     std::memmove(b->data() + to, b->data() + from, b->tail - from);
-    b->tail -= from - to;
+    b->tail -= static_cast<uint32_t>(from - to);
   } else {
     b->tail = to;
   }
@@ -66,8 +67,8 @@ Cell unit_value(const Cell& s, int32_t index) {
 // The absolute index pick and poke address, or -1 when out of range.
 int32_t pick_target(const Cell& s, int32_t n) {
   if (n == 0) return -1;
-  int32_t target = series_head(s) + (n > 0 ? n - 1 : n);
-  return target < 0 || target >= length_total(s) ? -1 : target;
+  int64_t target = int64_t{series_head(s)} + (n > 0 ? n - 1 : n);
+  return target < 0 || target >= length_total(s) ? -1 : static_cast<int32_t>(target);
 }
 
 Cell* pick(Cell* s, int32_t index, Cell*) {
@@ -191,7 +192,7 @@ Cell* take(Cell* s, Cell* part, bool deep, bool last) {
   int32_t n = 1;
   if (part) {
     if (part->is(Type::integer)) {
-      n = part->int_value();
+      n = part_count(*s, *part);
     } else if (part->type() == s->type() && series_node(*part) == series_node(*s)) {
       int32_t p = series_head(*part);
       n = p < head ? 0 : last ? left - (p - head) : p - head;
@@ -371,8 +372,9 @@ uint64_t head_bytes_be(const Cell& bin, int32_t max) {
   return v;
 }
 
+// The lowest integer is taken as one above it, so callers may negate a count.
 int32_t part_count(const Cell& s, const Cell& part) {
-  if (part.is(Type::integer)) return part.int_value();
+  if (part.is(Type::integer)) return part.int_value() == INT32_MIN ? -INT32_MAX : part.int_value();
   if (part.type() == s.type() && series_node(part) == series_node(s))
     return series_head(part) - series_head(s);
   fire(Err::script_invalid_refine_arg, {word_arg("part"), part});

@@ -167,8 +167,8 @@ Match scan(const Matcher& m, int32_t head, int32_t part, int32_t step, const Fin
     return {};
   }
   if (step == 1 && !o.match) return forward(m, head, end);
-  for (int32_t p = head; p + n <= end; p += step) {
-    if (m.at(p)) return {p, n};
+  for (int64_t p = head; p + n <= end; p += step) {  // wide: a huge /skip steps past the end
+    if (m.at(static_cast<int32_t>(p))) return {static_cast<int32_t>(p), n};
     if (o.match) break;
   }
   return {};

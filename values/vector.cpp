@@ -55,11 +55,13 @@ void reserve(const Cell& v, int64_t count) {
   alloc::expand_series_copy(node, round16(bytes > twice || twice > 0x7FFFFFF0 ? bytes : twice));
 }
 
+// Integers are signed; characters are code points, so their narrow units are not.
 int32_t get_int(const Cell& v, int32_t index) {
   const uint8_t* p = at(v, index);
+  bool chars = elem_type(v) == Type::char_;
   switch (unit_of(v)) {
-    case 1: return static_cast<int8_t>(*p);
-    case 2: { int16_t x; std::memcpy(&x, p, 2); return x; }
+    case 1: return chars ? *p : static_cast<int8_t>(*p);
+    case 2: { uint16_t x; std::memcpy(&x, p, 2); return chars ? x : static_cast<int16_t>(x); }
     default: { int32_t x; std::memcpy(&x, p, 4); return x; }
   }
 }

@@ -37,8 +37,9 @@ double number_at(const Order& o, const uint8_t* p) {
     std::memcpy(&d, p, 8);
     return d;
   }
-  if (o.unit == 1) return static_cast<int8_t>(*p);
-  if (o.unit == 2) { int16_t x; std::memcpy(&x, p, 2); return x; }
+  bool chars = o.elem == Type::char_;  // code points: narrow units are not signed
+  if (o.unit == 1) return chars ? *p : static_cast<int8_t>(*p);
+  if (o.unit == 2) { uint16_t x; std::memcpy(&x, p, 2); return chars ? x : static_cast<int16_t>(x); }
   int32_t x;
   std::memcpy(&x, p, 4);
   return x;
