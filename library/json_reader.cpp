@@ -167,14 +167,15 @@ bool number(Reader& r, Cell* parent) {
     whole = false;
   }
   std::string digits = r.text.substr(start, r.at - start);
-  if (digits.size() > 300) return false;  // the lexer reads no longer number text
-  if (whole) {
-    if (digits.size() > 11) return false;
+  if (whole && digits.size() <= 11) {
     long long n = std::strtoll(digits.c_str(), nullptr, 10);
-    if (n < INT32_MIN || n > INT32_MAX) return false;
-    block::append_copy(*parent, make_integer(static_cast<int32_t>(n)));
-    return true;
+    if (n >= INT32_MIN && n <= INT32_MAX) {
+      block::append_copy(*parent, make_integer(static_cast<int32_t>(n)));
+      return true;
+    }
   }
+  // Whole numbers beyond the integer range are floats, as the lexer makes them; text of any
+  // length is read here (the lexer refuses number text over 300 characters).
   double d = std::strtod(digits.c_str(), nullptr);
   if (!std::isfinite(d)) return false;
   block::append_copy(*parent, make_float(d));
@@ -229,6 +230,15 @@ bool container(Reader& r, Cell* parent, bool object) {
   return true;
 }
 
+// Whether the UTF-8 text holds a code point DC00-DCFF, whose bytes the string loader refuses: the
+// rules read such text.
+bool unloadable(const std::string& text) {
+  for (size_t i = 0; i + 1 < text.size(); ++i)
+    if (static_cast<unsigned char>(text[i]) == 0xED && (static_cast<unsigned char>(text[i + 1]) & 0xFC) == 0xB0)
+      return true;
+  return false;
+}
+
 bool value(Reader& r, Cell* parent) {
   r.skip_ws();
   switch (r.peek()) {
@@ -264,7 +274,7 @@ void read_body(routine::Invocation& inv) {
   Reader r;
   r.text = string::to_utf8(*input);
   Cell* out = block::make_at(stack::push_unset(), 1);
-  bool ok = value(r, out);
+  bool ok = !unloadable(r.text) && value(r, out);
   if (ok) {
     r.skip_ws();
     ok = !r.more();

@@ -2,10 +2,12 @@
 // blocks and maps with word or string keys; for any other value (or very deep nesting) it answers
 // none and the writer written in the language does the whole job, so both give the same text.
 // It reads the values in place and allocates nothing of the runtime's until the text is done.
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "boot/routine_bodies.hpp"
+#include "core/error.hpp"
 #include "core/float_text.hpp"
 #include "core/unicode.hpp"
 #include "eval/stack.hpp"
@@ -19,6 +21,9 @@ namespace vyn::library {
 namespace {
 
 constexpr int max_depth = 400;
+// No series holds more bytes than this: text growing past it is refused before it takes gigabytes
+// (a long indent over deep nesting, or /ascii escapes of a huge string, grow it fast).
+constexpr size_t max_text = 0x7FFFFFF0u;
 
 struct Writer {
   std::string out;
@@ -26,6 +31,9 @@ struct Writer {
   bool pretty = false;
   bool ascii = false;
   int level = 0;
+  // A code point DC00-DCFF written as it stands: the UTF-8 loader refuses its bytes, so the
+  // writer in the language must make the text.
+  bool unloadable = false;
 };
 
 void put_utf8(std::string& out, uint32_t cp) {
@@ -41,6 +49,7 @@ void put_unit(std::string& out, uint32_t unit) {
 }
 
 void put_char(Writer& w, uint32_t cp) {
+  if (w.out.size() > max_text) fire(Err::internal_no_memory);
   switch (cp) {
     case '"': w.out += "\\\""; return;
     case '\\': w.out += "\\\\"; return;
@@ -52,6 +61,7 @@ void put_char(Writer& w, uint32_t cp) {
     default: break;
   }
   if (cp >= 32 && (!w.ascii || cp <= 127)) {
+    w.unloadable |= cp >= 0xDC00 && cp <= 0xDCFF;
     put_utf8(w.out, cp);
   } else if (cp <= 0xFFFF) {
     put_unit(w.out, cp);
@@ -88,6 +98,7 @@ void put_name(Writer& w, std::string_view name) {
 // A line feed and the indentation of the current level, when pretty.
 void new_line(Writer& w) {
   if (!w.pretty) return;
+  if (w.out.size() > max_text) fire(Err::internal_no_memory);
   w.out.push_back('\n');
   for (int i = 0; i < w.level; ++i) w.out += w.indent;
 }
@@ -155,7 +166,10 @@ bool value(Writer& w, const Cell& v) {
     case Type::none_: w.out += "null"; return true;
     case Type::logic: w.out += v.w1 ? "true" : "false"; return true;
     case Type::integer: w.out += std::to_string(v.int_value()); return true;
-    case Type::float_: case Type::percent: put_float(w, v.float_value()); return true;
+    case Type::float_: case Type::percent:
+      if (!std::isfinite(v.float_value())) return false;  // the writer in the language refuses it
+      put_float(w, v.float_value());
+      return true;
     case Type::string: put_string(w, v); return true;
     case Type::block:
     case Type::map: {
@@ -174,7 +188,7 @@ void write_body(routine::Invocation& inv) {
   w.pretty = indent->is(Type::string);
   if (w.pretty) w.indent = string::to_utf8(*indent);
   w.ascii = inv.args[2].i != 0;
-  if (!value(w, *data)) {
+  if (!value(w, *data) || w.unloadable) {
     *inv.result = make_none();
     return;
   }

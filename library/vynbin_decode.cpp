@@ -60,13 +60,20 @@ uint32_t Decoder::head_index(const Head& h) {
 
 namespace {
 
+// A name must be text the runtime's UTF-8 reader takes (overlong forms and most surrogates pass,
+// but not DC00-DCFF, U+FFFE or anything past U+10FFFF), or its word could not be formed.
 bool valid_utf8(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
     auto b = static_cast<uint8_t>(s[i]);
     size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
     if (n == 0 || i + n > s.size()) return false;
-    for (size_t k = 1; k < n; ++k)
-      if ((static_cast<uint8_t>(s[i + k]) & 0xC0) != 0x80) return false;
+    uint32_t cp = n == 1 ? b : b & (0x7Fu >> n);
+    for (size_t k = 1; k < n; ++k) {
+      auto c = static_cast<uint8_t>(s[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (c & 0x3Fu);
+    }
+    if ((n == 3 && cp >= 0xDC00 && cp <= 0xDCFF) || cp >= 0x110000 || cp == 0xFFFE) return false;
     i += n;
   }
   return !s.empty();

@@ -11,6 +11,7 @@
 #include "values/context.hpp"
 #include "values/function.hpp"
 #include "values/object.hpp"
+#include "values/predefined.hpp"
 #include "values/registry.hpp"
 #include "values/symbol.hpp"
 #include "values/word.hpp"
@@ -91,9 +92,10 @@ void context_values(Decoder& d, NodeId ctx, const ContextHead& c) {
   need(d, buffer_of(values)->tail == c.count * sizeof(Cell));
 }
 
-// An object (or a context record standing alone, which gives one of class -1).
+// An object (or a context record standing alone, which gives one of class -1). Its context must
+// be an object's: one of another kind would be read as a function's frame or the global context.
 void object_body(Decoder& d, NodeId parent, const ContextHead& c, uint32_t class_id, bool events) {
-  need(d, !c.stack);
+  need(d, !c.stack && c.kind == static_cast<uint32_t>(context::Kind::object));
   int32_t at = next_index(parent);
   {
     stack::Mark mark;
@@ -116,7 +118,6 @@ void object_record(Decoder& d, NodeId parent, const Head& h) {
     d.s();
   }
   ContextHead c = inner_context_head(d);
-  need(d, c.kind == static_cast<uint32_t>(context::Kind::object));
   object_body(d, parent, c, decoded_class_id, h.bit6);
 }
 
@@ -219,7 +220,17 @@ void op_record(Decoder& d, NodeId parent, const Head& h) {
   Type t = v.type();
   need(d, t == Type::native || t == Type::action || t == Type::function);
   need(d, d.compact || ((h.bits >> 16) & 0xFF) == static_cast<uint32_t>(t));
-  v.header = (v.header & ~0x00FF00FFu) | static_cast<uint32_t>(Type::op) | static_cast<uint32_t>(t) << 16;
+  // made as make op! makes one, which refuses what does not take exactly two arguments
+  stack::Mark mark;
+  Cell* from = stack::push(v);
+  cell_at(parent, at) = *registry::entry<Action::make>(Type::op)(from, from, Type::op);
+}
+
+// `self` in the body of an object that has one is bound to its context with no slot (index -1):
+// it stands for the object.
+bool self_word(NodeId ctx, uint32_t sym, int32_t index) {
+  return index == -1 && sym == predefined::symbol(predefined::S::self) &&
+         (context::header_cell(ctx)->header & context::flag_self);
 }
 
 // A word bound to an object or a function: by the path of its owner, or with the owner inline,
@@ -244,9 +255,11 @@ void word_record(Decoder& d, NodeId parent, const Head& h) {
     ctx = owner.w1;
   }
   need(d, ctx != 0);
-  if (index == -1) index = context::find_word(ctx, sym, true);
-  need(d, index >= 0 && index < context::slot_count(ctx));
-  need(d, symbol::resolve(context::word_at(ctx, index)->w2) == symbol::resolve(sym));
+  if (!self_word(ctx, sym, index)) {
+    if (index == -1) index = context::find_word(ctx, sym, true);
+    need(d, index >= 0 && index < context::slot_count(ctx));
+    need(d, symbol::resolve(context::word_at(ctx, index)->w2) == symbol::resolve(sym));
+  }
   cell_at(parent, at) = make_cell(h.type, ctx, sym, static_cast<uint32_t>(index));
 }
 

@@ -39,6 +39,16 @@ int family(Type t) {
   return 3 + static_cast<int>(t);
 }
 
+// Four-byte units of text or of a char! vector must each hold a code point.
+bool code_points_ok(const uint8_t* units, uint32_t n) {
+  for (uint32_t i = 0; i < n; ++i) {
+    uint32_t cp;
+    std::memcpy(&cp, units + 4 * static_cast<size_t>(i), 4);
+    if (cp > 0x10FFFF) return false;
+  }
+  return true;
+}
+
 // A head index past the tail is put back at the tail.
 void clamp_head(Cell& v) {
   SeriesBuffer* b = buffer_of(series_node(v));
@@ -90,12 +100,7 @@ void text_record(Decoder& d, NodeId parent, const Head& h, uint32_t head) {
     chars = d.u();
   }
   need(d, static_cast<uint64_t>(chars) * unit <= d.in.left());
-  if (unit == 4)
-    for (uint32_t i = 0; i < chars; ++i) {
-      uint32_t cp;
-      std::memcpy(&cp, d.in.at + 4 * i, 4);
-      need(d, cp <= 0x10FFFF);
-    }
+  if (unit == 4) need(d, code_points_ok(d.in.at, chars));
   Cell* made = units_series(d, chars, unit);
   made->set_type(h.type);
   made->w1 = head;
@@ -132,6 +137,7 @@ void vector_record(Decoder& d, NodeId parent, const Head& h, uint32_t head) {
   }
   need(d, elem <= 0xFF && vector_unit_ok(static_cast<Type>(elem), unit));
   need(d, n <= 0x7FFFFFFF && static_cast<uint64_t>(n) * unit <= d.in.left());
+  if (static_cast<Type>(elem) == Type::char_ && unit == 4) need(d, code_points_ok(d.in.at, n));
   const uint8_t* src = d.data(static_cast<size_t>(n) * unit);
   Cell* made = vector::push_new(static_cast<Type>(elem), unit, n);
   SeriesBuffer* buf = buffer_of(series_node(*made));

@@ -249,8 +249,8 @@ void series(Writer& w, const Cell& v) {
 }  // namespace
 
 uint32_t Writer::symbol_index(uint32_t symbol) {
-  for (size_t i = 0; i < symbols.size(); ++i)
-    if (symbols[i] == symbol) return static_cast<uint32_t>(i);
+  auto [at, added] = symbol_indexes.try_emplace(symbol, static_cast<uint32_t>(symbols.size()));
+  if (!added) return at->second;
   symbols.push_back(symbol);
   offsets.push_back(static_cast<uint32_t>(names.size()));
   names += symbol::spelling(symbol);

@@ -22,6 +22,7 @@ struct Writer {
   bool compact = true;
   format::Out rec;
   std::vector<uint32_t> symbols;
+  std::unordered_map<uint32_t, uint32_t> symbol_indexes;  // a scan of symbols would be quadratic
   std::string names;
   std::vector<uint32_t> offsets;
   std::unordered_map<NodeId, std::vector<uint32_t>> seen;

@@ -6,7 +6,7 @@
 namespace vyn::imaging {
 
 bool Pixels::resize(uint32_t w, uint32_t h) {
-  if (w == 0 || h == 0 || w >= max_side || h >= max_side || uint64_t{w} * h > max_pixels) return false;
+  if (w == 0 || h == 0 || w > max_side || h > max_side || uint64_t{w} * h > limit) return false;
   width = w;
   height = h;
   data.assign(size_t{w} * h, 0);

@@ -12,7 +12,7 @@ namespace vyn::imaging {
 
 enum Format : int { bmp = 0, png = 1, gif = 2, jpeg = 3, tiff = 4 };
 
-// Width and height each stay below this, as image! values pack them into 16 bits.
+// Width and height each stay at or below this, as image! values pack them into 16 bits.
 inline constexpr uint32_t max_side = 65535;
 // A decoder allocates its pixels from the header before the data proves itself, so a tiny
 // corrupt file could ask for gigabytes: images above this many pixels are refused.
@@ -21,7 +21,9 @@ inline constexpr uint64_t max_pixels = uint64_t{1} << 26;
 struct Pixels {
   uint32_t width = 0, height = 0;
   std::vector<uint32_t> data;
-  // Sizes the array; false when a side is 0 or not below max_side, or too many pixels.
+  // The most pixels a decoder may make; a caller may lower it before decoding.
+  uint64_t limit = max_pixels;
+  // Sizes the array; false when a side is 0 or above max_side, or more pixels than the limit.
   bool resize(uint32_t w, uint32_t h);
 };
 

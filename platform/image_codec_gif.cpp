@@ -32,36 +32,56 @@ int write_fn(GifFileType* gif, const GifByteType* from, int len) {
   return len;
 }
 
-// The source row of output row y of an interlaced frame: the passes hold rows 0, 4, 2, 1 mod 8.
-int interlaced_row(int y, int h) {
-  static const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
-  int pass = y % 8 == 0 ? 0 : y % 8 == 4 ? 1 : y % 4 == 2 ? 2 : 3;
-  int before = 0;
-  for (int p = 0; p < pass; ++p) before += h > start[p] ? (h - start[p] + step[p] - 1) / step[p] : 0;
-  return before + (y - start[pass]) / step[pass];
+// The transparent index of a graphic control extension, whose sub-blocks are all read.
+bool read_extension(GifFileType* gif, int& transparent) {
+  int code = 0;
+  GifByteType* block = nullptr;
+  if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
+  if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+    GraphicsControlBlock gcb{};
+    if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) transparent = gcb.TransparentColor;
+  }
+  while (block)
+    if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+  return true;
 }
 
-bool paint(GifFileType* gif, Pixels& out) {
-  if (gif->ImageCount < 1 || !out.resize(gif->SWidth, gif->SHeight)) return false;
-  const SavedImage& frame = gif->SavedImages[0];
-  const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
-  if (!map || !frame.RasterBits) return false;
-  GraphicsControlBlock gcb{};
-  gcb.TransparentColor = NO_TRANSPARENT_COLOR;
-  DGifSavedExtensionToGCB(gif, 0, &gcb);
-  const GifImageDesc& d = frame.ImageDesc;
-  for (int y = 0; y < d.Height; ++y) {
-    int src_row = d.Interlace ? interlaced_row(y, d.Height) : y;
-    for (int x = 0; x < d.Width; ++x) {
-      int64_t cx = int64_t{d.Left} + x, cy = int64_t{d.Top} + y;
-      if (cx >= out.width || cy >= out.height) continue;
-      int index = frame.RasterBits[size_t(src_row) * d.Width + x];
-      if (index == gcb.TransparentColor || index >= map->ColorCount) continue;
-      const GifColorType& c = map->Colors[index];
-      out.data[size_t(cy) * out.width + size_t(cx)] = 0xFF000000u | c.Red << 16 | c.Green << 8 | c.Blue;
+// Decodes the frame whose descriptor was just read, a row at a time, onto the screen-sized canvas.
+bool paint(GifFileType* gif, int transparent, Pixels& out) {
+  const GifImageDesc& d = gif->Image;
+  const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+  if (!map || d.Width <= 0 || d.Height <= 0 || uint64_t(d.Width) * uint64_t(d.Height) > out.limit)
+    return false;
+  if (!out.resize(gif->SWidth, gif->SHeight)) return false;
+  static const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
+  std::vector<GifByteType> row(size_t(d.Width));
+  for (int pass = d.Interlace ? 0 : 3; pass < 4; ++pass) {
+    for (int y = d.Interlace ? start[pass] : 0; y < d.Height; y += d.Interlace ? step[pass] : 1) {
+      if (DGifGetLine(gif, row.data(), d.Width) == GIF_ERROR) return false;
+      int64_t cy = int64_t{d.Top} + y;
+      for (int x = 0; x < d.Width && cy < out.height; ++x) {
+        int64_t cx = int64_t{d.Left} + x;
+        int index = row[size_t(x)];
+        if (cx >= out.width || index == transparent || index >= map->ColorCount) continue;
+        const GifColorType& c = map->Colors[index];
+        out.data[size_t(cy) * out.width + size_t(cx)] = 0xFF000000u | c.Red << 16 | c.Green << 8 | c.Blue;
+      }
     }
   }
   return true;
+}
+
+// Reads records up to the first frame and paints it; the frames after it are never read, so an
+// animation costs no more than its first frame.
+bool first_frame(GifFileType* gif, Pixels& out) {
+  int transparent = NO_TRANSPARENT_COLOR;
+  for (;;) {
+    GifRecordType type;
+    if (DGifGetRecordType(gif, &type) == GIF_ERROR || type == TERMINATE_RECORD_TYPE) return false;
+    if (type == EXTENSION_RECORD_TYPE && !read_extension(gif, transparent)) return false;
+    if (type == IMAGE_DESC_RECORD_TYPE)
+      return DGifGetImageDesc(gif) != GIF_ERROR && paint(gif, transparent, out);
+  }
 }
 
 // Palette for the pixels: index per pixel in indexes, colours in map; transparent index 255.
@@ -117,7 +137,7 @@ bool decode_gif(const uint8_t* bytes, size_t n, Pixels& out) {
   int error = 0;
   GifFileType* gif = DGifOpen(&r, read_fn, &error);
   if (!gif) return false;
-  bool ok = DGifSlurp(gif) == GIF_OK && paint(gif, out);
+  bool ok = first_frame(gif, out);
   DGifCloseFile(gif, &error);
   return ok;
 }

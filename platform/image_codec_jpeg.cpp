@@ -20,6 +20,15 @@ struct ErrorJump {
 void on_error(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1); }
 void on_message(j_common_ptr) {}
 
+// A progressive file may hold any number of scans, each a pass over the whole image: past this
+// many it is refused rather than read for minutes.
+constexpr int max_scans = 256;
+
+void on_progress(j_common_ptr info) {
+  if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > max_scans)
+    on_error(info);
+}
+
 void quiet(ErrorJump& err) {
   jpeg_std_error(&err.mgr);
   err.mgr.error_exit = on_error;
@@ -29,6 +38,10 @@ void quiet(ErrorJump& err) {
 // Reads the rows into out; answers false on a bad size. Runs under the caller's jump.
 bool read_rows(jpeg_decompress_struct& info, Pixels& out) {
   jpeg_read_header(&info, TRUE);
+  // Starting allocates buffers for the whole image (all of it, when progressive): check first.
+  if (info.image_width > max_side || info.image_height > max_side ||
+      uint64_t{info.image_width} * info.image_height > out.limit)
+    return false;
   info.out_color_space = JCS_EXT_BGRA;
   jpeg_start_decompress(&info);
   if (info.output_components != 4 || !out.resize(info.output_width, info.output_height)) return false;
@@ -52,6 +65,9 @@ bool decode_jpeg(const uint8_t* bytes, size_t n, Pixels& out) {
     return false;
   }
   jpeg_create_decompress(&info);
+  jpeg_progress_mgr progress{};
+  progress.progress_monitor = on_progress;
+  info.progress = &progress;
   jpeg_mem_src(&info, bytes, static_cast<unsigned long>(n));
   bool ok = read_rows(info, out);
   jpeg_destroy_decompress(&info);

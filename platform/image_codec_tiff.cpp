@@ -89,7 +89,8 @@ bool decode_tiff(const uint8_t* bytes, size_t n, Pixels& out) {
   bool ok = out.resize(w, h) &&
             TIFF_FN(TIFFReadRGBAImageOriented)(tif, w, h, out.data.data(), ORIENTATION_TOPLEFT, 0) == 1;
   TIFF_FN(TIFFClose)(tif);
-  for (uint32_t& p : out.data) p = straight(p);
+  if (ok)
+    for (uint32_t& p : out.data) p = straight(p);
   return ok;
 }
 
