@@ -8,6 +8,7 @@
 #include "console/line_editor.hpp"
 #include "core/error.hpp"
 #include "core/gc.hpp"
+#include "core/roots.hpp"
 #include "core/series.hpp"
 #include "eval/interp.hpp"
 #include "eval/stack.hpp"
@@ -127,6 +128,9 @@ std::u32string stdin_line(bool& ended) {
 }
 
 void edit_on_terminal(const Cell& prompt, bool hidden) {
+  // A completion function may ask for a line of its own, which sets and then clears the target:
+  // this edit's line and history are kept here and come back once the editor returns.
+  Root line_cell(target.line), history_cell(target.history);
   terminal::RawMode raw;
   editor::Hooks hooks;
   hooks.read_key = terminal::read_key;
@@ -137,6 +141,8 @@ void edit_on_terminal(const Cell& prompt, bool hidden) {
   std::vector<std::u32string> entries = history_entries();
   std::u32string line = text_from_head(target.line);
   editor::End end = ed.edit(line, text_from_head(prompt), entries, hidden);
+  target = EditTarget{*line_cell, *history_cell};
+  gc::add_mark_callback(mark_target);
   store_line(line);
   if (end == editor::End::input_gone) input_ended = true;
   if (end == editor::End::enter) add_to_history(line, entries, hidden);

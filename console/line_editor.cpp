@@ -30,6 +30,7 @@ struct RowCounter {
       total += 3;
       row_width = columns - 2;
       count = 0;
+      if (row_width <= 0) row_width = columns;  // on two columns the character fills its row
       return;
     }
     total += w;
@@ -119,9 +120,18 @@ void LineEditor::refresh(bool full) {
   std::string out;
   std::string* to = full ? &out : nullptr;
   const std::u32string& line = *line_;
-  int x = text_width(prompt_, 0, prompt_.size(), columns_, columns_, to, false);
-  int a = x + text_width(line, 0, cursor_, columns_ - x % columns_, columns_, to, hide_);
-  int b = a + text_width(line, cursor_, line.size(), columns_ - a % columns_, columns_, to, hide_);
+  int a, b;
+  if (!full && appended_ && !escapes_ && cursor_ == line.size()) {
+    // Only the character just appended is new: the end moves on from where it was, so that
+    // typing (or pasting) a long line costs no more per character than a short one.
+    a = b = end_offset_ + text_width(line, line.size() - 1, line.size(), columns_ - end_offset_ % columns_,
+                                     columns_, nullptr, hide_);
+  } else {
+    int x = text_width(prompt_, 0, prompt_.size(), columns_, columns_, to, false);
+    a = x + text_width(line, 0, cursor_, columns_ - x % columns_, columns_, to, hide_);
+    b = a + text_width(line, cursor_, line.size(), columns_ - a % columns_, columns_, to, hide_);
+    escapes_ = line.find(U'\x1b') != std::u32string::npos;
+  }
   if (full) {
     if (drawn_) move_to(0, 0);
     emit("\x1b[J" + out);

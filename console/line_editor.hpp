@@ -87,6 +87,7 @@ class LineEditor {
   bool drawn_ = false;
   bool appended_ = false;  // a character was just written at the end of the line
   int end_offset_ = 0;     // the line's end, in cells from the prompt's start
+  bool escapes_ = false;   // the line holds an escape character (its sequence counts no cells)
 };
 
 }  // namespace vyn::editor

@@ -32,18 +32,22 @@ int tilde_key(int n) {
   }
 }
 
-// ESC [ then parameters (digits and ";") and one final byte. Modifiers (";5") are ignored.
+// ESC [ then parameter bytes (digits, ";" and the private markers "<=>?"), intermediate bytes and
+// one final byte. Only the first number counts: modifiers (";5") are ignored, and a report the
+// editor did not ask for (a mouse report, a device answer) is taken whole as no key. A control
+// or non-ASCII byte cuts the sequence: what came before it is dropped, the byte is read next.
 Decoded csi(const uint8_t* b, size_t n, bool complete) {
   size_t i = 2;
   int first = -1;
   bool in_first = true;
-  while (i < n && ((b[i] >= '0' && b[i] <= '9') || b[i] == ';')) {
-    if (b[i] == ';') in_first = false;
+  while (i < n && b[i] >= 0x20 && b[i] <= 0x3F) {
+    if (b[i] < '0' || b[i] > '9') in_first = false;
     else if (in_first) first = (first < 0 ? 0 : first * 10) + (b[i] - '0');
     if (first > 1000) first = 1000;
     ++i;
   }
   if (i >= n) return complete ? Decoded{other, n} : Decoded{other, 0};
+  if (b[i] < 0x40 || b[i] > 0x7E) return {other, i};
   if (b[i] == '~') return {tilde_key(first), i + 1};
   return {letter_key(b[i]), i + 1};
 }

@@ -97,8 +97,10 @@ int read_byte() {
 
 bool input_is_terminal() { return isatty(STDIN_FILENO) == 1; }
 
+// An edit inside an edit (a completion function that asks for a line) finds raw mode on and
+// leaves it to the outer one: saving the raw mode would make it the mode restored at the end.
 RawMode::RawMode() {
-  if (!input_is_terminal() || tcgetattr(STDIN_FILENO, &saved_mode) != 0) return;
+  if (raw_on || !input_is_terminal() || tcgetattr(STDIN_FILENO, &saved_mode) != 0) return;
   install_handlers();
   struct termios raw = saved_mode;
   raw.c_iflag &= ~static_cast<tcflag_t>(BRKINT | ICRNL | INPCK | ISTRIP | IXON);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/unicode.hpp"
 #include "platform/key_decode.hpp"
 #include "console/line_editor.hpp"
 #include "tests/unit/console/screen.hpp"
@@ -153,6 +154,35 @@ TEST(LineEditor, WideCharacterInTheLastColumnMovesToTheNextRow) {
   s.edit(typed(U"abcdefg") + std::vector<int>{0x4E2D, 'x', keys::left, keys::left, 'Y', keys::enter});
   EXPECT_EQ(s.screen.row(0), U"> abcdefgY");
   EXPECT_EQ(s.screen.row(1), U"\u4E2Dx");
+}
+
+TEST(LineEditor, WideCharactersOnTwoColumnsFillTheirRows) {
+  // A wide character wrapped on a screen two columns wide fills its row: the next character
+  // starts a row of its own, and redraws come back to the prompt's row, not above it.
+  Session s(2, 10);
+  s.screen.write("\r\n\r\n");
+  s.edit(std::vector<int>{0x4E2D, 'a', 'b', 0x4E2D, keys::home, 'Z', keys::enter}, U"!");
+  EXPECT_EQ(s.screen.row(1), U"");
+  EXPECT_EQ(s.screen.row(2), U"!Z");
+  EXPECT_EQ(s.screen.row(3), U"\u4E2D");
+  EXPECT_EQ(s.screen.row(4), U"ab");
+  EXPECT_EQ(s.screen.row(5), U"\u4E2D");
+  EXPECT_EQ(s.screen.cursor_row(), 6);
+}
+
+TEST(LineEditor, ALongTypedLineShowsAsIfWrittenAtOnce) {
+  // Characters typed at the end are counted from where the line ended: wide ones that meet a
+  // row's last column, tabs and narrow ones over many rows.
+  std::u32string text;
+  for (int i = 0; i < 3000; ++i) text += i % 7 == 3 ? U'\u4E2D' : i % 11 == 5 ? U'\t' : char32_t(U'a' + i % 26);
+  Session s(23, 400);
+  s.edit(typed(text) + std::vector<int>{keys::enter});
+  Screen expected(23, 400);
+  std::string all = "> ";
+  for (char32_t c : text) c == U'\t' ? void(all += "    ") : unicode::append_utf8(all, c);
+  expected.write(all + "\r\n");
+  for (int r = 0; r < 400; ++r) ASSERT_EQ(s.screen.row(r), expected.row(r)) << "row " << r;
+  EXPECT_EQ(s.screen.cursor_row(), expected.cursor_row());
 }
 
 TEST(LineEditor, CursorOnAWrappedWideCharacterIsAtTheStartOfItsRow) {

@@ -98,6 +98,16 @@ TEST_F(PtyTest, TabCompletesThroughTheLanguage) {
   EXPECT_EQ(form(run("mold b")), "\"zqx-alpha\"");
 }
 
+// A completion function that asks for a line of its own: the inner edit ends first, then the
+// outer one stores its line in its own string and history.
+TEST_F(PtyTest, ACompletionThatAsksForALineKeepsTheOuterEdit) {
+  run("h: make block! 4  edit: func [q /local s] [s: make string! 1  _set-buffer-history s h  _read-input q false  s]");
+  run("vyn-complete-input: func [text all] [inner: edit \"in> \" []]");
+  type_into("a: edit \"> \"", "ab\tzz\r\r");
+  EXPECT_EQ(form(run("mold reduce [a inner h]")), R"(["ab^-" "zz" ["ab^-" "zz"]])");
+  EXPECT_FALSE(raw_on(slave_));
+}
+
 // Raw mode leaves line feeds alone; what an actor prints while a view runs still starts its lines
 // at the left edge.
 TEST_F(PtyTest, PrintingUnderAViewEndsLinesWithCarriageReturns) {

@@ -189,6 +189,21 @@ TEST_F(DrawTest, ABlockThatHoldsItselfRaisesInfiniteRecursion) {
   EXPECT_EQ(cycles::depth(), 0);
 }
 
+// The styles of a rich text failing quietly inside a run leave the run's blocks on the cycle
+// stack: a block that holds itself is still found, and a caller's entries stay.
+TEST_F(DrawTest, BadRichTextStylesKeepTheCycleStack) {
+  Canvas c(4, 1);
+  Cell b = run("rt: make object! [type: 'rich-text text: \"ab\" data: [1x1 bogus]]"
+               " b: reduce ['text 0x0 rt 'push] append/only b b b");
+  EXPECT_EQ(raised([&] { draw::run(&c.target, make_none(), b, false); }), Err::script_draw_infinite);
+  EXPECT_EQ(cycles::depth(), 0);
+  EXPECT_EQ(rows_of(c.buffer), (Rows{"ab.."}));
+  cycles::push(series_node(b));
+  draw::run(&c.target, make_none(), *load("line 3x0 3x0 bogus"), true);
+  EXPECT_EQ(cycles::depth(), 1);
+  cycles::pop();
+}
+
 TEST_F(DrawTest, ACatchingRunStopsQuietlyKeepingWhatWasDrawn) {
   Canvas c(3, 1);
   draw::run(&c.target, make_none(), *load("line 0x0 0x0 bogus line 2x0 2x0"), true);

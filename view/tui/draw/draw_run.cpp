@@ -15,10 +15,11 @@ void run(const Target* target, const Cell& face, const Cell& commands, bool catc
   tui_draw::State state;
   tui_draw::begin(state, target);
   Parser parser(state, catch_errors);
+  int depth = cycles::depth();  // what callers keep on the cycle stack stays there
   try {
     parser.commands(commands);
   } catch (const Raised&) {
-    cycles::reset();
+    if (cycles::depth() > depth) cycles::pop_n(cycles::depth() - depth);
     if (!catch_errors) throw;
   }
 }

@@ -73,12 +73,15 @@ void apply(TextLayout& layout, const Cell& styles) {
 
 }  // namespace
 
+// A drawing run that shows a rich text has its blocks on the cycle stack: they stay there, or a
+// block that holds itself would draw itself until the C++ stack ran out.
 void parse_text_styles(TextLayout& layout, const Cell& styles, bool catch_errors) {
   if (!styles.is(Type::block)) return;
+  int depth = cycles::depth();
   try {
     apply(layout, styles);
   } catch (const Raised&) {
-    cycles::reset();
+    if (cycles::depth() > depth) cycles::pop_n(cycles::depth() - depth);
     if (!catch_errors) throw;
   }
 }
