@@ -90,6 +90,8 @@ TEST_F(DrawTest, PointsAreTruncatedAndNestedBlocksShareTheState) {
       {"line (0.9, 0.2) (2.7, 0)", 3, 1, {"###"}},
       {"pen off [line 0x0 2x0] push [box 0x0 1x1]", 3, 2, {"...", "..."}},
       {"translate 1x1 [box 0x0 2x1] rotate 'pen 45 [line 0x0 0x0]", 4, 3, {"#-+.", "+-+.", "...."}},
+      // clip by two corners has no path block to check: only its body is drawn
+      {"clip [move 0x0] clip 0x0 9x9 [box 0x0 1x1]", 3, 2, {"++.", "++."}},
   };
   for (const Case& c : cases) EXPECT_EQ(drawn(c.w, c.h, c.code), c.rows) << c.code;
 }

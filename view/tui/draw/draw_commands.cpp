@@ -126,7 +126,7 @@ void Parser::shadow(Args& a) {
 }
 
 void Parser::clip(Args& a) {
-  Cell path;
+  Cell path = make_none();  // a Cell is not initialised: clip with two points has no path
   if (!a.opt_block(path)) (void)a.point(), (void)a.point();
   for (const char* mode : {"replace", "intersect", "union", "xor", "exclude"})
     if (a.opt_word(mode)) break;
