@@ -84,7 +84,9 @@ struct Encoder {
     ++w.dist_freq[dist_code(m.distance)];
   }
   void flush(bool final) {
-    write_block(w, out, data + block_start - 1, block_end - block_start, final);
+    // Empty input may come as a null pointer, which takes no offset.
+    const uint8_t* start = block_end > block_start ? data + block_start - 1 : data;
+    write_block(w, out, start, block_end - block_start, final);
     block_start = block_end;
   }
 };
