@@ -36,9 +36,14 @@ SeriesBuffer* room_for(NodeId node, uint32_t need, bool doubling) {
   return alloc::expand_series_copy(node, size);
 }
 
-// Writes the bytes dup times from at.
+// Writes the bytes dup times from at, doubling what is written so far: a huge /dup of a byte or
+// of nothing must not take a step per copy.
 void write_repeated(uint8_t* at, const std::string& bytes, int32_t dup) {
-  for (int32_t i = 0; i < dup; ++i) std::memcpy(at + i * bytes.size(), bytes.data(), bytes.size());
+  if (bytes.empty() || dup <= 0) return;
+  std::memcpy(at, bytes.data(), bytes.size());
+  uint64_t total = static_cast<uint64_t>(bytes.size()) * static_cast<uint64_t>(dup);
+  for (uint64_t done = bytes.size(); done < total; done *= 2)
+    std::memcpy(at + done, at, std::min(done, total - done));
 }
 
 // The bytes trim/with removes: those of a binary, or the characters below 256 of a text.

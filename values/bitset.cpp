@@ -3,12 +3,14 @@
 #include "values/bitset.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/error.hpp"
 #include "eval/stack.hpp"
 #include "values/bitset_entries.hpp"
 #include "values/block.hpp"
+#include "values/object.hpp"
 #include "values/ownership.hpp"
 #include "values/predefined.hpp"
 #include "values/registry.hpp"
@@ -110,7 +112,12 @@ Cell* clear(Cell* b) {
   return b;
 }
 
-int32_t length_q(Cell* b) { return byte_count(series_node(*b)) * 8; }
+// The largest array (2^28 bytes, for the number 2^31 - 1) has one bit more than an integer! holds.
+int32_t length_q(Cell* b) {
+  int64_t bits = int64_t{byte_count(series_node(*b))} * 8;
+  if (bits > INT32_MAX) fire(Err::script_out_of_range, {make_float(static_cast<double>(bits))});
+  return static_cast<int32_t>(bits);
+}
 
 Cell* copy(Cell* value, Cell*, Cell*, bool, Cell*) { return push(*value); }
 
@@ -132,7 +139,8 @@ Cell* modify(Cell* b, Cell* field, Cell* value, bool) {
   if (!is_word(*field, predefined::S::owned)) fire(Err::script_invalid_arg, {*field});
   if (value->is(Type::none_)) {
     ownership::unbind(*b);
-  } else if (value->is(Type::block) && block::vs_length(*value) >= 2) {
+  } else if (value->is(Type::block) && block::vs_length(*value) >= 2 &&
+             object::is_object_like(block::vs_head(*value)[0].type())) {  // the owner is told as an object
     Cell owner = block::vs_head(*value)[0];
     Cell word = block::vs_head(*value)[1];
     ownership::set_owner(*b, owner, word);

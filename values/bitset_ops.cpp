@@ -1,6 +1,7 @@
 // values/bitset_ops.cpp: bitset! combination (and~ or~ xor~, the set operations, complement),
 // comparison and text ("make bitset! #{...}", "make bitset! [not #{...}]" when complemented).
 #include <algorithm>
+#include <cstring>
 
 #include "core/error.hpp"
 #include "eval/stack.hpp"
@@ -13,17 +14,28 @@
 namespace vyn::bitset {
 namespace {
 
-// The byte i of the membership of a bitset: its stored byte, or beyond the array the byte every
+// Arrays reach 2^28 bytes, so the loops below go eight bytes at a time over raw pointers, taken
+// after the result is allocated (nothing in them allocates).
+
+// The eight bytes of membership from byte i: stored bytes, and beyond the array the byte every
 // complemented bitset stands for there.
-uint8_t byte_at(NodeId bits, int32_t i, bool comp) {
-  return i < byte_count(bits) ? buffer_of(bits)->data()[i] : comp ? 0xFF : 0;
+uint64_t word_at(const uint8_t* p, int64_t len, int64_t i, bool comp) {
+  uint64_t w;
+  if (i + 8 <= len) {
+    std::memcpy(&w, p + i, 8);
+    return w;
+  }
+  uint8_t bytes[8];
+  for (int64_t k = 0; k < 8; ++k) bytes[k] = i + k < len ? p[i + k] : comp ? 0xFF : 0;
+  std::memcpy(&w, bytes, 8);
+  return w;
 }
 
-uint8_t combine(int op, uint8_t a, uint8_t b) {
+uint64_t combine(int op, uint64_t a, uint64_t b) {
   switch (op) {
     case 5: case 9: return a | b;
     case 6: case 10: return a & b;
-    case 11: return static_cast<uint8_t>(a & ~b);
+    case 11: return a & ~b;
     default: return a ^ b;  // 7, 12
   }
 }
@@ -37,12 +49,30 @@ int32_t result_length(int op, NodeId a, NodeId b) {
   return std::max(la, lb);
 }
 
+void invert_bytes(uint8_t* p, int64_t n) {
+  int64_t i = 0;
+  for (uint64_t w; i + 8 <= n; i += 8) {
+    std::memcpy(&w, p + i, 8);
+    w = ~w;
+    std::memcpy(p + i, &w, 8);
+  }
+  for (; i < n; ++i) p[i] = static_cast<uint8_t>(~p[i]);
+}
+
 Cell* flipped_copy(Cell* value) {
   Cell* result = push(*value);
   SeriesBuffer* b = buffer_of(series_node(*result));
   b->flags ^= complemented;
-  for (uint32_t i = 0; i < b->tail; ++i) b->data()[i] = static_cast<uint8_t>(~b->data()[i]);
+  invert_bytes(b->data(), b->tail);
   return result;
+}
+
+// The index of the last byte where the equal-length arrays differ, or -1.
+int64_t last_difference(const uint8_t* p, const uint8_t* q, int64_t n) {
+  int64_t i = n;
+  while (i >= 8 && std::memcmp(p + i - 8, q + i - 8, 8) == 0) i -= 8;
+  while (i > 0 && p[i - 1] == q[i - 1]) --i;
+  return i - 1;
 }
 
 template <int Op>
@@ -63,9 +93,14 @@ Cell* do_bitwise(int op, Cell* a, Cell* b) {
   bool fx = is_complemented(x), fy = is_complemented(y);
   int32_t n = result_length(op, x, y);
   Cell* result = push_new(n, 0, combine_flags(op, fx, fy));
-  NodeId r = series_node(*result);
-  for (int32_t i = 0; i < n; ++i)
-    buffer_of(r)->data()[i] = combine(op, byte_at(x, i, fx), byte_at(y, i, fy));
+  uint8_t* r = buffer_of(series_node(*result))->data();
+  const uint8_t* p = buffer_of(x)->data();
+  const uint8_t* q = buffer_of(y)->data();
+  int64_t lp = byte_count(x), lq = byte_count(y);
+  for (int64_t i = 0; i < n; i += 8) {
+    uint64_t w = combine(op, word_at(p, lp, i, fx), word_at(q, lq, i, fy));
+    std::memcpy(r + i, &w, static_cast<size_t>(std::min<int64_t>(8, n - i)));
+  }
   return result;
 }
 
@@ -82,11 +117,11 @@ int compare(Cell* a, Cell* b, int op) {
   if (la != lb) return la < lb ? -1 : 1;
   bool fx = is_complemented(x), fy = is_complemented(y);
   if (fx != fy) return fx ? 1 : -1;
-  for (int32_t i = la - 1; i >= 0; --i) {
-    uint8_t p = buffer_of(x)->data()[i], q = buffer_of(y)->data()[i];
-    if (p != q) return p < q ? -1 : 1;
-  }
-  return 0;
+  const uint8_t* p = buffer_of(x)->data();
+  const uint8_t* q = buffer_of(y)->data();
+  int64_t i = last_difference(p, q, la);
+  if (i < 0) return 0;
+  return p[i] < q[i] ? -1 : 1;
 }
 
 int32_t form(Cell* value, Cell* buffer, Cell* part, int32_t limit) {

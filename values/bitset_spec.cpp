@@ -32,8 +32,25 @@ void put_bit(NodeId bits, uint32_t n, bool on) {
   if (on) byte_of(bits, n) |= mask_of(n);
   else byte_of(bits, n) &= static_cast<uint8_t>(~mask_of(n));
 }
-void put_bits(NodeId bits, uint32_t low, uint32_t high, bool on) {
-  for (uint32_t n = low; n <= high; ++n) put_bit(bits, n, on);
+// Ranges reach 2^31 numbers: the whole bytes between the ends go at once. Signed, so that the
+// top end may step below the bottom one.
+void put_bits(NodeId bits, int64_t low, int64_t high, bool on) {
+  for (; low <= high && (low & 7); ++low) put_bit(bits, static_cast<uint32_t>(low), on);
+  for (; low <= high && (high & 7) != 7; --high) put_bit(bits, static_cast<uint32_t>(high), on);
+  if (low > high) return;
+  std::memset(&byte_of(bits, static_cast<uint32_t>(low)), on ? 0xFF : 0, static_cast<size_t>((high - low) >> 3) + 1);
+}
+
+// Whether every number from low to high (inside the array) is set.
+bool all_bits(NodeId bits, int64_t low, int64_t high) {
+  for (; low <= high && (low & 7); ++low)
+    if (!bit(bits, static_cast<uint32_t>(low))) return false;
+  for (; low <= high && (high & 7) != 7; --high)
+    if (!bit(bits, static_cast<uint32_t>(high))) return false;
+  if (low > high) return true;
+  const uint8_t* p = &byte_of(bits, static_cast<uint32_t>(low));
+  auto n = static_cast<size_t>((high - low) >> 3) + 1;
+  return p[0] == 0xFF && std::memcmp(p, p + 1, n - 1) == 0;
 }
 
 bool same_symbol(const Cell& w, predefined::S s) {
@@ -90,10 +107,11 @@ void range(Walk& w, int64_t low, int64_t high, const Cell& lv, const Cell& hv) {
   int64_t last = std::min<int64_t>(high, int64_t{bit_count(w.bits)} - 1);
   if (w.op == Op::test) {
     if (low < 0 || high > last) w.ok = comp;
-    for (int64_t n = std::max<int64_t>(low, 0); w.ok && n <= last; ++n) w.ok = bit(w.bits, static_cast<uint32_t>(n));
+    int64_t first = std::max<int64_t>(low, 0);
+    if (w.ok && first <= last) w.ok = all_bits(w.bits, first, last);
     return;
   }
-  if (low <= last) put_bits(w.bits, static_cast<uint32_t>(low), static_cast<uint32_t>(last), w.op == Op::set);
+  if (low <= last) put_bits(w.bits, low, last, w.op == Op::set);
 }
 
 // Each character from the string's head, read again after every step (growing may collect).

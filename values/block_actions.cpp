@@ -1,5 +1,6 @@
 // values/block_actions.cpp: block!'s entries for appending, inserting, taking and copying, and
 // the registration of all its entries.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -73,7 +74,9 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
   Cell* pos = reinterpret_cast<Cell*>(b->data()) + at;
   std::memmove(pos + total, pos, b->tail - at * cell_size);
   std::memcpy(pos, source, count * cell_size);
-  for (int32_t i = 1; i < dup; ++i) std::memcpy(pos + i * count, pos, count * cell_size);
+  // doubling what is written so far: a large /dup takes a few copies, not one per repeat
+  for (int64_t done = count; done < total; done *= 2)
+    std::memcpy(pos + done, pos, static_cast<size_t>(std::min(done, total - done)) * cell_size);
   b->tail += static_cast<uint32_t>(total * cell_size);
   index_inserted(series, at, static_cast<int32_t>(total), length - at);
   if (owned) ownership::after(*series, notice, at, static_cast<int32_t>(total), value);

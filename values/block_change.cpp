@@ -1,4 +1,5 @@
 // values/block_change.cpp: changing blocks in place: change, swap and trim.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -43,7 +44,9 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool only, int32_t dup) {
   if (need > b->size) b = alloc::expand_series_copy(node, need);
   Cell* at = reinterpret_cast<Cell*>(b->data()) + head;
   std::memmove(at + inserted, at + replaced, (total - head - replaced) * cell_size);
-  for (int64_t i = 0; i < inserted; i += count) std::memcpy(at + i, source.data(), count * cell_size);
+  if (inserted) std::memcpy(at, source.data(), count * cell_size);
+  for (int64_t done = count; done < inserted; done *= 2)  // doubling: a large /dup takes few copies
+    std::memcpy(at + done, at, static_cast<size_t>(std::min(done, inserted - done)) * cell_size);
   b->tail = need;
   if (NodeId table = table_of(*series)) hashtable::rehash(table);
   if (owned) ownership::after(*series, Action::change, head, static_cast<int32_t>(inserted));

@@ -96,7 +96,7 @@ Cell* to(Cell* proto, Cell* spec, Type) {
 }
 
 Cell* make_(Cell* proto, Cell* spec, Type type) {
-  if (spec->is(Type::block) && block::vs_length(*spec) == 0) {
+  if (spec->is(Type::block) && block::vs_length(*spec) <= 0) {  // past its tail a block is empty too
     if (proto->is(Type::image)) return copy(proto, stack::push_unset(), nullptr, false, nullptr);
     fire(Err::script_invalid_arg, {*spec});
   }

@@ -85,8 +85,9 @@ Source source_of(Cell* value, int32_t part, bool only, NodeId target) {
   return {text, length_q(*text)};
 }
 
-// The source repeated dup times, in one new string.
+// The source repeated dup times, in one new string; nothing repeated is still nothing.
 Source repeated(Source s, int32_t dup) {
+  if (s.count == 0) return s;
   Cell* out = new_text();
   for (int32_t i = 0; i < dup; ++i) concatenate(out, s.text, s.count, 0, true, Concat::append);
   return {out, s.count * dup};
@@ -141,6 +142,8 @@ Cell* append_value(Cell* series, Cell* value, int32_t part, bool only, int32_t d
     s = source_of(value, part, only, series_node(*series));
     check_size(series, static_cast<uint32_t>(s.count), dup);
     if (dup > 1) s = repeated(s, dup);
+  } else {
+    check_size(series, 1, dup);  // one character a step: a count too big must fail before looping
   }
   int32_t n = is_char ? dup : s.count;
   Action notice = is_append ? Action::append : Action::insert;
@@ -177,6 +180,8 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool only, int32_t dup) {
     s = source_of(value, -1, only, series_node(*series));
     check_size(series, static_cast<uint32_t>(s.count), dup);
     if (dup > 1) s = repeated(s, dup);
+  } else {
+    check_size(series, 1, dup);  // one character a step: a count too big must fail before looping
   }
   int32_t n = is_char ? dup : s.count;
   int32_t replaced = limited(left, part >= 0 ? part : n);

@@ -2,6 +2,7 @@
 // changes are in values/vector_modify.cpp, the arithmetic in values/vector_math.cpp.
 #include "values/vector.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -122,7 +123,7 @@ Type word_type(const Cell& w) {
 // The values of a block appended in order: each must have the element type exactly.
 void append_block(Cell* v, Cell block) {
   Cell* b = stack::push(block);
-  int32_t n = block::vs_length(*b);
+  int32_t n = std::max(block::vs_length(*b), 0);  // a position past the tail holds nothing
   reserve(*v, length(*v) + n);
   for (int32_t i = 0; i < n; ++i) {
     Cell x = block::vs_head(*b)[i];

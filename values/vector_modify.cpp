@@ -1,5 +1,6 @@
 // values/vector_modify.cpp: vector! append, insert and change. Every new element is checked for
 // the exact element type before anything is stored, so a refused value leaves the vector as it was.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -19,7 +20,7 @@ std::vector<Cell> items_of(const Cell& v, Cell value, int32_t part, bool only) {
   std::vector<Cell> out;
   Type t = elem_type(v);
   if (is_block_like(value.type()) && !only) {
-    int32_t n = block::vs_length(value);
+    int32_t n = std::max(block::vs_length(value), 0);  // a position past the tail gives nothing
     if (part >= 0 && part < n) n = part;
     const Cell* c = block::vs_head(value);
     out.assign(c, c + n);
@@ -57,6 +58,7 @@ void close_gap(const Cell& v, int32_t index, int32_t n) {
 }
 
 void write_items(const Cell& v, int32_t index, const std::vector<Cell>& items, int32_t dup) {
+  if (items.empty()) return;  // a huge /dup of nothing must not loop
   for (int32_t r = 0; r < dup; ++r)
     for (size_t i = 0; i < items.size(); ++i) put(v, index++, items[i]);
 }
