@@ -130,12 +130,13 @@ Text format_g(double x, int precision) {
 
 Text form(double x, Kind kind) {
   Text t;
+  bool percent = kind == Kind::percent32 || kind == Kind::percent64;
   if (!std::isfinite(x)) {
     t.put(float_to_digits(x, 0, true).text());
+    if (percent) t.put('%');  // "1.#INF%" reads back as a percent
     return t;
   }
   if (pretty_print_on && std::fabs(x) < 2.220446049250313e-16) {
-    bool percent = kind == Kind::percent32 || kind == Kind::percent64;
     t.put(percent ? "0%" : kind == Kind::point ? "0" : "0.0");
     return t;
   }
@@ -145,6 +146,18 @@ Text form(double x, Kind kind) {
     t = format_g(x, short_kind ? 5 : 14);
   }
   finish(t, kind);
+  return t;
+}
+
+Text form_percent(double fraction) {
+  double shown = fraction * 100.0;
+  if (std::isfinite(shown) || !std::isfinite(fraction)) return form(shown, Kind::percent64);
+  // past the largest double once multiplied: the fraction's digits, two places further left
+  Digits d = float_to_digits(fraction, precision_of(Kind::percent64), false);
+  Text t;
+  if (d.negative) t.put('-');
+  lay_scientific(t, d.text(), d.decpt + 1, false);
+  finish(t, Kind::percent64);
   return t;
 }
 

@@ -78,6 +78,9 @@ enum class Kind : uint8_t {
 // float!, 6 for seconds; while pretty printing, tiny magnitudes print as zero and a text whose
 // last digits show a binary rounding artefact ("...01", "...99") is printed again shorter.
 Text form(double x, Kind kind);
+// The text of a percent! holding fraction: form(fraction * 100, percent64), also when that
+// product is past the largest double ("1.797693134862e310%").
+Text form_percent(double fraction);
 
 // Runtime flags: float/pretty-print? (on at start), and float/full-support? (off at start; kept
 // for the options object, nothing reads it yet).

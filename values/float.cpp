@@ -15,6 +15,7 @@
 #include "values/point.hpp"
 #include "values/vector.hpp"
 #include "values/random.hpp"
+#include "values/time.hpp"
 #include "values/registry.hpp"
 #include "values/tuple.hpp"
 
@@ -134,6 +135,7 @@ void do_math(Cell* args, Arith op) {
                 : lt == Type::percent                ? Type::percent
                                                      : Type::float_;
   double v = do_math_op(number_of(args[0]), number_of(args[1]), op);
+  if (result == Type::time) v = time_::checked(v);
   args[0] = make_cell(result);
   set(args[0], v);
 }

@@ -8,6 +8,7 @@
 #include "values/block.hpp"
 #include "values/installers.hpp"
 #include "values/registry.hpp"
+#include "values/string_storage.hpp"
 
 namespace vyn::percent {
 namespace {
@@ -15,8 +16,9 @@ namespace {
 double from_halves(uint32_t hi, uint32_t lo) { return std::bit_cast<double>(uint64_t{hi} << 32 | lo); }
 
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
-  double shown = value->float_value() * 100.0;
-  return limit - float_text::append_form(*buffer, shown, float_text::Kind::percent64);
+  float_text::Text text = float_text::form_percent(value->float_value());
+  string::append_latin1(*buffer, text.view());
+  return limit - text.size;
 }
 
 int32_t mold(Cell* value, Cell* buffer, const MoldOptions&, Cell* part, int32_t limit) {

@@ -26,6 +26,11 @@ Cell* make_in(Cell block, uint32_t hi, uint32_t lo) {
 }
 Cell* push(double seconds) { return stack::push(make(seconds)); }
 
+double checked(double seconds) {
+  if (!(std::fabs(seconds) < limit_seconds)) fire(Err::script_type_limit, {make_datatype(Type::time)});
+  return seconds;
+}
+
 int32_t hour_of(double t) { return integer::from_double_checked(std::trunc(t / seconds_per_hour)); }
 int32_t minute_of(double t) {
   return integer::from_double_checked(std::floor(std::fmod(std::fabs(t), seconds_per_hour) / seconds_per_minute));
@@ -151,7 +156,7 @@ Cell* make_entry(Cell* proto, Cell* spec, Type) {
     case Type::ref: t = from_text(*spec); break;
     default: bad_to_arg(*spec);
   }
-  return make_at(t, proto);
+  return make_at(checked(t), proto);
 }
 
 }  // namespace vyn::time_

@@ -2,7 +2,8 @@
 //
 // A child of float!: it shares the number tower, comparison and rounding, and adds the
 // hours:minutes:seconds text and access to its three fields. Negative values are negative
-// durations; there is no range limit.
+// durations. A time stays below 2^31 hours either way: the lexer reads the hours of a time
+// literal as a 32-bit integer, so that is the largest time whose text loads back.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,11 @@ namespace vyn::time_ {
 
 inline constexpr double seconds_per_hour = 3600.0;
 inline constexpr double seconds_per_minute = 60.0;
+// No time reaches this many seconds, either way (2^31 hours).
+inline constexpr double limit_seconds = 2147483648.0 * seconds_per_hour;
+
+// seconds itself when a time may hold it; script/type-limit time! for NaN or beyond the limit.
+double checked(double seconds);
 
 Cell make(double seconds);
 Cell* make_at(double seconds, Cell* cell);

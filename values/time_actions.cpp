@@ -77,7 +77,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
   if (!field) fire(Err::script_invalid_path, {step.path ? *step.path : make_none(), *element});
   double t = parent->float_value();
   if (!value) return stack::push(field_value(t, field));
-  float_::set(*parent, with_field(t, field, *value));
+  float_::set(*parent, checked(with_field(t, field, *value)));
   path::write_back(*parent, step);
   return value;
 }
@@ -116,9 +116,12 @@ void multiply(Cell* args) {
 
 // A time divided by a time is a plain ratio: 1:00:00 / 0:30:00 is 2.0.
 void divide(Cell* args) {
-  bool ratio = args[1].is(Type::time);
+  if (args[1].is(Type::time)) {
+    // a ratio is no time: it may be as large as any float!
+    args[0].set_type(Type::float_);
+    args[1].set_type(Type::float_);
+  }
   float_::do_math(args, Arith::divide);
-  if (ratio) args[0].set_type(Type::float_);
 }
 
 // float!'s rounding, always answering a time!. An integer! scale is read as a float! first, so
@@ -129,6 +132,7 @@ Cell* round(Cell* value, Cell* scale, bool even, bool down, bool half_down, bool
     fire(Err::script_not_related, {stack::get_call(), make_datatype(Type::money)});
   if (scale && scale->is(Type::integer)) *scale = make_float(scale->int_value());
   float_::round(value, scale, even, down, half_down, floor, ceiling, half_ceiling);
+  if (!value->is(Type::integer)) checked(value->float_value());
   value->set_type(Type::time);
   return value;
 }

@@ -117,6 +117,7 @@ void close_block(State& s, Type type) {
     *cell_at(m) = make_none();
   }
   cell_at(m)->set_new_line(new_line);
+  s.new_line = false;  // a line feed before the closer ends the inner block's last line only
   set_tail(m + 1);
   s.head = marker.w1;
   s.marker = s.head > s.first ? s.head - 1 : no_marker;

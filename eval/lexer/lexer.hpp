@@ -90,4 +90,8 @@ void transcode(Cell* result, Cell* src, const TranscodeArgs& args);
 // stopped before the end of the text, unset! for an empty block.
 Cell* load_text(const Cell& text);
 
+// Whether the bytes after a "(" make it the start of a point rather than of a paren
+// (eval/lexer/structure.cpp); paren! mold asks it so that a paren never reads back as a point.
+bool point_content(const uint8_t* p, const uint8_t* end);
+
 }  // namespace vyn::lexer

@@ -5,6 +5,7 @@
 #include "eval/lexer/foreign.hpp"
 #include "eval/lexer/state.hpp"
 #include "eval/stack.hpp"
+#include "values/time.hpp"
 
 namespace vyn::lexer {
 namespace {
@@ -203,6 +204,8 @@ void load_time(State& s, const uint8_t* start, const uint8_t* end, uint32_t flag
     }
   }
   double total = hours * 3600.0 + minutes * 60.0 + seconds;
+  // minutes and seconds may add up past the hours a time holds, which no time would mold back to
+  if (!(total < time_::limit_seconds)) fail();
   if (load) store(s, foreign::make_time(negative ? -total : total));
 }
 

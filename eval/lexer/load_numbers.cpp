@@ -110,32 +110,36 @@ void load_float(State& s, const uint8_t* start, const uint8_t* end, uint32_t fla
   if (load) store(s, make_float(value));
 }
 
-// "1.#INF", "-1.#INF" and "1.#NaN", any letter case.
-void load_float_special(State& s, const uint8_t* start, const uint8_t* end, uint32_t flags,
-                        bool load) {
-  s.pos = end;
+// "1.#INF", "-1.#INF" and "1.#NaN", any letter case; false for any other text.
+bool read_float_special(const uint8_t* start, const uint8_t* end, double& value) {
   const uint8_t* p = start;
   bool negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
-  double value;
-  if (end - p < 3 || p[0] != '1' || p[1] != '.' || p[2] != '#') {
-    throw_error(s, start, end, Type::float_);
-  } else if (equal_folded(p + 3, end, "NAN")) {
+  if (end - p < 3 || p[0] != '1' || p[1] != '.' || p[2] != '#') return false;
+  if (equal_folded(p + 3, end, "NAN")) {
     value = __builtin_nan("");
-  } else if (equal_folded(p + 3, end, "INF")) {
-    value = negative ? -__builtin_inf() : __builtin_inf();
-  } else {
-    throw_error(s, start, end, Type::float_);
+    return true;
   }
+  if (!equal_folded(p + 3, end, "INF")) return false;
+  value = negative ? -__builtin_inf() : __builtin_inf();
+  return true;
+}
+
+void load_float_special(State& s, const uint8_t* start, const uint8_t* end, uint32_t flags,
+                        bool load) {
+  s.pos = end;
+  double value;
+  if (!read_float_special(start, end, value)) throw_error(s, start, end, Type::float_);
   if (load) store(s, make_float(value));
 }
 
-// The text before "%" is a float text read as hundredths.
+// The text before "%" is a float text read as hundredths, or a special form ("1.#INF%").
 void load_percent(State& s, const uint8_t* start, const uint8_t* end, uint32_t flags, bool load) {
   s.pos = end + 1;
   double value;
-  if (!check_dfa(start, end) || !read_float(start, end, -2, value))
-    throw_error(s, start, end + 1, Type::float_);
+  bool read = flags & flag::hash ? read_float_special(start, end, value)
+                                 : check_dfa(start, end) && read_float(start, end, -2, value);
+  if (!read) throw_error(s, start, end + 1, Type::float_);
   if (load) store(s, foreign::make_percent(value));
 }
 

@@ -71,7 +71,6 @@ void scan_tokens(State& s);
 // ---- structure (structure.cpp)
 void scan_structure(State& s, const uint8_t* start, const uint8_t* end, uint32_t flags, bool load);
 void next_is_delimiter(State& s);
-bool point_content(const uint8_t* p, const uint8_t* end);
 
 // ---- errors (errors.cpp)
 // Code: a datatype (syntax/invalid), or one of the codes below.

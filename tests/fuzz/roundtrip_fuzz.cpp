@@ -31,43 +31,66 @@ fz-report: func [how v m back] [
     print ["    molded:" m]
     print ["    loaded:" mold/all :back]
 ]
-; left out: the lexer reads no percent escape in a url! that starts with a sign ("-:a%41"), an
-; infinite or NaN percent! has no literal form, a ref! in a path takes the slashes after it, and
-; a time! made of huge minutes or seconds molds more hours than a time literal may hold; a block
-; or map holding any of these is left out too
-fz-known?: func [v m] [
-    if any [
-        all [url? :v  find "+-" first m  find m "%"]
-        all [percent? :v  find m "#"]
-        all [any-path? :v  find m "@"]
-        all [time? :v  error? try [v/hour]]
-    ] [return true]
+; left out: a ref! in a path takes the slashes after it, so a path holding a ref! before its last
+; element has no literal form; a word that starts with "." and a digit is read only as a path
+; element (d/.3.4), elsewhere that text is a number; a block or map holding either is left out too
+fz-known?: func [v m /local p w] [
+    if any [word? :v  set-word? :v  get-word? :v  lit-word? :v] [
+        w: form to word! :v
+        if all [1 < length? w  #"." = first w  find "0123456789" w/2] [return true]
+    ]
+    if any-path? :v [
+        p: to block! :v
+        foreach e copy/part p back tail p [if ref? :e [return true]]
+    ]
     if any [any-block? :v  map? :v] [foreach e to block! :v [if fz-known? :e mold :e [return true]]]
     false
 ]
+; a word, path or text of these types made by a conversion may hold what no literal of its type
+; can ("abc" as a url!, a path of one word, a ref! holding a space): such a value need only come
+; back equal when its mold loads whole, as one value of its type that molds the same
+fz-loose-types: reduce [
+    url! email! ref! issue! tag! word! set-word! lit-word! get-word! refinement!
+    path! lit-path! set-path! get-path!
+]
+fz-loose: false
 fz-back: func [how v m /local b] [
     if fz-known? :v m [exit]
     b: try [transcode m]
+    if all [fz-loose  any [
+        error? b  1 <> length? b  not equal? type? :v type? first b  m <> mold/all first b
+    ]] [exit]
     if any [error? b  1 <> length? b  not fz-eq? :v first b] [fz-report how :v m :b]
 ]
 fz-writers: func [v] [
     form :v  mold/flat :v  mold/part :v 7  mold/part :v 0  mold/only :v  form/part :v 3
 ]
-; none, logic values and datatypes mold as words and need mold/all; what molds as "make ..."
+; none, logic values and datatypes mold as words and need mold/all, money! molds all its
+; decimals only with mold/all (-$0.002 molds as -$0.00); what molds as "make ..."
 ; needs evaluation
+fz-money?: func [v] [
+    if money? :v [return true]
+    if any [any-block? :v  map? :v] [foreach e to block! :v [if fz-money? :e [return true]]]
+    false
+]
 fz-check: func [v how /local m] [
     fz-writers :v
     m: mold/all :v
     if find/match m "make " [exit]
-    if not any [none? :v  logic? :v  unset? :v  datatype? :v] [fz-back how :v mold :v]
-    fz-back join how "/all" m
+    if not any [none? :v  logic? :v  unset? :v  datatype? :v  fz-money? :v] [fz-back how :v mold :v]
+    fz-back rejoin [how "/all"] :v m
 ]
 fz-run: func [src /local vals x cyc] [
     vals: try [transcode src]
     if error? vals [exit]
     foreach v vals [
         fz-check :v "lexed"
-        foreach t fz-types [if not error? x: try [to t :v] [fz-check :x mold t]]
+        foreach t fz-types [
+            fz-loose: false
+            foreach l fz-loose-types [if equal? l t [fz-loose: true]]
+            if not error? x: try [to t :v] [fz-check :x mold t]
+        ]
+        fz-loose: false
         foreach op [[v * 1e300] [v / 7] [v * 1e-300] [negate v] [v + 0.1] [to time! v]] [
             if not error? x: try bind op 'v [fz-check :x mold op]
         ]

@@ -109,12 +109,22 @@ TEST(FloatText, FormByKindWhilePrettyPrinting) {
       {3.0, Kind::point, "3"}, {0.0, Kind::point, "0"}, {1.5, Kind::point, "1.5"},
       {static_cast<double>(0.1f), Kind::float32, "0.1"},
       {16777216.0, Kind::float32, "1.677722e7"}, {100.0, Kind::float32, "100.0"},
-      {inf, Kind::float64, "1.#INF"}, {-inf, Kind::percent64, "-1.#INF"},
-      {std::nan(""), Kind::point, "1.#NaN"},
+      {inf, Kind::float64, "1.#INF"}, {-inf, Kind::percent64, "-1.#INF%"},
+      {std::nan(""), Kind::point, "1.#NaN"}, {std::nan(""), Kind::percent32, "1.#NaN%"},
   };
   for (const Case& c : cases) EXPECT_EQ(str(float_text::form(c.x, c.kind)), c.text) << c.text;
   EXPECT_TRUE(pretty_print());
   EXPECT_FALSE(full_support());
+}
+
+// A fraction whose hundredfold is past the largest double keeps its digits and moves the point.
+TEST(FloatText, FormPercentOfAnyFraction) {
+  struct Case { double fraction; const char* text; };
+  const Case cases[] = {
+      {0.5, "50%"}, {1e307, "1e309%"}, {-1.7976931348623157e308, "-1.797693134862e310%"},
+      {1.7976931348623157e306, "1.797693134862e308%"}, {inf, "1.#INF%"}, {-inf, "-1.#INF%"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(str(float_text::form_percent(c.fraction)), c.text) << c.text;
 }
 
 TEST_F(FloatTextPrettyOff, FormKeepsEveryDigitAndSmallValues) {
