@@ -294,15 +294,33 @@ void need(Cell block, int32_t pos, const Cell& keyword) {
   if (pos >= block_end(block)) fire(Err::script_parse_end, {keyword});
 }
 
-// How much machine stack one parse may take before the recursion is cut off: the cell limit
-// comes first on an ordinary stack; this only guards a small one.
+// The running thread's stack: its top address and its size, or zeros when they cannot be read.
+struct ThreadStack {
+  uintptr_t top = 0;
+  size_t size = 0;
+};
+static ThreadStack thread_stack() {
+  pthread_attr_t attr;
+  void* low = nullptr;
+  size_t size = 0;
+  if (pthread_getattr_np(pthread_self(), &attr) != 0) return {};
+  pthread_attr_getstack(&attr, &low, &size);
+  pthread_attr_destroy(&attr);
+  return {reinterpret_cast<uintptr_t>(low) + size, size};
+}
+
+// How much machine stack one parse may take before the recursion is cut off: half the stack of the
+// thread it runs on, at most 48 MB. On the runtime's large stack the cell limit comes first in every
+// build, sanitized or not; this only guards a small stack (a thread of the process's own size).
 static long stack_budget() {
-  static long budget = [] {
-    rlimit r{};
-    long cap = 6L * 1024 * 1024;
-    if (getrlimit(RLIMIT_STACK, &r) == 0 && r.rlim_cur != RLIM_INFINITY)
-      cap = std::min(cap, static_cast<long>(r.rlim_cur) / 2);
-    return cap;
+  static thread_local long budget = [] {
+    size_t size = thread_stack().size;
+    if (size == 0) {
+      rlimit r{};
+      size = 8u << 20;
+      if (getrlimit(RLIMIT_STACK, &r) == 0 && r.rlim_cur != RLIM_INFINITY) size = r.rlim_cur;
+    }
+    return static_cast<long>(std::min<size_t>(size / 2, size_t{48} << 20));
   }();
   return budget;
 }
@@ -313,14 +331,9 @@ static long stack_budget() {
 // thread: a fuzzer runs every input on a fresh one.
 static uintptr_t stack_low_water() {
   static thread_local uintptr_t mark = [] {
-    pthread_attr_t attr;
-    void* low = nullptr;
-    size_t size = 0;
-    if (pthread_getattr_np(pthread_self(), &attr) != 0) return uintptr_t{0};
-    pthread_attr_getstack(&attr, &low, &size);
-    pthread_attr_destroy(&attr);
-    uintptr_t top = reinterpret_cast<uintptr_t>(low) + size;
-    return top - std::min<size_t>(size / 4 * 3, size_t{48} << 20);
+    ThreadStack t = thread_stack();
+    if (t.size == 0) return uintptr_t{0};
+    return t.top - std::min<size_t>(t.size / 4 * 3, size_t{48} << 20);
   }();
   return mark;
 }
