@@ -8,6 +8,7 @@
 
 #include "boot/routine_bodies.hpp"
 #include "core/unicode.hpp"
+#include "eval/lexer/lexer.hpp"
 #include "eval/stack.hpp"
 #include "library/json_unescape.hpp"
 #include "values/block.hpp"
@@ -70,7 +71,7 @@ void put_utf8(std::string& out, uint32_t cp) {
 // The code point of a \u escape whose "\u" has been read; surrogates must come as a pair.
 bool unicode_escape(Reader& r, uint32_t& cp) {
   if (!hex4(r, cp)) return false;
-  if (cp >= 0xDC00 && cp <= 0xDFFF) return false;
+  if ((cp >= 0xDC00 && cp <= 0xDFFF) || cp == 0xFFFE) return false;  // the rules write these
   if (cp < 0xD800 || cp > 0xDBFF) return true;
   uint32_t low = 0;
   if (!r.literal("\\u") || !hex4(r, low) || low < 0xDC00 || low > 0xDFFF) return false;
@@ -132,7 +133,8 @@ bool not_word_char(uint32_t cp) {
   }
 }
 
-// Whether a key's text reads as a word: its first character is no digit or apostrophe.
+// Whether a key's text reads as a word: its first character is no digit or apostrophe, and the
+// lexer takes the text for a word ("-1" and "FFh" are numbers to it, so they stay strings).
 bool word_key(const std::string& key) {
   if (key.empty()) return false;
   unsigned char first = static_cast<unsigned char>(key[0]);
@@ -142,7 +144,14 @@ bool word_key(const std::string& key) {
     if (c < 0x80 && not_word_char(c)) return false;
     if (c == 0xC2 && i + 1 < key.size() && static_cast<unsigned char>(key[i + 1]) == 0xA0) return false;
   }
-  return true;
+  stack::Mark mark;
+  lexer::ScanArgs args;
+  args.one = true;
+  args.type_scan = true;
+  // the key lives in a std::string, outside every buffer the scan may move
+  lexer::ScanResult r = lexer::scan(stack::push_unset(), reinterpret_cast<const uint8_t*>(key.data()),
+                                    static_cast<uint32_t>(key.size()), args);
+  return r.type == Type::word && r.complete;
 }
 
 bool number(Reader& r, Cell* parent) {
@@ -233,12 +242,14 @@ bool container(Reader& r, Cell* parent, bool object) {
   return true;
 }
 
-// Whether the UTF-8 text holds a code point DC00-DCFF, whose bytes the string loader refuses: the
-// rules read such text.
+// Whether the UTF-8 text holds a code point DC00-DCFF or FFFE, whose bytes the string loader
+// refuses: the rules read such text.
 bool unloadable(const std::string& text) {
-  for (size_t i = 0; i + 1 < text.size(); ++i)
-    if (static_cast<unsigned char>(text[i]) == 0xED && (static_cast<unsigned char>(text[i + 1]) & 0xFC) == 0xB0)
-      return true;
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    if (byte(i) == 0xED && (byte(i + 1) & 0xFC) == 0xB0) return true;
+    if (byte(i) == 0xEF && byte(i + 1) == 0xBF && i + 2 < text.size() && byte(i + 2) == 0xBE) return true;
+  }
   return false;
 }
 

@@ -31,10 +31,13 @@ struct Writer {
   bool pretty = false;
   bool ascii = false;
   int level = 0;
-  // A code point DC00-DCFF written as it stands: the UTF-8 loader refuses its bytes, so the
-  // writer in the language must make the text.
+  // A code point DC00-DCFF or FFFE written as it stands: the UTF-8 loader refuses its bytes, so
+  // the writer in the language must make the text.
   bool unloadable = false;
 };
+
+// Whether the UTF-8 loader refuses the bytes of the code point.
+bool refused(uint32_t cp) { return (cp >= 0xDC00 && cp <= 0xDCFF) || cp == 0xFFFE; }
 
 void put_utf8(std::string& out, uint32_t cp) {
   uint8_t bytes[4];
@@ -61,7 +64,7 @@ void put_char(Writer& w, uint32_t cp) {
     default: break;
   }
   if (cp >= 32 && (!w.ascii || cp <= 127)) {
-    w.unloadable |= cp >= 0xDC00 && cp <= 0xDCFF;
+    w.unloadable |= refused(cp);
     put_utf8(w.out, cp);
   } else if (cp <= 0xFFFF) {
     put_unit(w.out, cp);
@@ -186,7 +189,12 @@ void write_body(routine::Invocation& inv) {
   Cell* indent = boot::bodies::arg_cell(inv, 1);
   Writer w;
   w.pretty = indent->is(Type::string);
-  if (w.pretty) w.indent = string::to_utf8(*indent);
+  if (w.pretty) {
+    w.indent = string::to_utf8(*indent);
+    int32_t head = static_cast<int32_t>(indent->w1);
+    for (int32_t i = head < 0 ? 0 : head; i < string::length_total(*indent); ++i)
+      w.unloadable |= refused(string::char_at(series_node(*indent), i));
+  }
   w.ascii = inv.args[2].i != 0;
   if (!value(w, *data) || w.unloadable) {
     *inv.result = make_none();
