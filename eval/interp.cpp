@@ -204,11 +204,13 @@ inline bool integer_step(const Cell& op, const Cell& code, int32_t& position, in
 }
 
 // An infix call: the left operand is at start, the operator's right operand follows in the code.
+// Two integers are worked here without a call, but not while a tracer listens: it must see the
+// call open, run and return.
 [[nodiscard]] Flow infix_call(Cell op, const Cell& name, Cell code, int32_t& position, int32_t end,
                               bool push, Cell* start) {
   Fast kind = fast_kind(op);
   op.header = (op.header & ~0x00FF00FFu) | ((op.header >> 16) & 0xFF);
-  if (kind == Fast::none || !start->is(Type::integer) || position >= end) {
+  if (kind == Fast::none || !start->is(Type::integer) || position >= end || trace::active) {
     stack::set_top(start + 1);
     return eval_code(op, code, position, end, push, CallSite{name, make_none(), 0, make_none(), true});
   }
