@@ -49,6 +49,7 @@ void set_buffer_history(Invocation& inv);
 void read_input(Invocation& inv);
 void input_ended_q(Invocation& inv);
 void terminate_console(Invocation& inv);
+void terminal_size(Invocation& inv);
 void input_stdin(Invocation& inv);
 void read_stdin(Invocation& inv);
 

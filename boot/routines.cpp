@@ -82,6 +82,8 @@ const Definition definitions[] = {
     {"_input-ended?", R"~("Whether standard input reached its end" return: [logic!])~",
         bodies::input_ended_q},
     {"_terminate-console", "", bodies::terminate_console},
+    {"_terminal-size", R"~("The terminal's size in character cells; none when standard input is not one"
+        return: [pair! none!])~", bodies::terminal_size},
     {"input-stdin", R"~("Reads a line of standard input" return: [string!])~", bodies::input_stdin},
     {"read-stdin", R"~("Reads bytes of standard input into a binary buffer"
         buffer [binary!] buflen [integer!])~", bodies::read_stdin},

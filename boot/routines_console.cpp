@@ -1,6 +1,7 @@
 // boot/routines_console.cpp: the routines the language calls into the terminal layer: the line
 // and history an edit works on, the edit itself (or one line of redirected input), and standard
 // input's lines and bytes for scripts.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,15 +11,26 @@
 #include "core/gc.hpp"
 #include "core/roots.hpp"
 #include "core/series.hpp"
+#include "eval/exits.hpp"
+#include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/stack.hpp"
 #include "platform/terminal.hpp"
 #include "values/block.hpp"
+#include "values/pair.hpp"
 #include "values/string_storage.hpp"
 #include "values/word.hpp"
 
+namespace vyn::natives {
+bool last_lf();  // print and prin keep it: whether the last text they wrote ended its line
+}  // namespace vyn::natives
+
 namespace vyn::boot::bodies {
 namespace {
+
+// Where the prompt starts: the terminal is asked only when the last text printed did not end its
+// line, as a line end leaves the cursor at the left edge.
+int prompt_column() { return natives::last_lf() ? 0 : std::max(0, terminal::cursor_column()); }
 
 // The caller's line and history, as _set-buffer-history received them; the collector keeps
 // what they refer to.
@@ -82,26 +94,9 @@ void add_to_history(const std::u32string& line, const std::vector<std::u32string
   block::insert_cell(target.history, target.line, false, false);
 }
 
-// The completions of the line through the language's completion function; none when it is
-// missing, fails or ends the evaluation another way.
-std::vector<editor::Completed> complete(const std::u32string& line, size_t cursor) {
+// The entries of the block that completion answered: each text and its head index.
+std::vector<editor::Completed> completed_entries(const Cell& result) {
   std::vector<editor::Completed> out;
-  Cell name = word::load("vyn-complete-input");
-  Cell* fn = word::value_cell(name);
-  if (!fn || !fn->is(Type::function)) return out;
-  stack::Mark mark;
-  Cell* callable = stack::push(*fn);  // the value's cell may move once anything allocates
-  Cell* args = stack::push_unset();
-  stack::push(make_logic(true));
-  string::make_at(args, static_cast<uint32_t>(line.size()) + 1);
-  for (char32_t cp : line) string::append_char(series_node(*args), static_cast<uint32_t>(cp));
-  args->w1 = static_cast<uint32_t>(cursor);
-  try {
-    if (interp::call_with(*callable, args, 2, name) != Flow::normal) return out;
-  } catch (const Raised&) {
-    return out;
-  }
-  Cell result = *stack::last_value();
   if (!result.is(Type::block)) return out;
   int32_t n = block::vs_length(result);
   for (int32_t i = 0; i < n; ++i) {
@@ -109,6 +104,33 @@ std::vector<editor::Completed> complete(const std::u32string& line, size_t curso
     if (!char_series(entry)) continue;
     out.push_back({whole_text(entry), static_cast<size_t>(std::max(series_head(entry), 0))});
   }
+  return out;
+}
+
+// The completions of the line through the language's completion function; none when it is
+// missing, fails or ends the evaluation another way. It runs behind a try/all barrier, so that
+// no break, return or throw leaves it for the frames of the code that asked for the line.
+std::vector<editor::Completed> complete(const std::u32string& line, size_t cursor) {
+  std::vector<editor::Completed> out;
+  Cell name = word::load("vyn-complete-input");
+  Cell* fn = word::value_cell(name);
+  if (!fn || !fn->is(Type::function)) return out;
+  Cell* top = stack::top();
+  int depth = stack::frame_depth();
+  try {
+    stack::mark_try_all(&name);
+    Cell* callable = stack::push(*fn);  // the value's cell may move once anything allocates
+    Cell* args = stack::push_unset();
+    stack::push(make_logic(true));
+    string::make_at(args, static_cast<uint32_t>(line.size()) + 1);
+    for (char32_t cp : line) string::append_char(series_node(*args), static_cast<uint32_t>(cp));
+    args->w1 = static_cast<uint32_t>(cursor);
+    if (interp::call_with(*callable, args, 2, name) == Flow::normal)
+      out = completed_entries(*stack::last_value());  // reads only: nothing moves meanwhile
+  } catch (const Raised&) {
+  } catch (const Exit&) {
+  }
+  stack::catch_error_at(depth, top);
   return out;
 }
 
@@ -136,6 +158,7 @@ void edit_on_terminal(const Cell& prompt, bool hidden) {
   hooks.read_key = terminal::read_key;
   hooks.write = terminal::write;
   hooks.size = terminal::size;
+  hooks.column = prompt_column;
   hooks.complete = complete;
   editor::LineEditor ed(hooks, carry);
   std::vector<std::u32string> entries = history_entries();
@@ -165,6 +188,7 @@ void read_input(Invocation& inv) {
     }
   } release;
   if (!target.line.is(Type::string)) return;
+  input_ended = false;  // it tells of this read: an end met by a script's earlier read is over
   if (terminal::input_is_terminal()) {
     edit_on_terminal(*arg_cell(inv, 0), inv.args[1].i != 0);
     return;
@@ -178,6 +202,17 @@ void read_input(Invocation& inv) {
 void input_ended_q(Invocation& inv) { *inv.result = make_logic(input_ended); }
 
 void terminate_console(Invocation&) {}
+
+// The terminal's size in character cells when standard input is one and the size can be read;
+// none otherwise. A width of 0 or less counts as 80.
+void terminal_size(Invocation& inv) {
+  *inv.result = make_none();
+  if (!terminal::input_is_terminal()) return;
+  int columns = 0, rows = 0;
+  terminal::size(columns, rows);
+  if (rows <= 0) return;
+  *inv.result = pair::make(columns > 0 ? columns : 80, rows);
+}
 
 void input_stdin(Invocation& inv) {
   bool ended = false;

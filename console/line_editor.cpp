@@ -127,13 +127,13 @@ void LineEditor::refresh(bool full) {
     a = b = end_offset_ + text_width(line, line.size() - 1, line.size(), columns_ - end_offset_ % columns_,
                                      columns_, nullptr, hide_);
   } else {
-    int x = text_width(prompt_, 0, prompt_.size(), columns_, columns_, to, false);
+    int x = start_col_ + text_width(prompt_, 0, prompt_.size(), columns_ - start_col_, columns_, to, false);
     a = x + text_width(line, 0, cursor_, columns_ - x % columns_, columns_, to, hide_);
     b = a + text_width(line, cursor_, line.size(), columns_ - a % columns_, columns_, to, hide_);
     escapes_ = line.find(U'\x1b') != std::u32string::npos;
   }
   if (full) {
-    if (drawn_) move_to(0, 0);
+    if (drawn_) move_to(0, start_col_);
     emit("\x1b[J" + out);
     drawn_ = true;
   }
@@ -276,11 +276,12 @@ End LineEditor::edit(std::u32string& line, const std::u32string& prompt,
   index_ = -1;
   drawn_ = false;
   appended_ = false;
-  term_offset_ = 0;
   pending_wrap_ = false;
   cursor_ = 0;
   if (hooks_.size) hooks_.size(columns_, rows_);
   if (columns_ <= 0) columns_ = 80;
+  start_col_ = hooks_.column ? std::clamp(hooks_.column(), 0, columns_ - 1) : 0;
+  term_offset_ = start_col_;
   if (!carry_.text.empty()) {
     line += carry_.text;
     cursor_ = std::min(carry_.cursor, line.size());

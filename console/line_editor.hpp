@@ -3,9 +3,9 @@
 // recalls history entries, completes through a callback and can mask the input.
 //
 // It knows the terminal only through its hooks: keys come from read_key, bytes (UTF-8 text and
-// ANSI cursor sequences) go to write. The prompt starts at column 0 of the row the cursor is on;
-// the editor tracks where the terminal's cursor is, counted in cells from there, and moves it
-// with relative sequences.
+// ANSI cursor sequences) go to write. The prompt starts where the cursor is (its column comes from
+// the column hook); the editor tracks where the terminal's cursor is, counted in cells from the
+// start of that row, and moves it with relative sequences.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +28,9 @@ struct Hooks {
   std::function<std::vector<Completed>(const std::u32string&, size_t)> complete;
   // The screen size, read again at each edit; columns of 0 or less count as 80.
   std::function<void(int& columns, int& rows)> size;
+  // The column the prompt starts at, where the terminal's cursor is when the edit begins (0
+  // when absent or unknown): text printed without a line end stays before it.
+  std::function<int()> column;
 };
 
 // How an edit ended.
@@ -81,6 +84,7 @@ class LineEditor {
   int columns_ = 80;
   int rows_ = 24;
   int index_ = -1;
+  int start_col_ = 0;     // the prompt's column on its first row
   int last_row_ = 0;
   int term_offset_ = 0;   // where the terminal's cursor is, in cells from the prompt's start
   bool pending_wrap_ = false;  // it sits past the last column of the row above term_offset_

@@ -45,6 +45,7 @@ void install_handlers() {
     sigaction(restore_signals[i], &sa, &previous[i]);
   struct sigaction winch {};
   winch.sa_handler = on_resize;
+  winch.sa_flags = SA_RESTART;  // a resize must not fail a read or write that code is waiting on
   sigemptyset(&winch.sa_mask);
   sigaction(SIGWINCH, &winch, nullptr);
 }
@@ -110,13 +111,15 @@ RawMode::RawMode() {
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
   raw_on = 1;
-  active_ = tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0;
+  // TCSANOW, not TCSAFLUSH, here and when restoring: keys typed ahead while code ran, and the
+  // rest of a paste of several lines, are input still to come, not noise to drop
+  active_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
   if (!active_) raw_on = 0;
 }
 
 RawMode::~RawMode() {
   if (!active_) return;
-  tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_mode);
+  tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
   raw_on = 0;
 }
 
@@ -139,6 +142,42 @@ int read_key() {
     }
     if (key_count == sizeof key_bytes) key_count = 0;  // no key is this long: drop the noise
     if (!fill_keys()) return keys::failed;
+  }
+}
+
+namespace {
+
+// Takes a cursor position report (ESC [ row ; column R) out of the queued bytes; answers its
+// column (from 1), or 0 when none is queued.
+int take_position_report() {
+  for (size_t i = 0; i + 1 < key_count; ++i) {
+    if (key_bytes[i] != 27 || key_bytes[i + 1] != '[') continue;
+    size_t j = i + 2;
+    int part[2] = {0, 0};
+    for (int k = 0; k < 2; ++k) {
+      size_t digits = j;
+      while (j < key_count && key_bytes[j] >= '0' && key_bytes[j] <= '9' && part[k] < 10000)
+        part[k] = part[k] * 10 + (key_bytes[j++] - '0');
+      if (j == digits || j >= key_count || key_bytes[j] != (k == 0 ? ';' : 'R')) break;
+      if (k == 1) {
+        for (size_t m = j + 1; m < key_count; ++m) key_bytes[i + m - (j + 1)] = key_bytes[m];
+        key_count -= j + 1 - i;
+        return part[1];
+      }
+      ++j;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int cursor_column() {
+  if (!raw_on) return -1;
+  write("\x1b[6n");
+  for (;;) {
+    if (int column = take_position_report()) return column - 1;
+    if (key_count == sizeof key_bytes || !wait_input(200) || !fill_keys()) return -1;
   }
 }
 

@@ -33,6 +33,9 @@ void set_output_processing(bool on);
 
 // The next key code (platform/key_decode.hpp) from the terminal; keys::failed when it is gone.
 int read_key();
+// The column (from 0) the terminal's cursor is on, asked of the terminal while raw mode is on; -1
+// when it does not answer in time. Keys that arrive meanwhile stay queued for read_key.
+int cursor_column();
 // Writes bytes to the terminal (standard output), after anything printed before.
 void write(const std::string& bytes);
 // The size of the terminal in character cells; read again after the terminal was resized.

@@ -34,6 +34,7 @@ struct Session {
   std::vector<std::u32string> history;
   std::u32string line;
   int columns;
+  int start_column = 0;
 
   explicit Session(int cols = 40, int rows = 10) : screen(cols, rows), columns(cols) {}
 
@@ -48,6 +49,7 @@ struct Session {
     hooks.write = [this](const std::string& s) { screen.write(s); };
     hooks.size = [this](int& c, int& r) { c = columns, r = 10; };
     hooks.complete = [this](const std::u32string&, size_t) { return completions; };
+    hooks.column = [this] { return start_column; };
     editor::LineEditor editor(hooks, carry);
     return editor.edit(line, prompt, history, hide);
   }
@@ -123,6 +125,20 @@ TEST(LineEditor, ShowsThePromptAndLineAndGoesOnBelowAfterEnter) {
   s.edit(typed(U"abc") + std::vector<int>{keys::left, 'X', keys::enter});
   EXPECT_EQ(s.screen.row(0), U"> abXc");
   EXPECT_EQ(s.screen.cursor_row(), 1);
+  EXPECT_EQ(s.screen.cursor_col(), 0);
+}
+
+// Text printed without a line end stays before the prompt, which starts after it; the line wraps
+// and the cursor moves from there.
+TEST(LineEditor, APromptAfterTextOnItsRowStartsWhereTheTextEnds) {
+  Session s(10, 10);
+  s.screen.write("abc");
+  s.start_column = 3;
+  s.edit(typed(U"defgh") + std::vector<int>{keys::home, 'Z', keys::right, 'Y', keys::enter});
+  EXPECT_EQ(s.line, U"ZdYefgh");
+  EXPECT_EQ(s.screen.row(0), U"abc> ZdYef");
+  EXPECT_EQ(s.screen.row(1), U"gh");
+  EXPECT_EQ(s.screen.cursor_row(), 2);
   EXPECT_EQ(s.screen.cursor_col(), 0);
 }
 

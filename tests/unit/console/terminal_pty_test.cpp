@@ -98,6 +98,54 @@ TEST_F(PtyTest, TabCompletesThroughTheLanguage) {
   EXPECT_EQ(form(run("mold b")), "\"zqx-alpha\"");
 }
 
+// A completion that fails, throws or breaks offers nothing: Tab inserts itself, and the edit and
+// the code around it go on.
+TEST_F(PtyTest, ACompletionThatFailsOrEscapesOffersNothing) {
+  run("h: make block! 4  edit: func [q /local s] [s: make string! 1  _set-buffer-history s h  _read-input q false  s]");
+  for (const char* body : {"1 / 0", "throw 'away", "break", "return 1"}) {
+    run((std::string("vyn-complete-input: func [text all] [") + body + "]").c_str());
+    type_into("a: catch [loop 1 [reduce [edit \"> \" \"after\"]]]", "x\ty\r");
+    EXPECT_EQ(form(run("mold a")), R"(["x^-y" "after"])") << body;
+  }
+  EXPECT_FALSE(raw_on(slave_));
+}
+
+// Lines pasted at once are all entered, one edit each: what the first edit has not read yet stays
+// for the next one.
+TEST_F(PtyTest, LinesTypedAheadReachTheNextEdits) {
+  run("h: make block! 4  edit: func [q] [s: make string! 1  _set-buffer-history s h  _read-input q false  s]");
+  std::string second(80, 'b');
+  type_into("a: edit \"> \"", "aaaaaaaaaa\r" + second + "\r");
+  type_into("b: edit \"> \"", "\x03");  // without the second line still queued, this would end it
+  tcflush(slave_, TCIFLUSH);
+  EXPECT_EQ(form(run("a")), "aaaaaaaaaa");
+  EXPECT_EQ(form(run("b")), second);
+}
+
+// After text that did not end its line the terminal is asked where its cursor is, and the prompt
+// starts there (column 6 here); the answer is not taken as keys.
+TEST_F(PtyTest, APromptAfterPrintedTextStartsWhereTheTerminalSaysTheCursorIs) {
+  run("h: make block! 4  edit: func [q] [s: make string! 1  _set-buffer-history s h  _read-input q false  s]");
+  run("prin {}");
+  std::string shown = type_into("a: edit \"> \"", "a\x1b[3;6Rb\x1b[D\r");
+  EXPECT_NE(shown.find("\x1b[6n"), std::string::npos);
+  EXPECT_NE(shown.find("\r\x1b[8C"), std::string::npos);  // Left: column 5, the prompt, "a"
+  EXPECT_EQ(form(run("a")), "ab");
+}
+
+// The console is laid out for the terminal's size (40x10 here): at its start and at each edit.
+TEST_F(PtyTest, TheConsoleTakesItsSizeFromTheTerminal) {
+  run("system/console/size: 0x0");
+  std::fflush(stdout);
+  dup2(slave_, STDIN_FILENO);
+  dup2(slave_, STDOUT_FILENO);
+  run("system/console/init {Vyn Console}  at-start: system/console/size  system/console/size: 0x0");
+  dup2(saved_in_, STDIN_FILENO);
+  dup2(saved_out_, STDOUT_FILENO);
+  type_into("a: ask \"> \"", "x\r");
+  EXPECT_EQ(form(run("mold reduce [at-start system/console/size a]")), R"([40x10 40x10 "x"])");
+}
+
 // A completion function that asks for a line of its own: the inner edit ends first, then the
 // outer one stores its line in its own string and history.
 TEST_F(PtyTest, ACompletionThatAsksForALineKeepsTheOuterEdit) {
