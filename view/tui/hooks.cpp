@@ -10,19 +10,27 @@ namespace vyn::tui {
 
 bool active() { return loop().session || console().terminal_mode; }
 
-// The interface is erased before ordinary output, so no stale rows are left above the text.
+// The interface is erased before ordinary output, so no stale rows are left above the text. A
+// full-screen interface gives the screen back instead: text printed on the alternate screen would
+// be gone once the interface ends.
 void before_print() {
   if (!active()) return;
-  erase_inline_ui();
+  if (console().alternate_screen) {
+    set_alternate_screen(false);
+    frame().inline_drawn = false;
+  } else {
+    erase_inline_ui();
+  }
   restore_output_mode();
 }
 
-// ...and drawn again below it on the next pass; the terminal says where the cursor now is.
+// ...and drawn again below it (or on the alternate screen again) on the next pass; the terminal
+// says where the cursor now is.
 void after_print() {
   if (!active()) return;
   set_vt_output_mode();
   frame().redraw_needed = true;
-  if (console().terminal_mode) request_cursor_position();
+  if (console().terminal_mode && !frame().fullscreen) request_cursor_position();
 }
 
 void wait_hook() {

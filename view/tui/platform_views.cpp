@@ -120,12 +120,15 @@ void update_facet(const Cell& owner, const Cell& word, const Cell& value, const 
                     word_spelled(action, "move") || word_spelled(action, "take");
   if (w && word_spelled(word, "data") && type_is(w, "text-list") && series_cut) {
     if (!value.is(Type::block)) return;
-    Cell v = value;
-    int32_t n = block::vs_length(v);
+    // The change comes before the items leave, and value is positioned where they start: the
+    // list's length is the whole block's.
+    int32_t n = block::length_total(value);
+    if (word_spelled(action, "clear") && part < n - index) part = n - index;  // told as 0 items
     if (index < w->top_row) w->top_row = index;
     if (index == 0 && part >= n) w->top_row = 0;
+    int32_t limit = n - part > 0 ? n - part : 0;  // the items left
+    if (w->top_row >= limit) w->top_row = limit > 0 ? limit - 1 : 0;  // some item stays in view
     if (Cell* selected = facet_slot(owner, facet::selected)) {
-      int32_t limit = n - part > 0 ? n - part : 0;
       if (selected->is(Type::integer) && static_cast<int32_t>(selected->w2) > limit)
         *selected = make_integer(limit);
     }

@@ -56,7 +56,7 @@ inline constexpr int origin = 0, padding = 1, scroll = 2, align = 3, v_align = 4
 
 // Event type codes the widgets use.
 namespace evt {
-inline constexpr int32_t click = 9, dbl_click = 11, key = 13, focus = 17, select = 25,
+inline constexpr int32_t click = 9, dbl_click = 10, key = 13, focus = 17, unfocus = 18, select = 25,
                          change = 26, time = 33;
 }
 

@@ -151,7 +151,8 @@ void present() {
   if (!f.redraw_needed) return;
   render_current();
   Widget* focused = ui().focused;
-  bool caret = focused && (focused->flags & wflag::caret);
+  bool caret = focused && (focused->flags & wflag::caret) && f.caret_row >= 0 &&
+               f.caret_row < buffer().height();  // a caret the frame cannot place is hidden
   if (!caret) set_cursor_visible(false);
   if (f.fullscreen) set_alternate_screen(true);
   write_frame(caret);

@@ -202,6 +202,12 @@ TEST_F(TuiFrame, CaretAndFullScreen) {
   EXPECT_EQ(frame().bytes.substr(0, 4), "\r\x1b[0");
   EXPECT_EQ(frame().bytes.substr(frame().bytes.size() - 9), "\r\x1b[2A\x1b[2C");
   EXPECT_EQ(frame().ui_rows, 0);
+  // A caret below the rows the console shows is no caret: the next frame must not start above
+  // the interface.
+  frame().caret_row = 5;
+  ASSERT_TRUE(build_frame(b, true));
+  EXPECT_EQ(frame().bytes.substr(frame().bytes.size() - 3), "   ");
+  EXPECT_EQ(frame().ui_rows, 2);
   frame().fullscreen = true;
   ASSERT_TRUE(build_frame(b, false));
   EXPECT_EQ(frame().bytes.substr(0, 3), "\x1b[H");

@@ -8,6 +8,8 @@
 
 #include "tests/unit/values/eval_text.hpp"
 #include "view/tui/input/event_loop.hpp"
+#include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/console_mode.hpp"
 #include "view/tui/screen/text_layout.hpp"
 
 namespace vyn::test {
@@ -77,6 +79,7 @@ class TuiEventLoop : public RuntimeTest {
   void run(const Case& c) {
     tui::free_all_widgets();
     tui::loop() = tui::LoopState{};
+    tui::frame().scroll_y = 0;
     eval_text(fixture);
     events.clear();
     passing = c.passing;
@@ -147,6 +150,38 @@ TEST_F(TuiEventLoop, DisabledAndHiddenWidgetsAreSkipped) {
   std::vector<std::string> expected = {"down win 3,1 down", "up win 3,1", "click win",
                                        "down grp 2,1 down", "up grp 2,1", "click grp"};
   EXPECT_EQ(events, expected);
+  tui::free_all_widgets();
+}
+
+// Mouse rows count from the terminal row where the inline interface begins: the row a
+// cursor-position report gives, moved up when the interface did not fit below it and the terminal
+// scrolled to show it.
+TEST_F(TuiEventLoop, MouseRowsCountFromWhereTheInterfaceBegins) {
+  auto click_at_terminal_row = [](int row, const std::string& before) {
+    std::string at = std::to_string(row + 1);
+    return before + "\x1b[<0;4;" + at + "M\x1b[<0;4;" + at + "m";
+  };
+  run({"report of row 4", click_at_terminal_row(4, "\x1b[4;1R"), {},
+       {"down btn 1,0 down", "up btn 1,0", "click btn"}});
+
+  eval_text(fixture);
+  tui::ConsoleState saved = tui::console();
+  tui::console().height = 10;
+  tui::loop().bytes = "\x1b[10;1R";  // the cursor was on the last row: 8 interface rows scroll it
+  tui::read_input(true);
+  tui::frame().redraw_needed = false;
+  tui::present();
+  tui::console() = saved;
+  EXPECT_EQ(tui::frame().scroll_y, 2);
+  events.clear();
+  passing.clear();
+  tui::face_dispatch = record;
+  tui::loop().bytes = click_at_terminal_row(3, "");
+  tui::read_input(true);
+  tui::face_dispatch = tui::dispatch_to_awake;
+  std::vector<std::string> expected = {"down btn 1,0 down", "up btn 1,0", "click btn"};
+  EXPECT_EQ(events, expected);
+  tui::frame().scroll_y = 0;
   tui::free_all_widgets();
 }
 

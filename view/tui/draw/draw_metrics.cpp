@@ -66,6 +66,9 @@ int32_t index_at(const Placement& p, Point pt, const std::u32string& text) {
 TextLayout layout_rich_text(const Cell& face) {
   Cell text = field(face, "text");
   if (!text.is(Type::string)) return {};
+  // The face's colour is the background of every character (a fully transparent one maps to 0).
+  Cell face_colour = field(face, "color");
+  uint32_t bg = face_colour.is(Type::tuple) ? tui::rgb_to_256(color_of(face_colour, nullptr)) : 0;
   uint32_t fg = 0;
   Cell font = field(face, "font");
   if (font.is(Type::object)) {
@@ -73,7 +76,7 @@ TextLayout layout_rich_text(const Cell& face) {
     if (colour.is(Type::tuple)) fg = tui::rgb_to_256(color_of(colour, nullptr));
   }
   TextLayout layout;
-  for (char32_t c : tui::text_of(text)) layout.push_back({static_cast<int32_t>(c), 0, fg, 0});
+  for (char32_t c : tui::text_of(text)) layout.push_back({static_cast<int32_t>(c), bg, fg, 0});
   parse_text_styles(layout, field(face, "data"), true);
   return layout;
 }

@@ -9,6 +9,7 @@
 #include "values/word.hpp"
 #include "view/tui/backend.hpp"
 #include "view/tui/input/event_loop.hpp"
+#include "view/tui/screen/ansi_out.hpp"
 
 namespace vyn::tui {
 namespace {
@@ -19,10 +20,11 @@ bool can_receive(const Widget* w) {
   return w && !(w->flags & wflag::disabled) && w->face.is(Type::object);
 }
 
-// A cursor-position report: where the inline interface now begins.
+// A cursor-position report: where the inline interface now begins (the next frame moves it up
+// when the terminal scrolled to show it).
 void cursor_report(int32_t row, int32_t column) {
-  loop().top_row = row > 0 ? row - 1 : 0;
-  loop().left_col = column > 0 ? column - 1 : 0;
+  frame().scroll_y = row > 0 ? row - 1 : 0;
+  frame().scroll_x = column > 0 ? column - 1 : 0;
 }
 
 }  // namespace
@@ -95,7 +97,7 @@ void focus_widget(Widget* w) {
   if (old == w) return;
   set_focus(w);
   WidgetRef ref(w);
-  if (old) send_mouse_event(old, evt::focus + 1, 0, 0, 0);  // unfocus
+  if (old) send_mouse_event(old, evt::unfocus, 0, 0, 0);
   if (w && ref.alive() && ui().focused == w) send_mouse_event(w, evt::focus, 0, 0, 0);
 }
 

@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "core/error.hpp"
 #include "eval/exits.hpp"
 #include "eval/frames.hpp"
@@ -86,8 +88,16 @@ bool nothing_to_wait_for() {
   return L.input_ended && L.bytes.empty() && timer_count() == 0;
 }
 
-// One pass; an error or exit that escapes it ends the pass and lowers the loop level.
-bool pass(int no_wait, double& duration, bool& leave) {
+// The time of one loop's passes: how long the last pass worked, and when it began.
+struct PassClock {
+  double duration = 0;
+  double last_start = -1;
+};
+
+// One pass; an error or exit that escapes it ends the pass and lowers the loop level. Timers and
+// the double-click timer advance by the real time since the previous pass began (a pass period
+// for the first), so a stream of input that ends each wait early does not make them run fast.
+bool pass(int no_wait, PassClock& clock, bool& leave) {
   LoopState& L = loop();
   Cell* top = stack::top();
   int depth = stack::frame_depth();
@@ -100,18 +110,20 @@ bool pass(int no_wait, double& duration, bool& leave) {
       leave = true;
       return false;
     }
-    if (duration <= pass_ms) {
-      int rest = pass_ms - static_cast<int>(duration);
+    if (clock.duration <= pass_ms) {
+      int rest = pass_ms - static_cast<int>(clock.duration);
       if (L.input_ended) usleep(static_cast<useconds_t>(rest) * 1000);  // no input can end it early
       else if (!got) wait_input(rest);
-      duration = pass_ms;
     }
     double start = now_ms();
-    tick_timers(static_cast<int32_t>(duration));
+    double since = clock.last_start < 0 ? pass_ms : start - clock.last_start;
+    int32_t elapsed = static_cast<int32_t>(std::min(since, 3600000.0));  // an hour at most
+    clock.last_start = start;
+    tick_timers(elapsed);
     present();
     read_input(!got);
-    if (L.click_state == 2 && L.click_timer < 800) L.click_timer += pass_ms;
-    duration = elapsed_ms(start);
+    if (L.click_state == 2 && L.click_timer < 800) L.click_timer = std::min(800, L.click_timer + elapsed);
+    clock.duration = elapsed_ms(start);
   } catch (const Raised&) {
     stack::catch_error_at(depth, top);
     --L.level;
@@ -135,7 +147,7 @@ void reset_session() {
   FrameState& f = frame();
   f.bytes.clear();
   f.redraw_needed = f.inline_drawn = f.fullscreen = false;
-  f.ui_rows = 0;
+  f.ui_rows = f.scroll_x = f.scroll_y = 0;
   buffer().resize(0, 0);
   LoopState& L = loop();
   L.session = L.button_down = false;
@@ -155,16 +167,19 @@ void post_quit_msg() {
 
 bool do_events(int no_wait, bool from_wait_hook) {
   LoopState& L = loop();
-  bool nested = no_wait || ui().windows.size() > 1 || L.session;
+  // A loop inside a running one is nested; the first loop takes the terminal however many
+  // windows are open (view/no-wait may have opened several before it).
+  bool nested = no_wait || L.session;
   int32_t start_level = L.level;
   if (no_wait != 1) ++L.level;
   if (!nested) begin_session(platform_mouse_wanted());
   else if (!from_wait_hook && !L.incomplete && input_is_terminal()) L.bytes.clear();
-  double duration = pass_ms + 1;
+  PassClock clock;
+  clock.duration = pass_ms + 1;
   bool got = false;
   for (;;) {
     bool leave = false;
-    got = pass(no_wait, duration, leave);
+    got = pass(no_wait, clock, leave);
     if (leave || no_wait) break;
     if (L.level <= start_level) break;
     if (nothing_to_wait_for() || ui().windows.empty()) {

@@ -28,7 +28,6 @@ struct LoopState {
   int32_t click_state = 0;       // 0 idle, 2 after a click, 10 after a double click
   int32_t click_timer = 0;       // milliseconds since the last click (counted per pass)
   uint64_t clicked = 0;          // serial of the widget clicked last: a double click needs the same one
-  int32_t top_row = 0, left_col = 0;  // where the interface begins on the terminal (0-based)
 };
 LoopState& loop();
 

@@ -196,7 +196,7 @@ void handle_mouse(int32_t b, int32_t column, int32_t row, bool released) {
   if (!window_widget()) return;
   LoopState& L = loop();
   float x = static_cast<float>(column - 1);
-  float y = static_cast<float>(row - (frame().fullscreen ? 0 : L.top_row) - 1);
+  float y = static_cast<float>(row - (frame().fullscreen ? 0 : frame().scroll_y) - 1);
   uint32_t mods = (b & 4 ? event::flag::shift : 0) | (b & 8 ? event::flag::alt : 0) |
                   (b & 16 ? event::flag::control : 0);
   int d = (b & 3) | ((b & 0x40) >> 4);

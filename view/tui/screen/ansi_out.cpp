@@ -158,7 +158,9 @@ bool build_frame(const CellBuffer& buf, bool caret) {
     }
   }
   emit_attributes(f.bytes, prev, ScreenCell{});
-  if (caret && f.caret_col >= 0 && f.caret_row >= 0) {
+  // A caret on a row the console cannot show (the window is taller than it) is no caret: the next
+  // frame would start that many rows up, above the interface.
+  if (caret && f.caret_col >= 0 && f.caret_row >= 0 && f.caret_row < buf.height()) {
     f.bytes += '\r';
     int up = buf.height() - (f.caret_row + 1);
     if (up > 0) append_seq(f.bytes, up, 'A');

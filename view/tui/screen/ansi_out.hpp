@@ -17,7 +17,7 @@ struct FrameState {
   bool redraw_needed = false;
   int ui_rows = 0;            // rows above the cursor where the inline interface begins
   int caret_col = -1, caret_row = -1;
-  int scroll_x = 0, scroll_y = 0;  // offset between terminal rows and interface rows
+  int scroll_x = 0, scroll_y = 0;  // terminal column and row (0-based) where the interface begins
   int color_depth = 4;        // 4: 24-bit colour; 2: 256-colour palette
 };
 FrameState& frame();

@@ -52,7 +52,7 @@ int32_t key(Widget* w, const event::Record& e, int32_t sel, int32_t& index) {
 }
 
 int32_t input(Widget* w, int32_t type, const event::Record& e) {
-  if (type == evt::focus) {
+  if (type == evt::focus || type == evt::unfocus) {  // the selection shows only while focused
     run_update(w);
     mark_dirty(w);
     return 0;

@@ -26,10 +26,14 @@ void setup_window(Widget* w) {
 
 }  // namespace widgets
 
+// The widget that takes the focus here gets no focus event: its update shows that it has it (a
+// text list's selection).
 void show_window(Widget* w) {
   if (!w || !w->window) return;
+  WidgetRef ref(w);
   activate_window(w->window);
-  mark_dirty(w);
+  if (ui().focused && ui().focused != w) run_update(ui().focused);
+  if (ref.alive()) mark_dirty(w);
 }
 
 }  // namespace vyn::tui
