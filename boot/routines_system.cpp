@@ -14,11 +14,13 @@
 #include "eval/stack.hpp"
 #include "eval/trace.hpp"
 #include "platform/console_out.hpp"
+#include "platform/terminal.hpp"
 #include "values/block.hpp"
 #include "values/context.hpp"
 #include "values/string_storage.hpp"
 #include "values/url.hpp"
 #include "values/word.hpp"
+#include "view/tui/input/event_loop.hpp"
 
 namespace vyn::natives {
 bool last_lf();  // print and prin keep it: whether the last text they wrote ended its line
@@ -67,8 +69,11 @@ void write_all(const std::string& bytes) {
 // The routines without a return type leave the result slot as it is: it holds their first
 // argument.
 
-// Ends the process at once: nothing is saved or released, only pending output is written.
+// Ends the process at once: nothing is saved or released, only pending output is written and
+// the terminal is given back as a text interface or the line editor had found it.
 void quit_return(Invocation& inv) {
+  tui::end_session_for_exit();
+  terminal::restore_for_exit();
   os::flush();
   std::fflush(nullptr);
   std::_Exit(inv.args[0].i);

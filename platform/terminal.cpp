@@ -123,6 +123,11 @@ RawMode::~RawMode() {
   raw_on = 0;
 }
 
+void restore_for_exit() {
+  if (raw_on) tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
+  raw_on = 0;
+}
+
 void set_output_processing(bool on) {
   struct termios mode;
   if (!raw_on || tcgetattr(STDIN_FILENO, &mode) != 0) return;

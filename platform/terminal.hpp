@@ -27,6 +27,10 @@ class RawMode {
   bool active_ = false;
 };
 
+// The process ends at once (quit): the mode raw mode replaced comes back now, as no destructor
+// will run.
+void restore_for_exit();
+
 // While raw mode is on: whether the terminal turns each line feed written into a carriage return
 // and a line feed (off in raw mode; ordinary printing wants it on).
 void set_output_processing(bool on);

@@ -50,12 +50,16 @@ void discard_pending() {
   read_console_input(dropped);
 }
 
-void end_session() {
+void give_terminal_back() {
   leave_inline_ui();
   if (console().mouse_on) set_mouse_reporting(false);
   if (console().alternate_screen) set_alternate_screen(false);
   set_cursor_visible(true);
   if (console().terminal_mode) leave_terminal_mode();
+}
+
+void end_session() {
+  give_terminal_back();
   discard_pending();
   reset_session();
 }
@@ -163,6 +167,10 @@ LoopState& loop() {
 // first request to end it.
 void post_quit_msg() {
   if (loop().level > 0) --loop().level;
+}
+
+void end_session_for_exit() {
+  if (loop().session) give_terminal_back();
 }
 
 bool do_events(int no_wait, bool from_wait_hook) {

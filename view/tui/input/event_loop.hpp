@@ -36,6 +36,10 @@ LoopState& loop();
 bool do_events(int no_wait, bool from_wait_hook = false);
 // gui/post-quit-msg: the innermost loop ends at the end of its pass.
 void post_quit_msg();
+// The process is quitting from inside a loop (quit in an actor): the terminal is given back as
+// the outermost loop would give it back (mouse reporting, the alternate screen, the cursor, the
+// input mode). Nothing when no loop owns the terminal.
+void end_session_for_exit();
 // Decodes the buffered bytes and sends their events; final: no more bytes are coming.
 void read_input(bool final);
 // Sends one decoded item (a key, a mouse report or a cursor report).
