@@ -49,7 +49,10 @@ int32_t offset(const Cell& code, int32_t position) {
 }
 
 // Runs the tracer with the six arguments; the stacks it used are given back afterwards. An error
-// or exit out of it goes on at once, with tracing left off.
+// out of it goes on at once, with tracing left off. The tracer runs behind a try/all barrier: an
+// event fires from inside the very activations (a loop's pass, a catch's block) that an exit from
+// it could target, and these could not take the exit back as a status from below themselves, so
+// break, continue and throw stop at the barrier and go on as the errors they raise there.
 void call_tracer(Event e, Cell code, int32_t position, Cell value, Cell ref) {
   Cell* args = stack::arguments();
   Cell* top = stack::top();
