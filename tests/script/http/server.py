@@ -42,6 +42,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif self.path == "/count":
             self.server.hits += 1
             self.answer(200, ("%d + 40" % self.server.hits).encode())
+        elif self.path == "/script":
+            self.answer(200, b'#!shebang\nVyn [Title: "remote"]\nprint system/script/header/title\n6 * 7\n')
+        elif self.path == "/typed":
+            self.answer(200, b"raw ]", [("Content-Type", "text/fake; charset=utf-8")])
         elif self.path == "/missing":
             self.answer(404, b"not here")
         else:
