@@ -13,7 +13,7 @@ namespace vyn::boot {
 void report_pending_error() {
   stack::Mark mark;
   std::string text = error::report(*error::from_pending()) + "\n";
-  os::print_latin1(text.data(), text.size());
+  os::print_utf8(text.data(), text.size());  // the report is UTF-8
   os::flush();
 }
 

@@ -63,6 +63,8 @@ void print_latin1(const char* text, size_t length) {
   print_units(reinterpret_cast<const uint8_t*>(text), length, 1, false);
 }
 
+void print_utf8(const char* text, size_t length) { std::fwrite(text, 1, length, stdout); }
+
 void flush() { std::fflush(stdout); }
 
 void diagnostic(const char* text) {

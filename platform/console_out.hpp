@@ -10,6 +10,8 @@ namespace vyn::os {
 // when asked.
 void print_units(const uint8_t* text, size_t units, uint32_t unit, bool line_end);
 void print_latin1(const char* text, size_t length);
+// Text already in UTF-8, written as it is.
+void print_utf8(const char* text, size_t length);
 void flush();
 // The runtime's own diagnostics, to standard error.
 void diagnostic(const char* text);
