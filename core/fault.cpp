@@ -17,6 +17,9 @@ void report(int code, const char* message, const void* address) {
     std::printf("\n*** Runtime Error %d: %s\n*** at: %08llXh\n", code, message, at);
     std::fflush(stdout);
   }
+#ifdef VYN_FAULT_ABORTS
+  if (code != 0) std::abort();
+#endif
   heap::free_all();
   std::_Exit(code);
 }

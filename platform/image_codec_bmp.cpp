@@ -34,7 +34,10 @@ bool read_header(const uint8_t* b, size_t n, Header& h) {
 uint32_t pixel_at(const uint8_t* row, uint32_t x, const Header& h, const uint8_t* palette, uint32_t colours) {
   switch (h.bits) {
     case 32: return u32(row + size_t{x} * 4);
-    case 24: return 0xFF000000u | u32(row + size_t{x} * 3) & 0xFFFFFF;
+    case 24: {  // three bytes: a fourth may lie past the last row
+      const uint8_t* q = row + size_t{x} * 3;
+      return 0xFF000000u | q[0] | q[1] << 8 | uint32_t(q[2]) << 16;
+    }
     default: {
       uint32_t per_byte = 8 / h.bits, shift = 8 - h.bits * (x % per_byte + 1);
       uint32_t index = row[x / per_byte] >> shift & ((1u << h.bits) - 1);

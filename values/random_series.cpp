@@ -8,6 +8,7 @@
 #include "values/random.hpp"
 #include "values/series.hpp"
 #include "values/string_storage.hpp"
+#include "values/vector.hpp"
 
 namespace vyn::random {
 namespace {
@@ -17,10 +18,12 @@ uint8_t* unit_at(const Cell& s, int32_t index) {
   return b->data() + (static_cast<uint32_t>(index) << b->shift());
 }
 
-// The unit as a value: a copy of the cell, a byte as an integer!, else a character.
+// The unit as a value: a copy of the cell, a byte as an integer!, a vector's element, else a
+// character.
 Cell unit_value(const Cell& s, int32_t index) {
   if (series::is_cell_series(s.type())) return *reinterpret_cast<Cell*>(unit_at(s, index));
   if (s.is(Type::binary)) return make_integer(*unit_at(s, index));
+  if (s.is(Type::vector)) return vector::element(s, index);
   return make_char(string::char_at(series_node(s), static_cast<uint32_t>(index)));
 }
 

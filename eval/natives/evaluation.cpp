@@ -111,6 +111,10 @@ Flow do_(const Call& c) {
     if (claimed) stack::clear_frame_flag(claimed);
     if (started) trace::finish_raising();
     throw;
+  } catch (const Exit&) {  // an exit out of a handler (on-change*, a port actor): its frames are cut already
+    if (claimed && claimed < stack::frames_top()) stack::clear_frame_flag(claimed);
+    if (started) trace::stop();
+    throw;
   }
   if (claimed) stack::clear_frame_flag(claimed);
   if (started) trace::finish(f == Flow::normal ? c.args[0] : make_unset());
@@ -253,8 +257,16 @@ Flow apply_(const Call& c) {
   Cell fn = func;
   Type t = func.type();
   if (t == Type::word || t == Type::lit_word || t == Type::get_word || t == Type::set_word || t == Type::path) {
-    Cell head = t == Type::path ? block::cells(func)[0] : func;
-    if (t == Type::path) path = func;
+    Cell head = func;
+    if (t == Type::path) {
+      // the interpreter reads the refinements from the path's second cell: its first must be a word
+      if (block::length_total(func) < 1) fire(Err::script_invalid_arg, {func});
+      head = block::cells(func)[0];
+      Type h = head.type();
+      if (h != Type::word && h != Type::lit_word && h != Type::get_word && h != Type::set_word)
+        fire(Err::script_invalid_arg, {func});
+      path = func;
+    }
     head.header = static_cast<uint32_t>(Type::word);
     fn = *word::value_cell(head);
     name = head;

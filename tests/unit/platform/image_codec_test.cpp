@@ -56,14 +56,15 @@ TEST(ImageCodec, CorruptAndTruncatedFilesNeverCrash) {
   }
 }
 
-// A bottom-up 24-bit BMP and an 8-bit paletted one, 2 × 2, built by hand.
-std::string bmp_file(uint16_t bits, const std::string& palette, const std::string& rows, int32_t height) {
+// A BMP built by hand, 2 pixels wide unless told.
+std::string bmp_file(uint16_t bits, const std::string& palette, const std::string& rows, int32_t height,
+                     uint32_t width = 2) {
   std::string h(54, '\0');
   auto put = [&](size_t at, uint32_t v, int n) { for (int i = 0; i < n; ++i) h[at + i] = char(v >> (8 * i)); };
   h[0] = 'B', h[1] = 'M';
   put(10, uint32_t(54 + palette.size()), 4);
   put(14, 40, 4);
-  put(18, 2, 4);
+  put(18, width, 4);
   put(22, uint32_t(height), 4);
   put(26, 1, 2);
   put(28, bits, 2);
@@ -85,6 +86,16 @@ TEST(ImageCodec, BmpVariants) {
   EXPECT_EQ(px.data, (std::vector<uint32_t>{0xFF605040, 0xFF302010, 0xFF302010, 0xFF605040}));
   EXPECT_FALSE(decodes(bmp_file(24, "", rows24.substr(0, 10), 2), px));  // rows missing
   EXPECT_FALSE(decodes(bmp_file(16, "", rows24, 2), px));                // unsupported depth
+}
+
+// Four 24-bit pixels fill a row with no padding: the last pixel's three bytes end the file, and
+// the file lies in a heap block of its exact size, so a read past them is caught.
+TEST(ImageCodec, BmpLastPixelEndsTheFile) {
+  std::string file = bmp_file(24, "", "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C", 1, 4);
+  std::vector<uint8_t> exact(file.begin(), file.end());
+  Pixels px;
+  ASSERT_TRUE(decode_bmp(exact.data(), exact.size(), px));
+  EXPECT_EQ(px.data, (std::vector<uint32_t>{0xFF030201, 0xFF060504, 0xFF090807, 0xFF0C0B0A}));
 }
 
 TEST(ImageCodec, RefusesHugeDeclaredSizes) {
