@@ -117,15 +117,13 @@ RawMode::RawMode() {
   if (!active_) raw_on = 0;
 }
 
-RawMode::~RawMode() {
-  if (!active_) return;
-  tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
-  raw_on = 0;
-}
-
 void restore_for_exit() {
   if (raw_on) tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
   raw_on = 0;
+}
+
+RawMode::~RawMode() {
+  if (active_) restore_for_exit();
 }
 
 void set_output_processing(bool on) {
