@@ -37,6 +37,9 @@ Cell& current_code();
 // Calls any callable with the given values as its arguments, taken as they stand (not
 // evaluated); the result is pushed. Used by C++ callers such as comparators and handlers.
 [[nodiscard]] Flow call_with(const Cell& callable, const Cell* values, int32_t count, const Cell& name);
+// The same, with no argument checked against the callable's types: the tracer of do/trace takes
+// whatever the evaluation met, unset values included.
+[[nodiscard]] Flow call_unchecked(const Cell& callable, const Cell* values, int32_t count, const Cell& name);
 // Runs a function! with its arguments already in the current frame.
 [[nodiscard]] Flow call_function(const Cell& function, NodeId context, const Cell& name, int callback_class);
 

@@ -117,7 +117,7 @@ inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell
     default: f = fetch_quoted(g); break;
   }
   if (f != Flow::normal) return f;
-  if (check) check_type(g, types, i, *stack::last_value());
+  if (check && !g.site->unchecked) check_type(g, types, i, *stack::last_value());
   return Flow::normal;
 }
 
@@ -440,14 +440,24 @@ Flow eval_code(const Cell& callable_in, Cell code, int32_t& position, int32_t en
   return Flow::normal;
 }
 
-Flow call_with(const Cell& callable, const Cell* values, int32_t count, const Cell& name) {
+namespace {
+Flow call_literal(const Cell& callable, const Cell* values, int32_t count, const Cell& name, bool unchecked) {
   Cell fn = callable;
   if (fn.is(Type::op)) fn.header = (fn.header & ~0x00FF00FFu) | ((fn.header >> 16) & 0xFF);
   Cell* code = block::push_only(count);
   for (int32_t i = 0; i < count; ++i) block::append_copy(*code, values[i]);
   int32_t position = 0;
-  CallSite site{name, make_none(), 0, make_none(), false, true, 0};
+  CallSite site{name, make_none(), 0, make_none(), false, true, 0, unchecked};
   return eval_code(fn, *code, position, count, true, site);
+}
+}  // namespace
+
+Flow call_with(const Cell& callable, const Cell* values, int32_t count, const Cell& name) {
+  return call_literal(callable, values, count, name, false);
+}
+
+Flow call_unchecked(const Cell& callable, const Cell* values, int32_t count, const Cell& name) {
+  return call_literal(callable, values, count, name, true);
 }
 
 Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {

@@ -20,6 +20,7 @@ struct CallSite {
   bool infix = false;
   bool literal = false;   // every argument is the next value as it stands (calls made from C++)
   int apply = 0;          // apply: 1 positional, 2 named refinements; + 4 one value per argument
+  bool unchecked = false; // no argument is checked against its types (the tracer's call)
 };
 inline constexpr int apply_positional = 1, apply_named = 2, apply_single = 4;
 

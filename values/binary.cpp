@@ -12,6 +12,7 @@
 #include "eval/stack.hpp"
 #include "values/bitset.hpp"
 #include "values/compare_ops.hpp"
+#include "values/image.hpp"
 #include "values/registry.hpp"
 #include "values/series.hpp"
 #include "values/string_storage.hpp"
@@ -101,6 +102,7 @@ Cell* to(Cell*, Cell* spec, Type) {
       auto copy = registry::entry<Action::copy>(Type::series);
       return copy(spec, stack::push_unset(), nullptr, false, nullptr);
     }
+    case Type::image: return image::extract_data(*spec, 2);
     case Type::string: case Type::file: case Type::url: case Type::tag: case Type::email:
     case Type::ref: case Type::char_: case Type::tuple: case Type::block: case Type::paren: case Type::hash:
       bytes_of(spec, -1, false, Mode::to, bytes);

@@ -1,6 +1,7 @@
 // values/series.cpp: series!, positioning, queries and the unit-generic changes of every series.
 #include "values/series.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "values/error_args.hpp"
 #include "values/object.hpp"
 #include "values/ownership.hpp"
+#include "values/pair.hpp"
 #include "values/predefined.hpp"
 #include "values/random.hpp"
 #include "values/registry.hpp"
@@ -220,13 +222,26 @@ Cell* take(Cell* s, Cell* part, bool deep, bool last) {
   return result;
 }
 
+// copy/part with a pair x by y: from the x-th unit after the head (counted from the head itself
+// when x is negative) up to, not including, the y-th.
+void pair_range(const Cell& s, const Cell& part, int32_t& start, int32_t& count) {
+  int64_t x = pair::x_of(part), y = pair::y_of(part);
+  int64_t from = int64_t{series_head(s)} + (x < 0 ? x : x - 1);
+  start = from < 0 ? 0 : from > INT32_MAX ? INT32_MAX : static_cast<int32_t>(from);
+  count = y < x ? 0 : static_cast<int32_t>(std::min<int64_t>(y - x, INT32_MAX));
+}
+
 Cell* copy(Cell* value, Cell* result, Cell* part, bool deep, Cell* types) {
   int32_t total = length_total(*value);
   int32_t start = series_head(*value);
   if (start > total) start = total;
   if (start < 0) start = 0;
   int32_t count = total - start;
-  if (part) {
+  if (part && part->is(Type::pair)) {
+    pair_range(*value, *part, start, count);
+    if (start > total) start = total;
+    if (count > total - start) count = total - start;
+  } else if (part) {
     count = part_count(*value, *part);
     if (count < 0) {
       start += count;

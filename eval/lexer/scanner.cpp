@@ -43,6 +43,23 @@ struct Token {
   uint8_t final;
 };
 
+// The states of a raw string: after one "%", after more, and inside the text.
+constexpr uint8_t raw_percent = 6, raw_percents = 9, raw_text = 10;
+
+// The "}" that closes the raw string whose "{" is at brace: the first one followed by at least as
+// many "%" signs as open it. A "}" followed by fewer belongs to the text, which the table alone
+// cannot tell; null when there is none.
+const uint8_t* raw_closing(const uint8_t* start, const uint8_t* brace, const uint8_t* end) {
+  size_t n = static_cast<size_t>(brace - start);
+  for (const uint8_t* q = brace + 1; q < end; ++q) {
+    if (*q != '}') continue;
+    size_t run = 0;
+    while (run < n && q + 1 + run < end && q[1 + run] == '%') ++run;
+    if (run == n) return q;
+  }
+  return nullptr;
+}
+
 // Runs the state machine from s.pos. Blanks before the token are skipped (state 0 moves the start
 // along); line feeds among them count lines and mark the next value as starting a line.
 Token next_token(State& s) {
@@ -54,6 +71,7 @@ Token next_token(State& s) {
   const uint8_t* start = p;
   int32_t lines = 0;
   uint8_t next;
+  const uint8_t* raw_close = nullptr;  // the "}" that ends a raw string's text
   for (;;) {
     if (p == end) {
       next = table[state][cls::end];
@@ -62,6 +80,8 @@ Token next_token(State& s) {
     uint32_t c = classes[*p];
     flags |= c;
     next = table[state][c & 0xFF];
+    if (raw_close && p < raw_close && next != final_invalid) next = raw_text;
+    if (next == raw_text && (state == raw_percent || state == raw_percents)) raw_close = raw_closing(start, p, end);
     if (next >= first_final) break;
     bool lf = (c & 0xFF) == cls::line_feed;
     if (next == 0) {
