@@ -1,5 +1,6 @@
-// boot/lexer_object.cpp: system/lexer. exit-states names the lexer's token kinds, in kind order;
-// a transcode/trace callback receives the word of a structural token's kind as its type. trapper
+// boot/lexer_object.cpp: system/lexer. exit-states names what the lexer makes of each token kind:
+// a datatype, or one of the words eof, comment, hex and rawstring; a transcode/trace callback
+// receives a structural token's entry as its type. trapper
 // notes where load/trap met an error; tracer prints the lexer's events.
 #include "boot/base_library.hpp"
 
@@ -10,11 +11,10 @@ void define_lexer_object() {
 system/lexer: make object! [
     pre-load: none
     err-pos: none
-    exit-states: [
-        eof error block-open block-close paren-open paren-close brace-open brace-close map-open
-        path construct comment comma string word issue integer refinement char file binary
-        percent float float-special tuple date pair point time money tag url email hex-integer
-        raw-string ref
+    exit-states: reduce [
+        'eof error! block! block! paren! paren! string! string! map! path! datatype! 'comment
+        string! word! issue! integer! refinement! char! file! binary! percent! float! float!
+        tuple! date! pair! time! money! tag! url! email! 'hex 'rawstring ref!
     ]
     ; load/trap's callback: the lexer calls it only at errors; scanning goes on
     trapper: func [

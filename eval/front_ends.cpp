@@ -140,6 +140,7 @@ void change(const Call& c) {
   int32_t dup = dup_count(c);
   bool skip_checks = c.args[0].is(Type::port) || c.args[0].is(Type::image);
   if (c.has(0) && !skip_checks) part_count(&c.args[0], c.ref(0), &count);
+  if (c.has(0) && c.args[0].is(Type::image)) count = 0;  // an image's change refuses any /part
   if (dup <= 0) return;
   answer(c, get<Action::change>(c.args)(c.args, c.args + 1, count, c.has(1), dup));
 }

@@ -8,6 +8,7 @@
 #include "library/vynbin.hpp"
 #include "values/binary.hpp"
 #include "values/block.hpp"
+#include "values/registry.hpp"
 
 namespace vyn::vynbin {
 namespace {
@@ -19,15 +20,22 @@ void encode_body(routine::Invocation& inv) {
   *inv.result = *binary::push_bytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
-// Data of 10 bytes or fewer cannot hold a preamble and a record. The bytes are copied out of the
-// binary first, since decoding allocates and may move its buffer.
+// A file or URL payload is read as binary first. Data of 10 bytes or fewer cannot hold a
+// preamble and a record. The bytes are copied out of the binary first, since decoding allocates
+// and may move its buffer.
 void decode_body(routine::Invocation& inv) {
+  stack::Mark mark;
   Cell* data = boot::bodies::arg_cell(inv, 0);
+  if (data->is(Type::file) || data->is(Type::url)) {
+    ReadOptions o;
+    o.binary = true;
+    data = registry::entry<Action::read>(data->type())(stack::push(*data), o);
+  }
+  if (!data->is(Type::binary)) fire(Err::script_invalid_data, {*data});
   int32_t n = binary::length(*data);
   if (n <= 10) fire(Err::script_invalid_data, {*data});
   const uint8_t* head = binary::head_bytes(*data);
   std::vector<uint8_t> bytes(head, head + n);
-  stack::Mark mark;
   Cell* out = block::push_only(4);
   decode(bytes.data(), bytes.size(), *out, *data);
   Cell result = block::length_total(*out) == 1 ? block::cells(*out)[0] : *out;
@@ -37,13 +45,15 @@ void decode_body(routine::Invocation& inv) {
 
 }  // namespace
 
+// vynbin-encode* and vynbin-decode*: the Vynbin codec object's encode* and decode; the base
+// library unsets the words once the codec holds the routines.
 void define_routines() {
   static const int32_t encode_entry = routine::register_body(encode_body);
   static const int32_t decode_entry = routine::register_body(decode_body);
   boot::define_routine("vynbin-encode*", R"~("Encodes a value as Vynbin data, compact or standard layout"
       data [any-type!] compact? [logic!] return: [binary!])~", encode_entry);
-  boot::define_routine("vynbin-decode*", R"~("Decodes Vynbin data into its value, or a block of its values"
-      data [binary!] return: [any-type!])~", decode_entry);
+  boot::define_routine("vynbin-decode*", R"~("Decodes Vynbin data, or a file or URL holding it, into its value or a block of its values"
+      payload [any-type!] return: [any-type!])~", decode_entry);
 }
 
 }  // namespace vyn::vynbin

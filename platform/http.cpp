@@ -45,11 +45,16 @@ curl_slist* header_list(const HttpRequest& r) {
     std::string line = value.empty() ? name + ";" : name + ": " + value;
     list = CURL_FN(curl_slist_append)(list, line.c_str());
   }
-  // the client would add "Expect: 100-continue" to large bodies and wait for a go-ahead, and a
-  // form Content-Type to any body: only the headers asked for are sent
-  bool typed = false;
-  for (const auto& h : r.headers) typed = typed || strcasecmp(h.first.c_str(), "Content-Type") == 0;
-  if (!typed) list = CURL_FN(curl_slist_append)(list, "Content-Type:");
+  // the client would add "Expect: 100-continue" to large bodies and wait for a go-ahead, a form
+  // Content-Type to any body and "Accept: */*" to every request: only the headers asked for are
+  // sent (with those the protocol needs, Host and a body's length)
+  auto given = [&](const char* name) {
+    for (const auto& h : r.headers)
+      if (strcasecmp(h.first.c_str(), name) == 0) return true;
+    return false;
+  };
+  if (!given("Content-Type")) list = CURL_FN(curl_slist_append)(list, "Content-Type:");
+  if (!given("Accept")) list = CURL_FN(curl_slist_append)(list, "Accept:");
   return CURL_FN(curl_slist_append)(list, "Expect:");
 }
 
@@ -90,7 +95,6 @@ HttpResponse http_request(const HttpRequest& request) {
   CURL_FN(curl_easy_setopt)(h, CURLOPT_CONNECTTIMEOUT, 10L);
   CURL_FN(curl_easy_setopt)(h, CURLOPT_TIMEOUT, request.timeout_seconds);
   CURL_FN(curl_easy_setopt)(h, CURLOPT_NOSIGNAL, 1L);
-  CURL_FN(curl_easy_setopt)(h, CURLOPT_ACCEPT_ENCODING, "");
   CURL_FN(curl_easy_setopt)(h, CURLOPT_WRITEFUNCTION, collect);
   CURL_FN(curl_easy_setopt)(h, CURLOPT_WRITEDATA, &out.body);
   CURL_FN(curl_easy_setopt)(h, CURLOPT_HEADERFUNCTION, collect_header);

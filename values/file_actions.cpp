@@ -144,7 +144,8 @@ Cell* read(Cell* file, const ReadOptions& o) {
   if (!bytes) cannot_open(file);
   if (bytes->size() > 0x7FFFFFF0u) fire(Err::internal_no_memory);
   if (o.binary) return binary_of(*bytes);
-  if (o.lines) return lines_of(*bytes);
+  // Nothing read (an empty file, a seek past the end, /part 0) is an empty string, /lines or not.
+  if (o.lines && !bytes->empty()) return lines_of(*bytes);
   return text_of(*bytes);
 }
 

@@ -61,24 +61,33 @@ void decode_body(Invocation& inv) {
   *inv.result = *decode(data);
 }
 
+// One encoder per format: a codec's encode is a routine of its own, the format fixed in its body.
+template <int Format>
 void encode_body(Invocation& inv) {
   Cell* img = boot::bodies::arg_cell(inv, 0);
-  Cell* format = boot::bodies::arg_cell(inv, 2);
   if (!img->is(Type::image)) fire(Err::script_invalid_arg, {*img});
-  int f = format->is(Type::integer) ? format->int_value() : -1;
-  if (f < imaging::bmp || f > imaging::tiff) fire(Err::script_invalid_arg, {*format});
-  *inv.result = *encode(img, f);
+  *inv.result = *encode(img, Format);
 }
 
 }  // namespace
 
+// image-decode* and image-encode-<format>*, from which the image codec objects take their decode
+// and encode; the base library unsets the words once the codecs hold the routines.
 void define_codec_routines() {
   static const int32_t decode_entry = routine::register_body(decode_body);
-  static const int32_t encode_entry = routine::register_body(encode_body);
+  static const int32_t encode_entries[] = {
+      routine::register_body(encode_body<imaging::bmp>), routine::register_body(encode_body<imaging::png>),
+      routine::register_body(encode_body<imaging::gif>), routine::register_body(encode_body<imaging::jpeg>),
+      routine::register_body(encode_body<imaging::tiff>),
+  };
+  static const char* const names[] = {"image-encode-bmp*", "image-encode-png*", "image-encode-gif*",
+                                      "image-encode-jpeg*", "image-encode-tiff*"};
   boot::define_routine("image-decode*", R"~("Decodes an image file or its bytes; none for bytes of no known format"
       data [any-type!] return: [image! none!])~", decode_entry);
-  boot::define_routine("image-encode*", R"~("Encodes an image in a file format: 0 BMP, 1 PNG, 2 GIF, 3 JPEG, 4 TIFF"
-      img [any-type!] where [any-type!] format [any-type!] return: [binary!])~", encode_entry);
+  stack::Mark mark;
+  Cell* spec = boot::push_spec(R"~("Encodes an image in the codec's file format"
+      img [image!] where [any-type!] return: [binary!])~");
+  for (int f = imaging::bmp; f <= imaging::tiff; ++f) boot::define_routine(names[f], *spec, encode_entries[f]);
 }
 
 }  // namespace vyn::image

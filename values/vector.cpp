@@ -183,7 +183,7 @@ Cell* make_(Cell* proto, Cell* spec, Type) {
       append_block(v, b);
       break;
     }
-    default: bad_make(*spec);
+    default: fire(Err::internal_not_done);  // no other spec has a vector's meaning yet
   }
   *proto = *v;
   return proto;

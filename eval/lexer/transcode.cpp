@@ -86,14 +86,12 @@ void transcode(Cell* result, Cell* src, const TranscodeArgs& a) {
   uint32_t skipped = 0;
   ScanResult r = input->is(Type::binary) ? scan_binary(values, input, length, args, skipped)
                                          : scan_string(values, input, length, args);
-  if (a.scan || a.prescan) {
-    bool none = length == 0 || r.type == Type::nothing;
-    *result = none ? make_none() : make_datatype(r.type);
-    return;
-  }
   Cell first = make_unset();
   Cell block = *values;
-  if (block::vs_length(block) > into_before) {
+  if (a.scan || a.prescan) {
+    bool none = length == 0 || r.type == Type::nothing;
+    first = none ? make_none() : make_datatype(r.type);
+  } else if (block::vs_length(block) > into_before) {
     Cell at = block;
     at.w1 = static_cast<uint32_t>(series_head(block) + into_before);
     first = *block::vs_head(at);
@@ -104,7 +102,7 @@ void transcode(Cell* result, Cell* src, const TranscodeArgs& a) {
     block::append_copy(*pair, rest_of(input, r.consumed, skipped));
     *result = *pair;
   } else {
-    *result = a.one ? first : block;
+    *result = a.one || a.scan || a.prescan ? first : block;
   }
 }
 

@@ -6,6 +6,7 @@
 #include "eval/interp.hpp"
 #include "eval/lexer/foreign.hpp"
 #include "eval/lexer/lexer.hpp"
+#include "eval/lexer/tables.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "eval/stack.hpp"
@@ -41,8 +42,10 @@ Cell field_of(const Cell& object, const char* name) {
   return v ? *v : make_none();
 }
 
-// The word naming a structural token's kind: its place in system/lexer/exit-states.
+// What system/lexer/exit-states holds for a structural token's kind, at the kind's place. The
+// list has no entry for a comma, which makes no value: its type is none.
 Cell kind_word(uint8_t kind) {
+  if (kind >= static_cast<uint8_t>(lexer::Kind::comma)) return make_none();
   Cell system = *word::value_cell(word::load("system"));
   Cell states = field_of(field_of(system, "lexer"), "exit-states");
   if (!block::is_any_block(states.type()) || kind >= block::vs_length(states)) return make_none();

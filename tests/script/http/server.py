@@ -21,9 +21,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         length = int(self.headers.get("Content-Length") or 0)
         data = self.rfile.read(length) if length else b""
         lines = [self.command + " " + self.path]
-        for name in ("Content-Type", "Accept-Charset", "User-Agent", "X-Test"):
-            if name in self.headers:
-                lines.append(name + ": " + self.headers[name])
+        # every header sent but those the protocol itself needs
+        for name, value in self.headers.items():
+            if name.lower() not in ("host", "content-length"):
+                lines.append(name + ": " + value)
         lines.append("body: " + data.decode("utf-8", "replace"))
         self.answer(200, ("\n".join(lines) + "\n").encode())
 
