@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "platform/process_text.hpp"
+#include "platform/signals.hpp"
 
 extern char** environ;
 
@@ -64,7 +65,8 @@ void sleep_seconds(double seconds) {
   if (ms > longest) ms = longest;
   auto whole = static_cast<int64_t>(ms);
   timespec left{static_cast<time_t>(whole / 1000), static_cast<long>(whole % 1000) * 1000000L};
-  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  // a termination request cuts the wait short: the runtime acts on it once the wait returns
+  while (nanosleep(&left, &left) != 0 && errno == EINTR && !signals::pending()) {
   }
 }
 
