@@ -53,7 +53,7 @@ const Definition definitions[] = {
     {"exists?", R"~("Returns TRUE if the file exists" path [file!] return: [logic!])~",
         bodies::exists_q},
     {"_write-safely", R"~("Writes a whole file or, failing, leaves the old one as it was (mode 0600)"
-        path [file!] data [binary! string!])~", bodies::write_safely},
+        path [file!] data [any-type!] "binary! or string!")~", bodies::write_safely},
     {"_make-private-dir", R"~("Creates a directory and its missing parents, each new one private (0700)"
         path [file!])~", bodies::make_private_dir},
     {"os-info", R"~("Returns detailed operating system version information")~", bodies::os_info},

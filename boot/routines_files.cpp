@@ -71,6 +71,9 @@ std::string bytes_from_head(const Cell& data) {
 void write_safely(Invocation& inv) {
   std::string path, cause;
   if (!local_path(*arg_cell(inv, 0), path)) fire(Err::access_cannot_open, {*arg_cell(inv, 0)});
+  Type t = arg_cell(inv, 1)->type();
+  if (t != Type::binary && t != Type::string)
+    fire(Err::script_expect_arg, {word::load("_write-safely"), make_datatype(t), word::load("data")});
   std::string bytes = bytes_from_head(*arg_cell(inv, 1));
   if (os::write_whole_file(path, bytes.data(), bytes.size(), cause)) return;
   stack::Mark mark;

@@ -1,4 +1,5 @@
-// boot/termination.cpp: how the runtime ends on a termination request (SIGTERM, SIGHUP): at the
+// boot/termination.cpp: how the runtime ends on a termination request (SIGTERM, SIGHUP, and the
+// terminal's Ctrl-C while code runs): at the
 // next polling point the console's settings are saved as quit saves them, the terminal gets its
 // mode back and the process ends with 128 + the signal.
 #include "boot/termination.hpp"

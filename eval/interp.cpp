@@ -267,7 +267,9 @@ Flow eval_block_here(Cell block) {
   if (position >= end) *stack::arguments() = make_unset();
   if (trace::active) [[unlikely]] trace::fire(trace::enter, block, position, make_none(), make_none());
   code_cell = block;
-  signals::poll();  // between expressions: where a termination request ends the process
+  // before each expression (and for an empty block, as in `forever []`): where a termination
+  // request ends the process
+  signals::poll();
   while (position < end) {
     signals::poll();
     code_cell.w1 = static_cast<uint32_t>(position);

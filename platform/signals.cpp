@@ -26,7 +26,7 @@ struct Entry {
 };
 
 constexpr Entry table[] = {
-    {SIGTERM, Kind::terminate}, {SIGHUP, Kind::terminate},
+    {SIGTERM, Kind::terminate}, {SIGHUP, Kind::terminate},   {SIGINT, Kind::terminate},
     {SIGQUIT, Kind::fatal},     {SIGABRT, Kind::fatal},    {SIGSEGV, Kind::fatal},
     {SIGBUS, Kind::fatal},      {SIGFPE, Kind::fatal},     {SIGWINCH, Kind::resize},
     {SIGXFSZ, Kind::ignore},

@@ -1,5 +1,5 @@
 // platform/signals.hpp: the process's one set of signal handlers. Each signal has a kind:
-// a termination request (SIGTERM, SIGHUP) only records itself, and the runtime acts on it at its
+// a termination request (SIGTERM, SIGHUP, SIGINT) only records itself, and the runtime acts on it at its
 // next polling point (the line editor's read loop, the evaluator between expressions), where it
 // saves what must not be lost and ends with 128 + the signal; a fatal signal gives the terminal
 // its mode back and then takes its default action; a resize and a file too large to write only

@@ -30,10 +30,20 @@ bool wait_input(int ms) {
   return poll(&p, 1, ms) > 0;
 }
 
-// Reads more terminal bytes; false when the terminal is gone.
-bool fill_keys() {
+// Waits until input can be read; false once a termination request is pending. The wait goes in
+// short slices: a request that comes between the look at the flag and the start of a wait would
+// otherwise interrupt nothing, and the wait would last until the next key.
+bool wait_for_input() {
   for (;;) {
     if (signals::pending()) return false;
+    if (wait_input(200)) return true;
+  }
+}
+
+// Reads more terminal bytes; false when the terminal is gone or a termination request came.
+bool fill_keys() {
+  for (;;) {
+    if (!wait_for_input()) return false;
     ssize_t n = ::read(STDIN_FILENO, key_bytes + key_count, sizeof key_bytes - key_count);
     if (n > 0) {
       key_count += static_cast<size_t>(n);
@@ -50,6 +60,7 @@ size_t in_at = 0, in_end = 0;
 bool fill_input() {
   in_at = in_end = 0;
   for (;;) {
+    if (!wait_for_input()) return false;
     ssize_t n = ::read(STDIN_FILENO, in_buffer, sizeof in_buffer);
     if (n > 0) {
       in_end = static_cast<size_t>(n);

@@ -1,6 +1,7 @@
 // A console ended by a termination signal keeps its history: the terminal closing (SIGHUP) at the
-// prompt, and SIGTERM while code runs, save the settings as quit does, and the process ends with
-// 128 + the signal. The console runs in a child process on a pseudo-terminal.
+// prompt, SIGTERM while code runs and Ctrl-C (SIGINT) while it waits save the settings as quit
+// does, and the process ends with 128 + the signal. The console runs in a child process on a
+// pseudo-terminal.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -50,10 +51,11 @@ TEST_F(SignalSave, TheHistoryIsSavedAndTheStatusTellsTheSignal) {
     int signal;
     const char* line;     // entered, then the signal comes
     const char* waiting;  // shown once the console waits where the signal should find it
-    bool hang_up;         // the terminal closes instead of a kill
+    enum { kill, hang_up, type_ctrl_c } how;
   } cases[] = {
-      {SIGHUP, "print 6 * 7", "42\r\n\x1b[J>> ", true},              // at the prompt
-      {SIGTERM, "print {loops} forever []", "loops\r\n", false},  // while code runs
+      {SIGHUP, "print 6 * 7", "42\r\n\x1b[J>> ", Case::hang_up},        // at the prompt
+      {SIGTERM, "print {loops} forever []", "loops\r\n", Case::kill},  // while code runs
+      {SIGINT, "print {waits} wait 60", "waits\r\n", Case::type_ctrl_c},
   };
   for (const Case& c : cases) {
     char name[] = "/tmp/vyn-signal-save-XXXXXX";
@@ -79,11 +81,13 @@ TEST_F(SignalSave, TheHistoryIsSavedAndTheStatusTellsTheSignal) {
     std::string keys = std::string(c.line) + "\r";
     ASSERT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     ASSERT_TRUE(wait_for(master, c.waiting, shown)) << shown;
-    if (c.hang_up) {
+    if (c.how == Case::hang_up) {
       close(master);
       master = -1;
+    } else if (c.how == Case::type_ctrl_c) {
+      ASSERT_EQ(write(master, "\x03", 1), 1);
     } else {
-      kill(pid, c.signal);
+      ::kill(pid, c.signal);
     }
     std::string rest;
     if (master >= 0) wait_for(master, "never shown", rest);
