@@ -94,8 +94,12 @@ void install() {
   if (done) return;
   done = true;
   for (size_t i = 0; i < entry_count; ++i) {
+    sigaction(table[i].signal, nullptr, &previous[i]);
+    // a termination signal ignored by whoever started the program stays ignored (nohup, a
+    // background job of a shell script)
+    if (table[i].kind == Kind::terminate && previous[i].sa_handler == SIG_IGN) continue;
     struct sigaction sa = action_for(table[i].kind);
-    sigaction(table[i].signal, &sa, &previous[i]);
+    sigaction(table[i].signal, &sa, nullptr);
   }
 }
 

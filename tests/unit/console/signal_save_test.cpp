@@ -103,5 +103,19 @@ TEST_F(SignalSave, TheHistoryIsSavedAndTheStatusTellsTheSignal) {
   }
 }
 
+// A termination signal that the program was started with ignored (nohup) stays ignored.
+TEST(Signals, AnIgnoredTerminationSignalStaysIgnored) {
+  ChildOutcome child = in_child([] {
+    std::signal(SIGHUP, SIG_IGN);
+    signals::install();
+    struct sigaction now {};
+    sigaction(SIGHUP, nullptr, &now);
+    std::printf("%s", now.sa_handler == SIG_IGN ? "ignored" : "caught");
+    std::fflush(stdout);
+    _exit(0);
+  });
+  EXPECT_EQ(child.out, "ignored");
+}
+
 }  // namespace
 }  // namespace vyn::test
