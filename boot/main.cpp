@@ -9,7 +9,9 @@
 #include "boot/runtime.hpp"
 #include "boot/script.hpp"
 #include "boot/system_object.hpp"
+#include "boot/termination.hpp"
 #include "core/error.hpp"
+#include "platform/signals.hpp"
 
 namespace {
 
@@ -30,6 +32,8 @@ void* run(void* arg) {
     p->status = 94;
     return nullptr;
   }
+  vyn::boot::install_termination();
+  vyn::signals::unblock_in_this_thread();
   p->status = vyn::boot::run_command_line();
   vyn::runtime::shutdown();
   return nullptr;
@@ -40,6 +44,10 @@ void* run(void* arg) {
 int main(int argc, char** argv) {
   Program program{argc, argv};
   vyn::system_object::set_command_line(argc, argv);
+  // the termination and resize signals go to the runtime's thread, which unblocks them: they
+  // must interrupt its blocking reads, not this thread's wait
+  vyn::signals::install();
+  vyn::signals::block_in_this_thread();
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setstacksize(&attr, runtime_stack);

@@ -58,6 +58,8 @@ void get_current_dir(Invocation& inv);
 void set_current_dir(Invocation& inv);
 void create_dir(Invocation& inv);
 void exists_q(Invocation& inv);
+void write_safely(Invocation& inv);
+void make_private_dir(Invocation& inv);
 void os_info(Invocation& inv);
 
 // tuples from integers and UTF-8 counting (routines_tuples.cpp)

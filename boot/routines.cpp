@@ -52,6 +52,10 @@ const Definition definitions[] = {
     {"create-dir", R"~("Create the given directory" path [file!])~", bodies::create_dir},
     {"exists?", R"~("Returns TRUE if the file exists" path [file!] return: [logic!])~",
         bodies::exists_q},
+    {"_write-safely", R"~("Writes a whole file or, failing, leaves the old one as it was (mode 0600)"
+        path [file!] data [any-type!] "binary! or string!")~", bodies::write_safely},
+    {"_make-private-dir", R"~("Creates a directory and its missing parents, each new one private (0700)"
+        path [file!])~", bodies::make_private_dir},
     {"os-info", R"~("Returns detailed operating system version information")~", bodies::os_info},
     {"as-color", R"~("Combine R, G and B values into a tuple"
         r [integer!] g [integer!] b [integer!])~", bodies::as_color},

@@ -15,6 +15,7 @@
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/stack.hpp"
+#include "platform/signals.hpp"
 #include "platform/terminal.hpp"
 #include "values/block.hpp"
 #include "values/pair.hpp"
@@ -191,12 +192,14 @@ void read_input(Invocation& inv) {
   input_ended = false;  // it tells of this read: an end met by a script's earlier read is over
   if (terminal::input_is_terminal()) {
     edit_on_terminal(*arg_cell(inv, 0), inv.args[1].i != 0);
-    return;
+  } else {
+    bool ended = false;
+    std::u32string line = stdin_line(ended);
+    if (ended) input_ended = true;
+    store_line(line);
   }
-  bool ended = false;
-  std::u32string line = stdin_line(ended);
-  if (ended) input_ended = true;
-  store_line(line);
+  // a termination request ends the read: the settings are saved and the process ends here
+  signals::poll();
 }
 
 void input_ended_q(Invocation& inv) { *inv.result = make_logic(input_ended); }

@@ -1,13 +1,16 @@
 // boot/routines_files.cpp: the routines over the process's current directory, directories, file
 // existence and the description of the operating system.
+#include <algorithm>
 #include <string>
 
 #include "boot/routine_bodies.hpp"
 #include "core/error.hpp"
+#include "core/series.hpp"
 #include "core/unicode.hpp"
 #include "eval/stack.hpp"
 #include "platform/file_io.hpp"
 #include "platform/os_services.hpp"
+#include "platform/safe_write.hpp"
 #include "values/object.hpp"
 #include "values/string_storage.hpp"
 #include "values/symbol.hpp"
@@ -53,6 +56,34 @@ void set_current_dir(Invocation& inv) {
 void create_dir(Invocation& inv) {
   std::string path;
   if (!local_path(*arg_cell(inv, 0), path) || !os::create_dir(path))
+    fire(Err::access_no_create, {*arg_cell(inv, 0)});
+}
+
+// The bytes of a binary! from its head, or of a string! as UTF-8.
+std::string bytes_from_head(const Cell& data) {
+  if (data.is(Type::string)) return url::utf8_of(data, -1);
+  SeriesBuffer* b = buffer_of(series_node(data));
+  uint32_t head = static_cast<uint32_t>(std::max(series_head(data), 0));
+  if (head >= b->tail) return {};
+  return std::string(reinterpret_cast<char*>(b->data()) + head, b->tail - head);
+}
+
+void write_safely(Invocation& inv) {
+  std::string path, cause;
+  if (!local_path(*arg_cell(inv, 0), path)) fire(Err::access_cannot_open, {*arg_cell(inv, 0)});
+  Type t = arg_cell(inv, 1)->type();
+  if (t != Type::binary && t != Type::string)
+    fire(Err::script_expect_arg, {word::load("_write-safely"), make_datatype(t), word::load("data")});
+  std::string bytes = bytes_from_head(*arg_cell(inv, 1));
+  if (os::write_whole_file(path, bytes.data(), bytes.size(), cause)) return;
+  stack::Mark mark;
+  Cell* reason = push_text(cause, Type::string);
+  fire(Err::access_cannot_save, {*arg_cell(inv, 0), *reason});
+}
+
+void make_private_dir(Invocation& inv) {
+  std::string path, cause;
+  if (!local_path(*arg_cell(inv, 0), path) || !os::make_private_dirs(path, cause))
     fire(Err::access_no_create, {*arg_cell(inv, 0)});
 }
 

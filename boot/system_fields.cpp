@@ -12,6 +12,7 @@
 #include "boot/system_object.hpp"
 #include "core/error.hpp"
 #include "eval/stack.hpp"
+#include "platform/user_folder.hpp"
 #include "values/context.hpp"
 #include "values/symbol.hpp"
 #include "values/word.hpp"
@@ -140,12 +141,12 @@ Cell field(const Cell& object, const char* name) {
   return v ? *v : make_none();
 }
 
-// system/options/cache: the user's home directory (or /tmp when it is not set) and /.vyn/.
+// system/options/cache: the user's data folder (platform/user_folder); none when there is no
+// folder that only this user can reach, which the console reports when it looks for its settings.
 void set_cache() {
-  const char* home = std::getenv("HOME");
-  std::string dir = home && *home ? home : "/tmp";
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  dir += "/.vyn/";
+  std::string why;
+  std::string dir = os::user_data_folder(why);
+  if (dir.empty()) return;
   stack::Mark mark;
   Cell* text = push_utf8(dir, Type::file);
   Cell options = field(*word::value_cell(word::load("system")), "options");

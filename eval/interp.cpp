@@ -10,6 +10,7 @@
 #include "eval/interp_internal.hpp"
 #include "eval/stack.hpp"
 #include "eval/trace.hpp"
+#include "platform/signals.hpp"
 #include "values/action_sigs.hpp"
 #include "values/block.hpp"
 #include "values/context.hpp"
@@ -266,7 +267,11 @@ Flow eval_block_here(Cell block) {
   if (position >= end) *stack::arguments() = make_unset();
   if (trace::active) [[unlikely]] trace::fire(trace::enter, block, position, make_none(), make_none());
   code_cell = block;
+  // before each expression (and for an empty block, as in `forever []`): where a termination
+  // request ends the process
+  signals::poll();
   while (position < end) {
+    signals::poll();
     code_cell.w1 = static_cast<uint32_t>(position);
     Flow f = eval_expression(block, position, end, false, false, false);
     if (f != Flow::normal) return f;

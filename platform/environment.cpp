@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "platform/process_text.hpp"
+#include "platform/signals.hpp"
 
 extern char** environ;
 
@@ -62,9 +63,25 @@ void sleep_seconds(double seconds) {
   if (!(ms >= 1.0)) ms = 1.0;
   constexpr double longest = 1e15;  // some 31,000 years: past it the time no longer fits
   if (ms > longest) ms = longest;
+  // in slices towards one deadline, so that a termination request (which cuts the wait short)
+  // is seen even when it comes just before a slice starts; the runtime acts on it once the wait
+  // returns
   auto whole = static_cast<int64_t>(ms);
-  timespec left{static_cast<time_t>(whole / 1000), static_cast<long>(whole % 1000) * 1000000L};
-  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  timespec deadline{};
+  clock_gettime(CLOCK_MONOTONIC, &deadline);
+  deadline.tv_sec += static_cast<time_t>(whole / 1000);
+  deadline.tv_nsec += static_cast<long>(whole % 1000) * 1000000L;
+  if (deadline.tv_nsec >= 1000000000L) deadline.tv_sec += 1, deadline.tv_nsec -= 1000000000L;
+  while (!signals::pending()) {
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    if (next.tv_sec > deadline.tv_sec || (next.tv_sec == deadline.tv_sec && next.tv_nsec >= deadline.tv_nsec))
+      return;
+    next.tv_nsec += 200000000L;
+    if (next.tv_nsec >= 1000000000L) next.tv_sec += 1, next.tv_nsec -= 1000000000L;
+    if (next.tv_sec > deadline.tv_sec || (next.tv_sec == deadline.tv_sec && next.tv_nsec > deadline.tv_nsec))
+      next = deadline;
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
   }
 }
 

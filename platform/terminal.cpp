@@ -7,48 +7,18 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 
 #include "platform/console_out.hpp"
 #include "platform/key_decode.hpp"
+#include "platform/signals.hpp"
 
 namespace vyn::terminal {
 namespace {
 
-// The mode to restore, kept where a signal handler can reach it.
+// The mode to restore; the signal module keeps a copy for the fatal signals.
 struct termios saved_mode;
-volatile sig_atomic_t raw_on = 0;
-volatile sig_atomic_t resized = 1;
-
-constexpr int restore_signals[] = {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE};
-struct sigaction previous[sizeof(restore_signals) / sizeof(int)];
-
-void restore_and_reraise(int sig) {
-  if (raw_on) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_mode);
-  raw_on = 0;
-  for (size_t i = 0; i < sizeof(restore_signals) / sizeof(int); ++i)
-    if (restore_signals[i] == sig) sigaction(sig, &previous[i], nullptr);
-  raise(sig);
-}
-
-void on_resize(int) { resized = 1; }
-
-void install_handlers() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  struct sigaction sa {};
-  sa.sa_handler = restore_and_reraise;
-  sigemptyset(&sa.sa_mask);
-  for (size_t i = 0; i < sizeof(restore_signals) / sizeof(int); ++i)
-    sigaction(restore_signals[i], &sa, &previous[i]);
-  struct sigaction winch {};
-  winch.sa_handler = on_resize;
-  winch.sa_flags = SA_RESTART;  // a resize must not fail a read or write that code is waiting on
-  sigemptyset(&winch.sa_mask);
-  sigaction(SIGWINCH, &winch, nullptr);
-}
+bool raw_on = false;
 
 // Bytes read from the terminal and not yet decoded.
 uint8_t key_bytes[64];
@@ -60,15 +30,26 @@ bool wait_input(int ms) {
   return poll(&p, 1, ms) > 0;
 }
 
-// Reads more terminal bytes; false when the terminal is gone.
+// Waits until input can be read; false once a termination request is pending. The wait goes in
+// short slices: a request that comes between the look at the flag and the start of a wait would
+// otherwise interrupt nothing, and the wait would last until the next key.
+bool wait_for_input() {
+  for (;;) {
+    if (signals::pending()) return false;
+    if (wait_input(200)) return true;
+  }
+}
+
+// Reads more terminal bytes; false when the terminal is gone or a termination request came.
 bool fill_keys() {
   for (;;) {
+    if (!wait_for_input()) return false;
     ssize_t n = ::read(STDIN_FILENO, key_bytes + key_count, sizeof key_bytes - key_count);
     if (n > 0) {
       key_count += static_cast<size_t>(n);
       return true;
     }
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR && !signals::pending()) continue;
     return false;
   }
 }
@@ -79,12 +60,13 @@ size_t in_at = 0, in_end = 0;
 bool fill_input() {
   in_at = in_end = 0;
   for (;;) {
+    if (!wait_for_input()) return false;
     ssize_t n = ::read(STDIN_FILENO, in_buffer, sizeof in_buffer);
     if (n > 0) {
       in_end = static_cast<size_t>(n);
       return true;
     }
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR && !signals::pending()) continue;
     return false;
   }
 }
@@ -102,7 +84,7 @@ bool input_is_terminal() { return isatty(STDIN_FILENO) == 1; }
 // leaves it to the outer one: saving the raw mode would make it the mode restored at the end.
 RawMode::RawMode() {
   if (raw_on || !input_is_terminal() || tcgetattr(STDIN_FILENO, &saved_mode) != 0) return;
-  install_handlers();
+  signals::install();
   struct termios raw = saved_mode;
   raw.c_iflag &= ~static_cast<tcflag_t>(BRKINT | ICRNL | INPCK | ISTRIP | IXON);
   raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
@@ -110,16 +92,18 @@ RawMode::RawMode() {
   raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN | ISIG);
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
-  raw_on = 1;
+  raw_on = true;
+  signals::keep_terminal_mode(saved_mode);
   // TCSANOW, not TCSAFLUSH, here and when restoring: keys typed ahead while code ran, and the
   // rest of a paste of several lines, are input still to come, not noise to drop
   active_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
-  if (!active_) raw_on = 0;
+  if (!active_) restore_for_exit();
 }
 
 void restore_for_exit() {
+  signals::forget_terminal_mode();
   if (raw_on) tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
-  raw_on = 0;
+  raw_on = false;
 }
 
 RawMode::~RawMode() {
@@ -200,13 +184,13 @@ void write(const std::string& bytes) {
 
 void size(int& columns, int& rows) {
   static int known_columns = 0, known_rows = 0;
-  install_handlers();
-  if (resized) {
+  signals::install();
+  if (signals::resize_pending()) {
     struct winsize ws {};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 || ioctl(STDIN_FILENO, TIOCGWINSZ, &ws) == 0) {
       known_columns = ws.ws_col;
       known_rows = ws.ws_row;
-      resized = 0;
+      signals::resize_seen();
     }
   }
   if (known_columns > 0) columns = known_columns;

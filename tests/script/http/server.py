@@ -40,6 +40,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(200, b"ok", [("Set-Cookie", "a=1"), ("Set-Cookie", "b=2"), ("X-One", "single")])
         elif self.path == "/moved":
             self.answer(302, b"", [("Location", "/text")])
+        elif self.path == "/big":
+            self.answer(200, b"".join(b"%05d%s\n" % (i, b"x" * 64) for i in range(285)) + b"end")
         elif self.path == "/count":
             self.server.hits += 1
             self.answer(200, ("%d + 40" % self.server.hits).encode())
