@@ -10,6 +10,7 @@
 #include "boot/script.hpp"
 #include "boot/system_object.hpp"
 #include "core/error.hpp"
+#include "platform/console_out.hpp"
 
 namespace {
 
@@ -32,6 +33,7 @@ void* run(void* arg) {
   }
   p->status = vyn::boot::run_command_line();
   vyn::runtime::shutdown();
+  vyn::os::flush();  // output still buffered that cannot be written ends the run here
   return nullptr;
 }
 

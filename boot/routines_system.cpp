@@ -2,6 +2,7 @@
 // state, the value stack and the call frames, tracing, the clipboard and standard output.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -59,7 +60,8 @@ void write_all(const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) return;  // a closed or full output loses the rest, as a console write would
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return os::output_failed(n < 0 ? errno : EIO);
     done += static_cast<size_t>(n);
   }
 }
@@ -133,7 +135,6 @@ void write_clipboard(Invocation& inv) {
 void write_stdout(Invocation& inv) {
   std::string bytes = bytes_of(arg_cell(inv, 0));
   os::flush();
-  std::fflush(stdout);
   write_all(bytes);
 }
 
