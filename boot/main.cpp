@@ -11,6 +11,7 @@
 #include "boot/system_object.hpp"
 #include "boot/termination.hpp"
 #include "core/error.hpp"
+#include "platform/console_out.hpp"
 #include "platform/signals.hpp"
 
 namespace {
@@ -36,6 +37,7 @@ void* run(void* arg) {
   vyn::signals::unblock_in_this_thread();
   p->status = vyn::boot::run_command_line();
   vyn::runtime::shutdown();
+  vyn::os::flush();  // output still buffered that cannot be written ends the run here
   return nullptr;
 }
 

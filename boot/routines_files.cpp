@@ -21,17 +21,11 @@
 namespace vyn::boot::bodies {
 namespace {
 
-// The file's path for the system; false when it holds a NUL, which no system path can.
+// The file's path for the system; false when its text names no path (a NUL among others).
 bool local_path(const Cell& file, std::string& out) {
-  out = url::utf8_of(file, -1);
-  return out.find('\0') == std::string::npos;
-}
-
-Cell* push_text(const std::string& text, Type type) {
-  Cell* s = string::load_utf8_checked(unicode::outside(text.data()),
-                                      static_cast<uint32_t>(text.size()));
-  s->set_type(type);
-  return s;
+  std::optional<std::string> bytes = file::name_bytes(file);
+  if (bytes) out = std::move(*bytes);
+  return bytes.has_value();
 }
 
 // Adds a field holding the value on the stack top, then drops that value.
@@ -44,7 +38,7 @@ void add_field(Cell* obj, const char* name) {
 
 void get_current_dir(Invocation& inv) {
   std::string dir = os::current_dir();
-  *inv.result = *push_text(dir.empty() ? std::string("./") : dir, Type::file);
+  *inv.result = *file::push_name(dir.empty() ? std::string("./") : dir, Type::file);
 }
 
 void set_current_dir(Invocation& inv) {
@@ -77,7 +71,8 @@ void write_safely(Invocation& inv) {
   std::string bytes = bytes_from_head(*arg_cell(inv, 1));
   if (os::write_whole_file(path, bytes.data(), bytes.size(), cause)) return;
   stack::Mark mark;
-  Cell* reason = push_text(cause, Type::string);
+  Cell* reason = string::load_utf8_checked(unicode::outside(cause.data()),
+                                           static_cast<uint32_t>(cause.size()));
   fire(Err::access_cannot_save, {*arg_cell(inv, 0), *reason});
 }
 
@@ -97,7 +92,7 @@ void os_info(Invocation& inv) {
   stack::Mark mark;
   Cell* obj = object::make_context_at(stack::push_unset(), 8);
   object::store_self(*obj);
-  push_text(info.name, Type::string);
+  file::push_name(info.name, Type::string);
   add_field(obj, "name");
   stack::push(word::load(info.arch));
   add_field(obj, "arch");

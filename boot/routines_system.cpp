@@ -2,12 +2,15 @@
 // state, the value stack and the call frames, tracing, the clipboard and standard output.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "boot/routine_bodies.hpp"
 #include "core/error.hpp"
+#include "core/file_names.hpp"
+#include "core/unicode.hpp"
 #include "core/series.hpp"
 #include "eval/frames.hpp"
 #include "eval/front_ends.hpp"
@@ -18,7 +21,6 @@
 #include "values/block.hpp"
 #include "values/context.hpp"
 #include "values/string_storage.hpp"
-#include "values/url.hpp"
 #include "values/word.hpp"
 #include "view/tui/input/event_loop.hpp"
 
@@ -39,9 +41,25 @@ bool slot_series(Type t) {
          t == Type::set_path || t == Type::get_path;
 }
 
-// The bytes write-stdout sends: a string! as UTF-8, a binary! as it is, anything else molded.
+// A string's bytes for standard output: UTF-8, with a name's undecodable byte as that byte, as
+// print writes it.
+std::string stream_bytes(const Cell& str) {
+  std::string out;
+  int32_t n = string::length(str);
+  for (int32_t i = 0; i < n; ++i) {
+    uint32_t cp = string::char_at(series_node(str), static_cast<uint32_t>(series_head(str) + i));
+    if (file_names::escaped_byte_q(cp))
+      out.push_back(static_cast<char>(cp - file_names::escape_base));
+    else
+      unicode::append_utf8(out, cp);
+  }
+  return out;
+}
+
+// The bytes write-stdout sends: a string! as print writes it, a binary! as it is, anything else
+// molded.
 std::string bytes_of(Cell* value) {
-  if (value->is(Type::string)) return url::utf8_of(*value, -1);
+  if (value->is(Type::string)) return stream_bytes(*value);
   if (value->is(Type::binary)) {
     SeriesBuffer* b = buffer_of(series_node(*value));
     uint32_t head = static_cast<uint32_t>(std::max(series_head(*value), 0));
@@ -52,14 +70,15 @@ std::string bytes_of(Cell* value) {
   Cell* v = stack::push(*value);
   Cell* molded = string::make_at(stack::push_unset(), 16);
   actions::mold_direct(v, molded, MoldOptions{}, nullptr, 0x7FFFFFFF);
-  return url::utf8_of(*molded, -1);
+  return stream_bytes(*molded);
 }
 
 void write_all(const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) return;  // a closed or full output loses the rest, as a console write would
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return os::output_failed(n < 0 ? errno : EIO);
     done += static_cast<size_t>(n);
   }
 }
@@ -133,7 +152,6 @@ void write_clipboard(Invocation& inv) {
 void write_stdout(Invocation& inv) {
   std::string bytes = bytes_of(arg_cell(inv, 0));
   os::flush();
-  std::fflush(stdout);
   write_all(bytes);
 }
 

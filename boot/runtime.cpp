@@ -17,6 +17,8 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "eval/stack.hpp"
+#include "platform/console_out.hpp"
+#include "platform/terminal.hpp"
 #include "values/block.hpp"
 #include "values/context.hpp"
 #include "values/cycles.hpp"
@@ -28,6 +30,7 @@
 #include "values/runtime_cells.hpp"
 #include "values/symbol.hpp"
 #include "view/tui/backend.hpp"
+#include "view/tui/input/event_loop.hpp"
 
 namespace vyn::runtime {
 namespace {
@@ -42,6 +45,12 @@ void make_vocabulary() {
   using predefined::W;
   stack::set_skipped_symbols(predefined::word(W::body).w2, predefined::word(W::anon).w2,
                              predefined::word(W::not_found));
+}
+
+// Output that fails ends the run; the terminal goes back as quit gives it back.
+void give_terminal_back() {
+  tui::end_session_for_exit();
+  terminal::restore_for_exit();
 }
 
 void install_natives() {
@@ -81,6 +90,7 @@ void init() {
   gc::init();
   pending_error() = PendingError{};  // its arguments may name series of an earlier runtime
   output::init();
+  os::set_output_failure_hook(give_terminal_back);
   random::init();
   alloc::init();
   handles::init();

@@ -16,6 +16,7 @@
 #include "values/runtime_cells.hpp"
 #include "values/string_storage.hpp"
 #include "values/symbol.hpp"
+#include "values/url.hpp"
 #include "values/word.hpp"
 
 namespace vyn::system_object {
@@ -42,40 +43,8 @@ Cell* push_text(std::string_view text) {
   return s;
 }
 
-namespace {
-
-// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
-// 0x10FFFF).
-bool well_formed(std::string_view text) {
-  const auto* p = reinterpret_cast<const uint8_t*>(text.data());
-  const uint8_t* end = p + text.size();
-  while (p < end) {
-    uint8_t c = *p++;
-    if (c < 0x80) continue;
-    int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 ? 1 : -1;
-    if (more < 0 || c > 0xF4 || end - p < more) return false;
-    uint32_t cp = c & (0x3F >> more);
-    for (int i = 0; i < more; ++i, ++p) {
-      if ((*p & 0xC0) != 0x80) return false;
-      cp = cp << 6 | (*p & 0x3F);
-    }
-    if ((more == 2 && cp < 0x800) || (more == 3 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-// Text from the system (arguments, directories) that is not UTF-8 is taken byte by byte.
-Cell* push_utf8(std::string_view text, Type type) {
-  Cell* s = well_formed(text)
-                ? string::load_utf8_checked(unicode::outside(text.data()), static_cast<uint32_t>(text.size()))
-                : push_text(text);
-  s->set_type(type);
-  return s;
-}
+// Text from the system (arguments, directories) comes as names do: undecodable bytes are kept.
+Cell* push_utf8(std::string_view text, Type type) { return file::push_name(text, type); }
 
 void push_prototype(uint32_t class_id, std::initializer_list<const char*> names) {
   Cell* proto = new_object(class_id);

@@ -16,4 +16,12 @@ void flush();
 // The runtime's own diagnostics, to standard error.
 void diagnostic(const char* text);
 
+// Output that standard output does not take ends the run: nothing written afterwards could be
+// trusted to arrive, and a script whose output was lost must not report success. The hook (set
+// once at start-up) gives the terminal back first; then the reason goes to standard error and the
+// process ends with status 1. Every writer to standard output reports its failures here. Returns
+// only while the run is ending for that already (the hook's own output may fail too).
+void output_failed(int error);
+void set_output_failure_hook(void (*hook)());
+
 }  // namespace vyn::os

@@ -27,7 +27,7 @@ std::optional<std::string> get_env(const std::string& name) {
   if (!valid_env_name(name)) return std::nullopt;
   const char* value = std::getenv(name.c_str());
   if (!value) return std::nullopt;
-  return valid_utf8(value);
+  return std::string(value);
 }
 
 bool set_env(const std::string& name, const std::optional<std::string>& value) {
@@ -40,7 +40,7 @@ bool set_env(const std::string& name, const std::optional<std::string>& value) {
 std::vector<std::pair<std::string, std::string>> list_env() {
   std::vector<std::pair<std::string, std::string>> out;
   for (char** entry = environ; entry && *entry; ++entry) {
-    std::string text = valid_utf8(*entry);
+    std::string text = *entry;
     size_t equals = text.find('=', 1);
     if (equals == std::string::npos) out.emplace_back(text, "");
     else out.emplace_back(text.substr(0, equals), text.substr(equals + 1));

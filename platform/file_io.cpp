@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cerrno>
 #include <cstring>
 
 namespace vyn::os {
@@ -37,14 +38,17 @@ bool read_all(int fd, std::string& out, int64_t part) {
   return true;
 }
 
-bool write_all(int fd, const uint8_t* bytes, size_t size) {
+// 0 when every byte was written, else the error number.
+int write_all(int fd, const uint8_t* bytes, size_t size) {
   size_t done = 0;
   while (done < size) {
-    ssize_t n = ::write(fd, bytes + done, size - done);
-    if (n < 0) return false;
+    ssize_t n = ::write(fd, bytes + done, std::min<size_t>(size - done, size_t{1} << 30));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return EIO;
     done += static_cast<size_t>(n);
   }
-  return true;
+  return 0;
 }
 
 // Opens the file for reading at seek; the descriptor stays in f. False when it cannot be opened
@@ -105,27 +109,41 @@ std::optional<size_t> read_part_into(const std::string& path, int64_t seek, int6
   return done;
 }
 
-bool write_bytes(const std::string& path, const std::string& bytes, WriteMode mode,
-                 int64_t offset) {
+WriteResult write_bytes(const std::string& path, const std::string& bytes, WriteMode mode,
+                        int64_t offset) {
   return write_raw(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), mode, offset);
 }
 
-bool write_raw(const std::string& path, const uint8_t* bytes, size_t size, WriteMode mode, int64_t offset) {
+// A file system may report a full disk only when the file is closed, so closing is checked too.
+WriteResult write_raw(const std::string& path, const uint8_t* bytes, size_t size, WriteMode mode,
+                      int64_t offset) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
   if (mode == WriteMode::truncate) flags |= O_TRUNC;
   if (mode == WriteMode::append) flags |= O_APPEND;
   Fd f(::open(path.c_str(), flags, 0666));
-  if (f.fd < 0) return false;
+  if (f.fd < 0) return WriteResult{errno, false};
   if (mode == WriteMode::at_offset && offset > 0 && ::lseek(f.fd, offset, SEEK_SET) < 0)
-    return false;
-  return write_all(f.fd, bytes, size);
+    return WriteResult{errno, true};
+  int error = write_all(f.fd, bytes, size);
+  int fd = f.fd;
+  f.fd = -1;
+  if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
+  return WriteResult{error, true};
+}
+
+std::string error_text(int error) {
+  char buf[256];
+  return ::strerror_r(error, buf, sizeof buf);
 }
 
 std::optional<std::vector<std::string>> list_dir(const std::string& path) {
   DIR* d = ::opendir(path.c_str());
   if (!d) return std::nullopt;
   std::vector<std::string> names;
-  while (dirent* e = ::readdir(d)) {
+  for (;;) {
+    errno = 0;
+    dirent* e = ::readdir(d);
+    if (!e) break;
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     struct stat st {};
@@ -133,7 +151,9 @@ std::optional<std::vector<std::string>> list_dir(const std::string& path) {
     if (::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) name += '/';
     names.push_back(std::move(name));
   }
+  int error = errno;  // still 0 at the end of the listing
   ::closedir(d);
+  if (error != 0) return std::nullopt;
   return names;
 }
 

@@ -23,12 +23,24 @@ std::optional<size_t> read_part_into(const std::string& path, int64_t seek, int6
                                      const std::function<uint8_t*(size_t)>& room, bool* regular);
 
 enum class WriteMode { truncate, append, at_offset };
-// Writes the bytes; at_offset writes from offset without truncating. False on any failure.
-bool write_bytes(const std::string& path, const std::string& bytes, WriteMode mode, int64_t offset);
-bool write_raw(const std::string& path, const uint8_t* bytes, size_t size, WriteMode mode, int64_t offset);
+// How a write ended: error is 0 when every byte reached the file (closing included), else the
+// system's error number; opened is false when the file could not be opened at all.
+struct WriteResult {
+  int error = 0;
+  bool opened = true;
+  explicit operator bool() const { return error == 0; }
+};
+// Writes the bytes; at_offset writes from offset without truncating.
+WriteResult write_bytes(const std::string& path, const std::string& bytes, WriteMode mode,
+                        int64_t offset);
+WriteResult write_raw(const std::string& path, const uint8_t* bytes, size_t size, WriteMode mode,
+                      int64_t offset);
+// The system's text for an error number ("No space left on device").
+std::string error_text(int error);
 
 // The names in the directory (without "." and ".."), a "/" after each subdirectory, in the order
-// the system gives them; nothing when the directory cannot be listed.
+// the system gives them, as the bytes they are; nothing when the directory cannot be listed or
+// the listing fails part way.
 std::optional<std::vector<std::string>> list_dir(const std::string& path);
 
 struct FileInfo {

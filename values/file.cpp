@@ -1,7 +1,5 @@
 // values/file.cpp: file!'s mold (a "%" and the name, quoted when it holds characters a bare name
-// cannot), its local form, and its registration.
-#include "core/error.hpp"
-#include "platform/file_io.hpp"
+// cannot) and its registration.
 #include "values/file_actions.hpp"
 #include "values/registry.hpp"
 #include "values/string_actions.hpp"
@@ -13,11 +11,14 @@ namespace {
 
 // Whether the first count characters from the head read back as a bare name. Some characters
 // plain in a URL end a bare name: a parenthesis opens a paren, ":" starts a get-word, "@" a ref.
+// A surrogate (a name's undecodable byte among them) has no UTF-8 the lexer reads: only its
+// escape in the quoted form loads back.
 bool bare_q(const Cell& value, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
     uint32_t c = string::char_at(series_node(value), static_cast<uint32_t>(series_head(value) + i));
     bool ends_name = c == '(' || c == ')' || c == ':' || c == '@';
     if (c <= 0x7F && (!url::plain_q(c, 0xFF) || ends_name)) return false;
+    if (c >= 0xD800 && c <= 0xDFFF) return false;
   }
   return true;
 }
@@ -50,15 +51,6 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_
 }
 
 }  // namespace
-
-// The system's paths already use "/", so the text only gains the current directory when full is
-// asked for a relative path.
-std::string to_local(const Cell& file, bool full) {
-  std::string text = url::utf8_of(file, -1);
-  if (text.find('\0') != std::string::npos) fire(Err::script_invalid_arg, {file});
-  if (full && (text.empty() || text[0] != '/')) text = os::current_dir() + text;
-  return text;
-}
 
 void install(std::span<const Action> inherited) {
   using registry::def;

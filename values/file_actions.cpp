@@ -1,8 +1,10 @@
 // values/file_actions.cpp: read, write, query, delete and rename of file! values through the
-// platform's file layer. Failures to open, read or write raise access/cannot-open with the file.
+// platform's file layer. Failures to open or read raise access/cannot-open with the file, failures
+// to write access/cannot-write with the file and the system's reason.
 #include "values/file_actions.hpp"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/error.hpp"
 #include "core/series.hpp"
@@ -32,6 +34,20 @@ bool dir_path_q(const std::string& s) {
 }
 
 [[noreturn]] void cannot_open(Cell* file) { fire(Err::access_cannot_open, {*file}); }
+
+// A storage fault met while creating the file is a failed write, as it is once the file is open.
+bool storage_fault_q(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EIO || error == EROFS || error == EFBIG;
+}
+
+// A file that cannot be opened raises access/cannot-open; bytes that did not reach it
+// access/cannot-write, with the system's reason.
+void check_written(Cell* file, const os::WriteResult& done) {
+  if (done) return;
+  if (!done.opened && !storage_fault_q(done.error)) cannot_open(file);
+  Cell* reason = push_name(os::error_text(done.error), Type::string);
+  fire(Err::access_cannot_write, {*file, *reason});
+}
 
 int64_t int_of(Cell* cell, const char* refinement) {
   if (!cell) return -1;
@@ -91,9 +107,7 @@ Cell* listing(Cell* file, const std::string& path) {
   if (!names) cannot_open(file);
   Cell* out = block::make_at(stack::push_unset(), static_cast<int32_t>(names->size()) + 1);
   for (const std::string& name : *names) {
-    Cell* entry = text_of(name);
-    entry->set_type(Type::file);
-    block::append_copy(*out, *entry);
+    block::append_copy(*out, *push_name(name, Type::file));
     stack::pop(1);
   }
   return out;
@@ -165,12 +179,12 @@ Cell* write(Cell* file, Cell* data, const WriteOptions& o) {
     int64_t head = std::max(series_head(*data), 0);
     int64_t n = std::max<int64_t>(static_cast<int64_t>(b->tail) - head, 0);
     if (part > 0 && part < n) n = part;
-    if (!os::write_raw(path, b->data() + head, static_cast<size_t>(n), mode, seek)) cannot_open(file);
+    check_written(file, os::write_raw(path, b->data() + head, static_cast<size_t>(n), mode, seek));
     return result;
   }
   std::string bytes = o.lines && data->is(Type::block) ? block_lines(data) : bytes_of(data, part);
   if (o.lines && !data->is(Type::block)) bytes += "\n";
-  if (!os::write_bytes(to_local(*file, false), bytes, mode, seek)) cannot_open(file);
+  check_written(file, os::write_bytes(to_local(*file, false), bytes, mode, seek));
   return result;
 }
 

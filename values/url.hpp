@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/cell.hpp"
 #include "values/action_sigs.hpp"
@@ -31,8 +33,15 @@ void install(std::span<const Action> inherited);
 
 namespace vyn::file {
 
-// The text of the file from its head as a path for the system. Relative paths stay relative
-// unless full is set, which puts the current directory in front.
+// Names from the system and back (values/file_name.cpp, the scheme in core/file_names.hpp).
+// A new stack series of the type holding the name's text; every byte string has one.
+Cell* push_name(std::string_view bytes, Type type);
+// The bytes of the name spelled from the head of a character series, or nothing when no name
+// decodes to that text (a NUL, a surrogate that stands for no byte).
+std::optional<std::string> name_bytes(const Cell& text);
+// The same as a path for the system, raising script/invalid-arg with the value when it names
+// nothing. Relative paths stay relative unless full is set, which puts the current directory in
+// front.
 std::string to_local(const Cell& file, bool full);
 
 // Registers file! with its parent's entries for the inherited slots, and its own.

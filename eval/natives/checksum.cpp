@@ -14,6 +14,7 @@
 #include "values/series.hpp"
 #include "values/string_storage.hpp"
 #include "values/symbol.hpp"
+#include "values/url.hpp"
 
 namespace vyn::natives {
 namespace {
@@ -89,7 +90,7 @@ Flow checksum_(const Call& c) {
     fire(Err::script_invalid_refine_arg, {word_arg("with"), *key});
   std::string file;
   if (data->is(Type::file)) {
-    auto contents = os::read_file(string::to_utf8(*data));
+    auto contents = os::read_file(file::to_local(*data, false));
     if (!contents) fire(Err::access_cannot_open, {*data});
     file = std::move(*contents);
   } else if (!data->is(Type::binary)) {

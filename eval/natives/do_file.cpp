@@ -15,8 +15,8 @@
 #include "values/context.hpp"
 #include "values/object.hpp"
 #include "values/predefined.hpp"
-#include "values/string_storage.hpp"
 #include "values/symbol.hpp"
+#include "values/url.hpp"
 #include "values/word.hpp"
 
 namespace vyn::natives {
@@ -94,7 +94,7 @@ Flow do_file(Cell* file, const Cell& args, bool expand) {
   Cell fn = *word::value_cell(word::load("do-file"));
   if (fn.is(Type::function)) return library_do_file(fn, *file, args);
   if (file->is(Type::url)) fire(Err::internal_not_here, {make_datatype(Type::url)});
-  std::string path = string::to_utf8(*file);
+  std::string path = file::to_local(*file, false);
   Cell* result = stack::arguments();
   Cell* code = stack::push_unset();
   switch (boot::load_script(path, code)) {

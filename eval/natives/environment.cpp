@@ -17,18 +17,19 @@
 namespace vyn::natives {
 namespace {
 
+// The environment's names and values are the system's text, so they cross as file names do
+// (values/file_name.cpp): bytes that are not UTF-8 are kept, and come back as they were.
 // The variable's name: a word by its spelling, a string by its text from the head. A name the
 // system cannot hold (empty, with "=" or a zero byte) raises script/invalid-arg.
 std::string name_of(const Cell& var) {
-  std::string name = word::any_word_q(var.type()) ? std::string(symbol::spelling(var.w2))
-                                                  : string::to_utf8(var);
-  if (!os::valid_env_name(name)) fire(Err::script_invalid_arg, {var});
-  return name;
+  std::optional<std::string> name;
+  if (word::any_word_q(var.type())) name = std::string(symbol::spelling(var.w2));
+  else name = file::name_bytes(var);
+  if (!name || !os::valid_env_name(*name)) fire(Err::script_invalid_arg, {var});
+  return *name;
 }
 
-Cell* push_text(const std::string& text) {
-  return string::load_utf8_checked(unicode::outside(text.data()), static_cast<uint32_t>(text.size()));
-}
+Cell* push_text(const std::string& text) { return file::push_name(text, Type::string); }
 
 Flow get_env_(const Call& c) {
   std::optional<std::string> value = os::get_env(name_of(c.args[0]));
@@ -41,7 +42,8 @@ Flow set_env_(const Call& c) {
   std::string name = name_of(c.args[0]);
   Cell value = c.args[1];
   std::optional<std::string> text;
-  if (!value.is(Type::none_)) text = string::to_utf8(value);
+  if (!value.is(Type::none_) && !(text = file::name_bytes(value)))
+    fire(Err::script_invalid_arg, {value});
   if (!os::set_env(name, text)) fire(Err::script_invalid_arg, {value});
   c.args[0] = value;
   return Flow::normal;
@@ -51,10 +53,9 @@ Flow list_env_(const Call& c) {
   auto entries = os::list_env();
   Cell* block = block::push_only(static_cast<int32_t>(entries.size() * 2 + 2));
   for (const auto& [name, value] : entries) {
-    string::load_in(unicode::outside(name.data()), static_cast<uint32_t>(name.size()), *block,
-                    string::encoding_utf8);
-    string::load_in(unicode::outside(value.data()), static_cast<uint32_t>(value.size()), *block,
-                    string::encoding_utf8);
+    block::append_copy(*block, *push_text(name));
+    block::append_copy(*block, *push_text(value));
+    stack::pop(2);
   }
   map::make_at(c.args, *block);
   return Flow::normal;

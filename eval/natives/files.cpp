@@ -1,7 +1,6 @@
 // eval/natives/files.cpp: to-local-file, a file name in the system's own form.
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "values/string_storage.hpp"
 #include "values/url.hpp"
 
 namespace vyn::natives {
@@ -10,9 +9,7 @@ namespace {
 // Refinement: /full.
 Flow to_local_file_(const Call& c) {
   std::string local = file::to_local(c.args[0], c.has(0));
-  Cell* text = string::load_utf8_checked(unicode::outside(local.data()),
-                                         static_cast<uint32_t>(local.size()));
-  c.args[0] = *text;
+  c.args[0] = *file::push_name(local, Type::string);
   return Flow::normal;
 }
 

@@ -31,7 +31,7 @@ void write_all(int fd, const char* data, size_t n) {
   while (done < n) {
     ssize_t k = ::write(fd, data + done, n - done);
     if (k < 0 && errno == EINTR) continue;
-    if (k <= 0) return;
+    if (k <= 0) return os::output_failed(k < 0 ? errno : EIO);
     done += static_cast<size_t>(k);
   }
 }
