@@ -1,6 +1,8 @@
 // core/node.cpp: node frames, their free chains and the directory that maps node ids to frames.
 #include "core/node.hpp"
 
+#include <sys/resource.h>
+
 #include <vector>
 
 #include "core/error.hpp"
@@ -14,17 +16,40 @@ uintptr_t* node_slots = nullptr;
 
 namespace {
 
-// Node ids are 32 bits, so the slot area spans 2^32 slots of address space; only the pages of
-// live frames have memory behind them.
-constexpr size_t slot_area_bytes = (size_t{1} << 32) * sizeof(uintptr_t);
+// Node ids are 32 bits, so the slot area spans at most 2^32 slots of address space; only the
+// pages of live frames have memory behind them. Frame i's slots start at stride i + 1.
+constexpr size_t frame_stride_bytes = (size_t{1} << node_slot_bits) * sizeof(uintptr_t);
+constexpr size_t full_area_bytes = (size_t{1} << 32) * sizeof(uintptr_t);
+constexpr size_t least_area_bytes = 4 * frame_stride_bytes;
 constexpr size_t frame_slot_bytes = round_to(node_frame_slots * sizeof(uintptr_t), page_size);
 
+uint32_t area_strides = 0;  // strides reserved; frame indexes stay below area_strides - 1
+
+// Under an address-space limit (ulimit -v) reserved space counts against it although nothing
+// backs it: the area then takes an eighth of the limit, so that series keep the rest, and the
+// node count is capped to what that holds (a frame of 10,000 nodes per 128 KB).
+size_t wanted_area_bytes() {
+  size_t bytes = full_area_bytes;
+  rlimit r{};
+  if (getrlimit(RLIMIT_AS, &r) == 0 && r.rlim_cur != RLIM_INFINITY && r.rlim_cur / 8 < bytes)
+    bytes = static_cast<size_t>(r.rlim_cur / 8);
+  bytes -= bytes % frame_stride_bytes;
+  return bytes < least_area_bytes ? least_area_bytes : bytes;
+}
+
+// Reserved at the first node frame; halved while the system refuses (other mappings may already
+// take much of a limit).
 uintptr_t* slot_area() {
-  if (!node_slots) {
-    node_slots = static_cast<uintptr_t*>(reserve_space(slot_area_bytes));
-    if (!node_slots) fire(Err::internal_no_memory);
+  if (node_slots) return node_slots;
+  for (size_t bytes = wanted_area_bytes(); bytes >= least_area_bytes; bytes /= 2) {
+    bytes -= bytes % frame_stride_bytes;
+    node_slots = static_cast<uintptr_t*>(reserve_space(bytes));
+    if (node_slots) {
+      area_strides = static_cast<uint32_t>(bytes / frame_stride_bytes);
+      return node_slots;
+    }
   }
-  return node_slots;
+  fire(Err::internal_no_memory);
 }
 
 NodeFrame* head = nullptr;
@@ -44,9 +69,10 @@ uint32_t free_directory_index() {
 
 NodeFrame* new_node_frame(uint32_t n) {
   if (n > node_frame_slots) n = node_frame_slots;
+  uintptr_t* area = slot_area();
   uint32_t index = free_directory_index();
-  if (index + 1 >= (1u << (32 - node_slot_bits))) fire(Err::internal_no_memory);
-  uintptr_t* slots = slot_area() + (size_t{index + 1} << node_slot_bits);
+  if (index + 1 >= area_strides) fire(Err::internal_no_memory);
+  uintptr_t* slots = area + (size_t{index + 1} << node_slot_bits);
   commit_space(slots, frame_slot_bytes);
   auto* f = static_cast<NodeFrame*>(virtual_alloc(sizeof(NodeFrame)));
   f->slots = slots;

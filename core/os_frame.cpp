@@ -3,6 +3,7 @@
 
 #include <sys/mman.h>
 
+#include "core/alloc_limit.hpp"
 #include "core/error.hpp"
 
 namespace vyn::alloc {
@@ -12,6 +13,7 @@ size_t total = 0;
 
 void* virtual_alloc(size_t size) {
   size_t rounded = round_to(size + sizeof(uint64_t), page_size);
+  if (rounded < size || !within_limit(rounded)) fire(Err::internal_no_memory);
   void* p = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) fire(Err::internal_no_memory);
   total += rounded;
@@ -33,6 +35,7 @@ void* reserve_space(size_t size) {
 }
 
 void commit_space(void* address, size_t size) {
+  if (!within_limit(size)) fire(Err::internal_no_memory);
   void* p = mmap(address, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
   if (p == MAP_FAILED) fire(Err::internal_no_memory);
   total += size;

@@ -1,6 +1,8 @@
 // eval/interp_call.cpp: calling natives, actions, operators and functions: gathering and checking
 // arguments, refinements from a path, and the call itself.
 #include <array>
+#include <new>
+#include <stdexcept>
 
 #include "core/error.hpp"
 #include "eval/arg_list.hpp"
@@ -45,7 +47,8 @@ struct Gather {
 
 // Runs a native or an action front-end. An exit raised inside C++ code that could not answer a
 // status (a comparator, a change handler) arrives as an Exit exception, the frames already cut to
-// its target, and goes on from here as the call's status.
+// its target, and goes on from here as the call's status. The heap refusing a native's buffer is
+// internal/no-memory, like a refused series frame: the buffers it had are gone by now.
 Flow call_native(const Cell& callable, const Call& call) {
   try {
     if (callable.is(Type::native)) return natives::entry(static_cast<int>(callable.w1))(call);
@@ -53,6 +56,10 @@ Flow call_native(const Cell& callable, const Call& call) {
     return Flow::normal;
   } catch (const Exit& e) {
     return e.code;
+  } catch (const std::bad_alloc&) {
+    fire(Err::internal_no_memory);
+  } catch (const std::length_error&) {
+    fire(Err::internal_no_memory);
   }
 }
 

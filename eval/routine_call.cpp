@@ -3,6 +3,9 @@
 // value, and the return type turns the body's answer into the result.
 #include "eval/routine_call.hpp"
 
+#include <new>
+#include <stdexcept>
+
 #include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "eval/stack.hpp"
@@ -92,7 +95,9 @@ void exec_with_cells(routine::Body body, Cell* args, routine::Invocation& inv) {
 
 }  // namespace
 
-Flow exec_routine(const Cell& routine_value, const Cell& name) {
+namespace {
+
+Flow run_routine(const Cell& routine_value, const Cell& name) {
   Cell r = routine_value;
   routine::Body body = routine::body(function::entry_of(r));
   if (!body) fire(Err::internal_routines);
@@ -109,6 +114,19 @@ Flow exec_routine(const Cell& routine_value, const Cell& name) {
   body(inv);
   store_answer(r, inv);
   return Flow::normal;
+}
+
+}  // namespace
+
+// The heap refusing a body's buffer is internal/no-memory, as for natives.
+Flow exec_routine(const Cell& routine_value, const Cell& name) {
+  try {
+    return run_routine(routine_value, name);
+  } catch (const std::bad_alloc&) {
+    fire(Err::internal_no_memory);
+  } catch (const std::length_error&) {
+    fire(Err::internal_no_memory);
+  }
 }
 
 }  // namespace vyn::interp

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "boot/routine_bodies.hpp"
+#include "core/alloc_limit.hpp"
 #include "core/error.hpp"
 #include "eval/stack.hpp"
 #include "library/vynbin.hpp"
@@ -16,6 +17,7 @@ namespace {
 void encode_body(routine::Invocation& inv) {
   bool compact = boot::bodies::arg_cell(inv, 1)->w1 != 0;
   std::string bytes = encode(*boot::bodies::arg_cell(inv, 0), compact);
+  alloc::Scratch charge{bytes.size()};
   stack::Mark mark;
   *inv.result = *binary::push_bytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }

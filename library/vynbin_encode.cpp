@@ -311,7 +311,7 @@ std::string assemble_compact(const Writer& w) {
     for (uint32_t o : w.offsets) out.raw32(o);
     out.data += w.names;
   }
-  out.data += w.rec.data;
+  out.bytes(reinterpret_cast<const uint8_t*>(w.rec.data.data()), w.rec.data.size());
   return std::move(out.data);
 }
 
@@ -328,7 +328,7 @@ std::string assemble_standard(const Writer& w) {
     for (uint32_t o : w.offsets) out.raw32(o);
     out.data += w.names;
   }
-  out.data += w.rec.data;
+  out.bytes(reinterpret_cast<const uint8_t*>(w.rec.data.data()), w.rec.data.size());
   return std::move(out.data);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/alloc_limit.hpp"
 #include "core/cell.hpp"
 
 namespace vyn::vynbin::format {
@@ -25,9 +26,13 @@ inline constexpr uint32_t hw_new_line = 1u << 31;
 
 struct Out {
   std::string data;
+  alloc::Scratch charge;  // the bytes of data, against the allocation cap
 
   void byte(uint8_t b) { data += static_cast<char>(b); }
-  void bytes(const uint8_t* p, size_t n) { data.append(reinterpret_cast<const char*>(p), n); }
+  void bytes(const uint8_t* p, size_t n) {
+    charge.resize(data.size() + n);
+    data.append(reinterpret_cast<const char*>(p), n);
+  }
   void varint(uint32_t v) {
     while (v >= 0x80) {
       byte(static_cast<uint8_t>(v | 0x80));

@@ -5,7 +5,9 @@
 
 #include <strings.h>
 
+#include <exception>
 #include <mutex>
+#include <string_view>
 
 #include "platform/dynlib.hpp"
 
@@ -15,22 +17,38 @@ namespace {
 DynLib libcurl("libcurl.so.4");
 #define CURL_FN(name) VYN_DYN_FN(libcurl, name)
 
+// An exception must not pass through the client's C code: running out of memory answers a count
+// other than the one given, which stops the transfer, and is noted for the caller.
 size_t collect(char* data, size_t size, size_t count, void* out) {
-  static_cast<std::string*>(out)->append(data, size * count);
-  return size * count;
+  auto* answer = static_cast<HttpResponse*>(out);
+  size_t n = size * count;
+  try {
+    answer->body_charge.resize(answer->body.size() + n);
+    answer->body.append(data, n);
+  } catch (const std::exception&) {  // bad_alloc, length_error
+    answer->no_memory = true;
+    return 0;
+  }
+  return n;
 }
 
 // Only the headers of the final answer are kept: a redirect or a "100 Continue" starts over at
 // its status line.
 size_t collect_header(char* data, size_t size, size_t count, void* out) {
-  auto* text = static_cast<std::string*>(out);
-  std::string line(data, size * count);
-  if (line.rfind("HTTP/", 0) == 0) {
-    text->clear();
-    return line.size();
+  auto* answer = static_cast<HttpResponse*>(out);
+  size_t n = size * count;
+  try {
+    std::string_view line(data, n);
+    if (line.starts_with("HTTP/")) {
+      answer->headers.clear();
+      return n;
+    }
+    if (line != "\r\n" && line != "\n") answer->headers.append(line);
+  } catch (const std::exception&) {
+    answer->no_memory = true;
+    return 0;
   }
-  if (line != "\r\n" && line != "\n") text->append(line);
-  return line.size();
+  return n;
 }
 
 void global_init() {
@@ -96,17 +114,21 @@ HttpResponse http_request(const HttpRequest& request) {
   CURL_FN(curl_easy_setopt)(h, CURLOPT_TIMEOUT, request.timeout_seconds);
   CURL_FN(curl_easy_setopt)(h, CURLOPT_NOSIGNAL, 1L);
   CURL_FN(curl_easy_setopt)(h, CURLOPT_WRITEFUNCTION, collect);
-  CURL_FN(curl_easy_setopt)(h, CURLOPT_WRITEDATA, &out.body);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_WRITEDATA, &out);
   CURL_FN(curl_easy_setopt)(h, CURLOPT_HEADERFUNCTION, collect_header);
-  CURL_FN(curl_easy_setopt)(h, CURLOPT_HEADERDATA, &out.headers);
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_HEADERDATA, &out);
+  char detail[CURL_ERROR_SIZE] = "";
+  CURL_FN(curl_easy_setopt)(h, CURLOPT_ERRORBUFFER, detail);
   set_method(h, request);
   CURLcode rc = CURL_FN(curl_easy_perform)(h);
   if (rc == CURLE_OK) {
     out.ok = true;
     CURL_FN(curl_easy_getinfo)(h, CURLINFO_RESPONSE_CODE, &out.status);
   } else {
-    out.reason = CURL_FN(curl_easy_strerror)(rc);
-    out.body.clear();
+    // the detail names the cause ("SSL certificate problem: ..."); the code's text is the fallback
+    out.reason = detail[0] ? detail : CURL_FN(curl_easy_strerror)(rc);
+    std::string().swap(out.body);
+    out.body_charge.resize(0);
     out.headers.clear();
   }
   CURL_FN(curl_slist_free_all)(headers);

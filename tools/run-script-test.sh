@@ -5,7 +5,8 @@
 # the script's command-line arguments, one a line (an empty line is an empty argument).
 # NAME.console, when present, holds the whole command line instead, one argument a line, with the
 # line SCRIPT standing for the script (an empty file runs the program without a script), and the
-# program gets a fresh empty HOME, where the console keeps its settings.
+# program gets a fresh empty HOME, where the console keeps its settings. NAME.env, when present,
+# holds environment settings for the program, one NAME=VALUE a line.
 set -u
 # A script gets two minutes; with the collector stressed (a collection at every allocation) ten.
 limit=120
@@ -18,14 +19,16 @@ input=/dev/null
 [ -f "$base.stdin" ] && input="$base.stdin"
 args=()
 [ -f "$base.args" ] && mapfile -t args < "$base.args"
+settings=()
+[ -f "$base.env" ] && mapfile -t settings < "$base.env"
 out=$(mktemp); home=""; trap 'rm -f "$out"; [ -n "$home" ] && rm -rf "$home"' EXIT
 if [ -f "$base.console" ]; then
   mapfile -t args < "$base.console"
   for i in "${!args[@]}"; do [ "${args[$i]}" = SCRIPT ] && args[$i]=$(basename "$script"); done
   home=$(mktemp -d)
-  (cd "$(dirname "$script")" && HOME="$home" timeout "$limit" "$bin" "${args[@]}") < "$input" > "$out"
+  (cd "$(dirname "$script")" && env "${settings[@]}" HOME="$home" timeout "$limit" "$bin" "${args[@]}") < "$input" > "$out"
 else
-  (cd "$(dirname "$script")" && timeout "$limit" "$bin" "$(basename "$script")" "${args[@]}") < "$input" > "$out"
+  (cd "$(dirname "$script")" && env "${settings[@]}" timeout "$limit" "$bin" "$(basename "$script")" "${args[@]}") < "$input" > "$out"
 fi
 status=$?
 fail=0

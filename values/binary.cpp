@@ -76,6 +76,13 @@ Cell* push_bytes(const uint8_t* bytes, size_t n) {
   return out;
 }
 
+Cell* push_empty(size_t n) {
+  if (n > 0x7FFFFFF0u) fire(Err::internal_no_memory);
+  Cell* out = stack::push_unset();
+  *out = make_series(Type::binary, alloc::new_bytes(static_cast<uint32_t>(n)));
+  return out;
+}
+
 int32_t length(const Cell& bin) {
   int32_t n = series::length_total(bin) - std::max(series_head(bin), 0);
   return n < 0 ? 0 : n;

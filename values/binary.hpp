@@ -17,6 +17,8 @@ namespace vyn::binary {
 // A new binary! on the value stack holding a copy of n bytes, which must not lie in a series
 // buffer (making the binary may move buffers).
 Cell* push_bytes(const uint8_t* bytes, size_t n);
+// A new empty binary! on the value stack with room for n bytes.
+Cell* push_empty(size_t n);
 // Bytes from the head to the tail; a head past the tail counts as the tail. Never allocates.
 int32_t length(const Cell& bin);
 // The address of the byte at the head (clamped); good until the next allocation.

@@ -141,6 +141,13 @@ std::string method_text(const Cell& method) {
   return text;
 }
 
+// access/no-connect with the URL and the client's reason.
+[[noreturn]] void fail(const Cell& url, const std::string& reason) {
+  Cell* at = stack::push(url);
+  Cell* why = text_cell(reason);
+  fire(Err::access_no_connect, {*at, *why});
+}
+
 }  // namespace
 
 Cell* request(const Cell& method, Cell* url, Cell* headers, Cell* data, const Flags& f) {
@@ -151,7 +158,8 @@ Cell* request(const Cell& method, Cell* url, Cell* headers, Cell* data, const Fl
   bool bodiless = r.method == "GET" || r.method == "HEAD";
   if (data && !bodiless) r.body = body_of(data);
   os::HttpResponse answer = os::http_request(r);
-  if (!answer.ok) return nullptr;
+  if (answer.no_memory) fire(Err::internal_no_memory);
+  if (!answer.ok) fail(*url, answer.reason);
   if (!f.info) return body_cell(answer.body, f.binary, f.lines);
   Cell* out = block::make_at(stack::push_unset(), 3);
   block::append_copy(*out, make_integer(static_cast<int32_t>(answer.status)));

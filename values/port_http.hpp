@@ -11,7 +11,8 @@ struct Flags {
 
 // Sends the request: method a word (its spelling upper-cased), headers a block of names and
 // values (nullptr: the default headers), data the body (nullptr: none; never sent with GET or
-// HEAD). Answers the result pushed on the value stack, or nullptr when no answer came.
+// HEAD). Answers the result pushed on the value stack. When no answer came it raises
+// access/no-connect with the URL and the reason; an answer memory cannot hold, internal/no-memory.
 Cell* request(const Cell& method, Cell* url, Cell* headers, Cell* data, const Flags& f);
 
 }  // namespace vyn::http

@@ -137,17 +137,12 @@ Cell* open(Cell* url, bool new_, bool read, bool write, bool seek, Cell* allow) 
   return port;
 }
 
-Cell* answered(Cell* url, Cell* result) {
-  if (!result) fire(Err::access_no_connect, {*url});
-  return result;
-}
-
 Cell* read(Cell* url, const ReadOptions& o) {
   if (!http_q(*url)) return port::read(port::open_url(url, false), o);
   // an HTTP request has no byte range or offset here, nor other encodings: internal/not-done
   if (o.part || o.seek || o.as) fire(Err::internal_not_done);
   Cell get = make_cell(Type::word, 0, predefined::symbol(predefined::S::get), static_cast<uint32_t>(-1));
-  return answered(url, http::request(get, url, nullptr, nullptr, {o.binary, o.lines, o.info}));
+  return http::request(get, url, nullptr, nullptr, {o.binary, o.lines, o.info});
 }
 
 // The data of an HTTP write: a body (sent with POST), or a block of the method word, then
@@ -172,7 +167,7 @@ Cell* write(Cell* url, Cell* data, const WriteOptions& o) {
   if (headers && !headers->is(Type::block)) fire(Err::script_invalid_arg, {*headers});
   if (body && !body->is(Type::block) && !body->is(Type::string) && !body->is(Type::binary))
     fire(Err::script_invalid_arg, {*body});
-  return answered(url, http::request(method, url, headers, body, {o.binary, o.lines, o.info}));
+  return http::request(method, url, headers, body, {o.binary, o.lines, o.info});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/alloc_limit.hpp"
 #include "core/base_codecs.hpp"
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
@@ -38,6 +39,7 @@ Flow enbase(const Call& c) {
   int base = base_of(c);
   Cell* value = &c.args[0];
   std::string utf8;
+  alloc::Scratch utf8_charge;
   const uint8_t* bytes;
   size_t n;
   if (value->is(Type::binary)) {
@@ -45,10 +47,13 @@ Flow enbase(const Call& c) {
     n = static_cast<size_t>(binary::length(*value));
   } else {
     binary::text_utf8(*value, -1, utf8);
+    utf8_charge.resize(utf8.size());
     bytes = reinterpret_cast<const uint8_t*>(utf8.data());
     n = utf8.size();
   }
-  if (base_codecs::encoded_size(base, n) < 0) fire(Err::script_too_long);
+  int64_t size = base_codecs::encoded_size(base, n);
+  if (size < 0) fire(Err::script_too_long);
+  alloc::Scratch charge{static_cast<size_t>(size)};
   std::string text = base_codecs::encode(base, bytes, n);  // allocates no series
   c.args[0] = *push_ascii(text);
   return Flow::normal;

@@ -2,12 +2,13 @@
 // codecs.
 #include <algorithm>
 #include <string>
-#include <string_view>
 
 #include "core/deflate.hpp"
 #include "core/error.hpp"
+#include "core/series.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
+#include "eval/stack.hpp"
 #include "values/binary.hpp"
 #include "values/symbol.hpp"
 
@@ -33,57 +34,56 @@ const Method& method_of(const Cell& word) {
   fire(Err::script_invalid_arg, {word});
 }
 
-// The data's bytes from its position, copied out of the series frames so that making the
-// result cannot move them.
-std::string bytes_of(const Cell& data) {
-  std::string out;
-  if (data.is(Type::binary)) {
-    const uint8_t* at = binary::head_bytes(data);
-    out.assign(reinterpret_cast<const char*>(at), size_t(binary::length(data)));
-  } else {
-    binary::text_utf8(data, -1, out);
-  }
-  return out;
+// The data as a binary! from its position: a binary as it is, text as its UTF-8 in a new binary
+// pushed on the value stack.
+Cell* input_of(Cell* data) {
+  if (data->is(Type::binary)) return data;
+  std::string utf8;
+  binary::text_utf8(*data, -1, utf8);
+  return binary::push_bytes(reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size());
 }
 
-// Runs the codec with capacity bytes of room (none: it measures), then once more with the size
-// it asked for. Anything but success after that is script/invalid-data.
-std::string run(Codec codec, const std::string& in, size_t capacity, const Cell& method) {
-  std::string out;
-  auto input = reinterpret_cast<const uint8_t*>(in.data());
+// Runs the codec from the input straight into a new binary of capacity bytes (none: it measures),
+// then once more with the size it asked for, and answers that binary. Anything but success after
+// that is script/invalid-data. The codec allocates no series, so the input's bytes may be read
+// from its buffer once the output is made.
+Cell* run(Codec codec, Cell* in, size_t capacity, const Cell& method) {
   for (int attempt = 0; attempt < 2; ++attempt) {
-    out.assign(capacity, '\0');
+    Cell* out = capacity ? binary::push_empty(capacity) : nullptr;
     size_t size = capacity;
-    auto buffer = capacity ? reinterpret_cast<uint8_t*>(out.data()) : nullptr;
-    int r = codec(buffer, size, input, in.size());
-    if (r == compress::done) return out.substr(0, size);
+    uint8_t* buffer = out ? buffer_of(series_node(*out))->data() : nullptr;
+    int r = codec(buffer, size, binary::head_bytes(*in), size_t(binary::length(*in)));
+    if (r == compress::done) {
+      buffer_of(series_node(*out))->tail = static_cast<uint32_t>(size);
+      return out;
+    }
+    if (out) stack::pop(1);
     if (r != compress::too_small || size > compress::max_output) break;
     capacity = size;
   }
   fire(Err::script_invalid_data, {method});
 }
 
-void answer(const Call& c, const std::string& out) {
-  c.args[0] = *binary::push_bytes(reinterpret_cast<const uint8_t*>(out.data()), out.size());
-}
-
 Flow compress_(const Call& c) {
   const Method& m = method_of(c.args[1]);
-  std::string in = bytes_of(c.args[0]);
-  answer(c, run(m.pack, in, in.size() + (in.size() >> 11) + 32, c.args[1]));
+  Cell* in = input_of(&c.args[0]);
+  size_t n = size_t(binary::length(*in));
+  c.args[0] = *run(m.pack, in, n + (n >> 11) + 32, c.args[1]);
   return Flow::normal;
 }
 
 // Refinement 0 is /size. No deflate stream expands a byte into more than 1,032 bytes, so a
-// larger /size is only a waste and is cut down to that.
+// larger /size is only a waste and is cut down to that. Without it the stream is measured first,
+// so that a stream expanding past what memory holds is refused before anything is made.
 Flow decompress_(const Call& c) {
   const Method& m = method_of(c.args[1]);
-  std::string in = bytes_of(c.args[0]);
+  Cell* in = input_of(&c.args[0]);
+  size_t n = size_t(binary::length(*in));
   size_t capacity = 0;
   Cell* size = c.ref(0);
-  if (size && m.unpack != compress::gzip_decompress && size->int_value() > int64_t(in.size()))
-    capacity = std::min<size_t>(size_t(size->int_value()), in.size() * 1032 + 64);
-  answer(c, run(m.unpack, in, capacity, c.args[1]));
+  if (size && m.unpack != compress::gzip_decompress && size->int_value() > int64_t(n))
+    capacity = std::min<size_t>(size_t(size->int_value()), n * 1032 + 64);
+  c.args[0] = *run(m.unpack, in, capacity, c.args[1]);
   return Flow::normal;
 }
 

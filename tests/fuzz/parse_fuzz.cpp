@@ -7,7 +7,8 @@
 // runs under try, so malformed rules are answers; a crash, a sanitizer report or a hang is a
 // fault. Rules that may rightly loop for ever (while over a rule that consumes nothing, any over
 // an insert that grows the input as it advances) only run under a trace callback that stops
-// parsing after a fixed number of events.
+// parsing after a fixed number of events, or once the input has grown past a few thousand items
+// (an insert of a copy of the whole input doubles it at each pass).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -36,7 +37,12 @@ fz-tick: 0
 ; outlast the timeout, so only the first few of a run collect
 fz-recycles: 0
 fz-recycle: func [] [if 20 > fz-recycles: fz-recycles + 1 [recycle]]
-fz-stop: func [event match? rule input stack] [fz-tick: fz-tick + 1 fz-tick < 1500]
+; a paren that copies the input and an insert of the copy double the input at every pass, so the
+; events alone would let it reach gigabytes: the input's length stops parsing too
+fz-stop: func [event match? rule input stack] [
+    fz-tick: fz-tick + 1
+    all [fz-tick < 1500 4096 > length? head input 4096 > length? head in]
+]
 cs: charset "ab^(0)^(FF)"
 ts: make typeset! [integer! string! word!]
 n: 2

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-# A small HTTP server on 127.0.0.1 for the http script tests. It prints two port numbers and
-# returns at once: the server's, and one that was bound and closed (nothing listens there). The
-# server runs in a detached child that stops on GET /quit or after 60 seconds.
-import http.server, os, socket, sys, threading
+# A small HTTP server on 127.0.0.1 for the http script tests. It prints three port numbers and
+# returns at once: the server's, one that was bound and closed (nothing listens there), and an
+# HTTPS server's whose certificate is self-signed. The servers run in a detached child that stops
+# on GET /quit or after 60 seconds.
+import http.server, os, socket, ssl, sys, threading
 
 class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
@@ -51,8 +52,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(200, b"raw ]", [("Content-Type", "text/fake; charset=utf-8")])
         elif self.path == "/missing":
             self.answer(404, b"not here")
+        elif self.path.startswith("/big/"):
+            self.big(int(self.path[5:]))
         else:
             self.echo()
+
+    # A body of n megabytes of zero bytes, sent a megabyte at a time.
+    def big(self, n):
+        self.send_response(200)
+        self.send_header("Content-Length", str(n << 20))
+        self.end_headers()
+        chunk = bytes(1 << 20)
+        try:
+            for _ in range(n):
+                self.wfile.write(chunk)
+        except OSError:
+            pass
 
     do_POST = do_PUT = do_DELETE = do_PATCH = echo
 
@@ -68,13 +83,19 @@ def closed_port():
 
 server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
 server.hits = 0
-print(server.server_address[1], closed_port(), flush=True)
+# HTTPS with a self-signed certificate, which no client trusts
+tls = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+context.load_cert_chain(os.path.join(os.path.dirname(os.path.abspath(__file__)), "self_signed.pem"))
+tls.socket = context.wrap_socket(tls.socket, server_side=True)
+print(server.server_address[1], closed_port(), tls.server_address[1], flush=True)
 if os.fork() == 0:
     os.setsid()
     devnull = os.open(os.devnull, os.O_RDWR)
     for fd in (0, 1, 2):
         os.dup2(devnull, fd)
     threading.Timer(60, server.shutdown).start()
+    threading.Thread(target=tls.serve_forever, daemon=True).start()
     server.serve_forever()
     os._exit(0)
 os._exit(0)

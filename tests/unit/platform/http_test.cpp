@@ -49,7 +49,7 @@ TEST(Http, SilentServerTimesOut) {
   vyn::os::HttpResponse a = vyn::os::http_request(r);
   server.join();
   EXPECT_FALSE(a.ok);
-  EXPECT_NE(a.reason.find("imeout"), std::string::npos) << a.reason;
+  EXPECT_NE(a.reason.find("timed out"), std::string::npos) << a.reason;
 }
 
 TEST(Http, ConnectionClosedWithoutAnswerFails) {
