@@ -105,8 +105,21 @@ Take take(Service s, const Format& f, Content& c) {
   return Take::skipped;
 }
 
+// The writing programs fork their server and may end before it has taken the clipboard (xsel
+// always does): until the clipboard gives back what was written, a second at most, a read right
+// after the write could still see the old content.
+void settle(Service s, const std::string& type, const std::string& data) {
+  for (int tries = 0; tries < 50; ++tries) {
+    ToolRun run = run_tool(read_argv(s, type), "", true, limit_ms);
+    if (run.status < 0 || (run.status == 0 && run.out == data)) return;
+    usleep(20000);
+  }
+}
+
 bool put(Service s, const std::string& type, const std::string& data) {
-  return run_tool(write_argv(s, type), data, false, limit_ms).status == 0;
+  if (run_tool(write_argv(s, type), data, false, limit_ms).status != 0) return false;
+  settle(s, type, data);
+  return true;
 }
 
 // The terminal this process writes to: standard output when it is one, else the controlling
