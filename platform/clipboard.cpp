@@ -78,11 +78,11 @@ std::optional<std::vector<std::string>> offered(Service s) {
 // unowned clipboard as empty) and a type its owner then refuses are skipped.
 enum class Take { taken, skipped, failed };
 
-Take take(Service s, const Format& f, Content& c) {
-  ToolRun run = run_tool(read_argv(s, f.type), "", true, limit_ms);
+Take take(Service s, const std::string& type, Kind kind, Content& c) {
+  ToolRun run = run_tool(read_argv(s, type), "", true, limit_ms);
   if (run.status < 0) return Take::failed;
   if (run.status != 0) return says_nothing_there(run.err) ? Take::skipped : Take::failed;
-  switch (f.kind) {
+  switch (kind) {
     case Kind::files: {
       auto paths = file_paths(run.out);
       if (!paths) return Take::skipped;
@@ -93,7 +93,7 @@ Take take(Service s, const Format& f, Content& c) {
     case Kind::text:
     case Kind::latin1_text:
       if (s == Service::xsel && run.out.empty()) return Take::skipped;
-      c.data = f.kind == Kind::text ? std::move(run.out) : latin1_to_utf8(run.out);
+      c.data = kind == Kind::text ? std::move(run.out) : latin1_to_utf8(run.out);
       c.found = Content::Found::text;
       return Take::taken;
     case Kind::image:
@@ -164,8 +164,9 @@ Content read() {
   auto types = offered(s);
   if (!types) return c;
   for (const Format& f : preferred_formats()) {
-    if (!offers(*types, f.type)) continue;
-    Take t = take(s, f, c);
+    const std::string* type = offered_as(*types, f.type);
+    if (!type) continue;
+    Take t = take(s, *type, f.kind, c);
     if (t == Take::failed) return Content{};
     if (t == Take::taken) return c;
   }

@@ -123,10 +123,10 @@ std::vector<std::string> listed_types(std::string_view listing) {
   return types;
 }
 
-bool offers(const std::vector<std::string>& types, std::string_view type) {
+const std::string* offered_as(const std::vector<std::string>& types, std::string_view type) {
   for (const std::string& t : types)
-    if (same_type(t, type)) return true;
-  return false;
+    if (same_type(t, type)) return &t;
+  return nullptr;
 }
 
 std::string uri_list(const std::vector<std::string>& paths) {

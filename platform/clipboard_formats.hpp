@@ -23,8 +23,9 @@ const std::vector<Format>& preferred_formats();
 
 // The types named one a line in a listing, as the desktop's programs print them.
 std::vector<std::string> listed_types(std::string_view listing);
-// Whether the listing offers the type; MIME types compare without regard to case.
-bool offers(const std::vector<std::string>& types, std::string_view type);
+// The listed type that is this one, as the listing spells it (MIME types compare without regard
+// to case); nullptr when it is not offered.
+const std::string* offered_as(const std::vector<std::string>& types, std::string_view type);
 
 // A file list as text/uri-list: one file:// URI a line, each ending in CR LF.
 std::string uri_list(const std::vector<std::string>& paths);

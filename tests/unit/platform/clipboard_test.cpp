@@ -59,11 +59,12 @@ TEST(ClipboardFormats, ReadsOnlyListsOfLocalFiles) {
 TEST(ClipboardFormats, ListsTypesAndPrefersFilesThenTextThenImages) {
   auto types = clipboard::listed_types("TARGETS\r\nimage/png\n\n  UTF8_STRING \ntext/uri-list");
   EXPECT_EQ(types, (Paths{"TARGETS", "image/png", "UTF8_STRING", "text/uri-list"}));
-  EXPECT_TRUE(clipboard::offers({"text/plain;charset=UTF-8"}, "text/plain;charset=utf-8"));
-  EXPECT_FALSE(clipboard::offers(types, "image/gif"));
+  std::vector<std::string> upper = {"text/plain;charset=UTF-8"};
+  EXPECT_EQ(clipboard::offered_as(upper, "text/plain;charset=utf-8"), &upper[0]);
+  EXPECT_EQ(clipboard::offered_as(types, "image/gif"), nullptr);
   std::vector<std::string> order;
   for (const auto& f : clipboard::preferred_formats())
-    if (clipboard::offers(types, f.type)) order.push_back(f.type);
+    if (clipboard::offered_as(types, f.type)) order.push_back(f.type);
   EXPECT_EQ(order, (Paths{"text/uri-list", "UTF8_STRING", "image/png"}));
   EXPECT_EQ(clipboard::latin1_to_utf8("\xE9t\xE9\xFF"), "\xC3\xA9t\xC3\xA9\xC3\xBF");
 }
