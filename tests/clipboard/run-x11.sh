@@ -3,11 +3,11 @@
 # and xsel as the other programs of the same clipboard; its output must equal x11.out. Skipped
 # (status 77) where Xvfb, xclip or xsel is not installed.
 set -u
-bin="$1"
-here=$(cd "$(dirname "$0")" && pwd)
 for program in Xvfb xclip xsel; do
   command -v "$program" >/dev/null || { echo "skipped: $program is not installed"; exit 77; }
 done
+bin="$1"
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 Xvfb -displayfd 3 -nolisten tcp -screen 0 64x64x24 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
