@@ -36,9 +36,11 @@ void pick_stack(Invocation& inv);
 void frame_index_q(Invocation& inv);
 void collect_calls(Invocation& inv);
 void tracing_q(Invocation& inv);
+void write_stdout(Invocation& inv);
+
+// the clipboard (routines_clipboard.cpp)
 void read_clipboard(Invocation& inv);
 void write_clipboard(Invocation& inv);
-void write_stdout(Invocation& inv);
 
 // tracing switch and standard input line (routines_tools.cpp)
 void set_tracing(Invocation& inv);

@@ -1,5 +1,5 @@
 // boot/routines_system.cpp: the routines over the process, quiet assignment, the console's line
-// state, the value stack and the call frames, tracing, the clipboard and standard output.
+// state, the value stack and the call frames, tracing and standard output.
 #include <unistd.h>
 
 #include <cerrno>
@@ -136,18 +136,6 @@ void collect_calls(Invocation& inv) {
 }
 
 void tracing_q(Invocation& inv) { *inv.result = make_logic(trace::active); }
-
-// This platform offers the runtime no clipboard service: reading fails, and so does writing a
-// value the clipboard could hold; any other value is refused as the clipboard layer refuses it.
-void read_clipboard(Invocation& inv) { *inv.result = make_logic(false); }
-
-void write_clipboard(Invocation& inv) {
-  Cell* data = arg_cell(inv, 0);
-  Type t = data->type();
-  if (t != Type::string && t != Type::block && t != Type::image && t != Type::none_)
-    fire(Err::script_invalid_arg, {*data});
-  *inv.result = make_logic(false);
-}
 
 void write_stdout(Invocation& inv) {
   std::string bytes = bytes_of(arg_cell(inv, 0));

@@ -3,6 +3,8 @@
 set -euo pipefail
 pkgs=(g++ clang cmake ninja-build ccache libgtest-dev libgmock-dev pkg-config python3 libssl-dev
   libcurl4-openssl-dev libpng-dev libjpeg-dev libgif-dev libtiff-dev)
+# The clipboard's tests only: a display of their own (Xvfb) and the clipboard programs.
+pkgs+=(xvfb xclip xsel)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
