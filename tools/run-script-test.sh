@@ -7,7 +7,7 @@
 # line SCRIPT standing for the script (an empty file runs the program without a script), and the
 # program gets a fresh empty HOME, where the console keeps its settings.
 set -u
-# A script gets two minutes; with the collector stressed (a collection at every allocation) ten.
+# A script gets two minutes; with the collector stressed ten.
 limit=120
 [ -n "${VYN_GC_STRESS:-}" ] && limit=600
 bin="$1"; script="$2"
