@@ -2,10 +2,10 @@
 #include "core/gc.hpp"
 
 #include <atomic>
-#include <cstdlib>
 
 #include "core/gc_internal.hpp"
 #include "core/gc_layout.hpp"
+#include "core/gc_stress.hpp"
 #include "core/handles.hpp"
 #include "core/hashtable.hpp"
 
@@ -39,11 +39,6 @@ namespace {
 
 using detail::Callback;
 using detail::state;
-
-bool stress_from_environment() {
-  const char* v = std::getenv("VYN_GC_STRESS");
-  return v && *v && !(v[0] == '0' && v[1] == 0);
-}
 
 bool add(Callback* table, MarkCallback fn, void* data) {
   Callback* free_entry = nullptr;
@@ -87,10 +82,7 @@ class Running {
 
 bool enabled() { return state().enabled; }
 void set_enabled(bool on) { state().enabled = on; }
-bool stress() {
-  static const bool on = stress_from_environment();
-  return on;
-}
+bool stress() { return stress_policy::period() != 0; }
 bool collecting() { return state().running; }
 Stats& stats() { return state().stats; }
 void init() {

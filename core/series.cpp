@@ -6,6 +6,7 @@
 
 #include "core/error.hpp"
 #include "core/gc.hpp"
+#include "core/gc_stress.hpp"
 #include "core/heap.hpp"
 #include "core/os_frame.hpp"
 
@@ -135,7 +136,7 @@ SeriesBuffer* new_series_buffer(uint32_t count, uint32_t unit, int32_t offset) {
     b = new_big(need);
     big_bit = SeriesBuffer::big;
   } else {
-    if (gc::stress()) gc::collect_if_enabled();
+    if (gc::stress() && gc::stress_policy::due()) gc::collect_if_enabled();
     b = reinterpret_cast<SeriesBuffer*>(carve(need));
   }
   ++mem.buffers_made;

@@ -8,7 +8,7 @@
 # program gets a fresh empty HOME, where the console keeps its settings. NAME.env, when present,
 # holds environment settings for the program, one NAME=VALUE a line.
 set -u
-# A script gets two minutes; with the collector stressed (a collection at every allocation) ten.
+# A script gets two minutes; with the collector stressed ten.
 limit=120
 [ -n "${VYN_GC_STRESS:-}" ] && limit=600
 bin="$1"; script="$2"

@@ -8,6 +8,7 @@
 #include "core/cell_pool.hpp"
 #include "core/gc.hpp"
 #include "core/gc_stats.hpp"
+#include "core/gc_stress.hpp"
 #include "core/handles.hpp"
 #include "core/hashtable.hpp"
 #include "core/node.hpp"
@@ -26,13 +27,20 @@
 namespace vyn::test {
 namespace {
 
-// Each test decides when collections run: none behind its back, stress mode or not.
+// Each test decides when collections run: none behind its back, stress mode or not. Under stress
+// the collector's own tests collect at every allocation, whatever period the suite samples at.
 class Collector : public RuntimeTest {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
     gc::set_enabled(false);
+    if (saved_period_) gc::stress_policy::reset(1, 1);
   }
+  void TearDown() override {
+    gc::stress_policy::reset(saved_period_, 1);
+    RuntimeTest::TearDown();
+  }
+  uint32_t saved_period_ = gc::stress_policy::period();
 };
 
 // Whether the node is in use and its slot points at a buffer that points back at it. Read right
