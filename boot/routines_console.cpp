@@ -201,6 +201,16 @@ void read_input(Invocation& inv) {
 
 void input_ended_q(Invocation& inv) { *inv.result = make_logic(input_ended); }
 
+// The console evaluates the user's code on top of its own calls, which error traces leave out:
+// given none, the calls under this one become the floor; given an integer, that floor comes back.
+void trace_floor(Invocation& inv) {
+  int before = stack::trace_floor();
+  Cell* floor = arg_cell(inv, 0);
+  if (floor->is(Type::integer)) stack::set_trace_floor(floor->int_value());
+  else stack::set_trace_floor(stack::frame_depth());
+  *inv.result = make_integer(before);
+}
+
 void terminate_console(Invocation&) {}
 
 // The terminal's size in character cells when standard input is one and the size can be read;
