@@ -24,6 +24,7 @@ int floor_depth = 0;  // walk_frames starts this many frames above the bottom
 FrameState frames;
 
 void init_frames() {
+  floor_depth = 0;
   frames.bottom = static_cast<CallFrame*>(heap::alloc(sizeof(CallFrame) * frame_capacity));
   frames.top = frames.bottom;
   frames.end = frames.bottom + frame_capacity;

@@ -1,6 +1,7 @@
 // platform/terminal.cpp: termios raw mode, ANSI key input, window size and buffered standard input.
 #include "platform/terminal.hpp"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -20,6 +21,7 @@ namespace {
 struct termios saved_mode;
 volatile sig_atomic_t raw_on = 0;
 volatile sig_atomic_t resized = 1;
+volatile sig_atomic_t resize_count = 0;  // read_key tells of each resize once
 
 constexpr int restore_signals[] = {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE};
 struct sigaction previous[sizeof(restore_signals) / sizeof(int)];
@@ -32,7 +34,16 @@ void restore_and_reraise(int sig) {
   raise(sig);
 }
 
-void on_resize(int) { resized = 1; }
+// The signal may reach any thread; a byte in this pipe wakes the one waiting for keys.
+int wake_pipe[2] = {-1, -1};
+
+void on_resize(int) {
+  int saved = errno;
+  resized = 1;
+  resize_count = resize_count + 1;
+  if (wake_pipe[1] >= 0) (void)!::write(wake_pipe[1], "", 1);
+  errno = saved;
+}
 
 void install_handlers() {
   static bool done = false;
@@ -43,6 +54,7 @@ void install_handlers() {
   sigemptyset(&sa.sa_mask);
   for (size_t i = 0; i < sizeof(restore_signals) / sizeof(int); ++i)
     sigaction(restore_signals[i], &sa, &previous[i]);
+  if (pipe2(wake_pipe, O_NONBLOCK | O_CLOEXEC) != 0) wake_pipe[0] = wake_pipe[1] = -1;
   struct sigaction winch {};
   winch.sa_handler = on_resize;
   winch.sa_flags = SA_RESTART;  // a resize must not fail a read or write that code is waiting on
@@ -134,7 +146,31 @@ void set_output_processing(bool on) {
   tcsetattr(STDIN_FILENO, TCSADRAIN, &mode);
 }
 
+namespace {
+
+// Waits for the terminal's next bytes; false when the terminal was resized meanwhile.
+bool wait_keys(sig_atomic_t& seen) {
+  for (;;) {
+    if (seen != resize_count) {
+      seen = resize_count;
+      return false;
+    }
+    struct pollfd p[2] = {{STDIN_FILENO, POLLIN, 0}, {wake_pipe[0], POLLIN, 0}};
+    int r = poll(p, wake_pipe[0] >= 0 ? 2 : 1, -1);
+    if (r < 0 && errno != EINTR) return true;  // the read that follows tells what is wrong
+    if (r > 0 && (p[1].revents & POLLIN)) {
+      char drained[16];
+      while (::read(wake_pipe[0], drained, sizeof drained) > 0) {}
+    }
+    if (r > 0 && p[0].revents) return true;
+  }
+}
+
+}  // namespace
+
 int read_key() {
+  static sig_atomic_t seen_resizes = 0;
+  install_handlers();
   for (;;) {
     keys::Decoded d = keys::decode(key_bytes, key_count, false);
     if (d.used == 0 && key_count > 0 && !wait_input(50)) d = keys::decode(key_bytes, key_count, true);
@@ -144,6 +180,7 @@ int read_key() {
       return d.key;
     }
     if (key_count == sizeof key_bytes) key_count = 0;  // no key is this long: drop the noise
+    if (!wait_keys(seen_resizes)) return keys::resized;
     if (!fill_keys()) return keys::failed;
   }
 }

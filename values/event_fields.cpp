@@ -90,6 +90,8 @@ Cell* push_flags(uint32_t flags) {
 
 }  // namespace
 
+void forget_flags_block() { flags_block = make_none(); }
+
 bool word_is(Cell word, std::string_view spelling) {
   return symbol::resolve(word.w2) == symbol::resolve(symbol::make(spelling));
 }
