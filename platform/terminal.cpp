@@ -171,6 +171,10 @@ bool wait_keys(sig_atomic_t& seen) {
 int read_key() {
   static sig_atomic_t seen_resizes = 0;
   install_handlers();
+  if (seen_resizes != resize_count) {  // before keys already queued: they come after it
+    seen_resizes = resize_count;
+    return keys::resized;
+  }
   for (;;) {
     keys::Decoded d = keys::decode(key_bytes, key_count, false);
     if (d.used == 0 && key_count > 0 && !wait_input(50)) d = keys::decode(key_bytes, key_count, true);
