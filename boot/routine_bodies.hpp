@@ -50,6 +50,7 @@ void read_stdin_line(Invocation& inv);
 void set_buffer_history(Invocation& inv);
 void read_input(Invocation& inv);
 void input_ended_q(Invocation& inv);
+void trace_floor(Invocation& inv);
 void terminate_console(Invocation& inv);
 void terminal_size(Invocation& inv);
 void input_stdin(Invocation& inv);

@@ -86,6 +86,8 @@ const Definition definitions[] = {
     {"_input-ended?", R"~("Whether standard input reached its end" return: [logic!])~",
         bodies::input_ended_q},
     {"_terminate-console", "", bodies::terminate_console},
+    {"_trace-floor", R"~("Leaves the calls made so far out of error traces (none), or restores a floor"
+        floor [any-type!] return: [integer!] "The floor before")~", bodies::trace_floor},
     {"_terminal-size", R"~("The terminal's size in character cells; none when standard input is not one"
         return: [pair! none!])~", bodies::terminal_size},
     {"input-stdin", R"~("Reads a line of standard input" return: [string!])~", bodies::input_stdin},

@@ -18,8 +18,10 @@
 #include "platform/signals.hpp"
 #include "platform/terminal.hpp"
 #include "values/block.hpp"
+#include "values/context.hpp"
 #include "values/pair.hpp"
 #include "values/string_storage.hpp"
+#include "values/symbol.hpp"
 #include "values/word.hpp"
 
 namespace vyn::natives {
@@ -150,6 +152,18 @@ std::u32string stdin_line(bool& ended) {
   }
 }
 
+// A resize while keys are read is the console's new size at once, as the next command sees it.
+// A width of 0 or less counts as 80.
+void console_size(int columns, int rows) {
+  uint32_t console_sym = symbol::make("console"), size_sym = symbol::make("size");
+  Cell system = *word::value_cell(word::load("system"));
+  if (!system.is(Type::object) || rows <= 0) return;
+  Cell* console = context::value_cell_of(system.w1, console_sym);
+  if (!console || !console->is(Type::object)) return;
+  if (Cell* size = context::value_cell_of(console->w1, size_sym))
+    *size = pair::make(columns > 0 ? columns : 80, rows);
+}
+
 void edit_on_terminal(const Cell& prompt, bool hidden) {
   // A completion function may ask for a line of its own, which sets and then clears the target:
   // this edit's line and history are kept here and come back once the editor returns.
@@ -161,6 +175,7 @@ void edit_on_terminal(const Cell& prompt, bool hidden) {
   hooks.size = terminal::size;
   hooks.column = prompt_column;
   hooks.complete = complete;
+  hooks.resized = console_size;
   editor::LineEditor ed(hooks, carry);
   std::vector<std::u32string> entries = history_entries();
   std::u32string line = text_from_head(target.line);
@@ -203,6 +218,16 @@ void read_input(Invocation& inv) {
 }
 
 void input_ended_q(Invocation& inv) { *inv.result = make_logic(input_ended); }
+
+// The console evaluates the user's code on top of its own calls, which error traces leave out:
+// given none, the calls under this one become the floor; given an integer, that floor comes back.
+void trace_floor(Invocation& inv) {
+  int before = stack::trace_floor();
+  Cell* floor = arg_cell(inv, 0);
+  if (floor->is(Type::integer)) stack::set_trace_floor(floor->int_value());
+  else stack::set_trace_floor(stack::frame_depth());
+  *inv.result = make_integer(before);
+}
 
 void terminate_console(Invocation&) {}
 

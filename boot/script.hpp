@@ -1,4 +1,4 @@
-// boot/script.hpp: running a script file: its header, its loading and its evaluation.
+// boot/script.hpp: the program's command line, and a script file's header and loading.
 #pragma once
 
 #include <string>
@@ -17,11 +17,10 @@ size_t find_header(std::string_view text, bool* system);
 enum class Loaded { ok, unreadable, no_header, system, not_vyn };
 Loaded load_script(const std::string& path, Cell* code);
 
-// Runs the script; answers the process exit status (0, or -2 when an error reaches no try).
-int run_script(const std::string& path);
-
-// Runs the script the command line names: switches, then the script's path, then its own
-// arguments, which go to system/options/args and system/script/args. Answers the exit status.
+// Hands the command line to the console engine (cli-console-ctx/launch): it takes the script
+// argument, runs the script, and runs the console when no script is named or --catch asks for
+// it. Answers the exit status: the integer the launch answers when it returns, else 0; -2 when
+// an error escapes it.
 int run_command_line();
 
 // Prints the report of the pending error the way the console does.

@@ -103,9 +103,11 @@ void LineEditor::place_cursor(int a, int b) {
     col = 0;
   }
   if (col == 0 && a == b && a > 0) {
-    // The cursor waits at the start of a row the text has not reached: open that row.
+    // The cursor waits at the start of a row the text has not reached: open that row. A blank
+    // written past the full row wraps there as the text would, so the rows stay one line for a
+    // terminal that rewraps them when it is resized (a line end would split them).
     if (!pending_wrap_ || term_offset_ != b) move_to(row - 1, columns_ - 1);
-    emit("\r\n");
+    emit(pending_wrap_ && term_offset_ == b ? " \r" : "\r\n");
     term_offset_ = b;
     pending_wrap_ = false;
   }
@@ -143,6 +145,22 @@ void LineEditor::refresh(bool full) {
     appended_ = false;
   }
   place_cursor(a, b);
+}
+
+// The terminal has a new width. It rewraps the rows the prompt and line take, keeping the cursor
+// on its character, so the cursor's offset in cells from the prompt's start stays and only the
+// rows are counted anew: the redraw goes back to the prompt's start and clears everything after.
+void LineEditor::resize() {
+  int columns = columns_, rows = rows_;
+  if (hooks_.size) hooks_.size(columns, rows);
+  if (columns <= 0) columns = 80;
+  if (pending_wrap_) --term_offset_;  // it sat on the last cell of the row above
+  pending_wrap_ = false;
+  columns_ = columns;
+  rows_ = rows;
+  start_col_ = std::min(start_col_, columns_ - 1);
+  if (hooks_.resized) hooks_.resized(columns_, rows_);
+  refresh(true);
 }
 
 void LineEditor::load_history(int index) {
@@ -261,6 +279,7 @@ bool LineEditor::act(int key, End& end) {
       line = U"q";
       end = End::input_gone;
       return true;
+    case keys::resized: resize(); return false;
     default:
       if (key >= 32) insert(static_cast<uint32_t>(key));
       return false;

@@ -31,6 +31,8 @@ struct Hooks {
   // The column the prompt starts at, where the terminal's cursor is when the edit begins (0
   // when absent or unknown): text printed without a line end stays before it.
   std::function<int()> column;
+  // Told of the new size when the terminal was resized during the edit (may be absent).
+  std::function<void(int columns, int rows)> resized;
 };
 
 // How an edit ended.
@@ -70,6 +72,7 @@ class LineEditor {
   void emit(const std::string& bytes) { hooks_.write(bytes); }
   bool act(int key, End& end);
   void insert(uint32_t cp);
+  void resize();
   void load_history(int index);
   int complete();
   bool erase_back();

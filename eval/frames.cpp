@@ -1,6 +1,8 @@
 // eval/frames.cpp: pushing, flagging, popping and walking call frames.
 #include "eval/frames.hpp"
 
+#include <algorithm>
+
 #include "core/error.hpp"
 #include "core/heap.hpp"
 #include "core/series.hpp"
@@ -15,12 +17,14 @@ CallFrame* origin = nullptr;
 uint32_t body_symbol = 0;
 uint32_t anon_symbol = 0;
 Cell not_found_word{};
+int floor_depth = 0;  // walk_frames starts this many frames above the bottom
 
 }  // namespace
 
 FrameState frames;
 
 void init_frames() {
+  floor_depth = 0;
   frames.bottom = static_cast<CallFrame*>(heap::alloc(sizeof(CallFrame) * frame_capacity));
   frames.top = frames.bottom;
   frames.end = frames.bottom + frame_capacity;
@@ -146,8 +150,11 @@ void collect_calls(Cell block) {
   }
 }
 
+int trace_floor() { return floor_depth; }
+void set_trace_floor(int depth) { floor_depth = depth < 0 ? 0 : depth; }
+
 void walk_frames(int mode, Cell block, const CallFrame* end) {
-  for (CallFrame* f = frames.bottom; f < end && f < frames.top; ++f) {
+  for (CallFrame* f = frames.bottom + std::min(floor_depth, frame_depth()); f < end && f < frames.top; ++f) {
     if (!named(f)) continue;
     Cell w = frame_word(f);
     bool wanted = mode > 1;

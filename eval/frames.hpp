@@ -156,6 +156,10 @@ void collect_calls(Cell block);
 // For each named frame from the bottom up to end (excluded): its word, when mode > 1 or the word's
 // value in its context is a function!.
 void walk_frames(int mode, Cell block, const CallFrame* end);
+// The depth below which the walk starts: the frames under it belong to the console engine, which
+// evaluates the user's code on top of them; 0 (the start) walks every frame.
+int trace_floor();
+void set_trace_floor(int depth);
 // Symbols the walk skips; set at start-up once the words exist.
 void set_skipped_symbols(uint32_t body, uint32_t anon, const Cell& not_found);
 

@@ -52,6 +52,19 @@ Decoded csi(const uint8_t* b, size_t n, bool complete) {
   return {letter_key(b[i]), i + 1};
 }
 
+Decoded utf8(const uint8_t* b, size_t n, bool complete);
+Decoded escape(const uint8_t* b, size_t n, bool complete);
+
+// Esc that arrives with a key after it is that key with Alt (a terminal sends Alt+x as Esc, x):
+// one key the editor has no use for, taken whole, so that the x does not reach the line.
+Decoded alt_key(const uint8_t* b, size_t n, bool complete) {
+  Decoded rest = b[1] == 27 ? escape(b + 1, n - 1, complete)
+               : b[1] < 0x80 ? Decoded{other, 1}
+                             : utf8(b + 1, n - 1, complete);
+  if (rest.used == 0) return {other, 0};
+  return {other, rest.used + 1};
+}
+
 Decoded escape(const uint8_t* b, size_t n, bool complete) {
   if (n == 1) return complete ? Decoded{27, 1} : Decoded{other, 0};
   if (b[1] == '[') return csi(b, n, complete);
@@ -59,7 +72,7 @@ Decoded escape(const uint8_t* b, size_t n, bool complete) {
     if (n == 2) return complete ? Decoded{other, 2} : Decoded{other, 0};
     return {letter_key(b[2]), 3};
   }
-  return {27, 1};  // Esc followed by an ordinary key: the key comes next
+  return alt_key(b, n, complete);
 }
 
 int sequence_length(uint8_t lead) {

@@ -23,6 +23,7 @@ inline constexpr int page_down = -29;
 inline constexpr int enter = 13;
 inline constexpr int other = 0;     // a key with no character and no code of its own
 inline constexpr int failed = -1;   // reading failed or the input ended
+inline constexpr int resized = -100;  // no key: the terminal changed its size (terminal::read_key)
 
 struct Decoded {
   int key = other;

@@ -1,6 +1,7 @@
 // platform/signals.cpp: the process's signal handlers, one table of signals and their kinds.
 #include "platform/signals.hpp"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -37,6 +38,8 @@ struct sigaction previous[entry_count];
 struct termios terminal_mode;
 volatile sig_atomic_t have_terminal_mode = 0;
 volatile sig_atomic_t resized = 1;
+volatile sig_atomic_t resizes = 0;
+int wake_pipe[2] = {-1, -1};
 EndAction end_action = nullptr;
 bool acting = false;
 
@@ -60,7 +63,13 @@ void on_fatal(int sig) {
   errno = saved_errno;
 }
 
-void on_resize(int) { resized = 1; }
+void on_resize(int) {
+  int saved_errno = errno;
+  resized = 1;
+  resizes = resizes + 1;
+  if (wake_pipe[1] >= 0) (void)!::write(wake_pipe[1], "", 1);
+  errno = saved_errno;
+}
 
 // Caught rather than ignored, so that programs started from here get the default back.
 void on_nothing(int) {}
@@ -93,6 +102,7 @@ void install() {
   static bool done = false;
   if (done) return;
   done = true;
+  if (pipe2(wake_pipe, O_NONBLOCK | O_CLOEXEC) != 0) wake_pipe[0] = wake_pipe[1] = -1;
   for (size_t i = 0; i < entry_count; ++i) {
     sigaction(table[i].signal, nullptr, &previous[i]);
     // a termination signal ignored by whoever started the program stays ignored (nohup, a
@@ -134,5 +144,11 @@ void forget_terminal_mode() { have_terminal_mode = 0; }
 
 bool resize_pending() { return resized != 0; }
 void resize_seen() { resized = 0; }
+int resize_count() { return resizes; }
+int wake_fd() { return wake_pipe[0]; }
+void drain_wake() {
+  char drained[16];
+  while (::read(wake_pipe[0], drained, sizeof drained) > 0) {}
+}
 
 }  // namespace vyn::signals

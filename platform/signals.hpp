@@ -45,5 +45,10 @@ void forget_terminal_mode();
 // Whether the terminal may have been resized since its size was last read (true at first).
 bool resize_pending();
 void resize_seen();
+// How many resizes came so far, and the reading end of a pipe that gets a byte at each one, so
+// that a wait for keys on any thread wakes (-1 when no pipe could be made); drain_wake empties it.
+int resize_count();
+int wake_fd();
+void drain_wake();
 
 }  // namespace vyn::signals

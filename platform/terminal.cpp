@@ -30,13 +30,20 @@ bool wait_input(int ms) {
   return poll(&p, 1, ms) > 0;
 }
 
-// Waits until input can be read; false once a termination request is pending. The wait goes in
-// short slices: a request that comes between the look at the flag and the start of a wait would
-// otherwise interrupt nothing, and the wait would last until the next key.
-bool wait_for_input() {
+// Waits until input can be read (true), a termination request is pending or, when resizes are
+// watched, the terminal was resized since *seen_resizes (false). The wait goes in short slices: a
+// request that comes between the look at the flag and the start of a wait would otherwise
+// interrupt nothing, and the wait would last until the next key. A resize wakes it at once, on
+// whichever thread its signal landed, through the signal module's pipe.
+bool wait_for_input(int* seen_resizes = nullptr) {
   for (;;) {
     if (signals::pending()) return false;
-    if (wait_input(200)) return true;
+    if (seen_resizes && *seen_resizes != signals::resize_count()) return false;
+    struct pollfd p[2] = {{STDIN_FILENO, POLLIN, 0}, {signals::wake_fd(), POLLIN, 0}};
+    int r = poll(p, p[1].fd >= 0 ? 2 : 1, 200);
+    if (r > 0 && p[1].fd >= 0 && (p[1].revents & POLLIN)) signals::drain_wake();
+    if (r > 0 && p[0].revents) return true;
+    if (r < 0 && errno != EINTR) return true;  // the read that follows tells what is wrong
   }
 }
 
@@ -119,7 +126,13 @@ void set_output_processing(bool on) {
 }
 
 int read_key() {
+  static int seen_resizes = 0;
+  signals::install();
   for (;;) {
+    if (seen_resizes != signals::resize_count()) {  // before keys already queued: they come after it
+      seen_resizes = signals::resize_count();
+      return keys::resized;
+    }
     keys::Decoded d = keys::decode(key_bytes, key_count, false);
     if (d.used == 0 && key_count > 0 && !wait_input(50)) d = keys::decode(key_bytes, key_count, true);
     if (d.used > 0) {
@@ -128,6 +141,10 @@ int read_key() {
       return d.key;
     }
     if (key_count == sizeof key_bytes) key_count = 0;  // no key is this long: drop the noise
+    if (!wait_for_input(&seen_resizes)) {
+      if (seen_resizes != signals::resize_count()) continue;
+      return keys::failed;
+    }
     if (!fill_keys()) return keys::failed;
   }
 }

@@ -35,7 +35,8 @@ void restore_for_exit();
 // and a line feed (off in raw mode; ordinary printing wants it on).
 void set_output_processing(bool on);
 
-// The next key code (platform/key_decode.hpp) from the terminal; keys::failed when it is gone.
+// The next key code (platform/key_decode.hpp) from the terminal; keys::failed when it is gone,
+// keys::resized once after each change of the terminal's size while it waited.
 int read_key();
 // The column (from 0) the terminal's cursor is on, asked of the terminal while raw mode is on; -1
 // when it does not answer in time. Keys that arrive meanwhile stay queued for read_key.

@@ -162,6 +162,16 @@ void put_message(Report& r, const Cell& err) {
   }
 }
 
+// Each call of the trace followed by a space, whether the trace is walked now or was kept.
+void put_trace(Report& r, const Cell& trace) {
+  Cell* held = stack::push(trace);
+  for (int32_t i = 0; i < block::vs_length(*held); ++i) {
+    r.put_value(block::vs_head(*held)[i], false, false, 0x7FFFFFFF);
+    r.put(" ");
+  }
+  stack::pop(1);
+}
+
 void put_stack(Report& r, const Cell& err) {
   int32_t mode = trace_mode();
   if (!mode) return;
@@ -169,14 +179,11 @@ void put_stack(Report& r, const Cell& err) {
   if (s.is(Type::integer)) {
     r.put("\n*** Stack: ");
     Cell* trace = walk_to(mode, s.int_value());
-    for (int32_t i = 0; i < block::length_total(*trace); ++i) {
-      r.put_value(block::cells(*trace)[i], false, false, 0x7FFFFFFF);
-      r.put(" ");
-    }
+    put_trace(r, *trace);
     stack::pop(1);
   } else if (s.is(Type::block)) {
     r.put("\n*** Stack: ");
-    r.put_value(s, false, false, 0x7FFFFFFF);
+    put_trace(r, s);
   }
 }
 

@@ -146,6 +146,7 @@ Cell* push(const Record& r) {
 Cell* push_cell(const Cell& e) { return stack::push(e); }
 
 void install() {
+  forget_flags_block();
   using registry::def;
   registry::define(Type::event, {
       def<Action::make>(make_),

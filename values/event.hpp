@@ -52,6 +52,8 @@ Cell* push_cell(const Cell& event);
 int field_index(Cell word, Cell context);
 // The value of field 1-15 (the field table), pushed onto the value stack.
 Cell* push_field(Cell event, int index);
+// A runtime starting afresh makes its own shared flags block at its first read.
+void forget_flags_block();
 // The code of an event type word; raises script/not-event-type for any other word.
 int32_t type_code(Cell word);
 // The flag bit of a flag word, 0 for any other word.

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/error.hpp"
+#include "core/gc.hpp"
 #include "eval/stack.hpp"
 #include "values/block.hpp"
 #include "values/event.hpp"
@@ -68,14 +69,28 @@ Cell key_of(Cell event) {
   return key ? make_char(static_cast<uint32_t>(key)) : make_none();
 }
 
+// Every read of flags answers this one block, emptied and filled again: a block kept from an
+// earlier read shows the flags of the latest. Made at the first read; the collector keeps it.
+Cell flags_block = make_none();
+
+void mark_flags_block(void*) { gc::mark_cell(flags_block); }
+
 Cell* push_flags(uint32_t flags) {
-  Cell* b = block::push_only(listed_flags);
+  if (!flags_block.is(Type::block)) {
+    Cell* made = block::push_only(listed_flags);
+    flags_block = *made;
+    stack::pop(1);
+    gc::add_mark_callback(mark_flags_block);
+  }
+  block::truncate_at(flags_block, 0);
   for (int i = 0; i < listed_flags; ++i)
-    if (flags & flag_words[i].bit) block::append_copy(*b, word_of(flag_words[i].word));
-  return b;
+    if (flags & flag_words[i].bit) block::append_copy(flags_block, word_of(flag_words[i].word));
+  return stack::push(flags_block);
 }
 
 }  // namespace
+
+void forget_flags_block() { flags_block = make_none(); }
 
 bool word_is(Cell word, std::string_view spelling) {
   return symbol::resolve(word.w2) == symbol::resolve(symbol::make(spelling));

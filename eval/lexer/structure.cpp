@@ -232,8 +232,10 @@ void next_is_delimiter(State& s) {
   close_level(s, type, p);
 }
 
-// Whether a "(" starts a point: at least four more bytes, and the point characters after it run
-// up to a "," (or to the end).
+// Whether a "(" starts a point token: at least four more bytes, and the point characters after
+// it run up to a "," (or to the end). A point whose ")" is on a later line is no token: the "("
+// opens a level that its comma turns into a point, as when the comma itself starts a line, so a
+// point written over several lines (or typed over several console lines) loads like one.
 bool point_content(const uint8_t* p, const uint8_t* end) {
   if (end - p < 4) return false;
   for (; p < end; ++p) {
@@ -243,6 +245,8 @@ bool point_content(const uint8_t* p, const uint8_t* end) {
       case 'E': case 'e': case 'F': case 'f': case 'I': case 'i': case 'N': case 'n':
         continue;
       case ',':
+        for (; p < end && *p != ')'; ++p)
+          if (*p == '\n' || *p == '\r') return false;
         return true;
       default:
         return false;

@@ -30,6 +30,9 @@ void update_view(const Cell& face);
 // gui/OS-update-facet: a series change of a facet (text-list data), then update_view.
 void update_facet(const Cell& owner, const Cell& word, const Cell& value, const Cell& action,
                   int32_t index, int32_t part);
+// Runs the update of the widgets whose facets a series cut changed since the last frame, now
+// that the values are gone (the change is told before they leave).
+void update_after_cuts();
 // gui/OS-destroy-view: the face's views and those of its pane, then the innermost loop ends.
 void destroy_view(const Cell& face);
 // The views of the face and its pane, without ending a loop (also used when a session ends).

@@ -1,6 +1,7 @@
 // view/tui/platform_views.cpp: the per-face view operations: making a face's widget, applying its
 // change flags, series changes of its facets, and destroying its views.
 #include <cstring>
+#include <vector>
 
 #include "values/block.hpp"
 #include "values/word.hpp"
@@ -29,6 +30,13 @@ Cell* change_slot(const Cell& face) {
 }
 
 void set_bit(Widget* w, uint32_t bit, bool on) { w->flags = on ? w->flags | bit : w->flags & ~bit; }
+
+// Widgets told of a series cut: the change is told before the values leave, so what their update
+// built then still shows them; it runs again before the next frame.
+std::vector<WidgetRef>& cut_pending() {
+  static std::vector<WidgetRef>& pending = *new std::vector<WidgetRef>;
+  return pending;
+}
 
 // A window's data change: the focus goes to the face in selected, or to the window itself.
 void window_selection(Widget* w) {
@@ -136,6 +144,17 @@ void update_facet(const Cell& owner, const Cell& word, const Cell& value, const 
     return;
   }
   update_view(owner);
+  if (w && series_cut) cut_pending().emplace_back(w);
+}
+
+void update_after_cuts() {
+  std::vector<WidgetRef> due;
+  due.swap(cut_pending());  // an update may cut a series again: that waits for the next frame
+  for (const WidgetRef& r : due) {
+    if (!r.alive()) continue;
+    run_update(r.widget);
+    if (r.alive()) mark_dirty(r.widget);
+  }
 }
 
 void destroy_tree(const Cell& face) { destroy_in(face, 0); }

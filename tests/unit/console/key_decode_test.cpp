@@ -43,7 +43,10 @@ TEST(KeyDecode, GivesEachKeyItsCodeAndLength) {
       {"intermediate byte", "\x1b[1 qx", keys::other, 5},
       {"CSI cut by Enter: the Enter stays", "\x1b[1\r", keys::other, 3},
       {"CSI cut by a UTF-8 lead byte", "\x1b[\xc3\xa9", keys::other, 2},
-      {"esc then a key", "\x1bx", 27, 1},
+      {"alt with a letter: one key, ignored", "\x1bxy", keys::other, 2},
+      {"alt with Enter", "\x1b\r", keys::other, 2},
+      {"alt with a UTF-8 letter", "\x1b\xc3\xa9z", keys::other, 3},
+      {"alt with an arrow", "\x1b\x1b[Az", keys::other, 4},
       {"two bytes", "\xc3\xa9", 0xE9, 2},
       {"three bytes", "\xe2\x82\xac", 0x20AC, 3},
       {"four bytes", "\xf0\x9f\x98\x80", 0x1F600, 4},
@@ -70,6 +73,8 @@ TEST(KeyDecode, WaitsForTheRestOfASequenceUnlessNoMoreIsComing) {
       {"lone escape is Esc", "\x1b", 27},
       {"CSI without its end", "\x1b[1;", keys::other},
       {"SS3 without its letter", "\x1bO", keys::other},
+      {"alt with a cut UTF-8 letter", "\x1b\xc3", keys::other},
+      {"alt with a cut arrow", "\x1b\x1b[", keys::other},
       {"cut UTF-8", "\xe2\x82", 0xFFFD},
   };
   for (const Case& c : cases) {

@@ -3,11 +3,15 @@
 // stored in the caller's string and added to the caller's history.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pthread.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
 
@@ -87,6 +91,14 @@ TEST_F(PtyTest, EditsLinesAndKeepsTheirHistory) {
   EXPECT_EQ(form(run("same? a first h")), "true");
 }
 
+// Alt with a key comes as Esc and the key together: one key the editor ignores, so neither the
+// Esc ends the line nor the letter reaches it.
+TEST_F(PtyTest, AltWithALetterIsIgnored) {
+  run("h: make block! 4  edit: func [q] [s: make string! 1  _set-buffer-history s h  _read-input q false  s]");
+  type_into("a: edit \"> \"", "ab\x1bxc\x1b\xc3\xa9\r");
+  EXPECT_EQ(form(run("mold a")), "\"abc\"");
+}
+
 TEST_F(PtyTest, TabCompletesThroughTheLanguage) {
   run("h: make block! 4  edit: func [q] [s: make string! 1  _set-buffer-history s h  _read-input q false  s]");
   run("zqx-alpha: 1  zqx-alpine: 2");
@@ -146,6 +158,30 @@ TEST_F(PtyTest, TheConsoleTakesItsSizeFromTheTerminal) {
   EXPECT_EQ(form(run("mold reduce [at-start system/console/size a]")), R"([40x10 40x10 "x"])");
 }
 
+// A resize while keys are read is the console's size at once: the command entered next sees it.
+TEST_F(PtyTest, AResizeAtThePromptChangesTheConsoleSize) {
+  std::fflush(stdout);
+  dup2(slave_, STDIN_FILENO);
+  dup2(slave_, STDOUT_FILENO);
+  pthread_t runtime = pthread_self();
+  std::thread typist([&] {
+    for (int waited = 0; !raw_on(slave_) && waited < 5000; ++waited)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    struct winsize ws {};
+    ws.ws_col = 60;
+    ws.ws_row = 20;
+    ioctl(master_, TIOCSWINSZ, &ws);
+    pthread_kill(runtime, SIGWINCH);  // the pty is not the test's terminal: no signal comes by itself
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    (void)!write(master_, "x\r", 2);
+  });
+  run("before: system/console/size: 40x10  a: ask {> }");
+  typist.join();
+  dup2(saved_in_, STDIN_FILENO);
+  dup2(saved_out_, STDOUT_FILENO);
+  EXPECT_EQ(form(run("mold reduce [before system/console/size a]")), R"([40x10 60x20 "x"])");
+}
+
 // A completion function that asks for a line of its own: the inner edit ends first, then the
 // outer one stores its line in its own string and history.
 TEST_F(PtyTest, ACompletionThatAsksForALineKeepsTheOuterEdit) {
@@ -163,6 +199,40 @@ TEST_F(PtyTest, PrintingUnderAViewEndsLinesWithCarriageReturns) {
   std::string shown = type_into("view [base rate 20 on-time [print \"first\" print \"second\" unview]]", "");
   EXPECT_NE(shown.find("first\r\n"), std::string::npos);
   EXPECT_NE(shown.find("second\r\n"), std::string::npos);
+  EXPECT_FALSE(raw_on(slave_));
+}
+
+// The terminal's answer to the cursor-position request written after printing may come late:
+// raw mode is left only once it came, so the terminal never echoes it as text.
+TEST_F(PtyTest, ALateCursorAnswerNeverShowsAsText) {
+  std::fflush(stdout);
+  dup2(slave_, STDIN_FILENO);
+  dup2(slave_, STDOUT_FILENO);
+  std::atomic<bool> done{false};
+  std::string shown;
+  std::thread terminal([&] {  // answers each request 150 ms late, as a busy terminal may
+    char buf[512];
+    while (!done) {
+      struct pollfd p {master_, POLLIN, 0};
+      if (poll(&p, 1, 20) <= 0) continue;
+      ssize_t n = read(master_, buf, sizeof buf);
+      if (n <= 0) break;
+      std::string got(buf, static_cast<size_t>(n));
+      shown += got;
+      for (size_t at = got.find("\x1b[6n"); at != std::string::npos; at = got.find("\x1b[6n", at + 1)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        (void)!write(master_, "\x1b[6;1R", 6);
+      }
+    }
+  });
+  run("view [base rate 50 on-time [print {printed} unview]]");
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));  // any echo arrives meanwhile
+  done = true;
+  terminal.join();
+  dup2(saved_in_, STDIN_FILENO);
+  dup2(saved_out_, STDOUT_FILENO);
+  EXPECT_NE(shown.find("printed"), std::string::npos);
+  EXPECT_EQ(shown.find("6;1R"), std::string::npos) << shown;
   EXPECT_FALSE(raw_on(slave_));
 }
 

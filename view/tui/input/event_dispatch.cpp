@@ -10,6 +10,7 @@
 #include "view/tui/backend.hpp"
 #include "view/tui/input/event_loop.hpp"
 #include "view/tui/screen/ansi_out.hpp"
+#include "view/tui/screen/console_mode.hpp"
 
 namespace vyn::tui {
 namespace {
@@ -23,6 +24,7 @@ bool can_receive(const Widget* w) {
 // A cursor-position report: where the inline interface now begins (the next frame moves it up
 // when the terminal scrolled to show it).
 void cursor_report(int32_t row, int32_t column) {
+  position_answered();
   frame().scroll_y = row > 0 ? row - 1 : 0;
   frame().scroll_x = column > 0 ? column - 1 : 0;
 }

@@ -124,6 +124,7 @@ bool pass(int no_wait, PassClock& clock, bool& leave) {
     int32_t elapsed = static_cast<int32_t>(std::min(since, 3600000.0));  // an hour at most
     clock.last_start = start;
     tick_timers(elapsed);
+    update_after_cuts();
     present();
     read_input(!got);
     if (L.click_state == 2 && L.click_timer < 800) L.click_timer = std::min(800, L.click_timer + elapsed);

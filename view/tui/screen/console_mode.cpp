@@ -5,6 +5,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,8 @@
 
 #include "platform/console_out.hpp"
 #include "platform/terminal.hpp"
+#include "view/tui/input/event_loop.hpp"
+#include "view/tui/widget.hpp"
 
 namespace vyn::tui {
 namespace {
@@ -53,7 +57,40 @@ bool enter_terminal_mode() {
   return c.terminal_mode;
 }
 
+// Takes the complete cursor-position answers (ESC [ row ; column R) out of bytes; answers how many.
+int take_position_answers(std::string& bytes) {
+  int taken = 0;
+  size_t i = 0;
+  while ((i = bytes.find("\x1b[", i)) != std::string::npos) {
+    size_t j = i + 2, semicolons = 0, digits = 0;
+    for (; j < bytes.size() && (std::isdigit(static_cast<unsigned char>(bytes[j])) || bytes[j] == ';'); ++j)
+      bytes[j] == ';' ? ++semicolons : ++digits;
+    if (j < bytes.size() && bytes[j] == 'R' && semicolons == 1 && digits >= 2) {
+      bytes.erase(i, j + 1 - i);
+      ++taken;
+    } else {
+      ++i;
+    }
+  }
+  return taken;
+}
+
+// A terminal answers within milliseconds; one that has not answered the oldest request for half a
+// second does not answer at all, and is not waited for.
+void drain_position_answers(std::string& pending) {
+  ConsoleState& c = console();
+  c.position_queries -= std::min(c.position_queries, take_position_answers(pending));
+  double give_up = c.first_query_ms + 500;
+  while (c.position_queries > 0 && now_ms() < give_up) {
+    if (!wait_input(static_cast<int>(give_up - now_ms()) + 1)) continue;
+    if (read_console_input(pending) < 0) break;  // keys typed meanwhile stay input
+    c.position_queries -= std::min(c.position_queries, take_position_answers(pending));
+  }
+  c.position_queries = 0;
+}
+
 void leave_terminal_mode() {
+  if (console().position_queries > 0) drain_position_answers(loop().bytes);
   raw_mode.reset();  // puts the saved mode back
   console().terminal_mode = false;
 }
@@ -139,6 +176,15 @@ void cursor_down(int n) {
   if (n >= 1) write_console("\x1b[" + std::to_string(n) + "B");
 }
 
-void request_cursor_position() { write_console("\x1b[6n"); }
+void request_cursor_position() {
+  ConsoleState& c = console();
+  if (c.position_queries++ == 0) c.first_query_ms = now_ms();
+  write_console("\x1b[6n");
+}
+
+void position_answered() {
+  ConsoleState& c = console();
+  if (c.position_queries > 0 && --c.position_queries > 0) c.first_query_ms = now_ms();
+}
 
 }  // namespace vyn::tui

@@ -18,6 +18,8 @@ struct ConsoleState {
   bool cursor_hidden = false;
   bool mouse_on = false;       // last applied mouse reporting
   int width = 80, height = 24;
+  int position_queries = 0;    // cursor-position requests not answered yet
+  double first_query_ms = 0;   // when the oldest of them was written
 };
 ConsoleState& console();
 
@@ -45,6 +47,10 @@ void set_alternate_screen(bool on);
 void set_mouse_reporting(bool on);
 void set_cursor_visible(bool visible);
 void cursor_down(int n);
+// Asks the terminal where the cursor is; its answer arrives as input. The answer's arrival is
+// noted with position_answered, and leaving terminal mode waits for those still to come, so that
+// none arrives once the terminal echoes input again (it would show as text).
 void request_cursor_position();
+void position_answered();
 
 }  // namespace vyn::tui
