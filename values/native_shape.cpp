@@ -33,7 +33,7 @@ Shape shape_of(const Cell& list) {
   Shape s;
   for (int32_t i = 0; i < block::length_total(list); ++i) {
     const Cell& e = block::cells(list)[i];
-    s.push_back({e, e.is(Type::typeset) ? args::kind_of(e) : 0});
+    s.push_back({e, e.is(Type::typeset) ? static_cast<uint32_t>(args::kind_of(e)) : 0u});
   }
   return s;
 }

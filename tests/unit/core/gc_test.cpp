@@ -307,8 +307,9 @@ TEST_F(Collector, RunsMoveIntoTheFrameBelowAndEmptyFramesAreReturned) {
   EXPECT_FALSE(at >= last->heap() && at < last->end);  // it left the last frame for one below
   // The emptied frames went back; one more than start-up held stays only as the kept empty last.
   EXPECT_LE(series_frames(), held + 1);
-  if (series_frames() == held + 1)
+  if (series_frames() == held + 1) {
     EXPECT_EQ(alloc::memory().series_last->bump, alloc::memory().series_last->heap());
+  }
 }
 
 TEST_F(Collector, BigSeriesAreKeptOrReturnedWhole) {
