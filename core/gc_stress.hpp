@@ -14,7 +14,9 @@ namespace vyn::gc::stress_policy {
 
 // The sampling period from the environment: 0 for stress mode off, 1 for every allocation.
 uint32_t period();
-// Asked at each allocation in stress mode: whether this one collects.
+// Asked at each allocation that could collect in stress mode (the collector enabled, so that the
+// allocations of start-up, which never collect, do not use up the first visits of their paths):
+// whether this one collects.
 bool due();
 // For tests: the period and the random stride's seed, both fixed until the next call.
 void reset(uint32_t period, uint64_t seed);

@@ -136,7 +136,7 @@ SeriesBuffer* new_series_buffer(uint32_t count, uint32_t unit, int32_t offset) {
     b = new_big(need);
     big_bit = SeriesBuffer::big;
   } else {
-    if (gc::stress() && gc::stress_policy::due()) gc::collect_if_enabled();
+    if (gc::stress() && gc::enabled() && gc::stress_policy::due()) gc::collect();
     b = reinterpret_cast<SeriesBuffer*>(carve(need));
   }
   ++mem.buffers_made;
