@@ -136,6 +136,7 @@ void bootstrap() {
   bind_natives();
   native_shape::seal(get("any-type!"));
   define_routines();
+  define_fault_trigger();
   library::define_json_unescape();
   image::define_codec_routines();
   vynbin::define_routines();
