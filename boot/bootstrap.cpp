@@ -136,7 +136,6 @@ void bootstrap() {
   bind_natives();
   native_shape::seal(get("any-type!"));
   define_routines();
-  define_fault_trigger();
   library::define_json_unescape();
   image::define_codec_routines();
   vynbin::define_routines();
@@ -147,6 +146,7 @@ void bootstrap() {
   define_lexer_object();
   load_base_library();
   bind_compiled_bodies();
+  define_fault_trigger();  // last: the other bodies keep their entries whether it is there or not
 }
 
 }  // namespace vyn::boot
