@@ -5,7 +5,7 @@ On a terminal the terminal gets its mode and title back first. Only for builds w
 whose own fault handler would take the fault. Usage: run-faults.py VYN"""
 import os, pty, re, resource, select, subprocess, sys, termios, time
 
-vyn = sys.argv[1]
+vyn = os.path.abspath(sys.argv[1])
 here = os.path.dirname(os.path.abspath(__file__))
 env = dict(os.environ, VYN_TEST_FAULTS="1")
 failures = []
