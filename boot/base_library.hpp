@@ -7,6 +7,8 @@ namespace vyn::boot {
 // The routines, before the library functions that use them (process exit, quiet setting, the
 // shifts, directories, tuples from integers, the stack, the clipboard, standard output).
 void define_routines();
+// `_raise-fault`, for the tests of fault reports: only when VYN_TEST_FAULTS is set.
+void define_fault_trigger();
 // The constant words and the colour tuples.
 void define_constants();
 // The type predicates: one per datatype (bitset? .. vector?) and one per typeset (any-list? ..

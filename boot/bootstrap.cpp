@@ -146,6 +146,7 @@ void bootstrap() {
   define_lexer_object();
   load_base_library();
   bind_compiled_bodies();
+  define_fault_trigger();  // last: the other bodies keep their entries whether it is there or not
 }
 
 }  // namespace vyn::boot

@@ -53,6 +53,7 @@ void input_ended_q(Invocation& inv);
 void trace_floor(Invocation& inv);
 void terminate_console(Invocation& inv);
 void terminal_size(Invocation& inv);
+void terminal_title(Invocation& inv);
 void input_stdin(Invocation& inv);
 void read_stdin(Invocation& inv);
 

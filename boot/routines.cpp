@@ -90,6 +90,8 @@ const Definition definitions[] = {
         floor [any-type!] return: [integer!] "The floor before")~", bodies::trace_floor},
     {"_terminal-size", R"~("The terminal's size in character cells; none when standard input is not one"
         return: [pair! none!])~", bodies::terminal_size},
+    {"_terminal-title", R"~("Sets the terminal's window title; the terminal's own comes back at the end"
+        title [string!])~", bodies::terminal_title},
     {"input-stdin", R"~("Reads a line of standard input" return: [string!])~", bodies::input_stdin},
     {"read-stdin", R"~("Reads bytes of standard input into a binary buffer"
         buffer [binary!] buflen [integer!])~", bodies::read_stdin},

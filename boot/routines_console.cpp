@@ -22,6 +22,7 @@
 #include "values/pair.hpp"
 #include "values/string_storage.hpp"
 #include "values/symbol.hpp"
+#include "values/url.hpp"
 #include "values/word.hpp"
 
 namespace vyn::natives {
@@ -241,6 +242,8 @@ void terminal_size(Invocation& inv) {
   if (rows <= 0) return;
   *inv.result = pair::make(columns > 0 ? columns : 80, rows);
 }
+
+void terminal_title(Invocation& inv) { terminal::set_title(url::utf8_of(*arg_cell(inv, 0), -1)); }
 
 void input_stdin(Invocation& inv) {
   bool ended = false;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/fault.hpp"
+
 namespace vyn::crypto {
 namespace {
 
@@ -24,8 +26,9 @@ const EVP_MD* algorithm(Digest d) {
 }
 
 [[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "\n*** Runtime Error 100: %s failed\n", what);
-  std::exit(100);
+  char message[64];
+  std::snprintf(message, sizeof message, "%s failed", what);
+  fault::report(100, message, __builtin_return_address(0));
 }
 
 // getrandom may hand out fewer bytes than asked for, or be interrupted.

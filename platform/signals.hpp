@@ -1,9 +1,11 @@
 // platform/signals.hpp: the process's one set of signal handlers. Each signal has a kind:
 // a termination request (SIGTERM, SIGHUP, SIGINT) only records itself, and the runtime acts on it at its
 // next polling point (the line editor's read loop, the evaluator between expressions), where it
-// saves what must not be lost and ends with 128 + the signal; a fatal signal gives the terminal
-// its mode back and then takes its default action; a resize and a file too large to write only
-// set a flag or are ignored. No handler does more than async-signal-safe calls.
+// saves what must not be lost and ends with 128 + the signal; a fault of the machine (an access
+// violation, a bus error, a floating-point trap, an illegal instruction) gives the terminal back,
+// writes the runtime error report and ends with its code (platform/fault_handler); another fatal
+// signal gives the terminal back and then takes its default action; a resize and a file too large
+// to write only set a flag or are ignored. No handler does more than async-signal-safe calls.
 #pragma once
 
 #include <csignal>
@@ -11,8 +13,13 @@
 
 namespace vyn::signals {
 
-// Installs the handlers, once per process; later calls do nothing.
+// Installs the handlers, once per process, and prepares the calling thread; later calls do
+// nothing.
 void install();
+
+// Gives the calling thread a stack of its own for the fault handlers, so that a stack overflow is
+// reported too, and records where its stack ends. Every thread that runs the runtime calls it.
+void prepare_this_thread();
 
 // Blocks the signals the handlers catch in the calling thread, or unblocks them: the program's
 // first thread blocks them so that they reach the runtime's thread, whose blocking reads they
@@ -41,6 +48,17 @@ inline void poll() {
 // The terminal mode a fatal signal restores, kept while raw mode is on.
 void keep_terminal_mode(const struct termios& mode);
 void forget_terminal_mode();
+
+// What a sudden end writes to the terminal (standard output) to undo what its holder changed: the
+// text UI its screen (alternate screen, mouse reporting, hidden cursor), the console the window
+// title. The bytes must stay valid while kept (a literal or a static buffer); nullptr forgets.
+enum class Leaving { screen, title, count };
+void keep_leaving_bytes(Leaving holder, const char* bytes);
+
+// Gives the terminal back as the console or a text UI found it: the kept mode and the leaving
+// bytes, each once. Async-signal-safe, for the ends where nothing else may run (a fault, a fatal
+// signal, the runtime error reporter).
+void give_terminal_back_now();
 
 // Whether the terminal may have been resized since its size was last read (true at first).
 bool resize_pending();

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/console_out.hpp"
 #include "platform/key_decode.hpp"
@@ -19,6 +21,30 @@ namespace {
 // The mode to restore; the signal module keeps a copy for the fatal signals.
 struct termios saved_mode;
 bool raw_on = false;
+
+// Whether the terminal's title was saved on its title stack, to be taken back at the end.
+bool title_saved = false;
+constexpr const char* take_title_back = "\x1b[23t";
+
+void restore_mode() {
+  signals::forget_terminal_mode();
+  if (raw_on) tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
+  raw_on = false;
+}
+
+void restore_title() {
+  if (!title_saved) return;
+  title_saved = false;
+  signals::keep_leaving_bytes(signals::Leaving::title, nullptr);
+  terminal::write(take_title_back);
+}
+
+// C0 and C1 controls and DEL would end the sequence early or start another.
+bool title_control(const std::string& s, size_t i) {
+  auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x20 || c == 0x7F) return true;
+  return c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xA0;
+}
 
 // Bytes read from the terminal and not yet decoded.
 uint8_t key_bytes[64];
@@ -104,17 +130,35 @@ RawMode::RawMode() {
   // TCSANOW, not TCSAFLUSH, here and when restoring: keys typed ahead while code ran, and the
   // rest of a paste of several lines, are input still to come, not noise to drop
   active_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
-  if (!active_) restore_for_exit();
+  if (!active_) restore_mode();
 }
 
 void restore_for_exit() {
-  signals::forget_terminal_mode();
-  if (raw_on) tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
-  raw_on = false;
+  restore_mode();
+  restore_title();
 }
 
 RawMode::~RawMode() {
-  if (active_) restore_for_exit();
+  if (active_) restore_mode();
+}
+
+// xterm's title stack (CSI 22 t saves, CSI 23 t restores) is known to every terminal that sets
+// titles; the title goes as OSC 0, which sets the icon name too, as the stack saves both.
+void set_title(const std::string& utf8) {
+  if (isatty(STDOUT_FILENO) != 1) return;
+  const char* term = std::getenv("TERM");
+  if (term && std::strcmp(term, "dumb") == 0) return;
+  std::string bytes = title_saved ? "" : "\x1b[22t";
+  bytes += "\x1b]0;";
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (!title_control(utf8, i)) bytes += utf8[i];
+    else if (static_cast<unsigned char>(utf8[i]) == 0xC2) ++i;
+  }
+  bytes += '\a';
+  write(bytes);
+  if (title_saved) return;
+  title_saved = true;
+  signals::keep_leaving_bytes(signals::Leaving::title, take_title_back);
 }
 
 void set_output_processing(bool on) {

@@ -1,6 +1,6 @@
 // platform/terminal.hpp: the console's input side over POSIX terminals: whether standard input
 // is a terminal, raw mode (restored on every way out, signals included), key codes read from the
-// terminal, its size, and standard input's bytes when it is redirected.
+// terminal, its size, its window title, and standard input's bytes when it is redirected.
 #pragma once
 
 #include <cstddef>
@@ -27,9 +27,14 @@ class RawMode {
   bool active_ = false;
 };
 
-// The process ends at once (quit): the mode raw mode replaced comes back now, as no destructor
-// will run.
+// The process ends (quit, the end of a run, a termination signal): the mode raw mode replaced
+// comes back now, as no destructor will run, and so does the terminal's own window title.
 void restore_for_exit();
+
+// Sets the terminal's window title, after saving the terminal's own title on its title stack the
+// first time; control characters in the title are left out. Only when standard output is a
+// terminal, and not a dumb one.
+void set_title(const std::string& utf8);
 
 // While raw mode is on: whether the terminal turns each line feed written into a carriage return
 // and a line feed (off in raw mode; ordinary printing wants it on).

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "platform/console_out.hpp"
+#include "platform/signals.hpp"
 #include "platform/terminal.hpp"
 #include "view/tui/input/event_loop.hpp"
 #include "view/tui/widget.hpp"
@@ -38,6 +39,21 @@ void write_all(int fd, const char* data, size_t n) {
     if (k <= 0) return os::output_failed(k < 0 ? errno : EIO);
     done += static_cast<size_t>(k);
   }
+}
+
+// What a sudden end (a fault, a fatal signal) writes to undo what the interface changed on the
+// screen; two buffers in turn, so the one the signal module holds is never the one being written.
+void publish_leaving_bytes() {
+  static std::string buffers[2];
+  static int next = 0;
+  ConsoleState& c = console();
+  std::string& b = buffers[next];
+  b.clear();
+  if (c.mouse_on) b += "\x1b[?1000l\x1b[?1003l\x1b[?1015l\x1b[?1006l";
+  if (c.alternate_screen) b += "\x1b[0m\x1b[?1049l";
+  if (c.cursor_hidden) b += "\x1b[?25h";
+  signals::keep_leaving_bytes(signals::Leaving::screen, b.empty() ? nullptr : b.c_str());
+  next = 1 - next;
 }
 
 }  // namespace
@@ -156,6 +172,7 @@ void set_alternate_screen(bool on) {
   c.alternate_screen = on;
   set_private_mode(1049, on);
   if (on) write_console("\x1b[2J");
+  publish_leaving_bytes();
 }
 
 void set_mouse_reporting(bool on) {
@@ -163,6 +180,7 @@ void set_mouse_reporting(bool on) {
   if (c.mouse_on == on) return;
   c.mouse_on = on;
   for (int mode : {1000, 1003, 1015, 1006}) set_private_mode(mode, on);
+  publish_leaving_bytes();
 }
 
 void set_cursor_visible(bool visible) {
@@ -170,6 +188,7 @@ void set_cursor_visible(bool visible) {
   if (c.cursor_hidden != visible) return;  // already as asked
   c.cursor_hidden = !visible;
   set_private_mode(25, visible);
+  publish_leaving_bytes();
 }
 
 void cursor_down(int n) {
