@@ -137,6 +137,9 @@ TEST_F(ConsoleRenderPty, SavedPositionsComeBack) {
   show(R"~(prin "^[[7;7Hk^[[K^[[s^[[2J^[[u^[[1Jm")~");
   EXPECT_EQ(row(0), "");
   EXPECT_EQ(screen_.at(8, 7).ch, U'm');
+  // Text followed through the wrap at the last column, a tab and a backspace
+  show(R"~(prin "^[[38;0Habc^[[s^[[2J^[[uX^-Y^HZ^[[2D^[[1KW")~");
+  EXPECT_EQ(row(1), "W       Z");
 }
 
 TEST_F(ConsoleRenderPty, ColoursMapOntoTheTerminalsSixteen) {

@@ -1,4 +1,4 @@
-// A terminal screen for tests of printed output: it applies UTF-8 text, CR, LF, BS and the
+// A terminal screen for tests of printed output: it applies UTF-8 text, CR, LF, BS, tab and the
 // sequences a terminal understands (cursor position and moves, erases, saved cursor, 16-colour
 // SGR) as a terminal does, with the pending wrap at the last column, and keeps each cell's
 // colours.
@@ -61,6 +61,7 @@ class TerminalScreen {
     if (cp == U'\r') { col_ = 0; pending_ = false; return; }
     if (cp == U'\n') { line_feed(); pending_ = false; return; }
     if (cp == 8) { if (col_ > 0) --col_; pending_ = false; return; }
+    if (cp == 9) { col_ = std::min(cols_ - 1, (col_ / 8 + 1) * 8); return; }
     if (cp < 32) return;
     if (pending_) {
       col_ = 0;
