@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <string>
 #include <thread>
 
@@ -47,6 +48,8 @@ class ConsoleRenderPty : public RuntimeTest {
     std::fflush(stdout);
     dup2(slave_, STDIN_FILENO);
     dup2(slave_, STDOUT_FILENO);
+    if (first_) raise(SIGWINCH);  // the size is read afresh: an earlier test may have changed it
+    first_ = false;
     std::atomic<bool> done{false};
     std::thread terminal([&] {
       while (!done) pump(20);
@@ -68,6 +71,7 @@ class ConsoleRenderPty : public RuntimeTest {
 
   TerminalScreen screen_{columns, rows};
   int master_ = -1, slave_ = -1, saved_in_ = -1, saved_out_ = -1;
+  bool first_ = true;
 
  private:
   // Reads what the terminal was sent and answers each cursor-position request; false when nothing
@@ -140,6 +144,21 @@ TEST_F(ConsoleRenderPty, SavedPositionsComeBack) {
   // Text followed through the wrap at the last column, a tab and a backspace
   show(R"~(prin "^[[38;0Habc^[[s^[[2J^[[uX^-Y^HZ^[[2D^[[1KW")~");
   EXPECT_EQ(row(1), "W       Z");
+}
+
+// After a resize the model takes the new size and asks the terminal where its cursor is.
+TEST_F(ConsoleRenderPty, AResizeAsksAgain) {
+  show(R"~(prin "^[[2J^[[0;0Hab^[[s")~");
+  int asked = screen_.requests();
+  struct winsize ws {};
+  ws.ws_col = 30;
+  ws.ws_row = 6;
+  ASSERT_EQ(ioctl(master_, TIOCSWINSZ, &ws), 0);
+  raise(SIGWINCH);
+  show(R"~(prin "^[[s^[[?")~");
+  EXPECT_GT(screen_.requests(), asked);
+  EXPECT_EQ(row(1), "   size______ 30x6");
+  EXPECT_EQ(row(2), "   cursor____ 2x0");
 }
 
 TEST_F(ConsoleRenderPty, ColoursMapOntoTheTerminalsSixteen) {
