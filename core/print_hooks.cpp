@@ -61,7 +61,7 @@ void print_string(const Cell& str, bool line_end) {
     std::snprintf(line, sizeof line, "Error: unknown string encoding: %u\n", unit);
     os::diagnostic(line);
   }
-  os::flush();
+  os::flush_printed();
   tui::after_print();
 }
 

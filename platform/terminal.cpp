@@ -196,8 +196,8 @@ int read_key() {
 namespace {
 
 // Takes a cursor position report (ESC [ row ; column R) out of the queued bytes; answers its
-// column (from 1), or 0 when none is queued.
-int take_position_report() {
+// column (from 1), or 0 when none is queued; its row (from 1) goes to *row.
+int take_position_report(int* row = nullptr) {
   for (size_t i = 0; i + 1 < key_count; ++i) {
     if (key_bytes[i] != 27 || key_bytes[i + 1] != '[') continue;
     size_t j = i + 2;
@@ -210,6 +210,7 @@ int take_position_report() {
       if (k == 1) {
         for (size_t m = j + 1; m < key_count; ++m) key_bytes[i + m - (j + 1)] = key_bytes[m];
         key_count -= j + 1 - i;
+        if (row) *row = part[0];
         return part[1];
       }
       ++j;
@@ -221,11 +222,20 @@ int take_position_report() {
 }  // namespace
 
 int cursor_column() {
-  if (!raw_on) return -1;
+  int column, row;
+  return cursor_position(column, row) ? column : -1;
+}
+
+bool cursor_position(int& column, int& row) {
+  if (!raw_on) return false;
   write("\x1b[6n");
   for (;;) {
-    if (int column = take_position_report()) return column - 1;
-    if (key_count == sizeof key_bytes || !wait_input(200) || !fill_keys()) return -1;
+    if (int c = take_position_report(&row)) {
+      column = c - 1;
+      row -= 1;
+      return true;
+    }
+    if (key_count == sizeof key_bytes || !wait_input(200) || !fill_keys()) return false;
   }
 }
 

@@ -46,6 +46,8 @@ int read_key();
 // The column (from 0) the terminal's cursor is on, asked of the terminal while raw mode is on; -1
 // when it does not answer in time. Keys that arrive meanwhile stay queued for read_key.
 int cursor_column();
+// The cursor's column and row (from 0), asked as cursor_column asks; false when there is no answer.
+bool cursor_position(int& column, int& row);
 // Writes bytes to the terminal (standard output), after anything printed before.
 void write(const std::string& bytes);
 // The size of the terminal in character cells; read again after the terminal was resized.
