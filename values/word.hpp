@@ -13,6 +13,9 @@
 
 namespace vyn::word {
 
+// The symbol id a word cell names.
+inline uint32_t symbol_of(const Cell& word) { return word.w2; }
+
 inline bool any_word_q(Type t) { return t >= Type::word && t <= Type::issue && t != Type::native; }
 inline int32_t index_of(const Cell& w) { return static_cast<int32_t>(w.w3); }
 
