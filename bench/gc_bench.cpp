@@ -18,8 +18,8 @@
 #include "core/gc.hpp"
 #include "core/gc_stats.hpp"
 #include "core/os_frame.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 
 using namespace vyn;
 

@@ -10,8 +10,8 @@
 #include "boot/runtime.hpp"
 #include "core/gc.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 
 int main(int argc, char** argv) {
   using namespace vyn;

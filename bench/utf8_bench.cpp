@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "boot/runtime.hpp"
-#include "core/unicode.hpp"
-#include "eval/stack.hpp"
-#include "values/string_storage.hpp"
+#include "core/text/unicode.hpp"
+#include "core/stack.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace {
 

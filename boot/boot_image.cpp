@@ -11,10 +11,10 @@
 #include "core/error.hpp"
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "library/vynbin.hpp"
-#include "values/block.hpp"
-#include "values/string_storage.hpp"
+#include "values/series/block.hpp"
+#include "values/text/string_storage.hpp"
 
 // Defined by the generated source that only the program links; absent elsewhere.
 extern "C" {

@@ -8,15 +8,15 @@
 #include "boot/base_sources.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "library/json_unescape.hpp"
 #include "library/vynbin.hpp"
-#include "values/block.hpp"
-#include "values/image.hpp"
-#include "values/native_shape.hpp"
+#include "values/series/block.hpp"
+#include "values/images/image.hpp"
+#include "values/callables/native_shape.hpp"
 #include "values/registry.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::boot {
 namespace {

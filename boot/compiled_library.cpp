@@ -11,15 +11,15 @@
 #include "eval/front_ends.hpp"
 #include "eval/interp.hpp"
 #include "eval/native_table.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "values/action_sigs.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/function.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/callables/function.hpp"
 #include "values/registry.hpp"
-#include "values/string_storage.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::boot {
 namespace {

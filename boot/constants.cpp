@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "boot/base_library.hpp"
-#include "eval/stack.hpp"
-#include "values/string_storage.hpp"
-#include "values/tuple.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/numbers/tuple.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::boot {
 namespace {

@@ -3,9 +3,9 @@
 
 #include "boot/script.hpp"
 #include "core/error.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/console_out.hpp"
-#include "values/error.hpp"
+#include "values/objects/error.hpp"
 
 namespace vyn::boot {
 

@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "boot/base_library.hpp"
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/error.hpp"
-#include "values/symbol.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::boot {
 namespace {

@@ -5,13 +5,13 @@
 #include <utility>
 
 #include "boot/base_library.hpp"
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/error.hpp"
-#include "eval/stack.hpp"
-#include "values/context.hpp"
-#include "values/symbol.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/objects/context.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::boot {
 namespace {

@@ -3,13 +3,13 @@
 #include <cstring>
 
 #include "boot/base_library.hpp"
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "eval/natives/shift.hpp"
-#include "eval/stack.hpp"
-#include "values/event_routines.hpp"
-#include "values/function.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/ports/event_routines.hpp"
+#include "values/callables/function.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/helper_routines.hpp"
 #include "view/tui/platform_routines.hpp"
 

@@ -3,16 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/error.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/clipboard.hpp"
 #include "platform/image_codec.hpp"
 #include "platform/process_text.hpp"
-#include "values/block.hpp"
-#include "values/image.hpp"
-#include "values/string_storage.hpp"
-#include "values/url.hpp"
+#include "values/series/block.hpp"
+#include "values/images/image.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/text/url.hpp"
 
 namespace vyn::boot::bodies {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "console/line_editor.hpp"
 #include "core/error.hpp"
 #include "core/gc.hpp"
@@ -14,17 +14,17 @@
 #include "eval/exits.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/signals.hpp"
 #include "platform/terminal.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/object.hpp"
-#include "values/pair.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
-#include "values/url.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/text/url.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 bool last_lf();  // print and prin keep it: whether the last text they wrote ended its line

@@ -3,20 +3,20 @@
 #include <algorithm>
 #include <string>
 
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/error.hpp"
 #include "core/series.hpp"
-#include "core/unicode.hpp"
-#include "eval/stack.hpp"
+#include "core/text/unicode.hpp"
+#include "core/stack.hpp"
 #include "platform/file_io.hpp"
 #include "platform/os_services.hpp"
 #include "platform/safe_write.hpp"
-#include "values/object.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
-#include "values/tuple.hpp"
-#include "values/url.hpp"
-#include "values/word.hpp"
+#include "values/objects/object.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/numbers/tuple.hpp"
+#include "values/text/url.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::boot::bodies {
 namespace {

@@ -7,21 +7,21 @@
 #include <cstdlib>
 #include <string>
 
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/error.hpp"
-#include "core/file_names.hpp"
-#include "core/unicode.hpp"
+#include "core/text/file_names.hpp"
+#include "core/text/unicode.hpp"
 #include "core/series.hpp"
 #include "eval/frames.hpp"
 #include "eval/front_ends.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "eval/trace.hpp"
 #include "platform/console_out.hpp"
 #include "platform/terminal.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/string_storage.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/input/event_loop.hpp"
 
 namespace vyn::natives {

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <string>
 
-#include "boot/routine_bodies.hpp"
-#include "core/unicode.hpp"
-#include "eval/stack.hpp"
+#include "values/callables/routine_bodies.hpp"
+#include "core/text/unicode.hpp"
+#include "core/stack.hpp"
 #include "eval/trace.hpp"
 #include "platform/console_out.hpp"
-#include "values/string_storage.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::boot::bodies {
 

@@ -2,12 +2,12 @@
 // UTF-8 characters between two positions of a binary.
 #include <algorithm>
 
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/error.hpp"
 #include "core/series.hpp"
-#include "core/unicode.hpp"
-#include "values/series.hpp"
-#include "values/tuple.hpp"
+#include "core/text/unicode.hpp"
+#include "values/series/series.hpp"
+#include "values/numbers/tuple.hpp"
 
 namespace vyn::boot::bodies {
 namespace {

@@ -5,17 +5,17 @@
 #include <cstring>
 
 #include "core/error.hpp"
-#include "eval/flow.hpp"
+#include "core/flow.hpp"
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/files.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/object.hpp"
-#include "values/ownership.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
+#include "values/objects/ownership.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::boot {
 namespace {

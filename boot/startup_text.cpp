@@ -10,7 +10,7 @@
 #include "core/error.hpp"
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 
 namespace vyn::boot {
 

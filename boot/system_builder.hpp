@@ -23,7 +23,7 @@ Cell* new_object(uint32_t class_id);
 void add(Cell* obj, std::string_view name);
 void add_value(Cell* obj, std::string_view name, const Cell& scalar);
 // Pushes a string! of Latin-1 text, or a value of the type (string!, file!) from the system's
-// text, decoded as names are (values/file_name.cpp).
+// text, decoded as names are (values/text/file_name.cpp).
 Cell* push_text(std::string_view text);
 Cell* push_utf8(std::string_view text, Type type);
 // Pushes an object whose fields are all none.

@@ -11,11 +11,11 @@
 #include "boot/system_builder.hpp"
 #include "boot/system_object.hpp"
 #include "core/error.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/user_folder.hpp"
-#include "values/context.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/objects/context.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::system_object {
 namespace {
@@ -65,7 +65,7 @@ system/state/callbacks: make object! [
 ]
 )~";
 
-// The currency codes, in the order of the runtime's own list (values/money_currency.cpp). A script
+// The currency codes, in the order of the runtime's own list (values/numbers/money_currency.cpp). A script
 // may only append new three-letter codes, stored in upper case, while at most 255 are listed.
 const char* const locale_text = R"~(
 system/locale: make object! [

@@ -1,5 +1,5 @@
 // boot/system_object.cpp: builds the start-up `system` object, its nineteen fields in order, and
-// the error catalog from values/errors.def. The sub-objects are made in boot/system_parts.cpp; the
+// the error catalog from core/errors.def. The sub-objects are made in boot/system_parts.cpp; the
 // fields that hold language functions are filled after the base library (boot/system_fields.cpp).
 #include "boot/system_object.hpp"
 
@@ -8,16 +8,16 @@
 #include "boot/system_builder.hpp"
 
 #include "core/error.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/error.hpp"
-#include "values/map_entries.hpp"
-#include "values/object.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/error.hpp"
+#include "values/maps/map_entries.hpp"
+#include "values/objects/object.hpp"
 #include "values/runtime_cells.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
-#include "values/url.hpp"
-#include "values/word.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/text/url.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::system_object {
 

@@ -12,7 +12,7 @@ namespace vyn::system_object {
 void set_command_line(int argc, char** argv);
 const std::vector<std::string>& command_line_arguments();
 
-// Builds `system` with its nineteen fields in order (catalog/errors from values/errors.def, state,
+// Builds `system` with its nineteen fields in order (catalog/errors from core/errors.def, state,
 // options, script, standard) and binds the word `system` to it; hands the catalog, the error
 // prototype and system/state to the error machinery. Needs the registry, the global context and
 // the predefined words.

@@ -1,19 +1,19 @@
 // boot/system_parts.cpp: the sub-objects of the start-up `system` object: state with the
 // collector's routines, options with the current directory and the float-printing switches,
 // script with the command line, and the standard prototypes.
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "boot/system_builder.hpp"
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "core/gc.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/file_io.hpp"
-#include "values/block.hpp"
-#include "values/function.hpp"
-#include "values/logic.hpp"
-#include "values/object.hpp"
-#include "values/routine.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/callables/function.hpp"
+#include "values/numbers/logic.hpp"
+#include "values/objects/object.hpp"
+#include "values/callables/routine.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::system_object {
 namespace {

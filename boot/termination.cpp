@@ -11,11 +11,11 @@
 #include "eval/exits.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/console_out.hpp"
 #include "platform/signals.hpp"
 #include "platform/terminal.hpp"
-#include "values/word.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/input/event_loop.hpp"
 
 namespace vyn::boot {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "core/display_width.hpp"
-#include "core/unicode.hpp"
+#include "core/text/display_width.hpp"
+#include "core/text/unicode.hpp"
 #include "platform/key_decode.hpp"
 
 namespace vyn::editor {

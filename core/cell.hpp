@@ -11,7 +11,7 @@ namespace vyn {
 enum class Type : uint8_t {
   nothing = 0,
 #define VYN_TYPE(id, name, word, parent) name = id,
-#include "values/types.def"
+#include "core/types.def"
 #undef VYN_TYPE
 };
 inline constexpr int type_count = 54;   // ids 1..54

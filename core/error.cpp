@@ -14,7 +14,7 @@ struct CategoryInfo {
 constexpr CategoryInfo categories[] = {
 #define VYN_ERROR_CATEGORY(index, name, word, title) {word, title},
 #define VYN_ERROR(category, name, word, tpl)
-#include "values/errors.def"
+#include "core/errors.def"
 #undef VYN_ERROR
 #undef VYN_ERROR_CATEGORY
 };
@@ -29,7 +29,7 @@ constexpr auto build_table() {
   t[i++] = ErrorInfo{ErrorCategory::category,                                       \
                      static_cast<uint8_t>(2 + ids_in[int(ErrorCategory::category)]++), \
                      word, tpl};
-#include "values/errors.def"
+#include "core/errors.def"
 #undef VYN_ERROR
 #undef VYN_ERROR_CATEGORY
   return t;

@@ -11,7 +11,7 @@ namespace vyn {
 enum class ErrorCategory : uint8_t {
 #define VYN_ERROR_CATEGORY(index, name, word, title) name = index,
 #define VYN_ERROR(category, name, word, tpl)
-#include "values/errors.def"
+#include "core/errors.def"
 #undef VYN_ERROR
 #undef VYN_ERROR_CATEGORY
 };
@@ -20,7 +20,7 @@ enum class ErrorCategory : uint8_t {
 enum class Err : uint16_t {
 #define VYN_ERROR_CATEGORY(index, name, word, title)
 #define VYN_ERROR(category, name, word, tpl) name,
-#include "values/errors.def"
+#include "core/errors.def"
 #undef VYN_ERROR
 #undef VYN_ERROR_CATEGORY
   count_

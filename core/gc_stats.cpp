@@ -7,8 +7,8 @@
 
 #include "core/node.hpp"
 #include "core/series.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 
 namespace vyn::gc {
 namespace {

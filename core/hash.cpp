@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/casefold.hpp"
+#include "core/text/casefold.hpp"
 #include "core/fault.hpp"
 #include "core/hashtable.hpp"
 #include "core/series.hpp"
-#include "values/symbol.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::hash {
 namespace {

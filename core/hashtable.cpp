@@ -10,7 +10,7 @@
 #include "core/hashtable_compare.hpp"
 #include "core/hashtable_internal.hpp"
 #include "core/typed_array.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "values/compare_ops.hpp"
 
 namespace vyn::hashtable {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/casefold.hpp"
+#include "core/text/casefold.hpp"
 #include "core/hash.hpp"
 #include "core/hashtable.hpp"
 #include "core/hashtable_internal.hpp"

@@ -9,7 +9,7 @@
 #include "core/hash.hpp"
 #include "core/hashtable_internal.hpp"
 #include "core/typed_array.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 
 namespace vyn::hashtable {
 namespace {

@@ -8,8 +8,8 @@
 #include "core/hash.hpp"
 #include "core/hashtable.hpp"
 #include "core/hashtable_internal.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 
 namespace vyn::symbol {
 namespace {

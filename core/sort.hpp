@@ -39,7 +39,7 @@ void merge(const Records& records, uint32_t n, uint32_t size, intptr_t w1, intpt
 
 // Calls a language function with two arguments and answers its result; the sort/compare
 // callback of blocks and strings. The three cells are on the value stack. An exit (break, return,
-// throw ...) under way in the function travels out as Exit (eval/flow.hpp, to_exception). The
+// throw ...) under way in the function travels out as Exit (core/flow.hpp, to_exception). The
 // interpreter fills this in; until then it raises internal/not-done.
 extern Cell (*call_comparator)(Cell* function, Cell* first, Cell* second);
 

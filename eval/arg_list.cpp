@@ -2,11 +2,11 @@
 #include "eval/arg_list.hpp"
 
 #include "core/error.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 #include "values/predefined.hpp"
-#include "values/symbol.hpp"
-#include "values/typeset.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/typeset.hpp"
 
 namespace vyn::args {
 namespace {

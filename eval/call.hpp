@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/cell.hpp"
-#include "eval/flow.hpp"
+#include "core/flow.hpp"
 
 namespace vyn {
 
@@ -21,7 +21,7 @@ struct Call {
 };
 
 using FrontEnd = void (*)(const Call&);
-// Natives answer a status: normal, or an exit under way (eval/flow.hpp).
+// Natives answer a status: normal, or an exit under way (core/flow.hpp).
 using NativeFn = Flow (*)(const Call&);
 
 }  // namespace vyn

@@ -1,9 +1,9 @@
 // eval/callbacks.cpp: language functions called back from C++ (sort comparators), where an exit
 // cannot travel as a status and goes as an Exit exception.
 #include "core/sort.hpp"
-#include "eval/flow.hpp"
+#include "core/flow.hpp"
 #include "eval/interp.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "values/predefined.hpp"
 
 namespace vyn::interp {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/deflate.hpp"
+#include "core/codecs/deflate.hpp"
 
 namespace vyn::checksum {
 namespace {

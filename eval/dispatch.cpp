@@ -3,12 +3,12 @@
 
 #include "core/error.hpp"
 #include "eval/frames.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
-#include "values/error_args.hpp"
-#include "values/port_native.hpp"
-#include "values/series.hpp"
+#include "values/objects/error_args.hpp"
+#include "values/ports/port_native.hpp"
+#include "values/series/series.hpp"
 
 namespace vyn::actions {
 

@@ -3,7 +3,7 @@
 
 #include "core/error.hpp"
 #include "eval/frames.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 
 namespace vyn::stack {
 namespace {

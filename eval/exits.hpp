@@ -1,9 +1,9 @@
 // eval/exits.hpp: starting break, continue, return, exit and throw: each cuts the frame stacks
-// back to its target frame and answers the code its callers pass up (eval/flow.hpp).
+// back to its target frame and answers the code its callers pass up (core/flow.hpp).
 #pragma once
 
 #include "core/cell.hpp"
-#include "eval/flow.hpp"
+#include "core/flow.hpp"
 
 namespace vyn::stack {
 

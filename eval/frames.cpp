@@ -6,9 +6,9 @@
 #include "core/error.hpp"
 #include "core/heap.hpp"
 #include "core/series.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
 
 namespace vyn::stack {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "core/cell.hpp"
 #include "core/series.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 
 namespace vyn::stack {
 

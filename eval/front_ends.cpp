@@ -5,11 +5,11 @@
 #include "core/error.hpp"
 #include "eval/dispatch.hpp"
 #include "eval/frames.hpp"
-#include "eval/stack.hpp"
-#include "values/error_args.hpp"
+#include "core/stack.hpp"
+#include "values/objects/error_args.hpp"
 #include "values/registry.hpp"
-#include "values/series.hpp"
-#include "values/string_storage.hpp"
+#include "values/series/series.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::actions {
 namespace {

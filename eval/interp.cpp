@@ -8,15 +8,15 @@
 #include "eval/fast_ops.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp_internal.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "eval/trace.hpp"
 #include "platform/signals.hpp"
 #include "values/action_sigs.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
 #include "values/predefined.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::interp {
 namespace {

@@ -2,13 +2,13 @@
 //
 // Positions in code are cell indexes into the code block (never addresses: evaluation allocates).
 // Every routine answers a Flow: normal, or an exit under way that the caller passes up unless its
-// catch level admits it (eval/flow.hpp). Errors are exceptions (core/error.hpp).
+// catch level admits it (core/flow.hpp). Errors are exceptions (core/error.hpp).
 #pragma once
 
 #include <cstdint>
 
 #include "core/cell.hpp"
-#include "eval/flow.hpp"
+#include "core/flow.hpp"
 
 namespace vyn::interp {
 

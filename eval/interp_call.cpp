@@ -12,15 +12,15 @@
 #include "eval/interp_internal.hpp"
 #include "eval/native_table.hpp"
 #include "eval/routine_call.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "eval/trace.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/function.hpp"
-#include "values/logic.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/callables/function.hpp"
+#include "values/numbers/logic.hpp"
 #include "values/predefined.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::interp {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "core/cell.hpp"
-#include "eval/flow.hpp"
-#include "eval/stack.hpp"
+#include "core/flow.hpp"
+#include "core/stack.hpp"
 #include "eval/trace.hpp"
 
 namespace vyn::interp {

@@ -3,12 +3,12 @@
 #include "eval/interp.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp_internal.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "eval/trace.hpp"
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "values/predefined.hpp"
 #include "values/registry.hpp"
-#include "values/word.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::interp {
 namespace {

@@ -8,14 +8,14 @@
 
 #include "core/error.hpp"
 #include "eval/frames.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/function.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/callables/function.hpp"
 #include "values/predefined.hpp"
-#include "values/routine.hpp"
-#include "values/symbol.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "values/callables/routine.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::interp {
 namespace {

@@ -5,14 +5,14 @@
 #include "core/gc.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/error.hpp"
-#include "values/pair.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/error.hpp"
+#include "values/numbers/pair.hpp"
 #include "values/predefined.hpp"
-#include "values/series.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/series/series.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::trace {
 namespace {

@@ -13,7 +13,7 @@
 #include <cstdint>
 
 #include "core/cell.hpp"
-#include "eval/flow.hpp"
+#include "core/flow.hpp"
 
 namespace vyn::trace {
 

@@ -6,15 +6,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "boot/routine_bodies.hpp"
-#include "core/unicode.hpp"
+#include "values/callables/routine_bodies.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "library/json_unescape.hpp"
-#include "values/block.hpp"
-#include "values/map.hpp"
-#include "values/string_storage.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/maps/map.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::library {
 namespace {

@@ -3,9 +3,9 @@
 // routine still checks \u sequences, which can name an unpaired surrogate.
 #include "library/json_unescape.hpp"
 
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/error.hpp"
-#include "values/string_storage.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::library {
 namespace {

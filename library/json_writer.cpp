@@ -6,16 +6,16 @@
 #include <cstdio>
 #include <string>
 
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/error.hpp"
-#include "core/float_text.hpp"
-#include "core/unicode.hpp"
-#include "eval/stack.hpp"
+#include "core/text/float_text.hpp"
+#include "core/text/unicode.hpp"
+#include "core/stack.hpp"
 #include "library/json_unescape.hpp"
-#include "values/block.hpp"
-#include "values/map_entries.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
+#include "values/series/block.hpp"
+#include "values/maps/map_entries.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::library {
 namespace {

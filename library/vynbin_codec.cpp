@@ -2,13 +2,13 @@
 // a value into a binary!, `vynbin-decode*` turns one back into its value (or a block of them).
 #include <vector>
 
-#include "boot/routine_bodies.hpp"
+#include "values/callables/routine_bodies.hpp"
 #include "core/alloc_limit.hpp"
 #include "core/error.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "library/vynbin.hpp"
-#include "values/binary.hpp"
-#include "values/block.hpp"
+#include "values/series/binary.hpp"
+#include "values/series/block.hpp"
 #include "values/registry.hpp"
 
 namespace vyn::vynbin {

@@ -4,14 +4,14 @@
 #include <string_view>
 
 #include "core/error.hpp"
-#include "core/lz.hpp"
+#include "core/codecs/lz.hpp"
 #include "core/series.hpp"
 #include "library/vynbin.hpp"
 #include "library/vynbin_reader.hpp"
-#include "values/block.hpp"
-#include "values/symbol.hpp"
-#include "values/tuple.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/words/symbol.hpp"
+#include "values/numbers/tuple.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::vynbin::reader {
 

@@ -5,16 +5,16 @@
 #include "core/error.hpp"
 #include "core/series.hpp"
 #include "eval/native_table.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "library/vynbin_reader.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/function.hpp"
-#include "values/object.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/callables/function.hpp"
+#include "values/objects/object.hpp"
 #include "values/predefined.hpp"
 #include "values/registry.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::vynbin::reader {
 namespace {

@@ -4,16 +4,16 @@
 #include <vector>
 
 #include "core/series.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "library/vynbin_reader.hpp"
-#include "values/binary.hpp"
-#include "values/bitset.hpp"
-#include "values/block.hpp"
-#include "values/hash_block.hpp"
-#include "values/image.hpp"
-#include "values/map.hpp"
-#include "values/string_storage.hpp"
-#include "values/vector.hpp"
+#include "values/series/binary.hpp"
+#include "values/series/bitset.hpp"
+#include "values/series/block.hpp"
+#include "values/series/hash_block.hpp"
+#include "values/images/image.hpp"
+#include "values/maps/map.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/series/vector.hpp"
 
 namespace vyn::vynbin::reader {
 namespace {

@@ -7,12 +7,12 @@
 #include "core/series.hpp"
 #include "library/vynbin.hpp"
 #include "library/vynbin_writer.hpp"
-#include "values/bitset.hpp"
-#include "values/block.hpp"
-#include "values/image.hpp"
-#include "values/map_entries.hpp"
-#include "values/symbol.hpp"
-#include "values/tuple.hpp"
+#include "values/series/bitset.hpp"
+#include "values/series/block.hpp"
+#include "values/images/image.hpp"
+#include "values/maps/map_entries.hpp"
+#include "values/words/symbol.hpp"
+#include "values/numbers/tuple.hpp"
 
 namespace vyn::vynbin::writer {
 namespace {

@@ -4,10 +4,10 @@
 // not been written yet carries the owner inline.
 #include "core/series.hpp"
 #include "library/vynbin_writer.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/error.hpp"
-#include "values/function.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/error.hpp"
+#include "values/callables/function.hpp"
 
 namespace vyn::vynbin::writer {
 namespace {

@@ -3,9 +3,9 @@
 // spec or body of a function, a cell of a native's spec, or through a word the slot of its
 // context.
 #include "library/vynbin_reader.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/function.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/callables/function.hpp"
 
 namespace vyn::vynbin::reader {
 namespace {

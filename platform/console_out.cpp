@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/file_names.hpp"
+#include "core/text/file_names.hpp"
 #include "platform/console_render.hpp"
 #include "platform/console_sequences.hpp"
 

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "core/display_width.hpp"
+#include "core/text/display_width.hpp"
 #include "platform/signals.hpp"
 #include "platform/terminal.hpp"
 

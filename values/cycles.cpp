@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/error.hpp"
-#include "values/string_storage.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::cycles {
 namespace {

@@ -1,8 +1,8 @@
 // values/predefined.cpp: interning the fixed vocabulary.
 #include "values/predefined.hpp"
 
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::predefined {
 namespace {

@@ -26,7 +26,7 @@ struct TypeDef {
 };
 constexpr TypeDef type_defs[] = {
 #define VYN_TYPE(id, name, word, parent) {Type::name, word, Type::parent},
-#include "values/types.def"
+#include "core/types.def"
 #undef VYN_TYPE
 };
 static_assert(sizeof type_defs / sizeof type_defs[0] == type_count);

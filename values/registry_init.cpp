@@ -45,7 +45,7 @@ constexpr Installer installers[] = {
 
 constexpr Type start_up_order[] = {
 #define VYN_TYPE(id, name, word, parent) Type::name,
-#include "values/types.def"
+#include "core/types.def"
 #undef VYN_TYPE
 };
 

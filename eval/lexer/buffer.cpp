@@ -13,7 +13,7 @@
 #include "core/series.hpp"
 #include "eval/lexer/foreign.hpp"
 #include "eval/lexer/state.hpp"
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 
 namespace vyn::lexer {
 namespace {

@@ -2,10 +2,10 @@
 #include <cstdio>
 
 #include "core/error.hpp"
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/lexer/state.hpp"
-#include "eval/stack.hpp"
-#include "values/string_storage.hpp"
+#include "core/stack.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::lexer {
 namespace {

@@ -1,11 +1,11 @@
 // eval/lexer/events.cpp: reporting scan steps to a tracer, positions in the input's own unit.
 #include <algorithm>
 
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/lexer/state.hpp"
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "values/predefined.hpp"
-#include "values/symbol.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::lexer {
 namespace {

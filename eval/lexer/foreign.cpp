@@ -4,16 +4,16 @@
 #include "eval/lexer/foreign.hpp"
 
 #include "core/error.hpp"
-#include "eval/stack.hpp"
-#include "values/date.hpp"
-#include "values/map.hpp"
-#include "values/money.hpp"
-#include "values/block.hpp"
-#include "values/pair.hpp"
-#include "values/point.hpp"
-#include "values/percent.hpp"
-#include "values/tuple.hpp"
-#include "values/time.hpp"
+#include "core/stack.hpp"
+#include "values/numbers/date.hpp"
+#include "values/maps/map.hpp"
+#include "values/numbers/money.hpp"
+#include "values/series/block.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
+#include "values/numbers/percent.hpp"
+#include "values/numbers/tuple.hpp"
+#include "values/numbers/time.hpp"
 
 namespace vyn::lexer::foreign {
 bool map_valid_key(Type t) { return map::valid_key(t); }

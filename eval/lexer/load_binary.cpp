@@ -1,7 +1,7 @@
 // eval/lexer/load_binary.cpp: binary literals in base 2, 16 (the default) and 64.
 #include "core/series.hpp"
 #include "eval/lexer/state.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 
 namespace vyn::lexer {
 namespace {

@@ -1,11 +1,11 @@
 // eval/lexer/load_compound.cpp: tuples, pairs, points, money and times.
 #include <string>
 
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "eval/lexer/foreign.hpp"
 #include "eval/lexer/state.hpp"
-#include "eval/stack.hpp"
-#include "values/time.hpp"
+#include "core/stack.hpp"
+#include "values/numbers/time.hpp"
 
 namespace vyn::lexer {
 namespace {

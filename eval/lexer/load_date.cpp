@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "eval/lexer/foreign.hpp"
 #include "eval/lexer/state.hpp"
 

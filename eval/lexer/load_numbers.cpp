@@ -1,7 +1,7 @@
 // eval/lexer/load_numbers.cpp: integers (decimal and hexadecimal), floats and percentages.
 #include <string>
 
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "eval/lexer/foreign.hpp"
 #include "eval/lexer/state.hpp"
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "core/series.hpp"
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/lexer/state.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 
 namespace vyn::lexer {
 namespace {

@@ -1,10 +1,10 @@
 // eval/lexer/load_words.cpp: words in their five forms, issues and refinements.
 #include <string_view>
 
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/lexer/state.hpp"
-#include "values/context.hpp"
-#include "values/symbol.hpp"
+#include "values/objects/context.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::lexer {
 namespace {

@@ -3,12 +3,12 @@
 #include <memory>
 
 #include "core/error.hpp"
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/lexer/state.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/series.hpp"
-#include "values/string_storage.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/series/series.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::lexer {
 namespace {

@@ -1,7 +1,7 @@
 // eval/lexer/scanner.cpp: the main loop: delimit one token by the tables, hand it to its handler.
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/lexer/state.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 
 namespace vyn::lexer {
 namespace {

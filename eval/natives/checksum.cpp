@@ -4,17 +4,17 @@
 #include <string>
 
 #include "core/error.hpp"
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/checksum.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/files.hpp"
-#include "values/error_args.hpp"
-#include "values/series.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
-#include "values/url.hpp"
+#include "values/objects/error_args.hpp"
+#include "values/series/series.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/text/url.hpp"
 
 namespace vyn::natives {
 namespace {

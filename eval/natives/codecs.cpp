@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "core/alloc_limit.hpp"
-#include "core/base_codecs.hpp"
+#include "core/codecs/base_codecs.hpp"
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
-#include "values/binary.hpp"
-#include "values/string_storage.hpp"
-#include "values/url.hpp"
+#include "core/stack.hpp"
+#include "values/series/binary.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/text/url.hpp"
 
 namespace vyn::natives {
 namespace {

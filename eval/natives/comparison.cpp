@@ -4,12 +4,12 @@
 #include "eval/dispatch.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "values/compare_ops.hpp"
-#include "values/logic.hpp"
-#include "values/money.hpp"
+#include "values/numbers/logic.hpp"
+#include "values/numbers/money.hpp"
 #include "values/registry.hpp"
-#include "values/series.hpp"
+#include "values/series/series.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <string>
 
-#include "core/deflate.hpp"
+#include "core/codecs/deflate.hpp"
 #include "core/error.hpp"
 #include "core/series.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
-#include "values/binary.hpp"
-#include "values/symbol.hpp"
+#include "core/stack.hpp"
+#include "values/series/binary.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::natives {
 namespace {

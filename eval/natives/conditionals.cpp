@@ -5,12 +5,12 @@
 #include "eval/interp.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
-#include "values/logic.hpp"
+#include "values/numbers/logic.hpp"
 #include "values/predefined.hpp"
-#include "values/word.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -10,14 +10,14 @@
 #include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/object.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 #include "values/predefined.hpp"
-#include "values/symbol.hpp"
-#include "values/url.hpp"
-#include "values/word.hpp"
+#include "values/words/symbol.hpp"
+#include "values/text/url.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/cell.hpp"
-#include "eval/flow.hpp"
+#include "core/flow.hpp"
 
 namespace vyn::natives {
 

@@ -5,20 +5,20 @@
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/environment.hpp"
-#include "values/block.hpp"
-#include "values/map.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
-#include "values/url.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/maps/map.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/text/url.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {
 
 // The environment's names and values are the system's text, so they cross as file names do
-// (values/file_name.cpp): bytes that are not UTF-8 are kept, and come back as they were.
+// (values/text/file_name.cpp): bytes that are not UTF-8 are kept, and come back as they were.
 // The variable's name: a word by its spelling, a string by its text from the head. A name the
 // system cannot hold (empty, with "=" or a zero byte) raises script/invalid-arg.
 std::string name_of(const Cell& var) {

@@ -10,13 +10,13 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/do_file.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "eval/trace.hpp"
-#include "values/block.hpp"
-#include "values/error.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/error.hpp"
 #include "values/predefined.hpp"
-#include "values/string_storage.hpp"
-#include "values/word.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

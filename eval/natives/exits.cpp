@@ -5,13 +5,13 @@
 #include "eval/interp.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "eval/trace.hpp"
-#include "values/block.hpp"
-#include "values/error.hpp"
-#include "values/error_args.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/error.hpp"
+#include "values/objects/error_args.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

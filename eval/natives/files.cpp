@@ -1,7 +1,7 @@
 // eval/natives/files.cpp: to-local-file, a file name in the system's own form.
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "values/url.hpp"
+#include "values/text/url.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -5,9 +5,9 @@
 #include "eval/interp.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
-#include "values/logic.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/numbers/logic.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -1,10 +1,10 @@
 // eval/natives/makers.cpp: func, function, does and has.
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/function.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/callables/function.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

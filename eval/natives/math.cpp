@@ -6,7 +6,7 @@
 
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "values/number.hpp"
+#include "values/numbers/number.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -3,8 +3,8 @@
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "values/block.hpp"
-#include "values/series.hpp"
+#include "values/series/block.hpp"
+#include "values/series/series.hpp"
 
 namespace vyn::natives {
 namespace {

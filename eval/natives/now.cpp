@@ -3,7 +3,7 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "platform/clock.hpp"
-#include "values/date.hpp"
+#include "values/numbers/date.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -7,13 +7,13 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "values/compare_ops.hpp"
-#include "values/money.hpp"
-#include "values/number.hpp"
-#include "values/pair.hpp"
-#include "values/point.hpp"
-#include "values/string_storage.hpp"
-#include "values/tuple.hpp"
-#include "values/word.hpp"
+#include "values/numbers/money.hpp"
+#include "values/numbers/number.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/numbers/tuple.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -3,10 +3,10 @@
 #include "eval/front_ends.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 #include "values/runtime_cells.hpp"
-#include "values/string_storage.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -1,7 +1,7 @@
 // eval/natives/points.cpp: as-point2D and as-point3D, points from separate coordinates.
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "values/point.hpp"
+#include "values/numbers/point.hpp"
 
 namespace vyn::natives {
 namespace {

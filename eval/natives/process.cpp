@@ -5,13 +5,13 @@
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "platform/process.hpp"
 #include "platform/process_text.hpp"
-#include "values/binary.hpp"
-#include "values/string_actions.hpp"
-#include "values/string_storage.hpp"
-#include "values/url.hpp"
+#include "values/series/binary.hpp"
+#include "values/text/string_actions.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/text/url.hpp"
 
 namespace vyn::natives {
 namespace {

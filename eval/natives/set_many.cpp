@@ -2,9 +2,9 @@
 #include "eval/natives/set_many.hpp"
 
 #include "core/error.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -3,13 +3,13 @@
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
-#include "values/bitset.hpp"
-#include "values/block_actions.hpp"
-#include "values/date.hpp"
-#include "values/error_args.hpp"
-#include "values/string_actions.hpp"
-#include "values/typeset.hpp"
+#include "core/stack.hpp"
+#include "values/series/bitset.hpp"
+#include "values/series/block_actions.hpp"
+#include "values/numbers/date.hpp"
+#include "values/objects/error_args.hpp"
+#include "values/text/string_actions.hpp"
+#include "values/words/typeset.hpp"
 
 namespace vyn::natives {
 namespace {

@@ -4,8 +4,8 @@
 #include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
-#include "eval/stack.hpp"
-#include "values/error.hpp"
+#include "core/stack.hpp"
+#include "values/objects/error.hpp"
 #include "values/predefined.hpp"
 
 namespace vyn::natives {

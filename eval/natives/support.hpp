@@ -3,7 +3,7 @@
 
 #include "core/cell.hpp"
 #include "eval/call.hpp"
-#include "eval/flow.hpp"
+#include "core/flow.hpp"
 
 namespace vyn::natives {
 

@@ -3,11 +3,11 @@
 #include "core/gc_stats.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "eval/interp.hpp"
 #include "core/error.hpp"
-#include "values/block.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

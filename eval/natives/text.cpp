@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/casefold.hpp"
+#include "core/text/casefold.hpp"
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 
 namespace vyn::natives {
 namespace {

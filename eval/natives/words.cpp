@@ -7,14 +7,14 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/set_many.hpp"
 #include "eval/natives/support.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/map.hpp"
-#include "values/object.hpp"
-#include "values/object_entries.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/maps/map.hpp"
+#include "values/objects/object.hpp"
+#include "values/objects/object_entries.hpp"
 #include "values/predefined.hpp"
-#include "values/word.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::natives {
 namespace {

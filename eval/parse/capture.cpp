@@ -3,13 +3,13 @@
 #include "eval/dispatch.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/parse/parser.hpp"
-#include "eval/stack.hpp"
-#include "values/binary.hpp"
-#include "values/block.hpp"
-#include "values/series.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/series/binary.hpp"
+#include "values/series/block.hpp"
+#include "values/series/series.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::parse {
 

@@ -9,12 +9,12 @@
 
 #include "core/error.hpp"
 #include "eval/parse/parser.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/logic.hpp"
-#include "values/series.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/numbers/logic.hpp"
+#include "values/series/series.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::parse {
 

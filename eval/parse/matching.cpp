@@ -5,17 +5,17 @@
 
 #include "core/error.hpp"
 #include "eval/parse/parser.hpp"
-#include "eval/stack.hpp"
-#include "values/binary.hpp"
-#include "values/bitset.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/binary.hpp"
+#include "values/series/bitset.hpp"
+#include "values/series/block.hpp"
 #include "values/compare.hpp"
-#include "values/series.hpp"
-#include "values/string_actions.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "values/series/series.hpp"
+#include "values/text/string_actions.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::parse {
 

@@ -4,10 +4,10 @@
 #include "core/error.hpp"
 #include "eval/dispatch.hpp"
 #include "eval/parse/parser.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::parse {
 

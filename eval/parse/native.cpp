@@ -7,11 +7,11 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "eval/parse/parser.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
-#include "values/logic.hpp"
-#include "values/series.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
+#include "values/numbers/logic.hpp"
+#include "values/series/series.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::parse {
 

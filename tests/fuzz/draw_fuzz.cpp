@@ -16,9 +16,9 @@
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "values/cycles.hpp"
-#include "values/word.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/draw/draw.hpp"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/deflate.hpp"
-#include "core/lz.hpp"
+#include "core/codecs/deflate.hpp"
+#include "core/codecs/lz.hpp"
 
 namespace {
 

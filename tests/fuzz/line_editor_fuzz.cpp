@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "console/line_editor.hpp"
-#include "core/display_width.hpp"
-#include "core/unicode.hpp"
+#include "core/text/display_width.hpp"
+#include "core/text/unicode.hpp"
 #include "platform/key_decode.hpp"
 #include "tests/unit/console/screen.hpp"
 

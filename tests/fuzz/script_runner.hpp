@@ -21,9 +21,9 @@
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "tests/fuzz/fuzz_support.hpp"
-#include "values/word.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::fuzz {
 

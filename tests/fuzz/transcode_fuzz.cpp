@@ -13,8 +13,8 @@
 #include "core/gc.hpp"
 #include "core/series.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
-#include "values/string_storage.hpp"
+#include "core/stack.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include "boot/runtime.hpp"
 #include "core/error.hpp"
 #include "core/gc.hpp"
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "eval/exits.hpp"
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "view/tui/input/event_loop.hpp"
 
 namespace {

@@ -18,12 +18,12 @@
 #include "core/error.hpp"
 #include "core/gc.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "library/vynbin.hpp"
-#include "values/block.hpp"
-#include "values/error.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/error.hpp"
 #include "values/registry.hpp"
-#include "values/string_storage.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include "view/tui/backend.hpp"
 
 #include "eval/interp.hpp"
-#include "eval/stack.hpp"
-#include "values/context.hpp"
-#include "values/symbol.hpp"
-#include "values/tuple.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/objects/context.hpp"
+#include "values/words/symbol.hpp"
+#include "values/numbers/tuple.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/input/event_loop.hpp"
 

@@ -3,7 +3,7 @@
 // them as its fields.
 #pragma once
 
-#include "values/routine.hpp"
+#include "values/callables/routine.hpp"
 
 namespace vyn::tui {
 

@@ -2,7 +2,7 @@
 // object.
 #pragma once
 
-#include "values/routine.hpp"
+#include "values/callables/routine.hpp"
 
 namespace vyn::tui {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "values/block.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/backend.hpp"
 #include "view/tui/input/event_loop.hpp"

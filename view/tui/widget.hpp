@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/cell.hpp"
-#include "values/event.hpp"
+#include "values/ports/event.hpp"
 #include "view/tui/screen/cell_buffer.hpp"
 
 namespace vyn::tui {

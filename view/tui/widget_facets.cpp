@@ -5,14 +5,14 @@
 #include <string_view>
 
 #include "core/error.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/pair.hpp"
-#include "values/point.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
-#include "values/tuple.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/numbers/tuple.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/widget.hpp"
 
 namespace vyn::tui {

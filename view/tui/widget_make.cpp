@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "core/error.hpp"
-#include "values/image.hpp"
-#include "values/pair.hpp"
-#include "values/point.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/images/image.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/widget.hpp"
 

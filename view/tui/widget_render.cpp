@@ -2,9 +2,9 @@
 // text renderer, and images as cells.
 #include <algorithm>
 
-#include "values/block.hpp"
-#include "values/image.hpp"
-#include "values/series.hpp"
+#include "values/series/block.hpp"
+#include "values/images/image.hpp"
+#include "values/series/series.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/screen/console_mode.hpp"
 #include "view/tui/draw/draw.hpp"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/deflate.hpp"
+#include "core/codecs/deflate.hpp"
 
 namespace vyn::test {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 #include "platform/key_decode.hpp"
 #include "console/line_editor.hpp"
 #include "tests/unit/console/screen.hpp"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/display_width.hpp"
+#include "core/text/display_width.hpp"
 
 namespace vyn::test {
 

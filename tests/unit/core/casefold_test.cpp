@@ -1,5 +1,5 @@
 // Case tables, checked against python3 for every code point, and case changes of characters and text.
-#include "core/casefold.hpp"
+#include "core/text/casefold.hpp"
 
 #include <gtest/gtest.h>
 

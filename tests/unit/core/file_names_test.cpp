@@ -1,5 +1,5 @@
 // The system's names as text: strict decoding with undecodable bytes kept, and the encoding back.
-#include "core/file_names.hpp"
+#include "core/text/file_names.hpp"
 
 #include <gtest/gtest.h>
 

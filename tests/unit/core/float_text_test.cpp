@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 
 namespace vyn::test {

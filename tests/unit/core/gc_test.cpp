@@ -18,11 +18,11 @@
 #include "eval/frames.hpp"
 #include "tests/unit/support/child_process.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/context.hpp"
+#include "values/objects/context.hpp"
 #include "values/cycles.hpp"
 #include "values/runtime_cells.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::test {
 namespace {

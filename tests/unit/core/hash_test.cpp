@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/casefold.hpp"
+#include "core/text/casefold.hpp"
 #include "core/hash.hpp"
 #include "core/series.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"

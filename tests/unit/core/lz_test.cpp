@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/lz.hpp"
+#include "core/codecs/lz.hpp"
 
 namespace vyn::test {
 namespace {

@@ -1,5 +1,5 @@
 // UTF-8 and UTF-16LE codecs, the loaders into text buffers, widening and the platform converters.
-#include "core/unicode.hpp"
+#include "core/text/unicode.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "core/series.hpp"
 #include "tests/unit/support/script.hpp"
-#include "values/symbol.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::test {
 namespace {

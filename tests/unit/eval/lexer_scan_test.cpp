@@ -6,7 +6,7 @@
 
 #include "tests/unit/eval/lexer_support.hpp"
 #include "core/gc.hpp"
-#include "values/load_text.hpp"
+#include "values/text/load_text.hpp"
 
 namespace vyn::test {
 namespace {

@@ -6,14 +6,14 @@
 #include <cstring>
 #include <string>
 
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "values/registry.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::test {
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/support/script.hpp"
-#include "values/function.hpp"
-#include "values/routine.hpp"
-#include "values/word.hpp"
+#include "values/callables/function.hpp"
+#include "values/callables/routine.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::test {
 namespace {

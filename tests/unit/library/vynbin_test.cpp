@@ -6,9 +6,9 @@
 #include "library/vynbin.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "tests/unit/values/eval_text.hpp"
-#include "values/load_text.hpp"
-#include "values/percent.hpp"
-#include "values/typeset.hpp"
+#include "values/text/load_text.hpp"
+#include "values/numbers/percent.hpp"
+#include "values/words/typeset.hpp"
 
 namespace vyn::test {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "boot/runtime.hpp"
 #include "core/error.hpp"
-#include "eval/stack.hpp"
-#include "values/block.hpp"
+#include "core/stack.hpp"
+#include "values/series/block.hpp"
 #include "values/registry.hpp"
-#include "values/string_storage.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::test {
 

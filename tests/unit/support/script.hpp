@@ -5,7 +5,7 @@
 
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 
 namespace vyn::test {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/unit/values/eval_text.hpp"
-#include "values/handle.hpp"
+#include "values/ports/handle.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/screen/console_mode.hpp"
 #include "view/tui/widget.hpp"

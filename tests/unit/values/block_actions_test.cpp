@@ -8,10 +8,10 @@
 #include "core/sort.hpp"
 #include "eval/front_ends.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/block_actions.hpp"
+#include "values/series/block_actions.hpp"
 #include "values/compare_ops.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::test {
 namespace {

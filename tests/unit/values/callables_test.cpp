@@ -5,8 +5,8 @@
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::test {
 namespace {

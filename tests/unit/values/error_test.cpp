@@ -2,13 +2,13 @@
 // pending error as a value; the stack capture.
 #include <gtest/gtest.h>
 
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "tests/unit/values/eval_text.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
-#include "values/context.hpp"
-#include "values/error.hpp"
-#include "values/object.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/error.hpp"
+#include "values/objects/object.hpp"
 
 namespace vyn::test {
 namespace {

@@ -10,8 +10,8 @@
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/error.hpp"
-#include "values/word.hpp"
+#include "values/objects/error.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::test {
 

@@ -1,6 +1,6 @@
 // event! values as the view back end makes them: every field read back by path, the special keys,
 // the wheel amount, and the face kept alive by the event.
-#include "values/event.hpp"
+#include "values/ports/event.hpp"
 
 #include <gtest/gtest.h>
 

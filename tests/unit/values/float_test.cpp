@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
-#include "values/number.hpp"
+#include "values/numbers/number.hpp"
 
 namespace vyn::test {
 namespace {

@@ -5,7 +5,7 @@
 #include "tests/unit/values/eval_text.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
-#include "values/function.hpp"
+#include "values/callables/function.hpp"
 
 namespace vyn::test {
 namespace {

@@ -1,5 +1,5 @@
 // handle! values as native code makes them: text by kind, comparison, the constructors.
-#include "values/handle.hpp"
+#include "values/ports/handle.hpp"
 
 #include <gtest/gtest.h>
 

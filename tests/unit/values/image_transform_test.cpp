@@ -1,15 +1,15 @@
 // Image transforms: the quad geometry, the warp and its image-level front, and the YCbCr
 // converter. No language operation reaches them, so they are tested here.
-#include "values/image_transform.hpp"
+#include "values/images/image_transform.hpp"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/image.hpp"
-#include "values/pair.hpp"
+#include "values/images/image.hpp"
+#include "values/numbers/pair.hpp"
 
 namespace vyn::image_transform {
 namespace {

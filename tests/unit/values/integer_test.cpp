@@ -6,13 +6,13 @@
 #include <cstring>
 #include <string>
 
-#include "core/float_text.hpp"
+#include "core/text/float_text.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
-#include "values/number.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/numbers/number.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::test {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/values/eval_text.hpp"
-#include "values/map.hpp"
+#include "values/maps/map.hpp"
 
 namespace vyn::test {
 namespace {

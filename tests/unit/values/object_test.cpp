@@ -5,8 +5,8 @@
 #include "tests/unit/values/eval_text.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
-#include "values/context.hpp"
-#include "values/object.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 
 namespace vyn::test {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "core/gc.hpp"
 #include "tests/unit/values/eval_text.hpp"
-#include "values/context.hpp"
-#include "values/object.hpp"
-#include "values/ownership.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
+#include "values/objects/ownership.hpp"
 
 namespace vyn::test {
 namespace {

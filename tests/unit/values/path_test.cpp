@@ -5,8 +5,8 @@
 
 #include "eval/front_ends.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/typeset.hpp"
-#include "values/word.hpp"
+#include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::test {
 namespace {

@@ -2,12 +2,12 @@
 // handle names; other actions stay with port!.
 #include <gtest/gtest.h>
 
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "tests/unit/values/eval_text.hpp"
-#include "values/context.hpp"
-#include "values/handle.hpp"
-#include "values/port.hpp"
-#include "values/port_native.hpp"
+#include "values/objects/context.hpp"
+#include "values/ports/handle.hpp"
+#include "values/ports/port.hpp"
+#include "values/ports/port_native.hpp"
 
 namespace vyn::test {
 namespace {

@@ -6,7 +6,7 @@
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
-#include "values/logic.hpp"
+#include "values/numbers/logic.hpp"
 
 namespace vyn::test {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/series.hpp"
+#include "values/series/series.hpp"
 
 namespace vyn::test {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare_ops.hpp"
-#include "values/string_actions.hpp"
+#include "values/text/string_actions.hpp"
 
 namespace vyn::test {
 namespace {

@@ -1,5 +1,5 @@
 // String storage: units and widening, single characters, loading, concatenation and the helpers.
-#include "values/string_storage.hpp"
+#include "values/text/string_storage.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // since its name is shared by every word spelled so.
 #include <gtest/gtest.h>
 
-#include "eval/stack.hpp"
+#include "core/stack.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/string_storage.hpp"
-#include "values/symbol.hpp"
+#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
 
 namespace vyn::test {
 namespace {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/percent.hpp"
-#include "values/triple.hpp"
-#include "values/tuple.hpp"
+#include "values/numbers/percent.hpp"
+#include "values/numbers/triple.hpp"
+#include "values/numbers/tuple.hpp"
 
 namespace vyn::test {
 namespace {

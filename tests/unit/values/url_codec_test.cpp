@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/url.hpp"
+#include "values/text/url.hpp"
 
 namespace vyn::test {
 namespace {

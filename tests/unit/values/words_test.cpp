@@ -5,10 +5,10 @@
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
-#include "values/context.hpp"
+#include "values/objects/context.hpp"
 #include "values/predefined.hpp"
-#include "values/symbol.hpp"
-#include "values/word.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::test {
 namespace {

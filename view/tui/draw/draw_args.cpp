@@ -3,14 +3,14 @@
 #include <cmath>
 
 #include "core/error.hpp"
-#include "values/block.hpp"
-#include "values/context.hpp"
-#include "values/object.hpp"
-#include "values/pair.hpp"
-#include "values/point.hpp"
-#include "values/symbol.hpp"
-#include "values/tuple.hpp"
-#include "values/word.hpp"
+#include "values/series/block.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
+#include "values/words/symbol.hpp"
+#include "values/numbers/tuple.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/draw/draw_internal.hpp"
 
 namespace vyn::draw {

@@ -1,6 +1,6 @@
 // view/tui/draw/draw_commands.cpp: the draw commands with argument forms of their own: pens and
 // gradients, text and fonts, images, shadows, clipping and the transforms.
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "view/tui/draw/draw.hpp"
 #include "view/tui/draw/draw_internal.hpp"
 #include "view/tui/draw/draw_parse.hpp"

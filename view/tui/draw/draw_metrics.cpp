@@ -2,9 +2,9 @@
 // metrics (character positions, the index at a point, size and line count).
 #include <algorithm>
 
-#include "eval/stack.hpp"
-#include "values/pair.hpp"
-#include "values/point.hpp"
+#include "core/stack.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/draw/draw.hpp"
 #include "view/tui/draw/draw_internal.hpp"

@@ -1,9 +1,9 @@
 // view/tui/draw/draw_parse.cpp: the draw dialect's interpreter.
 #include "view/tui/draw/draw_parse.hpp"
 
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "values/cycles.hpp"
-#include "values/word.hpp"
+#include "values/words/word.hpp"
 #include "view/tui/draw/draw_internal.hpp"
 
 namespace vyn::draw {

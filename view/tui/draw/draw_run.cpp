@@ -1,9 +1,9 @@
 // view/tui/draw/draw_run.cpp: a drawing run: the state set up, the block interpreted, errors either
 // passed on or, for a catching run, ending the drawing quietly.
 #include "core/error.hpp"
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "values/cycles.hpp"
-#include "values/image.hpp"
+#include "values/images/image.hpp"
 #include "view/tui/draw/draw.hpp"
 #include "view/tui/draw/draw_parse.hpp"
 

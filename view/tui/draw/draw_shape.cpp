@@ -1,6 +1,6 @@
 // view/tui/draw/draw_shape.cpp: the shape sub-dialect (shape, and clip with a block). Paths have no
 // terminal rendering: the commands are checked and nothing is drawn.
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "values/cycles.hpp"
 #include "view/tui/draw/draw_internal.hpp"
 #include "view/tui/draw/draw_parse.hpp"

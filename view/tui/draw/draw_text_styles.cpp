@@ -1,8 +1,8 @@
 // view/tui/draw/draw_text_styles.cpp: the rich-text style block (ranges followed by attributes) applied
 // to the prepared cells of a text.
 #include "core/error.hpp"
-#include "values/block.hpp"
-#include "values/pair.hpp"
+#include "values/series/block.hpp"
+#include "values/numbers/pair.hpp"
 #include "values/cycles.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/draw/draw.hpp"

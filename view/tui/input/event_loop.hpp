@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "values/event.hpp"
+#include "values/ports/event.hpp"
 #include "view/tui/input/input_decode.hpp"
 #include "view/tui/widget.hpp"
 

@@ -2,7 +2,7 @@
 // presses and releases with clicks and double clicks, moves with hover and away, the wheel.
 #include <algorithm>
 
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/input/event_loop.hpp"
 

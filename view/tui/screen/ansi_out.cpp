@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/display_width.hpp"
-#include "core/unicode.hpp"
+#include "core/text/display_width.hpp"
+#include "core/text/unicode.hpp"
 #include "view/tui/screen/console_mode.hpp"
 
 namespace vyn::tui {

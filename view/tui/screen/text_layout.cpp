@@ -2,9 +2,9 @@
 // SGR sequences a text may carry; measuring text in display columns.
 #include "view/tui/screen/text_layout.hpp"
 
-#include "core/display_width.hpp"
-#include "values/series.hpp"
-#include "values/string_storage.hpp"
+#include "core/text/display_width.hpp"
+#include "values/series/series.hpp"
+#include "values/text/string_storage.hpp"
 
 namespace vyn::tui {
 namespace {

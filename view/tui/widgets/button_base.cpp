@@ -1,6 +1,6 @@
 // view/tui/widgets/button_base.cpp: the button (space clicks it) and the base, which can name a
 // face that shows the text cursor at the base's place.
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/widgets/widgets.hpp"
 

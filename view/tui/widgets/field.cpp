@@ -2,8 +2,8 @@
 // field's width, backspace; the face's text string is edited in place.
 #include <algorithm>
 
-#include "eval/stack.hpp"
-#include "values/string_storage.hpp"
+#include "core/stack.hpp"
+#include "values/text/string_storage.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/screen/text_layout.hpp"
 #include "view/tui/widgets/widgets.hpp"

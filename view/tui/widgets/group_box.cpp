@@ -1,6 +1,6 @@
 // view/tui/widgets/group_box.cpp: the group box: a background, a line border (square or
 // rounded corners, optionally coloured) and its title on the top border.
-#include "values/block.hpp"
+#include "values/series/block.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/screen/text_layout.hpp"
 #include "view/tui/widgets/widgets.hpp"

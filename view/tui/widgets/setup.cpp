@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "eval/interp.hpp"
-#include "eval/stack.hpp"
-#include "values/context.hpp"
-#include "values/object.hpp"
-#include "values/word.hpp"
+#include "core/stack.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::tui {
 namespace {

@@ -2,8 +2,8 @@
 // row that keeps it visible, and the select and change events.
 #include <algorithm>
 
-#include "values/block.hpp"
-#include "values/map.hpp"
+#include "values/series/block.hpp"
+#include "values/maps/map.hpp"
 #include "view/tui/widgets/widgets.hpp"
 
 namespace vyn::tui {

@@ -1,0 +1,72 @@
+// values/callables/native_shape.cpp: recording the argument shapes of the built-ins and checking new
+// natives and actions against them.
+#include "values/callables/native_shape.hpp"
+
+#include <vector>
+
+#include "eval/arg_list.hpp"
+#include "values/series/block.hpp"
+#include "values/words/typeset.hpp"
+
+namespace vyn::native_shape {
+namespace {
+
+constexpr int slots = 128;  // above the native table's 120 and the action table's 62
+
+// One argument list entry (a typeset!, a refinement! or an integer!) with the argument kind of
+// a typeset.
+struct Entry {
+  Cell cell;
+  uint32_t kind;
+};
+using Shape = std::vector<Entry>;
+struct Slot {
+  bool recorded = false;
+  Shape shape;
+};
+
+Slot built_ins[2][slots];
+bool sealed = false;
+Cell value_types = make_cell(Type::typeset);  // any-type!: the types a value can have
+
+Shape shape_of(const Cell& list) {
+  Shape s;
+  for (int32_t i = 0; i < block::length_total(list); ++i) {
+    const Cell& e = block::cells(list)[i];
+    s.push_back({e, e.is(Type::typeset) ? static_cast<uint32_t>(args::kind_of(e)) : 0u});
+  }
+  return s;
+}
+
+// A refinement must keep its ordinal, an argument its kind and no type the built-in refuses.
+bool entry_fits(const Entry& made, const Entry& built) {
+  Type t = made.cell.type();
+  if (t != built.cell.type() || made.kind != built.kind) return false;
+  if (t == Type::refinement) return made.cell.w3 == built.cell.w3;
+  if (t == Type::integer) return made.cell.w2 == built.cell.w2;
+  for (int id = 1; id <= type_count; ++id) {
+    auto t = static_cast<Type>(id);
+    if (typeset::has(value_types, t) && typeset::has(made.cell, t) && !typeset::has(built.cell, t)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool fits(Type type, int index, const Cell& list) {
+  if (index < 1 || index >= slots) return false;
+  Slot& built = built_ins[type == Type::action ? 1 : 0][index];
+  Shape made = shape_of(list);
+  if (!built.recorded && !sealed) built = {true, made};
+  if (!built.recorded || made.size() != built.shape.size()) return false;
+  for (size_t i = 0; i < made.size(); ++i)
+    if (!entry_fits(made[i], built.shape[i])) return false;
+  return true;
+}
+
+void seal(const Cell& any_type) {
+  sealed = true;
+  value_types = any_type;
+}
+
+}  // namespace vyn::native_shape

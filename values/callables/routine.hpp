@@ -1,0 +1,58 @@
+// values/callables/routine.hpp: the C++ bodies of routine! values. A routine is a callable whose body is
+// native code: its spec is the language's, its body an entry of this registry, and it takes its
+// arguments as machine values.
+//
+// The routine caller (eval/routine_call) converts each argument by the first word of its spec type
+// block: logic! becomes 0 or 1, integer! its 32-bit value, float! its double, any other value the
+// address of its cell. A routine made with the cells flag receives every argument as its cell
+// instead and answers a cell. The return type kept in the routine's last companion cell (a type
+// id: logic!, integer! or float!) turns the body's machine answer into the result; any other value
+// (-1 for every routine made at start-up) leaves the result slot to the body.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iterator>
+
+#include "core/cell.hpp"
+
+namespace vyn::routine {
+
+inline constexpr int max_arity = 31;
+
+// One argument or answer as a machine value.
+struct Machine {
+  int32_t i = 0;          // integer! and logic! (0 or 1)
+  double f = 0.0;         // float!
+  Cell* cell = nullptr;   // any other type: the argument's cell on the value stack
+};
+
+// What a body receives. The cells live on the value stack, which never moves.
+struct Invocation {
+  Cell* result;                  // the call's result slot (the first argument's cell)
+  Machine args[max_arity];
+  int count;                     // the routine's arity
+  Machine answer;                // the machine result, read by the return type
+  Cell answer_cell;              // the result of a routine with the cells flag
+};
+
+// A body may raise errors (fire); it never evaluates language code that could exit.
+using Body = void (*)(Invocation&);
+
+// Registers a body and answers its entry index, from 1.
+int32_t register_body(Body body);
+// The entry index of each body of a table of definitions (entries with a `body`), registered on
+// the table's first use in the process.
+template <const auto& Definitions>
+const int32_t* entries_of() {
+  static const auto table = [] {
+    std::array<int32_t, std::size(Definitions)> at{};
+    for (size_t i = 0; i < at.size(); ++i) at[i] = register_body(Definitions[i].body);
+    return at;
+  }();
+  return table.data();
+}
+// The body of an entry index, or nullptr.
+Body body(int32_t entry);
+
+}  // namespace vyn::routine

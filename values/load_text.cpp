@@ -1,8 +1,0 @@
-// values/load_text.cpp: text to value, through the lexer.
-#include "values/load_text.hpp"
-
-#include "eval/lexer/lexer.hpp"
-
-namespace vyn {
-Cell* load_text(const Cell& text) { return lexer::load_text(text); }
-}  // namespace vyn

@@ -1,0 +1,78 @@
+// values/objects/context.hpp: contexts: symbols mapped to value slots (global, function and object).
+//
+// A context is a node whose series holds two cells: the context! cell (kind in header bits 11-12,
+// 0x400000 when the values live in a call's stack frame, 0x1000000 when it has self; w1 the node of
+// its word table, a symbol-keyed hash table whose indexed block is the word list in slot order;
+// w2 the node of the values block, or for a stack context the value-stack index + 1 of the running
+// call's first argument, 0 while no call runs), then a copy of the owner (unset! until made).
+#pragma once
+
+#include <cstdint>
+
+#include "core/cell.hpp"
+#include "core/series.hpp"
+#include "core/stack.hpp"
+
+namespace vyn::context {
+
+enum class Kind : uint32_t { global = 0, function = 1, object = 2 };
+inline constexpr uint32_t flag_stack = 0x400000;
+inline constexpr uint32_t flag_self = 0x1000000;
+
+// Addresses into the context's series; good until the next allocation.
+inline Cell* header_cell(NodeId ctx) { return reinterpret_cast<Cell*>(buffer_of(ctx)->data()); }
+inline Cell* owner(NodeId ctx) { return header_cell(ctx) + 1; }
+inline Kind kind_of(NodeId ctx) { return static_cast<Kind>((header_cell(ctx)->header >> 11) & 3); }
+inline bool on_stack(NodeId ctx) { return header_cell(ctx)->header & flag_stack; }
+inline NodeId word_table(NodeId ctx) { return header_cell(ctx)->w1; }
+NodeId word_list(NodeId ctx);   // the block of the context's words, in slot order
+int32_t slot_count(NodeId ctx);
+Cell* word_at(NodeId ctx, int32_t index);
+// The first value slot: in the values block, or in the running call's frame; nullptr when a stack
+// context has no call running.
+inline Cell* values(NodeId ctx) {
+  Cell* h = header_cell(ctx);
+  if (h->header & flag_stack) return h->w2 ? stack::at_index(h->w2 - 1) : nullptr;
+  return reinterpret_cast<Cell*>(buffer_of(h->w2)->data());
+}
+NodeId global();
+
+NodeId make(int32_t slots, bool stack, bool self, NodeId source, Kind kind);
+NodeId make_from_spec(const Cell& spec, bool stack, bool self, Kind kind);
+// A copy with the same slots and flags whose words are re-pointed to it; the value's context node
+// (w1) becomes the new one. The values block starts empty.
+NodeId clone(Cell& value, Kind kind);
+
+int32_t find_word(NodeId ctx, uint32_t symbol, bool fold);
+// As find_word; an absent symbol is added to the word list (not to the values) and its new index
+// goes to out_index, the answer staying -1.
+int32_t find_word_ex(NodeId ctx, uint32_t symbol, bool fold, int32_t* out_index);
+int32_t find_or_add(NodeId ctx, const Cell& word);
+// The word of a symbol in the global context, adding it with an unset! value when absent.
+Cell add_word(uint32_t symbol, bool fold, bool keep_spelling);
+inline Cell add_global(uint32_t symbol) { return add_word(symbol, false, true); }
+
+void get_or_new(NodeId ctx, const Cell& word, Cell* target);
+void set_if_absent(NodeId ctx, const Cell& word, const Cell& value);
+Cell* value_cell_of(NodeId ctx, uint32_t symbol);
+// The value cell of a bound word when its index is known and its context has values; the other
+// cases (and their errors) go through value_cell_slow.
+Cell* value_cell_slow(const Cell& word, NodeId ctx);
+inline Cell* value_cell(const Cell& word, NodeId ctx) {
+  int32_t index = static_cast<int32_t>(word.w3);
+  if (index >= 0) {
+    if (Cell* v = values(ctx)) return v + index;
+  }
+  return value_cell_slow(word, ctx);
+}
+// Stores value into the word's slot, looking an unknown index up (and storing it into word).
+void set_in(Cell& word, const Cell& value, NodeId ctx, bool notify);
+void bind_word(NodeId ctx, Cell& word);
+void bind_block(Cell block, NodeId ctx, bool self);
+bool collect_set_words(NodeId ctx, Cell block);
+
+// While start-up collects words, every word made by name is also kept in the root block.
+void set_collecting(bool on);
+bool collecting();
+
+}  // namespace vyn::context

@@ -1,0 +1,57 @@
+// values/words/word.hpp: the word types (word!, set-word!, lit-word!, get-word!, refinement!, with
+// issue! sharing their cell): making, binding, reading and writing words.
+//
+// A word cell: w1 the node of the context it is bound to (0 unbound), w2 its symbol id, w3 its slot
+// index in that context, or -1 until looked up.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/cell.hpp"
+#include "values/objects/context.hpp"
+
+namespace vyn::word {
+
+// The symbol id a word cell names.
+inline uint32_t symbol_of(const Cell& word) { return word.w2; }
+
+inline bool any_word_q(Type t) { return t >= Type::word && t <= Type::issue && t != Type::native; }
+inline int32_t index_of(const Cell& w) { return static_cast<int32_t>(w.w3); }
+
+// Interns a name and answers its word bound in the global context (a new unset! slot when
+// absent); while start-up collects words it is also kept in the root block.
+Cell load(std::string_view name);
+Cell load_as(std::string_view name, Type type);
+// An unbound word of the type (refinement/load), kept in the root block.
+Cell load_unbound(std::string_view name, Type type);
+// A word! of the symbol bound in the global context, written into cell.
+Cell* make_at(uint32_t symbol, Cell* cell, Type type = Type::word);
+Cell* push_new(uint32_t symbol);
+void make_in_root(const Cell& value);
+
+// The value cell of a bound word; see context::value_cell for its errors.
+Cell* value_cell_unbound(const Cell& word);
+inline Cell* value_cell(const Cell& word) {
+  return word.w1 ? context::value_cell(word, word.w1) : value_cell_unbound(word);
+}
+// Pushes the word's value; unset! raises script/no-value.
+Cell* get(const Cell& word);
+Cell* push_value(const Cell& word);
+void set(Cell& word, const Cell& value);
+// Sets the word in the current call's first argument to the value in its second; the result is
+// the value. unset! raises script/need-value.
+void set_from_arg();
+
+Cell* slot_cell(NodeId ctx, int32_t index);
+Cell* get_in(NodeId ctx, int32_t index);
+Cell* push_local(NodeId ctx, int32_t index);
+Cell* get_local(NodeId ctx, int32_t index);
+void set_local(NodeId ctx, int32_t index);
+void set_local_keep_old(NodeId ctx, int32_t index);
+Cell* find_or_global(NodeId ctx, uint32_t symbol);
+Cell* to_string_push(const Cell& word);
+
+void install();  // the entries of the five word types
+
+}  // namespace vyn::word
