@@ -66,12 +66,12 @@ Flow split_body(Cell* args, NodeId) {
     find(at, dlm, FindOptions{});
     bool found = !at->is(Type::none_);
     int32_t head = std::max(series_head(*text), 0);
-    Cell* p = piece(text, found ? static_cast<int32_t>(at->w1) - head : left);
+    Cell* p = piece(text, found ? series_head(*at) - head : left);
     block::append_copy(*out, *p);
     stack::pop(2);
     if (!found) break;
-    int32_t next = static_cast<int32_t>(at->w1) + size;  // skip clamps at the tail
-    text->w1 = static_cast<uint32_t>(std::min(next, string::length_total(*text)));
+    int32_t next = series_head(*at) + size;  // skip clamps at the tail
+    set_series_head(*text, std::min(next, string::length_total(*text)));
   }
   args[0] = *out;
   return Flow::normal;
@@ -272,10 +272,10 @@ Flow rejoin_body(Cell* args, NodeId) {
   }
   args[0] = *base;
   args[1] = block;
-  args[1].w1 = static_cast<uint32_t>(head + 1);
+  set_series_head(args[1], head + 1);
   stack::set_top(args + 2);
   act(Action::append, args);
-  args[0].w1 = 0;
+  set_series_head(args[0], 0);
   return Flow::normal;
 }
 

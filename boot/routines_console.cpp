@@ -129,7 +129,7 @@ std::vector<editor::Completed> complete(const std::u32string& line, size_t curso
     stack::push(make_logic(true));
     string::make_at(args, static_cast<uint32_t>(line.size()) + 1);
     for (char32_t cp : line) string::append_char(series_node(*args), static_cast<uint32_t>(cp));
-    args->w1 = static_cast<uint32_t>(cursor);
+    set_series_head(*args, cursor);
     if (interp::call_with(*callable, args, 2, name) == Flow::normal)
       out = completed_entries(*stack::last_value());  // reads only: nothing moves meanwhile
   } catch (const Raised&) {

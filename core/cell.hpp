@@ -78,9 +78,15 @@ inline Cell* copy_cell(const Cell* source, Cell* target) {
   return target;
 }
 
-// Series: head index, node and extra word of a series cell.
+// Series: head index, node and extra word of a series cell. The extra word is the conversion
+// buffer's node for character series, the table's record node for hash!, the element type for
+// vector!, the size for image!, 0 for the others.
 inline int32_t series_head(const Cell& c) { return static_cast<int32_t>(c.w1); }
 inline NodeId series_node(const Cell& c) { return c.w2; }
+inline uint32_t series_extra(const Cell& c) { return c.w3; }
+inline void set_series_head(Cell& c, int32_t head) { c.w1 = static_cast<uint32_t>(head); }
+inline void set_series_node(Cell& c, NodeId node) { c.w2 = node; }
+inline void set_series_extra(Cell& c, uint32_t extra) { c.w3 = extra; }
 inline Cell make_series(Type t, NodeId node, int32_t head = 0, uint32_t extra = 0) {
   return make_cell(t, static_cast<uint32_t>(head), node, extra);
 }

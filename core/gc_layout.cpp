@@ -15,13 +15,6 @@ constexpr uint32_t event_has_values = 0x1000;
 // A context's values block (word 2) exists only when its values do not live on the value stack,
 // where word 2 is a stack position instead.
 bool values_not_on_stack(const Cell& c) { return !(c.header & context_on_stack); }
-// An op! made from a function! or routine! keeps that function's context in word 1; made from a
-// native or action, word 1 is a table index.
-bool op_of_function(const Cell& c) {
-  uint32_t under = (c.header >> 16) & 0xFF;
-  return under == static_cast<uint32_t>(Type::function) ||
-         under == static_cast<uint32_t>(Type::routine);
-}
 bool event_values(const Cell& c) { return c.header & event_has_values; }
 
 struct Row {
@@ -37,7 +30,8 @@ constexpr Layout guarded(Holds w1, Holds w2, Holds w3, int8_t which, Guard g) {
 // Types not listed hold no node. The word family and issue! are bound to a context (word 1), a
 // node like any other: marking also brings it up to date when nodes move. A symbol! (an entry of
 // the symbol table) keeps its spelling as a string! (word 2, made on demand) and in UTF-8 (word 3).
-// Character series keep the node of their conversion buffer in word 3.
+// Character series keep the node of their conversion buffer in word 3. op! registers its own
+// layout (values/callables/native.cpp): word 1 is a node only for some.
 constexpr Row rows[] = {
     {Type::block, words(no, cells, no)},       {Type::paren, words(no, cells, no)},
     {Type::path, words(no, cells, no)},        {Type::lit_path, words(no, cells, no)},
@@ -52,7 +46,6 @@ constexpr Row rows[] = {
     {Type::lit_word, words(cells, no, no)},    {Type::get_word, words(cells, no, no)},
     {Type::refinement, words(cells, no, no)},  {Type::issue, words(cells, no, no)},
     {Type::native, words(no, cells, cells)},   {Type::action, words(no, cells, cells)},
-    {Type::op, guarded(cells, cells, cells, 0, op_of_function)},
     {Type::function, words(cells, cells, cells)}, {Type::routine, words(cells, cells, cells)},
     {Type::object, words(cells, no, cells)},   {Type::error, words(cells, no, cells)},
     {Type::port, words(cells, no, cells)},     {Type::hash, words(no, cells, table)},

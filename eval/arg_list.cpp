@@ -66,13 +66,13 @@ void build(Cell list_block, Cell spec, bool function_like) {
           continue;
         }
         ++refinements;
-        if (!function_like) item.w3 = static_cast<uint32_t>(refinements);
+        if (!function_like) callable::set_ordinal(item, refinements);
         block::append_copy(list_block, item);
         continue;
       default: continue;
     }
     Cell types = argument_types(spec, i);
-    types.header = (types.header & ~(3u << 20)) | (kind << 20);
+    set_kind(types, kind);
     block::append_copy(list_block, types);
   }
   if (function_like && locals >= 0) block::append_copy(list_block, make_integer(locals));
@@ -81,13 +81,13 @@ void build(Cell list_block, Cell spec, bool function_like) {
 
 }  // namespace
 
-NodeId cache_node(const Cell& callable) { return callable.w3; }
+NodeId cache_node(const Cell& callable) { return callable::extra_node(callable); }
 
-Cell spec_of(const Cell& callable) { return make_series(Type::block, callable.w2); }
+Cell spec_of(const Cell& callable) { return callable::spec(callable); }
 
 Cell build_list(const Cell& callable) {
   Cell c = callable;
-  Type t = c.is(Type::op) ? static_cast<Type>((c.header >> 16) & 0xFF) : c.type();
+  Type t = op::runs_as(c);
   stack::Mark mark;
   stack::push(c);
   Cell* list_block = block::push_only(8);

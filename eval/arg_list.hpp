@@ -12,18 +12,24 @@
 
 #include "core/cell.hpp"
 #include "core/series.hpp"
+#include "values/callables/callable.hpp"
 
 namespace vyn::args {
 
 enum Kind : uint32_t { evaluated = 0, literal = 1, quoted = 2, not_argument = 3 };
-inline Kind kind_of(const Cell& entry) { return static_cast<Kind>((entry.header >> 20) & 3); }
+inline constexpr int kind_shift = 20;
+inline constexpr uint32_t kind_mask = 3u << kind_shift;
+inline Kind kind_of(const Cell& entry) { return static_cast<Kind>((entry.header & kind_mask) >> kind_shift); }
+inline void set_kind(Cell& entry, Kind k) {
+  entry.header = (entry.header & ~kind_mask) | (static_cast<uint32_t>(k) << kind_shift);
+}
 
 // Builds and caches the list of the callable; answers it. May allocate.
 Cell build_list(const Cell& callable);
 // The list of the callable (native!, action!, op!, function!, routine!), built when absent.
 // May allocate.
 inline Cell list(const Cell& callable) {
-  const Cell& cached = reinterpret_cast<const Cell*>(buffer_of(callable.w3)->data())[1];
+  const Cell& cached = callable::extra_cells(callable)[callable::arg_list_cell];
   return cached.is(Type::block) ? cached : build_list(callable);
 }
 // The spec block of a callable.

@@ -160,10 +160,10 @@ Cell series_nav_fast(const Cell& series, Nav op) {
     case Nav::index: return make_integer(head + 1);
     case Nav::head_q: return make_logic(head == 0);
     case Nav::tail_q: return make_logic(head >= len);
-    case Nav::next: if (head < len) s.w1++; return s;
-    case Nav::back: if (head > 0) s.w1--; return s;
-    case Nav::head: s.w1 = 0; return s;
-    default: s.w1 = static_cast<uint32_t>(len); return s;
+    case Nav::next: if (head < len) set_series_head(s, series_head(s) + 1); return s;
+    case Nav::back: if (head > 0) set_series_head(s, series_head(s) - 1); return s;
+    case Nav::head: set_series_head(s, 0); return s;
+    default: set_series_head(s, len); return s;
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/cell.hpp"
 #include "values/action_sigs.hpp"
+#include "values/callables/callable.hpp"
 
 namespace vyn::interp {
 
@@ -14,9 +15,10 @@ enum class Fast { none, add, subtract, multiply, remainder, equal, not_equal, st
                   greater, lesser_or_equal, greater_or_equal };
 
 inline Fast fast_kind(const Cell& op) {
-  Type t = static_cast<Type>((op.header >> 16) & 0xFF);
+  Type t = op::underlying(op);
+  int32_t index = native::index(op);
   if (t == Type::action) {
-    switch (static_cast<Action>(op.w1)) {
+    switch (static_cast<Action>(index)) {
       case Action::add: return Fast::add;
       case Action::subtract: return Fast::subtract;
       case Action::multiply: return Fast::multiply;
@@ -24,8 +26,8 @@ inline Fast fast_kind(const Cell& op) {
       default: return Fast::none;
     }
   }
-  if (t == Type::native && op.w1 >= 25 && op.w1 <= 31)  // equal? .. greater-or-equal?
-    return static_cast<Fast>(static_cast<int>(Fast::equal) + static_cast<int>(op.w1) - 25);
+  if (t == Type::native && index >= 25 && index <= 31)  // equal? .. greater-or-equal?
+    return static_cast<Fast>(static_cast<int>(Fast::equal) + index - 25);
   return Fast::none;
 }
 

@@ -96,7 +96,7 @@ bool part_count(Cell* counted, Cell* part, int32_t* count) {
                     t == Type::vector || t == Type::image || t == Type::map;
   if (!has_buffer) fire(Err::script_invalid_part, {*part});
   int32_t len = series::length_total(*counted);
-  if (series_head(*counted) > len) counted->w1 = static_cast<uint32_t>(len);
+  if (series_head(*counted) > len) set_series_head(*counted, len);
   if (part->is(Type::integer)) {
     *count = part->int_value() == INT32_MIN ? -INT32_MAX : part->int_value();
   } else if (part->type() == t && series_node(*part) == series_node(*counted)) {
@@ -106,7 +106,7 @@ bool part_count(Cell* counted, Cell* part, int32_t* count) {
   }
   if (*count < 0) {
     int32_t back = -*count > series_head(*counted) ? series_head(*counted) : -*count;
-    counted->w1 = static_cast<uint32_t>(series_head(*counted) - back);
+    set_series_head(*counted, series_head(*counted) - back);
     *count = back;
   }
   return true;

@@ -12,6 +12,7 @@
 #include "eval/trace.hpp"
 #include "platform/signals.hpp"
 #include "values/action_sigs.hpp"
+#include "values/callables/callable.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
 #include "values/predefined.hpp"
@@ -210,7 +211,7 @@ inline bool integer_step(const Cell& op, const Cell& code, int32_t& position, in
 [[nodiscard]] Flow infix_call(Cell op, const Cell& name, Cell code, int32_t& position, int32_t end,
                               bool push, Cell* start) {
   Fast kind = fast_kind(op);
-  op.header = (op.header & ~0x00FF00FFu) | ((op.header >> 16) & 0xFF);
+  op = op::callee(op);
   if (kind == Fast::none || !start->is(Type::integer) || position >= end || trace::active) {
     stack::set_top(start + 1);
     return eval_code(op, code, position, end, push, CallSite{name, make_none(), 0, make_none(), true});
@@ -272,7 +273,7 @@ Flow eval_block_here(Cell block) {
   signals::poll();
   while (position < end) {
     signals::poll();
-    code_cell.w1 = static_cast<uint32_t>(position);
+    set_series_head(code_cell, position);
     Flow f = eval_expression(block, position, end, false, false, false);
     if (f != Flow::normal) return f;
     if (position < end) stack::keep();

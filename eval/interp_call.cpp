@@ -40,8 +40,8 @@ struct Gather {
 
   // The context whose words name the arguments (wanted only for errors and refinements).
   NodeId ctx() const {
-    if (function_like) return callable.w1;
-    return reinterpret_cast<Cell*>(buffer_of(callable.w3)->data())[0].w1;
+    if (function_like) return function::context_of(callable);
+    return native::context_of(callable);
   }
 };
 
@@ -51,8 +51,8 @@ struct Gather {
 // internal/no-memory, like a refused series frame: the buffers it had are gone by now.
 Flow call_native(const Cell& callable, const Call& call) {
   try {
-    if (callable.is(Type::native)) return natives::entry(static_cast<int>(callable.w1))(call);
-    actions::front_end(static_cast<int>(callable.w1))(call);
+    if (callable.is(Type::native)) return natives::entry(native::index(callable))(call);
+    actions::front_end(native::index(callable))(call);
     return Flow::normal;
   } catch (const Exit& e) {
     return e.code;
@@ -156,7 +156,7 @@ inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell
   *on = v.w1 == 1;
   if (!g.function_like) {
     stack::pop(1);
-    if (*on) g.refs[entry(g, i).w3 - 1] = static_cast<int32_t>(stack::top() - stack::arguments());
+    if (*on) g.refs[callable::ordinal(entry(g, i)) - 1] = static_cast<int32_t>(stack::top() - stack::arguments());
   }
   return Flow::normal;
 }
@@ -249,11 +249,11 @@ int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
     }
     int32_t index = refinement_index(g, element, k);
     Cell* args = stack::arguments();
-    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
+    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[callable::ordinal(entry(g, index)) - 1] >= 0;
     if (on && was_on) fire(Err::script_dup_refine, {path});
     if (on) {
       if (g.function_like) args[index] = make_logic(true);
-      else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
+      else g.refs[callable::ordinal(entry(g, index)) - 1] = static_cast<int32_t>(stack::top() - args);
     }
     Flow f = refinement_args(g, index, on);
     if (f != Flow::normal) return f;
@@ -314,11 +314,11 @@ bool has_refinements(const Gather& g) {
     int32_t index = context::find_word(ctx, element.w2, true);
     if (index < 0 || !entry(g, index).is(Type::refinement)) fire(Err::script_no_refine, {g.site->name, element});
     Cell* args = stack::arguments();
-    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
+    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[callable::ordinal(entry(g, index)) - 1] >= 0;
     if (on && was_on) fire(Err::script_dup_refine, {make_none()});
     if (on) {
       if (g.function_like) args[index] = make_logic(true);
-      else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
+      else g.refs[callable::ordinal(entry(g, index)) - 1] = static_cast<int32_t>(stack::top() - args);
     }
     Flow f = refinement_args(g, index, on);
     if (f != Flow::normal) return f;
@@ -374,8 +374,8 @@ const int32_t* const all_off = all_off_table.data();
 [[noreturn, gnu::cold, gnu::noinline]] void plain_type_error(const Cell& callable, const Cell& name, int32_t i,
                                                             const Cell& value) {
   NodeId ctx = args::is_function_like(callable.type())
-                   ? callable.w1
-                   : reinterpret_cast<Cell*>(buffer_of(callable.w3)->data())[0].w1;
+                   ? function::context_of(callable)
+                   : native::context_of(callable);
   fire(Err::script_expect_arg, {name, make_datatype(value.type()), *context::word_at(ctx, i)});
 }
 
@@ -387,8 +387,8 @@ const int32_t* const all_off = all_off_table.data();
     return;
   }
   NodeId ctx = args::is_function_like(callable.type())
-                   ? callable.w1
-                   : reinterpret_cast<Cell*>(buffer_of(callable.w3)->data())[0].w1;
+                   ? function::context_of(callable)
+                   : native::context_of(callable);
   fire(Err::script_no_arg, {name, *context::word_at(ctx, i)});
 }
 
@@ -414,7 +414,7 @@ Flow eval_code(const Cell& callable_in, Cell code, int32_t& position, int32_t en
   Cell* left = site.infix ? stack::top() - 1 : nullptr;
   if (left) stack::set_top(left);
   bool function_like = args::is_function_like(callable.type()) && callable.is(Type::function);
-  if (function_like) stack::mark_interp_func(&site.name, callable.w1);
+  if (function_like) stack::mark_interp_func(&site.name, function::context_of(callable));
   else stack::mark_interp_native(&site.name);
   if (left) stack::set_top(left + 1);
   Cell list = args::list(callable);
@@ -450,7 +450,7 @@ Flow eval_code(const Cell& callable_in, Cell code, int32_t& position, int32_t en
 namespace {
 Flow call_literal(const Cell& callable, const Cell* values, int32_t count, const Cell& name, bool unchecked) {
   Cell fn = callable;
-  if (fn.is(Type::op)) fn.header = (fn.header & ~0x00FF00FFu) | ((fn.header >> 16) & 0xFF);
+  if (fn.is(Type::op)) fn = op::callee(fn);
   Cell* code = block::push_only(count);
   for (int32_t i = 0; i < count; ++i) block::append_copy(*code, values[i]);
   int32_t position = 0;
@@ -469,7 +469,7 @@ Flow call_unchecked(const Cell& callable, const Cell* values, int32_t count, con
 
 Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {
   Cell fn = function;
-  NodeId ctx = fn.w1;
+  NodeId ctx = function::context_of(fn);
   Cell* args = stack::arguments();
   stack::set_context_values(ctx, stack::index_of(args) + 1);
   stack::set_frame_flag(true);
@@ -482,7 +482,7 @@ Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {
     if (f == Flow::normal) stack::set_frame_flag(false);
     return f;
   }
-  Cell body = reinterpret_cast<Cell*>(buffer_of(fn.w3)->data())[0];
+  Cell body = function::companion(fn)[function::Companion::body];
   trace::Body traced(fn);  // prolog; the header's trace and no-trace flags
   Flow f = body.is(Type::block) ? eval_block(body, true) : Flow::normal;
   traced.leave(f);  // epilog
@@ -503,7 +503,7 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
   if (trace::active) [[unlikely]] trace::fire(trace::open, code, position, name, make_none());
   Cell* slot = stack::push(callable);
   bool is_function = callable.is(Type::function);
-  if (is_function) stack::mark_interp_func(&name, callable.w1);
+  if (is_function) stack::mark_interp_func(&name, function::context_of(callable));
   else stack::mark_interp_native(&name);
   Cell list = args::list(callable);
   bool function_like = args::is_function_like(callable.type());

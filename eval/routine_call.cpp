@@ -54,7 +54,7 @@ int collect_argument_words(const Cell& spec, int n, int32_t* at) {
 
 // Checks the arguments from the last to the first and fills the invocation.
 void convert(const Cell& r, const Cell& name, Cell* args, routine::Invocation& inv) {
-  Cell spec = make_series(Type::block, r.w2);
+  Cell spec = callable::spec(r);
   int32_t at[routine::max_arity];
   int n = collect_argument_words(spec, inv.count, at);
   int32_t len = block::length_total(spec);

@@ -6,6 +6,7 @@
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
+#include "values/callables/callable.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/error.hpp"
 #include "values/numbers/pair.hpp"
@@ -131,7 +132,7 @@ void clear() {
 }  // namespace
 
 uint32_t event_mask(const Cell& function) {
-  Cell spec = make_series(Type::block, function.w2);
+  Cell spec = callable::spec(function);
   if (block::length_total(spec) == 0 || !block::cells(spec)[0].is(Type::block)) return 0x1FFFF;
   Cell events = block::cells(spec)[0];
   uint32_t m = 0;
@@ -153,7 +154,7 @@ void pushed(const Cell& value) {
   if (!(mask & push)) return;
   Cell cc = interp::current_code();
   int32_t at = series_head(cc);
-  if (series::is_cell_series(cc.type())) cc.w1 = 0;  // positions count from the buffer's start
+  if (series::is_cell_series(cc.type())) set_series_head(cc, 0);  // positions count from the buffer's start
   fire(push, cc, at, value, make_none());
 }
 

@@ -64,7 +64,7 @@ uint32_t decode_escape(Walk& w) {
 // Reads run ahead of writes, and widening keeps character indexes, so one index pair suffices.
 void unescape_body(routine::Invocation& inv) {
   Cell* str = boot::bodies::arg_cell(inv, 0);
-  int32_t head = static_cast<int32_t>(str->w1);
+  int32_t head = series_head(*str);
   Walk w{str, series_node(*str), static_cast<uint32_t>(head < 0 ? 0 : head),
          static_cast<uint32_t>(string::length_total(*str))};
   uint32_t write = w.read;

@@ -77,7 +77,7 @@ void put_char(Writer& w, uint32_t cp) {
 
 void put_string(Writer& w, const Cell& str) {
   w.out.push_back('"');
-  int32_t head = static_cast<int32_t>(str.w1);
+  int32_t head = series_head(str);
   int32_t end = string::length_total(str);
   for (int32_t i = head < 0 ? 0 : head; i < end; ++i) put_char(w, string::char_at(series_node(str), i));
   w.out.push_back('"');
@@ -109,7 +109,7 @@ void new_line(Writer& w) {
 bool value(Writer& w, const Cell& v);
 
 bool block_items(Writer& w, const Cell& b) {
-  int32_t head = static_cast<int32_t>(b.w1);
+  int32_t head = series_head(b);
   int32_t end = block::length_total(b);
   if (head < 0) head = 0;
   if (head >= end) {
@@ -191,7 +191,7 @@ void write_body(routine::Invocation& inv) {
   w.pretty = indent->is(Type::string);
   if (w.pretty) {
     w.indent = string::to_utf8(*indent);
-    int32_t head = static_cast<int32_t>(indent->w1);
+    int32_t head = series_head(*indent);
     for (int32_t i = head < 0 ? 0 : head; i < string::length_total(*indent); ++i)
       w.unloadable |= refused(string::char_at(series_node(*indent), i));
   }

@@ -180,13 +180,13 @@ void function_record(Decoder& d, NodeId parent) {
   stack::push(make_series(Type::block, comp));
   Cell* spec = block::push_only(static_cast<int32_t>(spec_cells));
   Cell* body = block::push_only(static_cast<int32_t>(body_cells));
-  function::companion(make_cell(Type::function, ctx, 0, comp))[function::Companion::body] = *body;
-  Cell fn = make_cell(Type::function, ctx, series_node(*spec), comp);
+  function::companion(function::make_value(Type::function, ctx, 0, comp))[function::Companion::body] = *body;
+  Cell fn = function::make_value(Type::function, ctx, series_node(*spec), comp);
   *context::owner(ctx) = fn;
   int32_t at = next_index(parent);
   append(parent, fn);
   NodeId spec_node = block_into(d, series_node(fn));
-  cell_at(parent, at).w2 = spec_node;
+  callable::set_spec_node(cell_at(parent, at), spec_node);
   NodeId body_node = block_into(d, series_node(function::companion(fn)[function::Companion::body]));
   function::companion(fn)[function::Companion::body] = make_series(Type::block, body_node);
   Cell spec_block = make_series(Type::block, spec_node);
@@ -219,7 +219,7 @@ void op_record(Decoder& d, NodeId parent, const Head& h) {
   Cell& v = cell_at(parent, at);
   Type t = v.type();
   need(d, t == Type::native || t == Type::action || t == Type::function);
-  need(d, d.compact || ((h.bits >> 16) & 0xFF) == static_cast<uint32_t>(t));
+  need(d, d.compact || (h.bits & op::underlying_mask) >> op::underlying_shift == static_cast<uint32_t>(t));
   // made as make op! makes one, which refuses what does not take exactly two arguments
   stack::Mark mark;
   Cell* from = stack::push(v);
@@ -270,7 +270,8 @@ Cell shared_target(Decoder& d, Type t) {
     need(d, ctx != 0);
     target = *context::owner(ctx);
   }
-  if (target.is(Type::op) && t == Type::function) target.header = (target.header & ~0x00FF00FFu) | static_cast<uint32_t>(t);
+  if (target.is(Type::op) && t == Type::function)
+    target.header = (target.header & ~(op::underlying_mask | 0xFFu)) | static_cast<uint32_t>(t);
   need(d, target.type() == t);
   target.set_new_line(false);
   return target;

@@ -53,7 +53,7 @@ bool code_points_ok(const uint8_t* units, uint32_t n) {
 void clamp_head(Cell& v) {
   SeriesBuffer* b = buffer_of(series_node(v));
   uint32_t units = (b->tail - b->head) >> b->shift();
-  if (v.w1 > units) v.w1 = units;
+  if (static_cast<uint32_t>(series_head(v)) > units) set_series_head(v, static_cast<int32_t>(units));
 }
 
 // Appends a made series (held on the value stack) to the parent, then drops it from the stack.
@@ -72,7 +72,7 @@ void block_record(Decoder& d, NodeId parent, Type t, uint32_t head) {
   adopt(parent, made);
   members(d, node, n);
   Cell& placed = block::cells(make_series(Type::block, parent))[at];
-  placed.w1 = head;
+  set_series_head(placed, head);
   clamp_head(placed);
 }
 
@@ -103,7 +103,7 @@ void text_record(Decoder& d, NodeId parent, const Head& h, uint32_t head) {
   if (unit == 4) need(d, code_points_ok(d.in.at, chars));
   Cell* made = units_series(d, chars, unit);
   made->set_type(h.type);
-  made->w1 = head;
+  set_series_head(*made, head);
   adopt(parent, made);
 }
 
@@ -112,7 +112,7 @@ void bytes_record(Decoder& d, NodeId parent, const Head& h, uint32_t head) {
   uint32_t n = d.count(1);
   Cell* made = binary::push_bytes(d.data(n), n);
   made->set_type(h.type);
-  made->w1 = head;
+  set_series_head(*made, head);
   if (h.type == Type::bitset && h.bit6) buffer_of(series_node(*made))->flags |= bitset::complemented;
   adopt(parent, made);
 }
@@ -143,7 +143,7 @@ void vector_record(Decoder& d, NodeId parent, const Head& h, uint32_t head) {
   SeriesBuffer* buf = buffer_of(series_node(*made));
   std::memcpy(buf->head_ptr(), src, static_cast<size_t>(n) * unit);
   buf->tail = buf->head + n * unit;
-  made->w1 = head;
+  set_series_head(*made, head);
   adopt(parent, made);
 }
 
@@ -164,7 +164,7 @@ void image_record(Decoder& d, NodeId parent, uint32_t head) {
   const uint8_t* src = d.data(bytes);
   if (bytes) std::memcpy(px.data(), src, bytes);
   Cell* made = image::push_pixels(px.data(), static_cast<int32_t>(w), static_cast<int32_t>(h));
-  made->w1 = head;
+  set_series_head(*made, head);
   adopt(parent, made);
 }
 
@@ -191,7 +191,7 @@ void hash_record(Decoder& d, NodeId parent, uint32_t head) {
   append(parent, *made);
   members(d, series_node(*made), n);
   hash_block::index(made, static_cast<int32_t>(n));
-  made->w1 = head;
+  set_series_head(*made, head);
   clamp_head(*made);
   block::cells(make_series(Type::block, parent))[at] = *made;
   stack::pop(1);
@@ -200,12 +200,12 @@ void hash_record(Decoder& d, NodeId parent, uint32_t head) {
 void shared_record(Decoder& d, NodeId parent, Type t, uint32_t head) {
   Cell target = d.resolve();
   need(d, (series_type(target.type()) || callable(target.type())) && family(target.type()) == family(t));
-  if (family(t) == 1 && !block::is_any_block(target.type())) target = make_series(Type::block, target.w2);
+  if (family(t) == 1 && !block::is_any_block(target.type())) target = make_series(Type::block, series_node(target));
   if (t == Type::hash) need(d, target.is(Type::hash));
   target.set_type(t);
   target.set_new_line(false);
   if (t != Type::map && t != Type::bitset) {
-    target.w1 = head;
+    set_series_head(target, head);
     clamp_head(target);
   }
   append(parent, target);

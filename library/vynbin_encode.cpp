@@ -179,11 +179,11 @@ void vector_body(Writer& w, const Cell& v) {
   uint32_t shift = static_cast<uint32_t>(buf->shift());
   uint32_t count = (buf->tail - buf->head) >> shift;
   if (w.compact) {
-    w.rec.byte(static_cast<uint8_t>((v.w3 << 2) | shift));
+    w.rec.byte(static_cast<uint8_t>((series_extra(v) << 2) | shift));
     w.u(count);
   } else {
     w.u(count);
-    w.u(v.w3);
+    w.u(series_extra(v));
   }
   w.data(buf->head_ptr(), buf->tail - buf->head);
 }
@@ -193,7 +193,7 @@ void image_body(Writer& w, const Cell& v) {
     w.u(static_cast<uint32_t>(image::width(v)));
     w.u(static_cast<uint32_t>(image::height(v)));
   } else {
-    w.word(v.w3);
+    w.word(image::size_word(v));
   }
   w.data(reinterpret_cast<const uint8_t*>(image::pixels(v)), static_cast<size_t>(image::count(v)) * 4);
 }

@@ -98,17 +98,17 @@ void object_like(Writer& w, const Cell& v) {
 void function_(Writer& w, const Cell& v) {
   const Cell body = function::companion(v)[function::Companion::body];
   if (!body.is(Type::block) || function::entry_of(v) != 0) no_codec(v);
-  NodeId ctx = v.w1;
+  NodeId ctx = function::context_of(v);
   if (const std::vector<uint32_t>* p = open_or_find(w, ctx)) {
     w.head(Type::function, false, 0, true, v.new_line());
     return w.path(*p);
   }
   w.head(Type::function, false, 0, false, v.new_line());
-  w.u(buffer_of(v.w2)->tail / sizeof(Cell));
+  w.u(buffer_of(callable::spec_node(v))->tail / sizeof(Cell));
   w.u(buffer_of(series_node(body))->tail / sizeof(Cell));
   context_record(w, ctx);
   w.counter = 0;
-  value(w, make_series(Type::block, v.w2));
+  value(w, callable::spec(v));
   value(w, body);
   close_level(w);
 }
@@ -116,17 +116,15 @@ void function_(Writer& w, const Cell& v) {
 // A native or an action: its entry index and its spec, counted as one record.
 void builtin(Writer& w, const Cell& v) {
   w.head(v.type(), false, 0, false, v.new_line());
-  w.u(v.w1);
-  value(w, make_series(Type::block, v.w2));
+  w.u(static_cast<uint32_t>(native::index(v)));
+  value(w, callable::spec(v));
   --w.counter;
 }
 
 void op(Writer& w, const Cell& v) {
-  uint32_t made_from = (v.header >> 16) & 0xFF;
-  if (made_from == static_cast<uint32_t>(Type::routine)) no_codec(v);
-  w.head(Type::op, false, made_from << 16, false, v.new_line());
-  Cell inner = v;
-  inner.header = (v.header & ~0x00FF00FFu) | made_from;
+  if (op::underlying(v) == Type::routine) no_codec(v);
+  w.head(Type::op, false, v.header & op::underlying_mask, false, v.new_line());
+  Cell inner = op::callee(v);
   inner.set_new_line(false);
   value(w, inner);
   --w.counter;

@@ -14,10 +14,6 @@ constexpr uint32_t error_first_arg = 3;  // code, type and id come before arg1
 
 bool word_type(Type t) { return t >= Type::word && t <= Type::refinement; }
 
-Type underlying(const Cell& v) {
-  return v.is(Type::op) ? static_cast<Type>((v.header >> 16) & 0xFF) : v.type();
-}
-
 bool cell_of(Cell block, uint32_t index, Cell& at) {
   if (index >= static_cast<uint32_t>(block::length_total(block))) return false;
   at = block::cells(block)[index];
@@ -30,17 +26,17 @@ bool slot_of(NodeId ctx, uint32_t index, Cell& at) {
 }
 
 bool callable_step(Cell& at, uint32_t index) {
-  Type t = underlying(at);
-  if (t == Type::native || t == Type::action) return cell_of(make_series(Type::block, at.w2), index, at);
+  Type t = op::runs_as(at);
+  if (t == Type::native || t == Type::action) return cell_of(callable::spec(at), index, at);
   if (t != Type::function || index > 1) return false;
-  at = index == 0 ? make_series(Type::block, at.w2) : function::companion(at)[function::Companion::body];
+  at = index == 0 ? callable::spec(at) : function::companion(at)[function::Companion::body];
   return true;
 }
 
 }  // namespace
 
 NodeId owner_context(const Cell& target) {
-  Type t = underlying(target);
+  Type t = op::runs_as(target);
   if (t == Type::object || t == Type::error || t == Type::function) return target.w1;
   if (!word_type(t) || target.w1 == 0 || target.w1 == context::global()) return 0;
   return target.w1;

@@ -316,7 +316,7 @@ uint32_t pair_utf16(const uint8_t* in, uint32_t units, uint32_t* out, bool fold_
 }  // namespace
 
 NodeId load_utf16le(Bytes src, uint32_t units, const Cell* str, bool fold_cr) {
-  if (!src.raw && !src.node && str) src = in_series(str->w3, 0);
+  if (!src.raw && !src.node && str) src = in_series(series_extra(*str), 0);
   uint32_t unit = utf16_unit(src.get(), units);
   NodeId node;
   if (str) {

@@ -29,7 +29,7 @@ Span span_of(const Cell& str, int32_t limit) {
 // A head past the tail is stored back clamped, as every reader of the head does.
 Span clamp_head(Cell* str, int32_t limit) {
   Span s = span_of(*str, limit);
-  if (series_head(*str) > 0) str->w1 = s.first;
+  if (series_head(*str) > 0) set_series_head(*str, s.first);
   return s;
 }
 
@@ -43,13 +43,13 @@ const uint8_t* text_at(const Cell& str, uint32_t index) {
 SeriesBuffer* conversion_buffer(Cell* str, uint64_t size) {
   if (size > 0x7FFFFFF0u) fire(Err::internal_no_memory);
   uint32_t bytes = static_cast<uint32_t>((size + 15) & ~uint64_t{15});
-  if (str->w3 == 0) {
+  if (series_extra(*str) == 0) {
     NodeId node = alloc::new_bytes(bytes);
-    str->w3 = node;
+    set_series_extra(*str, node);
     return buffer_of(node);
   }
-  SeriesBuffer* b = buffer_of(str->w3);
-  return b->size >= size ? b : alloc::expand_series(str->w3, bytes);
+  SeriesBuffer* b = buffer_of(series_extra(*str));
+  return b->size >= size ? b : alloc::expand_series(series_extra(*str), bytes);
 }
 
 [[noreturn]] void invalid_char(uint32_t cp) {
@@ -148,7 +148,7 @@ NodeId to_utf8_buffer(Cell* str, int32_t& length, bool expand_lf) {
   *end = 0;
   length = static_cast<int32_t>(end - conv->data());
   conv->tail = static_cast<uint32_t>(length);
-  return str->w3;
+  return series_extra(*str);
 }
 
 const char* to_utf8_part(Cell* str, int32_t& length, bool expand_lf) {

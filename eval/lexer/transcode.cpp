@@ -61,7 +61,7 @@ Cell rest_of(Cell* src, uint32_t consumed, uint32_t skipped) {
     }
     advance = chars;
   }
-  rest.w1 = static_cast<uint32_t>(series_head(*src) + static_cast<int32_t>(advance));
+  set_series_head(rest, series_head(*src) + static_cast<int32_t>(advance));
   return rest;
 }
 
@@ -72,7 +72,7 @@ void transcode(Cell* result, Cell* src, const TranscodeArgs& a) {
   Cell* input = stack::push(*src);
   series::units_left(*input, false);  // clamps the head to the tail
   if (series_head(*input) > series::length_total(*input))
-    input->w1 = static_cast<uint32_t>(series::length_total(*input));
+    set_series_head(*input, series::length_total(*input));
   uint32_t length = part_length(*input, a.part);
   ScanArgs args;
   args.one = a.next || a.one || a.scan;
@@ -93,7 +93,7 @@ void transcode(Cell* result, Cell* src, const TranscodeArgs& a) {
     first = none ? make_none() : make_datatype(r.type);
   } else if (block::vs_length(block) > into_before) {
     Cell at = block;
-    at.w1 = static_cast<uint32_t>(series_head(block) + into_before);
+    set_series_head(at, series_head(block) + into_before);
     first = *block::vs_head(at);
   }
   if (a.next) {

@@ -36,7 +36,7 @@ Bytes bytes_of(const Cell& bin) {
 // A text's UTF-8 bytes, from its position, as a new binary! in the given stack cell.
 void utf8_of(Cell* slot) {
   Cell* copy = stack::push(*slot);
-  copy->w3 = 0;  // a conversion buffer of its own, which becomes the binary
+  string::set_conversion_node(*copy, 0);  // a conversion buffer of its own, which becomes the binary
   int32_t length = -1;
   NodeId node = unicode::to_utf8_buffer(copy, length, false);
   *slot = make_series(Type::binary, node);

@@ -5,6 +5,7 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "core/stack.hpp"
+#include "values/callables/callable.hpp"
 #include "values/compare_ops.hpp"
 #include "values/numbers/logic.hpp"
 #include "values/numbers/money.hpp"
@@ -36,7 +37,9 @@ bool same_values(const Cell& a, const Cell& b) {
     case Type::char_: case Type::integer: return a.w2 == b.w2;
     case Type::float_: case Type::percent: case Type::pair: case Type::time:
       return a.w2 == b.w2 && a.w3 == b.w3;
-    case Type::native: case Type::action: case Type::op: case Type::point2D:
+    case Type::native: case Type::action: case Type::op:
+      return callable::identity(a) == callable::identity(b) && callable::spec_node(a) == callable::spec_node(b);
+    case Type::point2D:
       return a.w1 == b.w1 && a.w2 == b.w2;
     case Type::money: return money::compare(const_cast<Cell*>(&a), const_cast<Cell*>(&b), cmp::same) == 0;
     default:

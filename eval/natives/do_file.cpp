@@ -101,7 +101,7 @@ Flow do_file(Cell* file, const Cell& args, bool expand) {
     case boot::Loaded::unreadable: fire(Err::access_cannot_open, {*file});
     case boot::Loaded::no_header: fire(Err::syntax_no_header, {*file});
     case boot::Loaded::system: fire(Err::internal_vyn_system);
-    case boot::Loaded::ok: code->w1 = 2; break;  // the body, after the word Vyn and the header
+    case boot::Loaded::ok: set_series_head(*code, 2); break;  // the body, after the word Vyn and the header
     case boot::Loaded::not_vyn: break;
   }
   if (expand) {

@@ -12,6 +12,7 @@
 #include "eval/natives/support.hpp"
 #include "core/stack.hpp"
 #include "eval/trace.hpp"
+#include "values/callables/callable.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/error.hpp"
 #include "values/predefined.hpp"
@@ -47,7 +48,7 @@ Cell scan_text(const Cell& text) {
 [[nodiscard]] Flow do_any_block(const Call& c, Cell value) {
   Cell* next_word = c.ref(2);
   int32_t len = block::length_total(value);
-  if (series_head(value) > len) value.w1 = static_cast<uint32_t>(len);
+  if (series_head(value) > len) set_series_head(value, len);
   if (c.has(0)) {
     Flow f = expand_block(value);
     if (f != Flow::normal) return f;
@@ -58,7 +59,7 @@ Cell scan_text(const Cell& text) {
   Flow f = interp::eval_single(value, after);
   if (f != Flow::normal) return f;
   Cell position = value;
-  position.w1 = static_cast<uint32_t>(after);
+  set_series_head(position, after);
   word::set(where, position);
   return Flow::normal;
 }
@@ -181,7 +182,7 @@ Flow reduce_(const Call& c) {
   Flow f = reduce_into(value, result);
   if (f != Flow::normal) return f;
   c.args[0] = *result;
-  if (!out) c.args[0].w1 = 0;
+  if (!out) set_series_head(c.args[0], 0);
   stack::keep();
   return Flow::normal;
 }
@@ -242,7 +243,7 @@ Flow compose_(const Call& c) {
   Flow f = compose_into(value, out, c.has(0), c.has(1), appends(*out));
   if (f != Flow::normal) return f;
   c.args[0] = *out;
-  if (!c.has(2)) c.args[0].w1 = 0;
+  if (!c.has(2)) set_series_head(c.args[0], 0);
   stack::keep();
   return Flow::normal;
 }
@@ -272,7 +273,7 @@ Flow apply_(const Call& c) {
     name = head;
   }
   if (!is_function_value(fn.type())) fire(Err::script_invalid_arg, {func});
-  if (fn.is(Type::op)) fn.header = (fn.header & ~0x00FF00FFu) | ((fn.header >> 16) & 0xFF);
+  if (fn.is(Type::op)) fn = op::callee(fn);
   int mode = c.has(0) ? interp::apply_positional : interp::apply_named;
   if (c.has(1)) mode |= interp::apply_single;
   stack::set_top_frame_mark();

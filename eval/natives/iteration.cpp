@@ -25,7 +25,7 @@ Cell value_at(const Cell& s, int32_t i) {
   if (series::is_cell_series(s.type())) return block::cells(s)[i];
   stack::Mark mark;
   Cell* at = stack::push(s);
-  at->w1 = static_cast<uint32_t>(i);
+  set_series_head(*at, i);
   return *actions::get<Action::pick>(at)(at, 1, at);
 }
 
@@ -53,7 +53,7 @@ bool step(const Cell& words, const Cell& series, int32_t position) {
   }
   if (series::is_cell_series(series.type())) {
     Cell at = series;
-    at.w1 = static_cast<uint32_t>(position);
+    set_series_head(at, position);
     set_many(words, at, true, false, false);
     return true;
   }
@@ -121,7 +121,7 @@ Flow forall_(const Call& c) {
     current = *word::value_cell(w);
     if (current.type() != start.type() || series_node(current) != series_node(start))
       fire(Err::script_bad_loop_series, {current});
-    current.w1++;
+    set_series_head(current, series_head(current) + 1);
     word::set(w, current);
   }
   close_loop();
@@ -133,7 +133,7 @@ Flow forall_(const Call& c) {
 void remove_at(Cell series, int32_t index, int32_t n) {
   stack::Mark mark;
   Cell* s = stack::push(series);
-  s->w1 = static_cast<uint32_t>(index);
+  set_series_head(*s, index);
   Cell* part = stack::push(make_integer(n));
   actions::get<Action::remove>(s)(s, part, nullptr);
 }

@@ -37,7 +37,7 @@ struct BufferScope {
   int32_t start;
   ~BufferScope() {
     block::truncate_at(print_buffer, start);
-    print_buffer.w1 = static_cast<uint32_t>(saved_index);
+    set_series_head(print_buffer, saved_index);
   }
 };
 
@@ -48,7 +48,7 @@ struct BufferScope {
   } else {
     Cell& buf = buffer();
     BufferScope scope{series_head(buf), block::length_total(buf)};
-    buf.w1 = static_cast<uint32_t>(scope.start);
+    set_series_head(buf, scope.start);
     Cell* out = stack::push(buf);
     Flow f = reduce_into(value, out);
     if (f != Flow::normal) return f;

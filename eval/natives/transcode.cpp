@@ -54,7 +54,7 @@ Cell kind_word(uint8_t kind) {
 
 // Whether the callback's spec has an argument for the input (its second argument word).
 bool takes_input(const Cell& callback) {
-  Cell spec = make_series(Type::block, callback.w2);
+  Cell spec = callable::spec(callback);
   int args = 0;
   for (int32_t i = 0; i < block::length_total(spec); ++i) {
     Type t = block::cells(spec)[i].type();
@@ -88,7 +88,7 @@ class CallbackTracer : public lexer::Tracer {
     Cell token = e.value ? *e.value : lexer::foreign::make_pair(e.token_start, e.token_end);
     Cell* values = stack::push(event_word(e.event));
     Cell input = *input_;
-    input.w1 = static_cast<uint32_t>(at);
+    set_series_head(input, at);
     stack::push(input);
     stack::push(e.type == Type::nothing ? kind_word(e.kind) : registry::type_word(e.type));
     stack::push(make_integer(e.line));

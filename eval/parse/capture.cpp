@@ -33,7 +33,7 @@ void add_kept(Parser& p, Cell* value) {
   stack::Mark mark;
   Cell* t = stack::push(target);
   Cell* moved = actions::get<Action::insert>(t)(t, value, -1, true, 1, kind == after);
-  if (kind == into) block::cells(*p.collects)[n - 2].w1 = moved->w1;
+  if (kind == into) set_series_head(block::cells(*p.collects)[n - 2], series_head(*moved));
 }
 
 // The value of into or after: a series other than the input, of a type it can hold.
@@ -52,7 +52,7 @@ Cell value_at(Parser& p, int32_t index) {
   if (index < 0 || index >= p.tail()) return make_none();  // a paren may have cut the input
   if (p.input->is(Type::binary)) {
     Cell at = *p.input;
-    at.w1 = static_cast<uint32_t>(index);
+    set_series_head(at, index);
     return make_integer(binary::head_bytes(at)[0]);
   }
   if (series::is_char_series(p.input->type()))
@@ -63,7 +63,7 @@ Cell value_at(Parser& p, int32_t index) {
 Cell part_copy(Parser& p, int32_t from, int32_t to) {
   stack::Mark mark;
   Cell* src = stack::push(*p.input);
-  src->w1 = static_cast<uint32_t>(from);
+  set_series_head(*src, from);
   Cell* part = stack::push(make_integer(to - from));
   Cell* result = stack::push(make_none());
   return *actions::copy_direct(src, result, part, false, nullptr);

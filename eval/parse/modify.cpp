@@ -47,7 +47,7 @@ void remove_range(Parser& p, int32_t from, int32_t to) {
   if (to <= from) return;
   stack::Mark mark;
   Cell* s = stack::push(*p.input);
-  s->w1 = static_cast<uint32_t>(from);
+  set_series_head(*s, from);
   Cell* part = stack::push(make_integer(to - from));
   actions::get<Action::remove>(s)(s, part, nullptr);
 }
@@ -56,7 +56,7 @@ void remove_range(Parser& p, int32_t from, int32_t to) {
 int32_t replace(Parser& p, int32_t from, int32_t to, Cell* value, bool only) {
   stack::Mark mark;
   Cell* s = stack::push(*p.input);
-  s->w1 = static_cast<uint32_t>(from);
+  set_series_head(*s, from);
   Cell* moved = actions::get<Action::change>(s)(s, value, to - from, only, 1);
   return series_head(*moved);
 }
@@ -95,7 +95,7 @@ R insert(Parser& p, Cell block, int32_t& pos) {
   stack::Mark mark;
   Cell* value = stack::push(value_of(block, pos++, key));
   Cell* s = stack::push(*p.input);
-  s->w1 = static_cast<uint32_t>(at);
+  set_series_head(*s, at);
   int32_t before = p.tail();
   actions::get<Action::insert>(s)(s, value, -1, only, 1, false);
   if (at <= p.index()) p.set_index(p.index() + (p.tail() - before));

@@ -20,7 +20,7 @@ using predefined::W;
 namespace {
 
 bool call_back(Parser& p, const Cell& event, bool matched, Cell block, int32_t pos) {
-  block.w1 = static_cast<uint32_t>(pos);
+  set_series_head(block, pos);
   Cell* values = stack::push(event);
   stack::push(make_logic(matched));
   stack::push(block);
@@ -65,7 +65,7 @@ Flow parse_(const Call& c) {
   p.stack_floor = &floor;
   Cell* base = stack::top();
   p.input = stack::push(c.args[0]);
-  if (p.input->w1 > static_cast<uint32_t>(p.tail())) p.set_index(p.tail());
+  if (static_cast<uint32_t>(series_head(*p.input)) > static_cast<uint32_t>(p.tail())) p.set_index(p.tail());
   p.rule_stack = block::push_only(8);
   p.inputs = block::push_only(4);
   p.collects = block::push_only(4);

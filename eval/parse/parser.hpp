@@ -41,7 +41,7 @@ struct Parser {
   const char* stack_floor = nullptr;
 
   int32_t index() const { return series_head(*input); }
-  void set_index(int32_t i) { input->w1 = static_cast<uint32_t>(i); }
+  void set_index(int32_t i) { set_series_head(*input, i); }
   int32_t tail() const;
   int32_t end() const;  // the tail, or the /part limit on the outermost input
   bool at_end() const { return index() >= end(); }

@@ -28,7 +28,7 @@ std::vector<CompiledBody>& bodies() {
 void clamp_head(Cell& b) {
   if (!block::is_any_block(b.type())) return;
   int32_t len = block::length_total(b);
-  if (series_head(b) > len) b.w1 = static_cast<uint32_t>(len);
+  if (series_head(b) > len) set_series_head(b, len);
 }
 
 // The spec to store: the value itself when its head is 0, else a copy from its head (pushed).
@@ -45,7 +45,7 @@ Cell* start_value(Type type, Cell* spec, NodeId& ctx) {
   buffer_of(comp)->tail = companion_cells * sizeof(Cell);
   stack::push(make_series(Type::block, comp));
   if (!ctx) ctx = context::make_from_spec(*spec, true, false, context::Kind::function);
-  return stack::push(make_cell(type, ctx, series_node(*spec), comp));
+  return stack::push(make_value(type, ctx, series_node(*spec), comp));
 }
 
 }  // namespace
@@ -137,10 +137,10 @@ bool is_field(const Cell& field, predefined::S s) {
 
 Cell* reflect(Cell* value, Cell* field) {
   using predefined::S;
-  if (is_field(*field, S::spec)) return stack::push(make_series(Type::block, value->w2));
+  if (is_field(*field, S::spec)) return stack::push(callable::spec(*value));
   if (is_field(*field, S::body)) return stack::push(companion(*value)[Companion::body]);
   if (is_field(*field, S::words)) {
-    NodeId ctx = value->w1;
+    NodeId ctx = context_of(*value);
     Cell* copy = block::clone(make_series(Type::block, context::word_list(ctx)), false, false);
     for (int32_t i = 0; i < block::length_total(*copy); ++i) {
       Cell* w = block::cells(*copy) + i;
@@ -165,7 +165,7 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_
   limit -= routine ? 8 : 5;
   MoldOptions inner = o;
   inner.only = false;
-  Cell* spec = stack::push(make_series(Type::block, value->w2));
+  Cell* spec = stack::push(callable::spec(*value));
   Cell* body = stack::push(companion(*value)[Companion::body]);
   limit = actions::mold_direct(spec, buffer, inner, part, limit);
   if (body->is(Type::block)) {
@@ -185,7 +185,7 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_
 int compare(Cell* a, Cell* b, int op) {
   if (a->type() != b->type()) return -2;
   if (!is_equality_op(op)) return -2;
-  int32_t x = static_cast<int32_t>(a->w3), y = static_cast<int32_t>(b->w3);
+  int32_t x = static_cast<int32_t>(callable::extra_node(*a)), y = static_cast<int32_t>(callable::extra_node(*b));
   return x < y ? -1 : x > y ? 1 : 0;
 }
 

@@ -18,6 +18,7 @@
 #include "core/cell.hpp"
 #include "core/series.hpp"
 #include "core/flow.hpp"
+#include "values/callables/callable.hpp"
 
 namespace vyn::function {
 
@@ -28,9 +29,14 @@ inline constexpr int routine_arity_shift = 25;
 
 enum Companion : int { body = 0, arg_list = 1, entry = 2, spare = 3, owner = 4, companion_cells = 5 };
 
+// The context node of a function! or routine! (or of an op! made from one).
+inline NodeId context_of(const Cell& fn) { return fn.w1; }
+inline Cell make_value(Type type, NodeId ctx, NodeId spec, NodeId companion) {
+  return make_cell(type, ctx, spec, companion);
+}
 // The first companion cell of a function! or routine!. Never allocates; good until the next
 // allocation.
-inline Cell* companion(const Cell& fn) { return reinterpret_cast<Cell*>(buffer_of(fn.w3)->data()); }
+inline Cell* companion(const Cell& fn) { return callable::extra_cells(fn); }
 inline int routine_arity(const Cell& r) { return static_cast<int>((r.header >> routine_arity_shift) & 31); }
 
 // Checks a spec block against the spec dialect and answers the header flags its attribute block

@@ -1,11 +1,8 @@
 // values/callables/native.cpp: native!, action! and op!: the built-in functions, the actions, and operators.
 //
-// native! and action! cells: w1 the index of the entry in the native table or the action
-// front-end table, w2 the node of the spec block, w3 the node of a two-cell series (the context
-// made from the spec; none until the first call caches the argument list there). An op! cell is a
-// copy of the native, action, function or routine it was made from, with op! in the low byte of
-// the header and the underlying type in bits 16-23.
+// The cells' layout is in values/callables/callable.hpp.
 #include "core/error.hpp"
+#include "core/gc_layout.hpp"
 #include "eval/arg_list.hpp"
 #include "eval/frames.hpp"
 #include "eval/front_ends.hpp"
@@ -13,6 +10,8 @@
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/objects/context.hpp"
+#include "values/callables/callable.hpp"
+#include "values/callables/function.hpp"
 #include "values/callables/native_shape.hpp"
 #include "values/predefined.hpp"
 #include "values/registry.hpp"
@@ -21,10 +20,6 @@
 
 namespace vyn::native {
 namespace {
-
-Type underlying(const Cell& v) {
-  return v.is(Type::op) ? static_cast<Type>((v.header >> 16) & 0xFF) : v.type();
-}
 
 // A new native! or action! from [spec index], the index in 1..limit, whose spec keeps the shape
 // of the built-in at that index.
@@ -35,16 +30,16 @@ Cell* make_callable(Cell* spec, Type type, int limit) {
   if (!spec_block.is(Type::block) || !index.is(Type::integer) || index.int_value() < 1 ||
       index.int_value() > limit)
     fire(Err::script_bad_make_arg, {make_datatype(type), *spec});
-  Cell* result = stack::push(make_cell(type, static_cast<uint32_t>(index.int_value()), series_node(spec_block)));
+  Cell* result = stack::push(native::make(type, index.int_value(), series_node(spec_block)));
   stack::push(spec_block);
   NodeId ctx = context::make_from_spec(spec_block, true, false, context::Kind::function);
   stack::push(make_cell(Type::object, ctx));
-  NodeId extra = alloc::new_cells(2);
+  NodeId extra = alloc::new_cells(extra_cells);
   Cell* cells = reinterpret_cast<Cell*>(buffer_of(extra)->data());
-  cells[0] = make_cell(Type::object, ctx);  // the context, as the node that owns it
-  cells[1] = make_none();
-  buffer_of(extra)->tail = 2 * sizeof(Cell);
-  result->w3 = extra;
+  cells[context_cell] = make_cell(Type::object, ctx);  // the context, as the node that owns it
+  cells[callable::arg_list_cell] = make_none();
+  buffer_of(extra)->tail = extra_cells * sizeof(Cell);
+  callable::set_extra_node(*result, extra);
   if (!native_shape::fits(type, index.int_value(), args::build_list(*result)))
     fire(Err::script_bad_make_arg, {make_datatype(type), *spec});
   return result;
@@ -83,24 +78,22 @@ Cell* make_op(Cell*, Cell* spec, Type) {
   Type t = spec->type();
   if (t != Type::native && t != Type::action && t != Type::function && t != Type::routine)
     fire(Err::script_invalid_type, {make_datatype(t)});
-  if (!op_spec_ok(make_series(Type::block, spec->w2))) fire(Err::script_bad_op_spec);
-  Cell* result = stack::push(*spec);
-  result->header = (spec->header & ~0x00FF00FFu) | static_cast<uint32_t>(Type::op) |
-                   (static_cast<uint32_t>(t) << 16);
-  if ((t == Type::function || t == Type::routine) && spec->w3)
-    reinterpret_cast<Cell*>(buffer_of(spec->w3)->data())[3] = *spec;
+  if (!op_spec_ok(callable::spec(*spec))) fire(Err::script_bad_op_spec);
+  Cell* result = stack::push(op::make(*spec));
+  if ((t == Type::function || t == Type::routine) && callable::extra_node(*spec))
+    function::companion(*spec)[function::Companion::spare] = *spec;
   return result;
 }
 
 Cell* reflect(Cell* value, Cell* field) {
   using predefined::S;
   uint32_t f = symbol::resolve(field->w2);
-  if (f == symbol::resolve(predefined::symbol(S::spec))) return stack::push(make_series(Type::block, value->w2));
+  if (f == symbol::resolve(predefined::symbol(S::spec))) return stack::push(callable::spec(*value));
   if (f == symbol::resolve(predefined::symbol(S::body))) {
-    Type t = underlying(*value);
-    if ((t == Type::function || t == Type::routine) && value->w3)
-      return stack::push(reinterpret_cast<Cell*>(buffer_of(value->w3)->data())[0]);
-    return stack::push(make_integer(static_cast<int32_t>(value->w1)));
+    Type t = op::runs_as(*value);
+    if ((t == Type::function || t == Type::routine) && callable::extra_node(*value))
+      return stack::push(function::companion(*value)[function::Companion::body]);
+    return stack::push(make_integer(native::index(*value)));
   }
   fire(Err::internal_not_done);  // a native has only its spec and its entry point to show
 }
@@ -129,18 +122,18 @@ int32_t append_text(Cell* buffer, const char* text, int32_t limit) {
 }
 
 int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t limit) {
-  Cell spec = make_series(Type::block, value->w2);
+  Cell spec = callable::spec(*value);
   if (!value->is(Type::op)) {
     limit = append_text(buffer, value->is(Type::action) ? "make action! [" : "make native! [", limit);
     limit = mold_block(spec, buffer, false, limit);
     return append_text(buffer, "]", limit);
   }
   limit = append_text(buffer, "make op! ", limit);
-  Type t = underlying(*value);
-  if (t == Type::function && value->w3) {
+  Type t = op::runs_as(*value);
+  if (t == Type::function && callable::extra_node(*value)) {
     limit = append_text(buffer, "func ", limit);
     limit = mold_block(spec, buffer, o.only, limit);
-    Cell body = reinterpret_cast<Cell*>(buffer_of(value->w3)->data())[0];
+    Cell body = function::companion(*value)[function::Companion::body];
     return mold_block(body, buffer, false, limit);
   }
   limit = append_text(buffer, "[", limit);
@@ -151,8 +144,9 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t lim
 int compare(Cell* a, Cell* b, int op) {
   if (b->type() != a->type()) return -2;
   if (!is_equality_op(op)) return -2;
-  if (underlying(*a) != underlying(*b)) return underlying(*a) < underlying(*b) ? -1 : 1;
-  if (a->w1 != b->w1) return a->w1 < b->w1 ? -1 : 1;
+  if (op::runs_as(*a) != op::runs_as(*b)) return op::runs_as(*a) < op::runs_as(*b) ? -1 : 1;
+  uint32_t x = callable::identity(*a), y = callable::identity(*b);
+  if (x != y) return x < y ? -1 : 1;
   return 0;
 }
 
@@ -175,6 +169,9 @@ void install_op() {
   registry::define(Type::op, {def<Action::make>(make_op), registry::inherit(Action::reflect),
                               def<Action::form>(form), def<Action::mold>(mold),
                               def<Action::compare>(compare)});
+  // Word 1 is the context of the function an op! was made from, or a table index.
+  constexpr gc::Holds cells = gc::Holds::cells;
+  gc::set_layout(Type::op, gc::Layout{{cells, cells, cells}, 0, op::of_function});
 }
 
 }  // namespace vyn::native

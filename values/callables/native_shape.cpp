@@ -42,7 +42,7 @@ Shape shape_of(const Cell& list) {
 bool entry_fits(const Entry& made, const Entry& built) {
   Type t = made.cell.type();
   if (t != built.cell.type() || made.kind != built.kind) return false;
-  if (t == Type::refinement) return made.cell.w3 == built.cell.w3;
+  if (t == Type::refinement) return callable::ordinal(made.cell) == callable::ordinal(built.cell);
   if (t == Type::integer) return made.cell.w2 == built.cell.w2;
   for (int id = 1; id <= type_count; ++id) {
     auto t = static_cast<Type>(id);

@@ -30,8 +30,7 @@ Cell* push_new(int32_t w, int32_t h) {
   b->head = 0;
   b->tail = static_cast<uint32_t>(n * 4);
   std::memset(b->data(), 0xFF, n * 4);
-  uint32_t size = static_cast<uint32_t>(w) | static_cast<uint32_t>(h) << 16;
-  return stack::push(make_series(Type::image, node, 0, size));
+  return stack::push(make_series(Type::image, node, 0, make_size_word(w, h)));
 }
 
 Cell* push_pixels(const uint32_t* px, int32_t w, int32_t h) {
@@ -164,12 +163,12 @@ int compare(Cell* a, Cell* b, int op) {
 }
 
 // Series actions that move the head.
-void at(Cell* args) { args[0].w1 = static_cast<uint32_t>(pixel_offset(args[0], args[1], 1, nullptr)); }
-void skip(Cell* args) { args[0].w1 = static_cast<uint32_t>(pixel_offset(args[0], args[1], 0, nullptr)); }
+void at(Cell* args) { set_series_head(args[0], pixel_offset(args[0], args[1], 1, nullptr)); }
+void skip(Cell* args) { set_series_head(args[0], pixel_offset(args[0], args[1], 0, nullptr)); }
 void next(Cell* args) {
-  if (series_head(args[0]) < count(args[0])) args[0].w1++;
+  if (series_head(args[0]) < count(args[0])) set_series_head(args[0], series_head(args[0]) + 1);
 }
-void tail(Cell* args) { args[0].w1 = static_cast<uint32_t>(count(args[0])); }
+void tail(Cell* args) { set_series_head(args[0], count(args[0])); }
 void tail_q(Cell* args) { args[0] = make_logic(series_head(args[0]) >= count(args[0])); }
 int32_t length_q(Cell* s) { return count(*s); }
 

@@ -16,8 +16,12 @@
 
 namespace vyn::image {
 
-inline int32_t width(const Cell& c) { return static_cast<int32_t>(c.w3 & 0xFFFF); }
-inline int32_t height(const Cell& c) { return static_cast<int32_t>(c.w3 >> 16); }
+inline uint32_t size_word(const Cell& c) { return series_extra(c); }
+inline uint32_t make_size_word(int32_t w, int32_t h) {
+  return static_cast<uint32_t>(w) | (static_cast<uint32_t>(h) << 16);
+}
+inline int32_t width(const Cell& c) { return static_cast<int32_t>(size_word(c) & 0xFFFF); }
+inline int32_t height(const Cell& c) { return static_cast<int32_t>(size_word(c) >> 16); }
 inline int32_t count(const Cell& c) { return width(c) * height(c); }
 // The pixel array; good until the next allocation.
 inline uint32_t* pixels(const Cell& c) { return reinterpret_cast<uint32_t*>(buffer_of(series_node(c))->data()); }

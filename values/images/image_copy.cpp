@@ -87,7 +87,7 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool, int32_t dup) {
     bool owned = ownership::before(*series, Action::change, head, 1, value);
     pixels(*series)[head] = tuple_pixel(*value);
     if (owned) ownership::after(*series, Action::change, head, 1, value);
-    series->w1++;
+    set_series_head(*series, series_head(*series) + 1);
     return series;
   }
   if (!value->is(Type::image)) fire(Err::script_invalid_arg, {make_datatype(value->type())});
@@ -102,7 +102,7 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool, int32_t dup) {
   for (int32_t row = 0; row < ch; ++row)
     std::memmove(to + int64_t(y0 + row) * w + x0, from + int64_t(row) * sw, size_t(cw) * 4);
   if (owned) ownership::after(*series, Action::change, head, cw * ch, value);
-  series->w1 = static_cast<uint32_t>((y0 + ch - 1) * w + x0 + cw);
+  set_series_head(*series, (y0 + ch - 1) * w + x0 + cw);
   return series;
 }
 

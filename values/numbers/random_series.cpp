@@ -7,6 +7,7 @@
 #include "values/objects/ownership.hpp"
 #include "values/numbers/random.hpp"
 #include "values/series/series.hpp"
+#include "values/series/hash_block.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/series/vector.hpp"
 
@@ -50,7 +51,7 @@ void shuffle(Cell* s, bool secure) {
     int32_t r = int_(secure, total - i);
     swap_units(*s, i, i + r - 1);
   }
-  if (s->is(Type::hash)) hashtable::rehash(s->w3);  // its table indexes cells by position
+  if (s->is(Type::hash)) hashtable::rehash(hash_block::table(*s));  // its table indexes cells by position
   if (owned) ownership::after(*s, Action::random, head, left);
 }
 

@@ -6,6 +6,7 @@
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
+#include "values/callables/callable.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
@@ -221,7 +222,7 @@ Cell get_call_argument(int32_t n) {
   Type t = fn.type();
   if (t != Type::native && t != Type::action && t != Type::op && t != Type::function && t != Type::routine)
     return predefined::word(W::anon);
-  Cell spec = make_series(Type::block, fn.w2);
+  Cell spec = callable::spec(fn);
   int32_t seen = 0;
   for (int32_t i = 0; i < block::length_total(spec); ++i) {
     Cell item = block::cells(spec)[i];

@@ -168,7 +168,7 @@ void rebind_function(NodeId ctx, int32_t index) {
   context::bind_block(*copy, ctx, true);
   context::bind_block(*copy, fn_ctx, false);
   uint32_t flags = f->header & (function::flag_trace | function::flag_no_trace);
-  function::push(make_series(Type::block, f->w2), *copy, fn_ctx, 0, 0, flags);
+  function::push(callable::spec(*f), *copy, fn_ctx, 0, 0, flags);
   context::values(ctx)[index] = *stack::last_value();
   stack::set_top(f);
 }

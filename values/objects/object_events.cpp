@@ -31,17 +31,17 @@ int32_t handler_index(const Cell& obj, Handler which) {
 }
 
 int32_t local_slots(const Cell& handler) {
-  return function::count_refinements(make_series(Type::block, handler.w2), 0, false);
+  return function::count_refinements(callable::spec(handler), 0, false);
 }
 
 // The handler's local count, taken again when its spec is not the one the record counted.
 int32_t cached_locals(const Cell& obj, Handler which, const Cell& handler) {
   Cell* record = record_of(obj);
-  if (record[which].w3 != handler.w2) {
+  if (record[which].w3 != callable::spec_node(handler)) {
     int32_t count = local_slots(handler);
     record = record_of(obj);
     record[which].w2 = (record[which].w2 & 0xFFFF0000u) | static_cast<uint32_t>(count & 0xFFFF);
-    record[which].w3 = handler.w2;
+    record[which].w3 = callable::spec_node(handler);
   }
   return static_cast<int32_t>(record[which].w2 & 0xFFFF);
 }
@@ -55,7 +55,7 @@ Cell make_entry(NodeId ctx, int32_t index) {
     fire(Err::script_bad_field_set, {word, make_datatype(handler.type())});
   }
   uint32_t count = static_cast<uint32_t>(local_slots(handler)) & 0xFFFF;
-  return make_cell(Type::pair, 0, (static_cast<uint32_t>(index) << 16) | count, handler.w2);
+  return make_cell(Type::pair, 0, (static_cast<uint32_t>(index) << 16) | count, callable::spec_node(handler));
 }
 
 // Calls a handler in a function frame named by name with the arguments and its locals.
@@ -63,7 +63,7 @@ void call_handler(const Cell& handler, NodeId owner_ctx, const Cell& name,
                   std::initializer_list<Cell> args, int32_t locals, int callback_class) {
   Cell* top = stack::top();
   Cell* h = stack::push(handler);  // keeps the handler alive while it runs
-  stack::mark_func(&name, handler.w1);
+  stack::mark_func(&name, function::context_of(handler));
   for (const Cell& a : args) stack::push(a);
   function::init_locals(locals);
   Flow flow;

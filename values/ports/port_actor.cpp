@@ -6,6 +6,7 @@
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
+#include "values/callables/function.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
 #include "values/ports/port.hpp"
@@ -26,8 +27,8 @@ Cell actor_of(const Cell& port) {
 // the slots left over (refinements and locals it has beyond the action's) none. Answers the result
 // in first[0].
 void call_actor(Cell* fn, const Cell& name, Cell* first, int32_t count) {
-  int32_t slots = context::slot_count(fn->w1);
-  stack::mark_func(&name, fn->w1);
+  int32_t slots = context::slot_count(function::context_of(*fn));
+  stack::mark_func(&name, function::context_of(*fn));
   for (int32_t i = 0; i < std::min(count, slots); ++i) stack::push(first[i]);
   for (int32_t i = count; i < slots; ++i) stack::push(make_none());
   Flow f = interp::call_function(*fn, 0, name, interp::port);

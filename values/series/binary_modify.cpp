@@ -89,7 +89,7 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
     b->tail = length + total;
   }
   if (owned) ownership::after(*series, notice, static_cast<int32_t>(at), static_cast<int32_t>(total));
-  series->w1 = is_append ? 0 : at + total;
+  set_series_head(*series, is_append ? 0 : at + total);
   return series;
 }
 
@@ -114,7 +114,7 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool, int32_t dup) {
   write_repeated(b->data() + at, bytes, dup);
   b->tail = new_length;
   if (owned) ownership::after(*series, Action::change, static_cast<int32_t>(at), static_cast<int32_t>(total));
-  series->w1 = at + total;
+  set_series_head(*series, at + total);
   return series;
 }
 

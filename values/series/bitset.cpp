@@ -170,7 +170,7 @@ Cell* make_from_spec(Cell* spec, bool to) {
   Caller caller = to ? Caller::to : Caller::make;
   if (spec->is(Type::block) && block::vs_length(*spec) > 0 && is_word(block::vs_head(*spec)[0], predefined::S::not_)) {
     Cell* rest = stack::push(*spec);
-    rest->w1 = static_cast<uint32_t>(series_head(*spec) + 1);
+    set_series_head(*rest, series_head(*spec) + 1);
     if (block::vs_length(*rest) > 0 && block::vs_head(*rest)[0].is(Type::binary))
       return from_binary(block::vs_head(*rest)[0], true);
     return from_walk(rest, true, caller);

@@ -58,13 +58,13 @@ int32_t vs_length(const Cell& b) {
 
 bool next_at_tail(Cell& b) {
   int32_t len = length_total(b);
-  if (series_head(b) + 1 <= len) b.w1 = static_cast<uint32_t>(series_head(b) + 1);
+  if (series_head(b) + 1 <= len) set_series_head(b, series_head(b) + 1);
   return series_head(b) >= len;
 }
 
 Cell* vs_head(Cell& b) {
   int32_t len = length_total(b);
-  if (series_head(b) > len) b.w1 = static_cast<uint32_t>(len);
+  if (series_head(b) > len) set_series_head(b, len);
   return cells(b) + series_head(b);
 }
 
@@ -96,7 +96,7 @@ void remove_last(Cell& b) {
   if (buf->tail == buf->head) return;
   buf->tail -= cell_size;
   int32_t len = length_total(b);
-  if (series_head(b) > len) b.w1 = static_cast<uint32_t>(len);
+  if (series_head(b) > len) set_series_head(b, len);
 }
 
 void append_from(Cell b, Cell source) {
@@ -184,7 +184,7 @@ Cell insert_cell(Cell b, Cell value, bool advance, bool at_start) {
   std::memmove(pos + 1, pos, buf->tail - at * cell_size);
   *pos = value;
   buf->tail += cell_size;
-  if (advance) b.w1 = static_cast<uint32_t>(at + 1);
+  if (advance) set_series_head(b, at + 1);
   return b;
 }
 

@@ -80,7 +80,7 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
   b->tail += static_cast<uint32_t>(total * cell_size);
   index_inserted(series, at, static_cast<int32_t>(total), length - at);
   if (owned) ownership::after(*series, notice, at, static_cast<int32_t>(total), value);
-  series->w1 = is_append ? 0 : static_cast<uint32_t>(at + total);
+  set_series_head(*series, is_append ? 0 : at + total);
   return series;
 }
 

@@ -69,6 +69,6 @@ class CycleGuard {
 // The head index clamped into 0..length.
 int32_t clamped_head(const Cell& b);
 // The hash table of a hash! value, or 0 for every other type.
-inline NodeId table_of(const Cell& b) { return b.is(Type::hash) ? b.w3 : 0; }
+inline NodeId table_of(const Cell& b) { return b.is(Type::hash) ? series_extra(b) : 0; }
 
 }  // namespace vyn::block

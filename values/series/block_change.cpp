@@ -23,7 +23,7 @@ bool at_end(const Cell& b) { return clamped_head(b) >= length_total(b); }
 Cell* change(Cell* series, Cell* value, int32_t part, bool only, int32_t dup) {
   int32_t total = length_total(*series);
   int32_t head = clamped_head(*series);
-  series->w1 = static_cast<uint32_t>(head);
+  set_series_head(*series, head);
   bool splice = !only && is_any_block(value->type());
   int32_t count = 1;
   if (splice) count = vs_length(*value) < 0 ? 0 : vs_length(*value);
@@ -50,7 +50,7 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool only, int32_t dup) {
   b->tail = need;
   if (NodeId table = table_of(*series)) hashtable::rehash(table);
   if (owned) ownership::after(*series, Action::change, head, static_cast<int32_t>(inserted));
-  series->w1 = static_cast<uint32_t>(head + inserted);
+  set_series_head(*series, head + inserted);
   return series;
 }
 

@@ -133,7 +133,7 @@ Found search(Cell* series, Cell* value, const FindOptions& o) {
 
 Cell* push_position(const Cell& series, int32_t at) {
   Cell* result = stack::push(series);
-  result->w1 = static_cast<uint32_t>(at);
+  set_series_head(*result, at);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"
+#include "values/series/hash_block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/objects/error_args.hpp"
 
@@ -44,7 +45,7 @@ class Index {
       return !find(plain, wanted, o)->is(Type::none_);
     }
     int op = case_ ? cmp::strict_equal : cmp::equal;
-    return hashtable::find(held_->w3, key, clamped_head(*held_), size, op, false, false) != nullptr;
+    return hashtable::find(hash_block::table(*held_), key, clamped_head(*held_), size, op, false, false) != nullptr;
   }
 
   // Appends the record of `from` at pos (cut at its tail) and indexes its cells.
@@ -52,7 +53,7 @@ class Index {
     int32_t size = size_cell_->int_value();
     for (int32_t i = 0; i < size && pos + i < length_total(from); ++i) {
       append_copy(*held_, cells(from)[pos + i]);
-      hashtable::put(held_->w3, cells(*held_) + length_total(*held_) - 1);
+      hashtable::put(hash_block::table(*held_), cells(*held_) + length_total(*held_) - 1);
     }
   }
 

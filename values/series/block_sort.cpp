@@ -49,7 +49,7 @@ int32_t part_range(Cell* series, Cell* part, int32_t count) {
   }
   if (n < 0) {
     n = -n > head ? head : -n;
-    series->w1 = static_cast<uint32_t>(head - n);
+    set_series_head(*series, head - n);
     return n;
   }
   return n < count ? n : count;
@@ -114,7 +114,7 @@ int sort_compare_with(const uint8_t* a, const uint8_t* b, intptr_t with, intptr_
       SeriesBuffer* buf = buffer(*w.records[i]);
       std::memcpy(buf->data(), from[i], bytes);
       buf->tail = bytes;
-      w.records[i]->w1 = 0;
+      set_series_head(*w.records[i], 0);
       args[i] = stack::push(*w.records[i]);
     }
   } else {
@@ -127,7 +127,7 @@ int sort_compare_with(const uint8_t* a, const uint8_t* b, intptr_t with, intptr_
 
 Cell* sort(Cell* series, const SortOptions& o) {
   int32_t count = length_total(*series) - clamped_head(*series);
-  series->w1 = static_cast<uint32_t>(clamped_head(*series));
+  set_series_head(*series, clamped_head(*series));
   if (o.part) count = part_range(series, o.part, count);
   if (count <= 0) return series;
   int32_t size = record_size(o.skip, count);

@@ -24,7 +24,7 @@ int32_t size_of(const Cell& spec) {
 
 Cell* copy(Cell* value, Cell* result, Cell* part, bool deep, Cell* types) {
   bool plain = series_head(*value) == 0 && !part && !deep && !types;
-  NodeId source_table = value->w3;
+  NodeId source_table = table(*value);
   Cell* copied = block::copy(value, result, part, deep, types);
   if (!plain) return index(copied, block::length_total(*copied));
   // the same cells in the same places: the table's copy indexes them as they stand

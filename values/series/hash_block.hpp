@@ -13,6 +13,9 @@
 
 namespace vyn::hash_block {
 
+// The node of the table of a hash! cell (its extra word).
+inline NodeId table(const Cell& h) { return series_extra(h); }
+
 // Turns the block in cell (on the value stack, head 0) into a hash! over a new table sized for
 // at least n entries; answers the cell.
 Cell* index(Cell* cell, int32_t n);

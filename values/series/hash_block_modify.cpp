@@ -13,7 +13,7 @@ template <Action A>
 typename Sig<A>::type parent() { return registry::entry<A>(Type::block); }
 
 void reindex(const Cell& series) {
-  if (series.is(Type::hash)) hashtable::rehash(series.w3);
+  if (series.is(Type::hash)) hashtable::rehash(table(series));
 }
 
 }  // namespace
@@ -21,9 +21,9 @@ void reindex(const Cell& series) {
 Cell* poke(Cell* series, int32_t index, Cell* boxed, Cell* value) {
   int64_t target = index == 0 ? -1 : int64_t{series_head(*series)} + (index > 0 ? index - 1 : index);
   bool inside = target >= 0 && target < block::length_total(*series);
-  if (inside) hashtable::remove_position(series->w3, static_cast<int32_t>(target));
+  if (inside) hashtable::remove_position(table(*series), static_cast<int32_t>(target));
   Cell* answer = parent<Action::poke>()(series, index, boxed, value);
-  if (inside) hashtable::put(series->w3, block::cells(*series) + static_cast<int32_t>(target));
+  if (inside) hashtable::put(table(*series), block::cells(*series) + static_cast<int32_t>(target));
   return answer;
 }
 

@@ -10,6 +10,7 @@
 #include "eval/dispatch.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
+#include "values/series/hash_block.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/objects/object.hpp"
 #include "values/objects/ownership.hpp"
@@ -45,13 +46,13 @@ void cut(const Cell& s, int32_t index, int32_t count) {
 }
 
 // Moves the head index of the call's series (args[0]) in place; these entries are their result.
-void at(Cell* args) { args[0].w1 = static_cast<uint32_t>(offset_by(args, true)); }
-void skip(Cell* args) { args[0].w1 = static_cast<uint32_t>(offset_by(args, false)); }
-void head(Cell* args) { args[0].w1 = 0; }
-void tail(Cell* args) { args[0].w1 = static_cast<uint32_t>(length_total(args[0])); }
+void at(Cell* args) { set_series_head(args[0], offset_by(args, true)); }
+void skip(Cell* args) { set_series_head(args[0], offset_by(args, false)); }
+void head(Cell* args) { set_series_head(args[0], 0); }
+void tail(Cell* args) { set_series_head(args[0], length_total(args[0])); }
 void next(Cell* args) { skip_checked(args[0], 1); }
 void back(Cell* args) {
-  if (series_head(args[0]) > 0) args[0].w1--;
+  if (series_head(args[0]) > 0) set_series_head(args[0], series_head(args[0]) - 1);
 }
 void head_q(Cell* args) { args[0] = make_logic(series_head(args[0]) == 0); }
 void tail_q(Cell* args) { args[0] = make_logic(at_tail(args[0])); }
@@ -182,7 +183,7 @@ Cell* push_copy_range(const Cell& source, int32_t index, int32_t count, Cell* re
               (to->flags & SeriesBuffer::big);
   if (bytes) std::memcpy(to->data(), from->data() + (static_cast<uint32_t>(index) << shift), bytes);
   to->tail = bytes;
-  *result = make_series(src.type(), node, 0, src.is(Type::vector) ? src.w3 : 0);
+  *result = make_series(src.type(), node, 0, src.is(Type::vector) ? series_extra(src) : 0);
   result->header |= src.header & Cell::flag_new_line;
   return result;
 }
@@ -216,7 +217,7 @@ Cell* take(Cell* s, Cell* part, bool deep, bool last) {
   if (n > 0) {
     bool owned = ownership::before(*s, Action::take, from, n);
     cut(*s, from, n);
-    if (from < head) s->w1 = static_cast<uint32_t>(from);
+    if (from < head) set_series_head(*s, from);
     if (owned) ownership::after(*s, Action::take, from, n);
   }
   return result;
@@ -331,7 +332,7 @@ Cell* move(Cell* origin, Cell* target, Cell* part) {
       }
     }
     cut(*origin, series_head(*origin), count);
-    if (tt == Type::hash) hashtable::rehash(target->w3);  // a hash! target indexes its new cells
+    if (tt == Type::hash) hashtable::rehash(hash_block::table(*target));  // a hash! target indexes its new cells
     stack::set_top(pushed);
   }
   if (owned) ownership::after(*origin, Action::move, series_head(*origin), count);
@@ -353,7 +354,7 @@ bool is_char_series(Type t) {
 bool skip_checked(Cell& s, int32_t n) {
   int32_t pos = series_head(s) + n;
   bool past = pos >= length_total(s);
-  if (pos <= length_total(s)) s.w1 = static_cast<uint32_t>(pos);
+  if (pos <= length_total(s)) set_series_head(s, pos);
   return past;
 }
 
@@ -361,7 +362,7 @@ int32_t units_left(Cell& s, bool from_start) {
   int32_t len = length_total(s);
   int32_t head = series_head(s);
   if (head > len) {
-    s.w1 = static_cast<uint32_t>(len);
+    set_series_head(s, len);
     return 0;
   }
   if (from_start || head < 0) head = 0;

@@ -14,7 +14,7 @@ int32_t range_of(Cell* series, Cell* part) {
   if (n >= 0) return n < left ? n : left;
   int32_t head = series_head(*series);
   n = -n < head ? -n : head;
-  series->w1 = static_cast<uint32_t>(head - n);
+  set_series_head(*series, head - n);
   return n;
 }
 

@@ -11,7 +11,7 @@
 
 namespace vyn::vector {
 
-inline Type elem_type(const Cell& v) { return static_cast<Type>(v.w3); }
+inline Type elem_type(const Cell& v) { return static_cast<Type>(series_extra(v)); }
 inline bool is_float_elem(Type t) { return t == Type::float_ || t == Type::percent; }
 uint32_t unit_of(const Cell& v);
 int32_t length(const Cell& v);  // elements from the head, 0 past the tail

@@ -93,7 +93,7 @@ Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bo
   open_gap(*series, index, count);
   write_items(*series, index, items, dup < 0 ? 0 : dup);
   if (owned) ownership::after(*series, notice, index, static_cast<int32_t>(count));
-  if (!is_append) series->w1 = static_cast<uint32_t>(index + count);
+  if (!is_append) set_series_head(*series, index + count);
   return series;
 }
 
@@ -112,7 +112,7 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool only, int32_t dup) {
   else if (count < replaced) close_gap(*series, index + static_cast<int32_t>(count), static_cast<int32_t>(replaced - count));
   write_items(*series, index, items, dup < 0 ? 0 : dup);
   if (owned) ownership::after(*series, Action::change, index, static_cast<int32_t>(count));
-  series->w1 = static_cast<uint32_t>(index + count);
+  set_series_head(*series, index + count);
   return series;
 }
 

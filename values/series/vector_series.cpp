@@ -62,7 +62,7 @@ Cell* find(Cell* series, Cell* value, const FindOptions& o) {
   int32_t at = locate(series, *value, o);
   if (at < 0) return stack::push(make_none());
   Cell r = *series;
-  r.w1 = static_cast<uint32_t>(o.tail || o.match ? at + 1 : at);
+  set_series_head(r, o.tail || o.match ? at + 1 : at);
   return stack::push(r);
 }
 

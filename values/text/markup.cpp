@@ -61,7 +61,7 @@ Field field_of(Cell& email, bool host) {
 
 Cell* read_field(Cell* email, const Field& f) {
   Cell* source = stack::push(*email);
-  source->w1 = static_cast<uint32_t>(f.from);
+  set_series_head(*source, f.from);
   Cell* out = string::make_at(stack::push_unset(), f.count);
   string::concatenate(out, source, f.count, 0, true, string::Concat::append);
   return out;
@@ -71,7 +71,7 @@ Cell* read_field(Cell* email, const Field& f) {
 // gives it one, so the host does not run into the user.
 Cell* write_field(Cell* email, const Field& f, bool host, Cell* value) {
   Cell* at = stack::push(*email);
-  at->w1 = static_cast<uint32_t>(f.from);
+  set_series_head(*at, f.from);
   if (host && !f.has_at) {
     Cell* sign = stack::push(make_char('@'));
     string::change(at, sign, 0, false, 1);

@@ -17,7 +17,7 @@ Cell* text_of(Cell* c) {
   if (c->w2) return stack::push(make_series(Type::string, c->w2));
   Cell* s = stack::push(make_unset());
   uint32_t length = buffer_of(c->w3)->used();
-  s->w2 = unicode::load_utf8_new(unicode::in_series(c->w3, 0), length);
+  set_series_node(*s, unicode::load_utf8_new(unicode::in_series(c->w3, 0), length));
   s->set_type(Type::string);
   return s;
 }
@@ -114,7 +114,7 @@ bool match_value(Cell* str, Cell* value, int op) {
       if (!tag_delimited_q(*str, *value)) return false;
       stack::Mark mark;
       Cell* inner = stack::push(*str);
-      inner->w1 = static_cast<uint32_t>(series_head(*str) + 1);
+      set_series_head(*inner, series_head(*str) + 1);
       return compare_strings(inner, value, op, true) == 0;
     }
     default: return false;

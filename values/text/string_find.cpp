@@ -52,7 +52,7 @@ Cell* formed(Cell* value) {
 // The UTF-8 bytes of a text as a binary on the stack.
 Cell* utf8_bytes(Cell* text) {
   Cell* copy = stack::push(*text);
-  copy->w3 = 0;  // a conversion buffer of its own, which becomes the binary
+  set_conversion_node(*copy, 0);  // a conversion buffer of its own, which becomes the binary
   int32_t length = -1;  // to the tail
   NodeId node = unicode::to_utf8_buffer(copy, length, false);
   return stack::push(make_series(Type::binary, node));
@@ -215,7 +215,7 @@ Cell* find(Cell* series, Cell* value, const FindOptions& o) {
   if (m.at < 0) {
     *series = make_none();
   } else {
-    series->w1 = static_cast<uint32_t>(o.tail ? m.at + m.length : m.at);
+    set_series_head(*series, o.tail ? m.at + m.length : m.at);
   }
   return series;
 }
@@ -243,7 +243,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
   Cell* at = stack::push(*parent);
   Match m = locate(at, element, FindOptions{});
   if (m.at < 0) fire(Err::script_bad_path_set, {path_of(step), *element});
-  at->w1 = static_cast<uint32_t>(m.at + m.length);
+  set_series_head(*at, m.at + m.length);
   return registry::entry<Action::poke>(Type::series)(at, 1, element, value);
 }
 

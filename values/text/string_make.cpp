@@ -30,7 +30,7 @@ uint32_t room_of(Cell* spec) {
 Cell* empty_of(Type type, uint32_t room) {
   Cell* result = stack::push_unset();
   if (type == Type::binary) {
-    result->w2 = alloc::new_bytes(room);
+    set_series_node(*result, alloc::new_bytes(room));
     result->set_type(Type::binary);
     return result;
   }

@@ -116,12 +116,12 @@ void write_over(Cell* series, int32_t at, int32_t replaced, const Cell* ch, Sour
   } else {
     stack::Mark mark;
     Cell* target = stack::push(*series);
-    target->w1 = static_cast<uint32_t>(at);
+    set_series_head(*target, at);
     int32_t over = replaced < n ? replaced : n;
     concatenate(target, s.text, over, 0, true, Concat::overwrite);
     if (n > over) {
       Cell* rest = stack::push(*s.text);
-      rest->w1 = static_cast<uint32_t>(series_head(*s.text) + over);
+      set_series_head(*rest, series_head(*s.text) + over);
       concatenate(target, rest, n - over, over, true, Concat::insert);
     }
   }
@@ -159,7 +159,7 @@ Cell* append_value(Cell* series, Cell* value, int32_t part, bool only, int32_t d
                 is_append ? Concat::append : Concat::insert);
   }
   if (owned) ownership::after(*series, notice, at, n);
-  series->w1 = is_append ? 0 : static_cast<uint32_t>(at + n);
+  set_series_head(*series, is_append ? 0 : at + n);
   return series;
 }
 
@@ -188,7 +188,7 @@ Cell* change(Cell* series, Cell* value, int32_t part, bool only, int32_t dup) {
   bool owned = ownership::before(*series, Action::change, at, n);
   write_over(series, at, replaced, is_char ? &ch : nullptr, s, n);
   if (owned) ownership::after(*series, Action::change, at, n);
-  series->w1 = static_cast<uint32_t>(at + n);
+  set_series_head(*series, at + n);
   return series;
 }
 

@@ -70,8 +70,8 @@ Cell* argument(const Order& o, const std::vector<uint32_t>& chars) {
   if (!o.all) return stack::push(bytes ? make_integer(static_cast<int32_t>(chars[0])) : make_char(chars[0]));
   Cell* s = stack::push_unset();
   if (bytes) {
-    s->w2 = alloc::new_bytes(static_cast<uint32_t>(chars.size()));
-    SeriesBuffer* b = buffer_of(s->w2);
+    set_series_node(*s, alloc::new_bytes(static_cast<uint32_t>(chars.size())));
+    SeriesBuffer* b = buffer_of(series_node(*s));
     for (uint32_t c : chars) b->data()[b->tail++] = static_cast<uint8_t>(c);
   } else {
     make_at(s, static_cast<uint32_t>(chars.size()));

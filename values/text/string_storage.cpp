@@ -57,7 +57,7 @@ SeriesBuffer* grow_to(NodeId node, uint64_t size) {
 uint8_t* vs_head(Cell& str) {
   SeriesBuffer* b = buffer_of(series_node(str));
   int32_t total = static_cast<int32_t>(units_in(b));
-  if (series_head(str) > total) str.w1 = static_cast<uint32_t>(total);
+  if (series_head(str) > total) set_series_head(str, total);
   int32_t head = series_head(str) < 0 ? 0 : series_head(str);
   return b->data() + (static_cast<uint32_t>(head) << b->shift());
 }
@@ -132,7 +132,7 @@ Cell* make_at(Cell* cell, uint32_t capacity) { return make_at_unit(cell, capacit
 // meanwhile never meets a half-made string.
 Cell* make_at_unit(Cell* cell, uint32_t capacity, uint32_t unit) {
   *cell = make_unset();
-  cell->w2 = alloc::new_codepoints(capacity ? capacity : 1, unit);
+  set_series_node(*cell, alloc::new_codepoints(capacity ? capacity : 1, unit));
   cell->set_type(Type::string);
   return cell;
 }
@@ -144,8 +144,8 @@ Cell* load(unicode::Bytes src, uint32_t length, Cell* cell, int encoding) {
     unicode::fail_input("*** Loading Error: input encoding unsupported");
   if (!cell) cell = stack::push_unset();
   *cell = make_unset();
-  cell->w2 = encoding == encoding_utf8 ? unicode::load_utf8_new(src, length)
-                                       : unicode::load_utf16le(src, length, nullptr, false);
+  set_series_node(*cell, encoding == encoding_utf8 ? unicode::load_utf8_new(src, length)
+                                                   : unicode::load_utf16le(src, length, nullptr, false));
   cell->set_type(Type::string);
   return cell;
 }
@@ -235,7 +235,7 @@ void clear(Cell& str) {
   SeriesBuffer* b = buffer_of(series_node(str));
   b->flags = (b->flags & ~SeriesBuffer::unit_mask) | 1;
   b->tail = 0;
-  str.w1 = 0;
+  set_series_head(str, 0);
 }
 
 void truncate_at(const Cell& str, int32_t index) {

@@ -21,6 +21,10 @@
 
 namespace vyn::string {
 
+// The node of a character series' conversion buffer (word 3), or 0.
+inline NodeId conversion_node(const Cell& str) { return series_extra(str); }
+inline void set_conversion_node(Cell& str, NodeId node) { set_series_extra(str, node); }
+
 // ---- access and queries; none of these allocates
 
 // The address of the head character; a head past the tail is stored back clamped.

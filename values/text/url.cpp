@@ -89,7 +89,7 @@ int32_t mold_scheme(const Cell& value, Cell* buffer, Cell* part, int32_t& limit)
 
 int32_t mold(Cell* value, Cell* buffer, const MoldOptions&, Cell* part, int32_t limit) {
   Cell rest = *value;
-  rest.w1 = static_cast<uint32_t>(series_head(rest) + mold_scheme(*value, buffer, part, limit));
+  set_series_head(rest, series_head(rest) + mold_scheme(*value, buffer, part, limit));
   std::string bytes = utf8_of(rest, -1);
   for (unsigned char b : bytes) {
     if (part && limit <= 0) break;

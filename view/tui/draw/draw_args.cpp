@@ -17,7 +17,7 @@ namespace vyn::draw {
 
 void raise_invalid(const Cell& block, int32_t index) {
   Cell at = block;
-  at.w1 = static_cast<uint32_t>(index);
+  set_series_head(at, index);
   fire(Err::script_draw_invalid, {at});
 }
 
