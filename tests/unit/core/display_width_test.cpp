@@ -87,9 +87,9 @@ TEST_F(DisplayWidthText, ColumnsOfATextFromItsHead) {
   const char text[] = "a\xE4\xB8\x80" "e\xCC\x81" "\xF0\x9F\x98\x80";  // a, U+4E00, e + U+0301, U+1F600
   Cell* s = string::load_utf8_checked(unicode::outside(text), sizeof text - 1);
   EXPECT_EQ(width::of_text(*s), 1 + 2 + 1 + 0 + 2);
-  s->w1 = 2;
+  set_series_head(*s, 2);
   EXPECT_EQ(width::of_text(*s), 1 + 0 + 2);
-  s->w1 = 9;  // past the tail
+  set_series_head(*s, 9);  // past the tail
   EXPECT_EQ(width::of_text(*s), 0);
 }
 

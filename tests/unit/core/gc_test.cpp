@@ -18,6 +18,7 @@
 #include "eval/frames.hpp"
 #include "tests/unit/support/child_process.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
+#include "values/callables/callable.hpp"
 #include "values/objects/context.hpp"
 #include "values/cycles.hpp"
 #include "values/runtime_cells.hpp"
@@ -170,8 +171,8 @@ TEST_F(Collector, EachTypeKeepsTheNodesOfItsLayout) {
       {Type::binary, 0, false, true, false},    {Type::bitset, 0, false, true, false},
       {Type::symbol, 0, false, true, true},     {Type::word, 0, true, false, false},
       {Type::issue, 0, true, false, false},     {Type::native, 0, false, true, true},
-      {Type::op, static_cast<uint32_t>(Type::native) << 16, false, true, true},
-      {Type::op, static_cast<uint32_t>(Type::function) << 16, true, true, true},
+      {Type::op, static_cast<uint32_t>(Type::native) << op::underlying_shift, false, true, true},
+      {Type::op, static_cast<uint32_t>(Type::function) << op::underlying_shift, true, true, true},
       {Type::function, 0, true, true, true},    {Type::object, 0, true, false, true},
       {Type::error, 0, true, false, true},      {Type::event, 0, false, false, false},
       {Type::event, 0x1000, false, true, false}, {Type::integer, 0, false, false, false},
@@ -488,7 +489,7 @@ Cell* hash_of_labels() {
   }
   NodeId table = hashtable::new_(3, *b, hashtable::Kind::hash, 0);
   b->set_type(Type::hash);
-  b->w3 = table;
+  set_series_extra(*b, table);
   return b;
 }
 
@@ -527,7 +528,7 @@ TEST_F(NodeCompaction, MovesTheNodesOfAStableSparseFrameAndRewritesEveryHolder) 
   // a hash! over blocks hashes them by node: found again after its lazy rebuild
   for (int32_t i = 0; i < block::vs_length(*keyed); ++i) {
     Cell key = block::cells(*keyed)[i];
-    Cell* found = hashtable::find(keyed->w3, key, 0, 1, 0, false, false);
+    Cell* found = hashtable::find(series_extra(*keyed), key, 0, 1, 0, false, false);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found - block::cells(*keyed), i);
   }

@@ -150,7 +150,7 @@ TEST_F(ValueHash, ScalarsAndIdentitiesByPayload) {
   Cell* a = block_of({make_integer(1)});
   Cell* b = block_of({make_integer(1)});
   Cell a2 = *a;
-  a2.w1 = 1;
+  set_series_head(a2, 1);
   EXPECT_NE(hash::value(*a, false), hash::value(*b, false));
   EXPECT_NE(hash::value(*a, false), hash::value(a2, false));
   EXPECT_EQ(hash::value(*a, false), hash::value(make_series(Type::block, series_node(*a)), false));

@@ -328,14 +328,14 @@ TEST_F(Unicode, WideningKeepsTheCharactersInPlaceOrInAMovedBuffer) {
     Cell* s = text(cps, c.from);
     if (c.size > 16) alloc::expand_series_copy(series_node(*s), c.size);
     ASSERT_EQ(buffer_of(series_node(*s))->size, c.size);
-    s->w1 = 2;
+    set_series_head(*s, 2);
     SeriesBuffer* before = buffer_of(series_node(*s));
     SeriesBuffer* after = unicode::widen(series_node(*s), c.to, 0);
     EXPECT_EQ(after == before, c.in_place);
     EXPECT_EQ(after, buffer_of(series_node(*s)));
     EXPECT_EQ(after->unit(), c.to);
     EXPECT_EQ(series_head(*s), 2);
-    s->w1 = 0;
+    set_series_head(*s, 0);
     EXPECT_EQ(chars(*s), cps);
   }
   Cell* s = text({0x3A9, 0xFFFF}, 2);
@@ -369,16 +369,16 @@ TEST_F(Unicode, Utf8ForThePlatformFromEveryUnit) {
 
 TEST_F(Unicode, Utf8ConversionFromTheHeadWithLimitAndLineFeeds) {
   Cell* s = text({'a', '\n', 0xE9, '\n', 'z'}, 1);
-  s->w1 = 1;
+  set_series_head(*s, 1);
   int32_t length = 3;
   const char* out = unicode::to_utf8_part(s, length, true);
   EXPECT_EQ(std::string(out, static_cast<size_t>(length)), "\r\n\xC3\xA9\r\n");
-  NodeId conversion = s->w3;
+  NodeId conversion = series_extra(*s);
   EXPECT_NE(conversion, 0u);
   length = -1;
   EXPECT_EQ(std::string(unicode::to_utf8(s, length)), "\n\xC3\xA9\nz");
-  EXPECT_EQ(s->w3, conversion) << "the conversion buffer is reused";
-  s->w1 = 99;
+  EXPECT_EQ(series_extra(*s), conversion) << "the conversion buffer is reused";
+  set_series_head(*s, 99);
   length = -1;
   EXPECT_EQ(std::string(unicode::to_utf8(s, length)), "");
   EXPECT_EQ(series_head(*s), 5) << "a head past the tail is stored back clamped";

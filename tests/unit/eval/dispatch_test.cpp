@@ -43,7 +43,7 @@ TEST_F(Dispatch, AppendPartAndDupChecks) {
   Cell s = *block_of({i(1)});
   Cell three = *block_of({i(1), i(2), i(3)});
   Cell at3 = three;
-  at3.w1 = 2;
+  set_series_head(at3, 2);
   call(Action::append, {s, at3, i(-2)}, {2});  // /part -2 reaches back from the value's position
   EXPECT_EQ(ints(s), "1 1 2");
   call(Action::append, {s, three, i(0)}, {2});  // /part 0: unchanged

@@ -302,7 +302,7 @@ TEST_F(LexerScan, Transcode) {
   EXPECT_EQ(describe(run(*string_of("123456"), part)), "[123]");
   Cell* text = string_of("12 34");
   Cell pos = *text;
-  pos.w1 = 2;
+  set_series_head(pos, 2);
   part.part = &pos;
   EXPECT_EQ(describe(run(*text, part)), "[12]");
   Cell other = binary_of("1");

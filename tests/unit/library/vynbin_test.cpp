@@ -74,7 +74,7 @@ TEST_F(VynbinTest, TextRecords) {
     Cell* v = stack::push(loaded(c.text));
     if (std::string(c.text).rfind("next", 0) == 0) {
       *v = loaded("[1 2]");
-      v->w1 = 1;
+      set_series_head(*v, 1);
     }
     EXPECT_EQ(records(*v), c.bytes) << c.text;
   }

@@ -168,7 +168,7 @@ TEST_F(DrawTest, MalformedBlocksRaiseAtTheOffendingCell) {
     Cell* code = load(c.code);
     Err id = raised([&] { draw::run(nullptr, make_none(), *code, false); });
     EXPECT_EQ(id, c.id) << c.code;
-    EXPECT_EQ(static_cast<int32_t>(pending_error().args[0].w1), c.at) << c.code;
+    EXPECT_EQ(series_head(pending_error().args[0]), c.at) << c.code;
     EXPECT_EQ(cycles::depth(), 0) << c.code;
   }
 }

@@ -29,7 +29,7 @@ Cell* lines(Cell* b, std::initializer_list<int> at) {
 
 Cell* at(Cell* b, int32_t head) {
   Cell* p = stack::push(*b);
-  p->w1 = static_cast<uint32_t>(head);
+  set_series_head(*p, head);
   return p;
 }
 
@@ -483,11 +483,11 @@ TEST_F(BlockActions, SetOperationOnAHashAnswersAHash) {
   Cell* b = block_of({w("a"), w("b")});
   NodeId table = hashtable::new_(2, *b, hashtable::Kind::hash, 0);
   b->set_type(Type::hash);
-  b->w3 = table;
+  set_series_extra(*b, table);
   Cell* args = stack::push(*block_of({w("c"), w("a")}));
   block::set_operation(args, b, 9, false, nullptr);
   ASSERT_TRUE(args->is(Type::hash));
-  EXPECT_NE(hashtable::find(args->w3, w("b"), 0, 1, cmp::equal, false, false), nullptr);
+  EXPECT_NE(hashtable::find(block::table_of(*args), w("b"), 0, 1, cmp::equal, false, false), nullptr);
   EXPECT_EQ(block::length_total(*args), 3);
 }
 

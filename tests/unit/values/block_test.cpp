@@ -48,19 +48,19 @@ TEST_F(Block, AppendSplicesUnlessOnly) {
 
 TEST_F(Block, InsertAnswersThePositionAfterTheNewCells) {
   Cell* s = stack::push(*block_of({i(1), i(4)}));
-  s->w1 = 1;
+  set_series_head(*s, 1);
   Cell* r = append(s, *block_of({i(2), i(3)}), -1, false, 1, false);
   EXPECT_EQ(series_head(*r), 3);
-  r->w1 = 0;
+  set_series_head(*r, 0);
   EXPECT_EQ(ints(*r), "1 2 3 4");
 }
 
 TEST_F(Block, InsertingABlockIntoItself) {
   Cell* s = stack::push(*block_of({i(1), i(2), i(3)}));
   Cell whole = *s;
-  s->w1 = 1;
+  set_series_head(*s, 1);
   append(s, whole, -1, false, 1, false);
-  s->w1 = 0;
+  set_series_head(*s, 0);
   EXPECT_EQ(ints(*s), "1 1 2 3 2 3");
   append(s, whole);
   EXPECT_EQ(ints(*s), "1 1 2 3 2 3 1 1 2 3 2 3");
@@ -81,16 +81,16 @@ TEST_F(Block, GrowsWhenFullAndKeepsContents) {
 
 TEST_F(Block, InsertCellAdvancesOnRequest) {
   Cell b = *block_of({i(1), i(3)});
-  b.w1 = 1;
+  set_series_head(b, 1);
   b = block::insert_cell(b, i(2), true, false);
   EXPECT_EQ(series_head(b), 2);
   b = block::insert_cell(b, i(0), false, true);
   EXPECT_EQ(series_head(b), 2);
-  b.w1 = 0;
+  set_series_head(b, 0);
   EXPECT_EQ(ints(b), "0 1 2 3");
   Cell c = *block_of({i(9)});
   c = block::insert_all(c, *block_of({i(7), i(8)}));
-  c.w1 = 0;
+  set_series_head(c, 0);
   EXPECT_EQ(ints(c), "7 8 9");
 }
 
@@ -126,13 +126,13 @@ TEST_F(Block, CloneDeepAndShallow) {
 
 TEST_F(Block, RemoveLastAndTruncate) {
   Cell b = *block_of({i(1), i(2), i(3)});
-  b.w1 = 3;
+  set_series_head(b, 3);
   block::remove_last(b);
   EXPECT_EQ(series_head(b), 2);
-  b.w1 = 0;
+  set_series_head(b, 0);
   block::truncate_at(b, 1);
   EXPECT_EQ(ints(b), "1");
-  b.w1 = 1;
+  set_series_head(b, 1);
   EXPECT_TRUE(block::vs_tail_q(b));
   EXPECT_TRUE(block::next_at_tail(b));
 }

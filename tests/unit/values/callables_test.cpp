@@ -3,6 +3,7 @@
 
 #include "eval/native_table.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
+#include "values/callables/callable.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
 #include "values/words/typeset.hpp"
@@ -71,7 +72,7 @@ TEST_F(Callables, NativesAndActionsFromSpecAndIndex) {
   Cell* ok = native_spec({word::load("test"), word::load("then"), *block_of({word::load("block!")})}, 1);
   Cell* n = registry::entry<Action::make>(Type::native)(ok, ok, Type::native);
   EXPECT_TRUE(n->is(Type::native));
-  EXPECT_EQ(n->w1, 1u);
+  EXPECT_EQ(native::index(*n), 1);
   EXPECT_EQ(form(*n), "?native?");
   Cell* add_spec = native_spec({word::load("value1"), word::load("value2")}, 11);
   Cell* add = registry::entry<Action::make>(Type::action)(add_spec, add_spec, Type::action);

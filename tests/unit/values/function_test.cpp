@@ -6,6 +6,7 @@
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
 #include "values/callables/function.hpp"
+#include "values/objects/context.hpp"
 
 namespace vyn::test {
 namespace {
@@ -63,14 +64,14 @@ TEST_F(Functions, TraceFlagsAndCompanion) {
   EXPECT_EQ(f.header & (function::flag_trace | function::flag_no_trace), function::flag_trace);
   Cell g = *eval_text("make function! [[[no-trace] a] [a]]");
   EXPECT_EQ(g.header & (function::flag_trace | function::flag_no_trace), function::flag_no_trace);
-  EXPECT_EQ(buffer_of(f.w3)->tail, 5 * sizeof(Cell));
+  EXPECT_EQ(buffer_of(callable::extra_node(f))->tail, 5 * sizeof(Cell));
   Cell* comp = function::companion(f);
   EXPECT_TRUE(comp[function::Companion::body].is(Type::block));
   EXPECT_TRUE(comp[function::Companion::entry].is(Type::unset));
   EXPECT_TRUE(comp[function::Companion::owner].is(Type::unset));
   EXPECT_EQ(function::entry_of(f), 0);
   // the context's owner cell holds the function itself
-  EXPECT_EQ(reinterpret_cast<Cell*>(buffer_of(f.w1)->data())[1].w3, f.w3);
+  EXPECT_EQ(callable::extra_node(*context::owner(function::context_of(f))), callable::extra_node(f));
 }
 
 TEST_F(Functions, CallsBindArgumentsAndCopyTheBody) {
@@ -90,8 +91,8 @@ TEST_F(Functions, SpecStoredFromItsHead) {
   Cell* body = eval_text("[b]");
   function::push(*spec, *body, 0, 0, 0, 0);
   Cell f = *stack::last_value();
-  EXPECT_EQ(mold(make_series(Type::block, f.w2)), "[b]");
-  EXPECT_EQ(block::length_total(make_series(Type::block, f.w2)), 1);
+  EXPECT_EQ(mold(callable::spec(f)), "[b]");
+  EXPECT_EQ(block::length_total(callable::spec(f)), 1);
 }
 
 TEST_F(Functions, ReflectMoldFormCompare) {
@@ -100,7 +101,7 @@ TEST_F(Functions, ReflectMoldFormCompare) {
   EXPECT_EQ(mold_of("reflect :f 'body"), "[a + c]");
   EXPECT_EQ(mold_of("reflect :f 'words"), "[a b c]");
   Cell* words = eval_text("reflect :f 'words");
-  EXPECT_EQ(block::cells(*words)[2].w1, value_of("f").w1);  // bound to the function's context
+  EXPECT_EQ(block::cells(*words)[2].w1, function::context_of(value_of("f")));  // bound to the function's context
   EXPECT_EQ(eval_error("reflect :f 'class"), Err::internal_not_done);
   EXPECT_EQ(mold_of(":f"), "func [a /b c][a + c]");
   EXPECT_EQ(form_of(":f"), "?function?");

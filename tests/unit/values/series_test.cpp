@@ -38,7 +38,7 @@ TEST_F(Series, AtAndSkipStayInsideTheSeries) {
   for (Case c : {Case{0, 0, 0, 0}, Case{0, 1, 0, 1}, Case{2, -1, 1, 1}, Case{2, 0, 2, 2},
                  Case{1, 10, 4, 4}, Case{1, -10, 0, 0}, Case{4, 1, 4, 4}}) {
     Cell s = b;
-    s.w1 = c.head;
+    set_series_head(s, c.head);
     EXPECT_EQ(series_head(simple<Action::at>(s, i(c.offset))), c.at) << c.head << " " << c.offset;
     EXPECT_EQ(series_head(simple<Action::skip>(s, i(c.offset))), c.skip) << c.head << " " << c.offset;
   }
@@ -62,21 +62,21 @@ TEST_F(Series, NavigationAndQueries) {
 TEST_F(Series, HeadPastAShortenedBufferIsClamped) {
   Cell b = *block_of({i(1), i(2), i(3), i(4)});
   Cell far = b;
-  far.w1 = 3;
+  set_series_head(far, 3);
   block::truncate_at(b, 1);
   Cell* p = stack::push(far);
   EXPECT_EQ(simple<Action::index_q>(far).int_value(), 4);  // the stored position, unclamped
   EXPECT_EQ(registry::entry<Action::length_q>(Type::block)(p), 0);
   EXPECT_EQ(series_head(*p), 1);  // reading clamped it to the tail
   Cell other = b;
-  other.w1 = 5;
+  set_series_head(other, 5);
   EXPECT_EQ(block::vs_head(other), block::vs_tail(b));
   EXPECT_EQ(series_head(other), 1);
 }
 
 TEST_F(Series, PickByPosition) {
   Cell b = *block_of({i(10), i(20), i(30)});
-  b.w1 = 1;
+  set_series_head(b, 1);
   Cell* s = stack::push(b);
   auto pick = registry::entry<Action::pick>(Type::block);
   struct Case { int index; int value; };  // 0 stands for none
@@ -123,24 +123,24 @@ TEST_F(Series, RemoveWithAndWithoutPart) {
   EXPECT_EQ(raised([&] { remove(s, bad, nullptr); }), Err::script_invalid_refine_arg);
   // a position in the same series counts from the head; one before the head changes nothing
   Cell* t = stack::push(*block_of({i(1), i(2), i(3), i(4)}));
-  t->w1 = 1;
+  set_series_head(*t, 1);
   Cell* at3 = stack::push(*t);
-  at3->w1 = 3;
+  set_series_head(*at3, 3);
   remove(t, at3, nullptr);
-  t->w1 = 0;
+  set_series_head(*t, 0);
   EXPECT_EQ(ints(*t), "1 4");
-  at3->w1 = 0;
-  t->w1 = 1;
+  set_series_head(*at3, 0);
+  set_series_head(*t, 1);
   remove(t, at3, nullptr);
-  t->w1 = 0;
+  set_series_head(*t, 0);
   EXPECT_EQ(ints(*t), "1 4");
 }
 
 TEST_F(Series, ClearCutsAtTheHead) {
   Cell* s = stack::push(*block_of({i(1), i(2), i(3)}));
-  s->w1 = 1;
+  set_series_head(*s, 1);
   registry::entry<Action::clear>(Type::block)(s);
-  s->w1 = 0;
+  set_series_head(*s, 0);
   EXPECT_EQ(ints(*s), "1");
 }
 
@@ -178,7 +178,7 @@ TEST_F(Series, TakeFromBlocks) {
   EXPECT_EQ(ints(*s), "2");
   // a negative count takes the units before the head
   Cell* t = stack::push(*block_of({i(1), i(2), i(3)}));
-  t->w1 = 2;
+  set_series_head(*t, 2);
   Cell* minus = stack::push(i(-5));
   EXPECT_EQ(ints(*take(t, minus, false, false)), "1 2");
   EXPECT_EQ(series_head(*t), 0);
@@ -190,7 +190,7 @@ TEST_F(Series, TakeFromBlocks) {
 TEST_F(Series, CopyKeepsTypeAndCountsParts) {
   auto copy = registry::entry<Action::copy>(Type::block);
   Cell* s = stack::push(*block_of({i(1), i(2), i(3), i(4)}));
-  s->w1 = 1;
+  set_series_head(*s, 1);
   s->set_new_line(true);
   Cell* result = stack::push_unset();
   Cell* c = copy(s, result, nullptr, false, nullptr);
@@ -202,7 +202,7 @@ TEST_F(Series, CopyKeepsTypeAndCountsParts) {
   Cell* big = stack::push(i(99));
   EXPECT_EQ(ints(*copy(s, result, big, false, nullptr)), "2 3 4");
   Cell* str = string_of("hello");
-  str->w1 = 1;
+  set_series_head(*str, 1);
   Cell* two = stack::push(i(2));
   Cell* sc = registry::entry<Action::copy>(Type::series)(str, stack::push_unset(), two, false, nullptr);
   EXPECT_TRUE(sc->is(Type::string));
@@ -224,12 +224,12 @@ TEST_F(Series, MoveWithinAndBetweenSeries) {
   auto move = registry::entry<Action::move>(Type::block);
   Cell* s = stack::push(*block_of({i(1), i(2), i(3), i(4)}));
   Cell* target = stack::push(*s);
-  target->w1 = 3;
+  set_series_head(*target, 3);
   move(s, target, nullptr);
   EXPECT_EQ(ints(*s), "2 3 1 4");
   // onto a position inside the moved range: nothing moves
   Cell* two = stack::push(i(2));
-  target->w1 = 1;
+  set_series_head(*target, 1);
   move(s, target, two);
   EXPECT_EQ(ints(*s), "2 3 1 4");
   Cell* other = stack::push(*block_of({i(9)}));
@@ -246,10 +246,10 @@ TEST_F(Series, MoveBetweenStringsOfDifferentWidths) {
   Cell* from = string_of("xy");
   Cell* to = string_of("ab");
   string::append_char(series_node(*to), 0x1F600);
-  to->w1 = 1;
+  set_series_head(*to, 1);
   Cell* one = stack::push(i(2));
   registry::entry<Action::move>(Type::series)(from, to, one);
-  to->w1 = 0;
+  set_series_head(*to, 0);
   EXPECT_EQ(string::to_utf8(*to), "axyb\xF0\x9F\x98\x80");
   EXPECT_EQ(string::length(*from), 0);
 }

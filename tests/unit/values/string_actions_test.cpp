@@ -31,8 +31,8 @@ Cell* text(std::string_view utf8, Type t = Type::string) {
 
 Cell* binary(std::initializer_list<uint8_t> bytes) {
   Cell* b = stack::push_unset();
-  b->w2 = alloc::new_bytes(static_cast<uint32_t>(bytes.size()));
-  SeriesBuffer* buf = buffer_of(b->w2);
+  set_series_node(*b, alloc::new_bytes(static_cast<uint32_t>(bytes.size())));
+  SeriesBuffer* buf = buffer_of(series_node(*b));
   for (uint8_t x : bytes) buf->data()[buf->tail++] = x;
   b->set_type(Type::binary);
   return b;
@@ -72,7 +72,7 @@ TEST_F(StringActions, MoldChoosesQuotesOrBracesAndEscapes) {
 TEST_F(StringActions, FormAppendsTheTextUpToThePartLimit) {
   EXPECT_EQ(form(*text("h\xC3\xA9llo")), "h\xC3\xA9llo");
   Cell* v = text("abcdef");
-  v->w1 = 1;
+  set_series_head(*v, 1);
   Cell* buffer = string::make_at(stack::push_unset(), 4);
   Cell* part = stack::push(make_integer(3));
   EXPECT_EQ(string::form(v, buffer, part, 3), 0);
@@ -165,7 +165,7 @@ TEST_F(StringActions, FindByRefinements) {
   for (const Case& c : cases) {
     stack::Mark mark;
     Cell* s = text(c.series);
-    s->w1 = static_cast<uint32_t>(c.head);
+    set_series_head(*s, c.head);
     Cell* r = string::find(s, val(c.value), c.o);
     std::string what = std::string(c.series) + " / " + c.value + " case " + std::to_string(&c - cases);
     if (c.found < 0) EXPECT_TRUE(r->is(Type::none_)) << what;
@@ -202,19 +202,19 @@ Cell* add(Cell* s, Cell* v, int32_t part = -1, int32_t dup = 1, bool is_append =
 }
 
 std::string from_head(Cell s) {
-  s.w1 = 0;
+  set_series_head(s, 0);
   return utf8(s);
 }
 
 TEST_F(StringActions, AppendAndInsert) {
   Cell* s = text("ab");
-  s->w1 = 1;
+  set_series_head(*s, 1);
   add(s, text("cd"));
   EXPECT_EQ(series_head(*s), 0) << "append answers the series at its head";
   EXPECT_EQ(utf8(*s), "abcd");
   add(s, text("xyz"), 1, 3);
   EXPECT_EQ(utf8(*s), "abcdxxx");
-  s->w1 = 2;
+  set_series_head(*s, 2);
   add(s, text("_"), -1, 2, false);
   EXPECT_EQ(series_head(*s), 4) << "insert answers the position after the inserted text";
   EXPECT_EQ(from_head(*s), "ab__cdxxx");
@@ -231,7 +231,7 @@ TEST_F(StringActions, AppendingAStringToItself) {
   EXPECT_EQ(utf8(*s), "abcabc");
   Cell* t = text("abc");
   Cell source = *t;
-  t->w1 = 1;
+  set_series_head(*t, 1);
   add(t, stack::push(source), -1, 2, false);
   EXPECT_EQ(from_head(*t), "aabcabcbc");
 }
@@ -245,7 +245,7 @@ TEST_F(StringActions, WideningOnAppendInsertAndChange) {
   EXPECT_EQ(unit_of(*t), 1u) << "changing to a Latin-1 char keeps one byte";
   EXPECT_EQ(from_head(*t), "\xC3\xA9" "b");
   Cell* u = text("ab");
-  u->w1 = 1;
+  set_series_head(*u, 1);
   add(u, text("\xE2\x82\xAC"), -1, 1, false);
   EXPECT_EQ(unit_of(*u), 2u);
   EXPECT_EQ(from_head(*u), "a\xE2\x82\xAC" "b");
@@ -278,7 +278,7 @@ TEST_F(StringActions, ChangeReplacesWhatItWritesOrThePart) {
   for (const Case& c : cases) {
     stack::Mark mark;
     Cell* s = text(c.series);
-    s->w1 = static_cast<uint32_t>(c.head);
+    set_series_head(*s, c.head);
     string::change(s, val(c.value), c.part, false, c.dup);
     EXPECT_EQ(from_head(*s), c.out) << c.series << " " << c.value;
     EXPECT_EQ(series_head(*s), c.after) << c.series << " " << c.value;
@@ -288,8 +288,8 @@ TEST_F(StringActions, ChangeReplacesWhatItWritesOrThePart) {
 TEST_F(StringActions, ChangeWithItsOwnText) {
   Cell* s = text("abcd");
   Cell source = *s;
-  source.w1 = 2;
-  s->w1 = 1;
+  set_series_head(source, 2);
+  set_series_head(*s, 1);
   string::change(s, stack::push(source), -1, false, 1);
   EXPECT_EQ(from_head(*s), "acdd");
 }
@@ -355,7 +355,7 @@ TEST_F(StringActions, TrimWithRemovesTheGivenCharacters) {
   string::trim(s, false, false, false, false, false, val("#x"));
   EXPECT_EQ(utf8(*s), "abc");
   Cell* t = text("abcab\xE2\x82\xAC");
-  t->w1 = 1;
+  set_series_head(*t, 1);
   string::trim(t, false, false, false, false, true, text("a\xE2\x82\xAC"));
   EXPECT_EQ(from_head(*t), "abcb");
   string::trim(t, false, false, false, false, false, text(""));
@@ -372,7 +372,7 @@ TEST_F(StringActions, MakeAndTo) {
   EXPECT_EQ(raised([] { string::make(nullptr, stack::push(make_integer(-1)), Type::string); }),
             Err::script_out_of_range);
   Cell* source = text("abc");
-  source->w1 = 1;
+  set_series_head(*source, 1);
   Cell* copy = string::to(nullptr, source, Type::url);
   EXPECT_TRUE(copy->is(Type::url));
   EXPECT_EQ(utf8(*copy), "bc");
@@ -454,7 +454,7 @@ TEST_F(StringActions, StableSortWithCase) {
 
 TEST_F(StringActions, SortPartAndErrors) {
   Cell* s = text("dcba");
-  s->w1 = 2;
+  set_series_head(*s, 2);
   Cell back = make_integer(-2);
   string::sort(s, {.part = &back});
   EXPECT_EQ(series_head(*s), 0) << "a negative part sorts before the head and moves it there";

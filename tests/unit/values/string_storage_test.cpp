@@ -51,7 +51,7 @@ TEST_F(StringStorage, AppendingWidensAboveAsciiWritingAboveLatin1) {
 TEST_F(StringStorage, WideningAUcs2StringKeepsHeadAndLength) {
   Cell* s = utf8("x\xE2\x82\xAC" "abcdefghijklmnopqrstuvwxyz");
   ASSERT_EQ(unit_of(*s), 2u);
-  s->w1 = 1;
+  set_series_head(*s, 1);
   string::append_char(series_node(*s), 0x1F600);
   EXPECT_EQ(unit_of(*s), 4u);
   EXPECT_EQ(series_head(*s), 1);
@@ -62,12 +62,12 @@ TEST_F(StringStorage, WideningAUcs2StringKeepsHeadAndLength) {
 TEST_F(StringStorage, AHeadPastTheTailReadsAsTheTail) {
   Cell* s = string_of("abcdef");
   Cell* other = stack::push(*s);
-  other->w1 = 5;
+  set_series_head(*other, 5);
   string::truncate_at(*s, 2);  // shortened through another reference
   EXPECT_EQ(string::length(*other), 0);
   EXPECT_TRUE(string::at_tail_q(*other));
   EXPECT_EQ(series_head(*other), 2) << "stored back clamped";
-  other->w1 = 7;
+  set_series_head(*other, 7);
   EXPECT_EQ(string::length_q(*other), 0);
   EXPECT_EQ(series_head(*other), 2);
   EXPECT_EQ(string::vs_head(*other), buffer_of(series_node(*s))->tail_ptr());
@@ -88,7 +88,7 @@ TEST_F(StringStorage, OverwriteInsertRemoveAndClear) {
   string::remove_part(*s, 2, 50);
   string::remove_char(*s, 9);
   EXPECT_EQ(string::to_utf8(*s), "\xE2\x82\xAC" "b");
-  s->w1 = 1;
+  set_series_head(*s, 1);
   string::clear(*s);
   EXPECT_EQ(series_head(*s), 0);
   EXPECT_EQ(unit_of(*s), 1u);
@@ -97,7 +97,7 @@ TEST_F(StringStorage, OverwriteInsertRemoveAndClear) {
 
 TEST_F(StringStorage, FindingCharactersAndPrefixes) {
   Cell* s = utf8("xa\xC3\xA9" "B\xE2\x82\xAC" "b");
-  s->w1 = 1;
+  set_series_head(*s, 1);
   EXPECT_EQ(string::find_char(*s, 'B'), 2);
   EXPECT_EQ(string::find_char(*s, 'x'), -1);
   EXPECT_EQ(string::find_char(*s, 0x20AC), 3);
@@ -122,7 +122,7 @@ TEST_F(StringStorage, LoadingByEncoding) {
   std::string u16 = "h\0\xAC\x20"s;
   Cell* s = string::load(unicode::outside(u16.data()), 2, nullptr, string::encoding_utf16le);
   EXPECT_TRUE(s->is(Type::string));
-  EXPECT_EQ(s->w3, 0u);
+  EXPECT_EQ(string::conversion_node(*s), 0u);
   EXPECT_EQ(chars(*s), (Cps{'h', 0x20AC}));
   Cell* pushed = string::load_push(unicode::outside("\xC3\xA9"), 2, string::encoding_utf8);
   EXPECT_EQ(chars(*pushed), (Cps{0xE9}));
@@ -180,10 +180,10 @@ TEST_F(StringStorage, ConcatenateModesAndUnits) {
        }) {
     Cell* t = utf8(c.target);
     Cell* s = utf8(c.source);
-    t->w1 = static_cast<uint32_t>(c.target_head);
-    s->w1 = static_cast<uint32_t>(c.source_head);
+    set_series_head(*t, c.target_head);
+    set_series_head(*s, c.source_head);
     string::concatenate(t, s, c.part, c.offset, c.keep_unit, c.mode);
-    t->w1 = 0;
+    set_series_head(*t, 0);
     EXPECT_EQ(string::to_utf8(*t), c.out) << c.target << " + " << c.source;
     EXPECT_EQ(unit_of(*t), c.target_unit) << c.target << " + " << c.source;
     EXPECT_EQ(unit_of(*s), c.source_unit) << c.target << " + " << c.source;
@@ -206,7 +206,7 @@ TEST_F(StringStorage, ConcatenatingAStringIntoItself) {
                         Case{2, 0, Concat::overwrite, "cdefef"}}) {
     Cell* t = string_of("abcdef");
     Cell* s = stack::push(*t);
-    s->w1 = static_cast<uint32_t>(c.source_head);
+    set_series_head(*s, c.source_head);
     string::concatenate(t, s, -1, c.offset, false, c.mode);
     EXPECT_EQ(string::to_utf8(*t), c.out) << c.source_head << " " << c.offset;
   }
@@ -251,9 +251,9 @@ TEST_F(StringStorage, RotateBytesExchangesRanges) {
 TEST_F(StringStorage, MoveCharsBetweenWidths) {
   Cell* from = utf8("xy\xE2\x82\xAC" "z");
   Cell* to = string_of("ab");
-  to->w1 = 1;
+  set_series_head(*to, 1);
   string::move_chars(from, to, 3 * 2);
-  to->w1 = 0;
+  set_series_head(*to, 0);
   EXPECT_EQ(string::to_utf8(*to), "axy\xE2\x82\xAC" "b");
   EXPECT_EQ(string::to_utf8(*from), "z");
 }
