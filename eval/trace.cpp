@@ -6,7 +6,7 @@
 #include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
-#include "values/callables/callable.hpp"
+#include "values/callables/function.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/error.hpp"
 #include "values/numbers/pair.hpp"
@@ -202,12 +202,12 @@ void finish_raising() {
 void stop() { clear(); }
 
 void Body::enter(const Cell& function) {
-  uint32_t bits = function.header & 0x600;
+  uint32_t bits = function.header & (function::flag_trace | function::flag_no_trace);
   if (bits) {
     saved_ = true;
     restore_ = active;
-    if (bits & 0x400) active = true;
-    if (bits & 0x200) active = false;
+    if (bits & function::flag_trace) active = true;
+    if (bits & function::flag_no_trace) active = false;
   }
   function_ = function;
   if (active) fire(prolog, make_none(), -1, make_none(), function);
