@@ -28,6 +28,7 @@ inline constexpr uint32_t routine_flag = 0x8000;
 inline constexpr int routine_arity_shift = 25;
 
 enum Companion : int { body = 0, arg_list = 1, entry = 2, spare = 3, owner = 4, companion_cells = 5 };
+static_assert(Companion::arg_list == callable::arg_list_cell, "every callable caches its list in cell 1");
 
 // The context node of a function! or routine! (or of an op! made from one).
 inline NodeId context_of(const Cell& fn) { return fn.w1; }
