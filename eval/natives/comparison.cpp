@@ -8,6 +8,8 @@
 #include "values/compare_ops.hpp"
 #include "values/numbers/logic.hpp"
 #include "values/numbers/money.hpp"
+#include "values/numbers/number.hpp"
+#include "values/numbers/pair.hpp"
 #include "values/registry.hpp"
 #include "values/series/series.hpp"
 
@@ -34,8 +36,8 @@ bool same_values(const Cell& a, const Cell& b) {
     case Type::none_: case Type::unset: return true;
     case Type::datatype: case Type::logic: case Type::object: return a.w1 == b.w1;
     case Type::char_: case Type::integer: return a.w2 == b.w2;
-    case Type::float_: case Type::percent: case Type::pair: case Type::time:
-      return a.w2 == b.w2 && a.w3 == b.w3;
+    case Type::float_: case Type::percent: case Type::time: return float_::bits(a) == float_::bits(b);
+    case Type::pair: return pair::x_of(a) == pair::x_of(b) && pair::y_of(a) == pair::y_of(b);
     case Type::native: case Type::action: case Type::op: case Type::point2D:
       return a.w1 == b.w1 && a.w2 == b.w2;
     case Type::money: return money::compare(const_cast<Cell*>(&a), const_cast<Cell*>(&b), cmp::same) == 0;
