@@ -35,7 +35,7 @@ bool same_values(const Cell& a, const Cell& b) {
   switch (t) {
     case Type::none_: case Type::unset: return true;
     case Type::datatype: case Type::logic: case Type::object: return a.w1 == b.w1;
-    case Type::char_: case Type::integer: return a.w2 == b.w2;
+    case Type::char_: case Type::integer: return a.int_value() == b.int_value();
     case Type::float_: case Type::percent: case Type::time: return float_::bits(a) == float_::bits(b);
     case Type::pair: return pair::x_of(a) == pair::x_of(b) && pair::y_of(a) == pair::y_of(b);
     case Type::native: case Type::action: case Type::op: case Type::point2D:
