@@ -89,6 +89,55 @@ class Probe {
   uint32_t step_ = 0;
 };
 
+// The two walks every value table makes over its buckets; match(key) is handed the slot key of a
+// live bucket whose hash agrees, and answers whether its entry is the one sought. Both are inline
+// templates so that the match compiles into the loop: they are on the path of every map! and
+// symbol look-up. Neither allocates, and match must not either.
+
+// A look-up: the first bucket whose entry matches, or -1 once an empty bucket ends the walk.
+template <class Match>
+inline int32_t probe_find(const Slots& sl, uint32_t hash, int32_t buckets, Match&& match) {
+  Probe probe(hash, buckets);
+  sl.prefetch(probe.at());
+  do {
+    uint32_t i = probe.at(), f = sl.flag(i);
+    if (f == empty) return -1;
+    if (f == live && sl.slots[i].hash == hash && match(sl.slots[i].key)) return static_cast<int32_t>(i);
+  } while (probe.next());
+  return -1;
+}
+
+// An insertion's walk finds both the match and the bucket to take: the first deleted one met, or
+// the empty one that ends the walk. found is the matching bucket or -1; free_at is -1 when no
+// bucket is free (the bound keeps that from happening to a table that grows).
+struct Claim {
+  int32_t found;
+  int32_t free_at;
+};
+template <class Match>
+inline Claim probe_insert(const Slots& sl, uint32_t hash, int32_t buckets, Match&& match) {
+  Probe probe(hash, buckets);
+  sl.prefetch(probe.at());
+  int32_t free_at = -1;
+  do {
+    uint32_t i = probe.at(), f = sl.flag(i);
+    if (f != live) {
+      if (free_at < 0) free_at = static_cast<int32_t>(i);
+      if (f == empty) break;
+      continue;
+    }
+    if (sl.slots[i].hash == hash && match(sl.slots[i].key)) return {static_cast<int32_t>(i), free_at};
+  } while (probe.next());
+  return {-1, free_at};
+}
+
+// Bucket i, free, takes the entry at key under hash; counts it live, and occupied if it was empty.
+inline void take_free(Record* r, Slots& sl, uint32_t i, int32_t key, uint32_t hash) {
+  if (sl.flag(i) == empty) r->occupied++;
+  r->live++;
+  sl.take(i, key, hash);
+}
+
 // The cells of a series from the start of its data. Never allocates.
 inline Cell* cells_of(NodeId node) { return reinterpret_cast<Cell*>(buffer_of(node)->data()); }
 inline int32_t cell_count(NodeId node) { return static_cast<int32_t>(buffer_of(node)->tail / sizeof(Cell)); }
