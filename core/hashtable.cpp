@@ -56,14 +56,10 @@ NodeId copy_word_table(Cell context) {
 Cell* find_unique(const Record* r, const Cell& key_cell, int op) {
   Lookup key = lookup_of(key_cell);
   Cell* cells = cells_of(r->values);
-  Cell* found = nullptr;
-  probe_find(slots_of(r), key.hash, r->buckets, [&](int32_t at) {
+  return probe_find(slots_of(r), key.hash, r->buckets, [&](int32_t at) -> Cell* {
     Cell* e = cells + at;
-    if (e->type() != key_cell.type() || !matches(*e, key, op)) return false;
-    found = e;
-    return true;
+    return e->type() == key_cell.type() && matches(*e, key, op) ? e : nullptr;
   });
-  return found;
 }
 
 // Kind 1: indexes the key of the pair at p, or folds the pair into an earlier equal key (which
@@ -89,21 +85,17 @@ void make_room(NodeId table) {
 Cell* insert_key(NodeId table, int32_t p, const Lookup& key) {
   Record* r = record(table);
   Slots sl = slots_of(r);
-  Cell* cells = cells_of(r->values);
-  Cell* found = nullptr;
-  Claim c = probe_insert(sl, key.hash, r->buckets, [&](int32_t at) {
-    Cell* e = cells + at;
-    if (e->type() != key.cell.type() || !matches(*e, key, cmp::strict_equal)) return false;
-    found = e;
-    return true;
+  auto c = probe_insert(sl, key.hash, r->buckets, [&](int32_t at) -> Cell* {
+    Cell* e = cells_of(r->values) + at;
+    return e->type() == key.cell.type() && matches(*e, key, cmp::strict_equal) ? e : nullptr;
   });
-  if (c.found >= 0) return found;
-  if (c.free_at < 0) {  // no free bucket: the bound keeps this from happening
+  if (c.found) return c.found;
+  if (c.at < 0) {  // no free bucket: the bound keeps this from happening
     uint32_t h = key.hash;  // the key's bytes may move with the rebuild
     resize(table, r->buckets + 1);
     return insert_unique(table, p, h);
   }
-  take_free(r, sl, c.free_at, p, key.hash);
+  take_free(r, sl, c.at, p, key.hash);
   return nullptr;
 }
 

@@ -69,17 +69,17 @@ bool index_cell(NodeId table, int32_t p, bool bounded) {
   if (r->epoch == 0 && hash::pointer_keyed_q(v)) r->epoch = current_epoch();
   Lookup key = lookup_of(v);
   Slots sl = slots_of(table);
-  Claim c = probe_insert(sl, key.hash, r->buckets, [&](int32_t at) {
+  auto c = probe_insert(sl, key.hash, r->buckets, [&](int32_t at) {
     Cell e = cells_of(r->values)[at >= 0 ? at : ints(chain_of(table, at))[0]];
     return e.type() == v.type() && matches(e, key, cmp::equal);
   });
-  if (c.found >= 0) {
-    join(table, c.found, p);
+  if (c.found) {
+    join(table, c.at, p);
     return true;
   }
-  if (c.free_at < 0 || (bounded && sl.flag(c.free_at) == empty && r->occupied >= r->upper)) return false;
-  take_free(r, sl, c.free_at, p, key.hash);
-  set_position(table, p, c.free_at + 1);
+  if (c.at < 0 || (bounded && sl.flag(c.at) == empty && r->occupied >= r->upper)) return false;
+  take_free(r, sl, c.at, p, key.hash);
+  set_position(table, p, c.at + 1);
   return true;
 }
 
@@ -157,15 +157,14 @@ Cell* find_hash(NodeId table, const Cell& key, int32_t start, int32_t skip, int 
   if (skip < 1) skip = 1;
   Record* r = record(table);
   Lookup lookup = lookup_of(key);
-  int32_t at = -1;
-  probe_find(slots_of(table), lookup.hash, r->buckets, [&](int32_t& bucket_key) {
+  Cell* cells = cells_of(r->values);
+  return probe_find(slots_of(table), lookup.hash, r->buckets, [&](int32_t& bucket_key) -> Cell* {
     Candidates c = candidates(table, bucket_key);
-    Cell first = cells_of(r->values)[c.first[0]];
-    if (first.type() != key.type() || !matches(first, lookup, cmp::equal)) return false;
-    at = pick(table, c, key, start, skip, op, last, reverse);
-    return at >= 0;
+    Cell first = cells[c.first[0]];
+    if (first.type() != key.type() || !matches(first, lookup, cmp::equal)) return nullptr;
+    int32_t at = pick(table, c, key, start, skip, op, last, reverse);
+    return at >= 0 ? cells + at : nullptr;
   });
-  return at >= 0 ? cells_of(r->values) + at : nullptr;
 }
 
 void remove_hash(NodeId table, int32_t position) {

@@ -23,16 +23,13 @@ uint32_t search(NodeId table, uint32_t h, const std::string& name, bool fold) {
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
   const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
-  uint32_t id = 0;
-  hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) {
+  return hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> uint32_t {
     SeriesBuffer* spelling = buffer_of(cells[at].w3);
     if (spelling->used() != name.size() ||
         hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) != 0)
-      return false;
-    id = static_cast<uint32_t>(at) + 1;
-    return true;
+      return 0;
+    return static_cast<uint32_t>(at) + 1;
   });
-  return id;
 }
 
 // The alias a new spelling takes: the canonical id among its case variants, or -1. Resolving the
@@ -72,11 +69,11 @@ int32_t find_id(NodeId table, uint32_t id, bool fold, NodeId context, int32_t* o
   uint32_t h = hash::int_(canonical);
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
-  int32_t found = hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) {
+  const Cell* found = hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> const Cell* {
     const Cell& w = cells[at];
-    return fold ? hash::canonical_symbol(w.w2) == canonical : w.w2 == id;
+    return (fold ? hash::canonical_symbol(w.w2) == canonical : w.w2 == id) ? &w : nullptr;
   });
-  if (found >= 0) return static_cast<int32_t>(cells[sl.slots[found].key].w3);
+  if (found) return static_cast<int32_t>(found->w3);
   if (!context) return -1;
   int32_t index = hashtable::cell_count(r->values);
   Cell* entry = block::alloc_tail(make_series(Type::block, r->values));
