@@ -100,13 +100,7 @@ void bind_actions() {
 }
 
 void bind_natives() {
-  static constexpr const char* specs[] = {
-      "",
-#define VYN_NATIVE_SPEC(index, text) text,
-#include "eval/native_specs.def"
-#undef VYN_NATIVE_SPEC
-  };
-  for (int i = 1; i <= natives::count; ++i) define_callable(natives::word_of(i), specs[i], i, Type::native);
+  for (int i = 1; i <= natives::count; ++i) define_callable(natives::word_of(i), natives::spec_of(i), i, Type::native);
 }
 
 // The infix operators, in their definition order, each made with make op! from the value its
