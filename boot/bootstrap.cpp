@@ -6,6 +6,7 @@
 
 #include "boot/base_library.hpp"
 #include "boot/base_sources.hpp"
+#include "eval/front_ends.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
 #include "eval/stack.hpp"
@@ -88,15 +89,12 @@ void define_callable(const char* name, const char* spec_text, int index, Type ty
   set(name, value);
 }
 
+// Slots 7 to 9 have no word: the evaluator reaches them directly.
 void bind_actions() {
-  struct Spec { int slot; const char* text; };
-  static constexpr Spec specs[] = {
-#define VYN_ACTION_SPEC(slot, text) {slot, text},
-#include "eval/action_specs.def"
-#undef VYN_ACTION_SPEC
-  };
-  for (const Spec& s : specs)
-    define_callable(registry::action_word(static_cast<Action>(s.slot)), s.text, s.slot, Type::action);
+  for (int slot = 1; slot <= action_count; ++slot) {
+    const char* word = registry::action_word(static_cast<Action>(slot));
+    if (*word) define_callable(word, actions::spec_of(slot), slot, Type::action);
+  }
 }
 
 void bind_natives() {

@@ -64,7 +64,6 @@ void init() {
   alloc::init();
   handles::init();
   registry::init();
-  actions::init();
   alloc::new_node_frame(alloc::node_frame_slots);
   alloc::new_series_frame();
   block::init_at(&runtime_cells().root, 1000, true);

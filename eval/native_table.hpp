@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "eval/call.hpp"
+#include "eval/catalog_refs.hpp"
 
 namespace vyn::natives {
 
@@ -28,15 +29,10 @@ inline constexpr int count = 0
 #undef VYN_NATIVE
 
 // The refinement positions of each native, as its row lists them: Refs<Native::parse>::trace is
-// where c.has and c.ref find /trace. `positions` holds them in row order, then -1.
+// where c.has and c.ref find /trace.
 template <Native N>
 struct Refs;
-#define VYN_NATIVE(index, name, word, function, spec, ...)                      \
-  template <>                                                                  \
-  struct Refs<Native::name> {                                                  \
-    enum Position : int { __VA_ARGS__ };                                         \
-    static constexpr int positions[] = {__VA_ARGS__ __VA_OPT__(, ) - 1};       \
-  };
+#define VYN_NATIVE(index, name, word, function, spec, ...) VYN_CATALOG_REFS(Native::name, __VA_ARGS__)
 #include "eval/natives.def"
 #undef VYN_NATIVE
 

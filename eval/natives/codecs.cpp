@@ -19,7 +19,7 @@ namespace {
 
 // The base of /base, 64 without it; any other than 2, 16, 58 and 64 raises script/invalid-arg.
 int base_of(const Call& c) {
-  static_assert(Refs<Native::enbase>::base == Refs<Native::debase>::base);
+  static_assert(same_position(Refs<Native::enbase>::base, Refs<Native::debase>::base));
   Cell* base = c.ref(Refs<Native::enbase>::base);
   if (!base) return 64;
   int32_t b = base->int_value();

@@ -45,7 +45,8 @@ void typeset_op(const Call& c, int op) {
 // The set natives share one entry, so /case and /skip sit at the same place in each spec.
 using SetRef = Refs<Native::union_>;
 template <Native N>
-constexpr bool same_refs = Refs<N>::case_ == SetRef::case_ && Refs<N>::skip == SetRef::skip;
+constexpr bool same_refs =
+    same_position(Refs<N>::case_, SetRef::case_) && same_position(Refs<N>::skip, SetRef::skip);
 static_assert(same_refs<Native::intersect> && same_refs<Native::unique> &&
               same_refs<Native::difference> && same_refs<Native::exclude>);
 

@@ -25,7 +25,7 @@ Cell part_limit(const Cell& limit) {
 
 template <bool Upper>
 Flow change_case(const Call& c) {
-  static_assert(Refs<Native::uppercase>::part == Refs<Native::lowercase>::part);
+  static_assert(same_position(Refs<Native::uppercase>::part, Refs<Native::lowercase>::part));
   Cell* part = c.ref(Refs<Native::uppercase>::part);
   if (part) part = stack::push(part_limit(*part));
   casefold::change(&c.args[0], part, Upper);
