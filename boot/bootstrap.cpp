@@ -98,7 +98,8 @@ void bind_actions() {
 }
 
 void bind_natives() {
-  for (int i = 1; i <= natives::count; ++i) define_callable(natives::word_of(i), natives::spec_of(i), i, Type::native);
+  for (int i = 1; i <= natives::count; ++i)
+    define_callable(natives::word_of(i), natives::spec_of(i), i, Type::native);
 }
 
 // The infix operators, in their definition order, each made with make op! from the value its

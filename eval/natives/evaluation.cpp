@@ -44,6 +44,7 @@ Cell scan_text(const Cell& text) {
   return block;
 }
 
+// do reads its refinements in helpers as well.
 using DoRef = Refs<Native::do_>;
 
 [[nodiscard]] Flow do_any_block(const Call& c, Cell value) {
@@ -191,9 +192,8 @@ Flow compose_into(Cell source, Cell* out, bool deep, bool only, bool at_tail) {
 // With /trace the frame below is claimed as the target of return and exit, and the callback
 // becomes the tracer unless one runs already; both are undone however the evaluation ends.
 Flow do_(const Call& c) {
-  using Ref = Refs<Native::do_>;
   Cell value = c.args[0];
-  bool traced = c.has(Ref::trace);
+  bool traced = c.has(DoRef::trace);
   stack::CallFrame* claimed = traced ? stack::claim_caller_frame() : nullptr;
   if (value.is(Type::error)) {
     if (claimed) stack::clear_frame_flag(claimed);
@@ -203,7 +203,7 @@ Flow do_(const Call& c) {
   bool started = !trace::enabled;
   Flow f;
   try {
-    if (started) trace::start(*c.ref(Ref::trace), value);
+    if (started) trace::start(*c.ref(DoRef::trace), value);
     f = do_value(c, value);
   } catch (const Raised&) {
     if (claimed) stack::clear_frame_flag(claimed);
