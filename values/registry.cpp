@@ -40,7 +40,7 @@ const TypeDef& def_of(Type t) {
 
 const char* action_words[action_count + 1] = {
     "",
-#define VYN_ACTION(slot, name, word) word,
+#define VYN_ACTION(slot, name, word, ...) word,
 #include "values/actions.def"
 #undef VYN_ACTION
 };

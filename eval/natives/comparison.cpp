@@ -47,6 +47,8 @@ bool same_values(const Cell& a, const Cell& b) {
   }
 }
 
+}  // namespace
+
 Flow same_q(const Call& c) {
   c.args[0] = make_logic(same_values(c.args[0], c.args[1]));
   return Flow::normal;
@@ -58,24 +60,18 @@ Flow not_(const Call& c) {
 }
 
 Flow type_q(const Call& c) {
+  using Ref = Refs<Native::type_q>;
   Type t = c.args[0].type();
-  c.args[0] = c.has(0) ? registry::type_word(t) : make_datatype(t);
+  c.args[0] = c.has(Ref::word) ? registry::type_word(t) : make_datatype(t);
   return Flow::normal;
 }
 
-}  // namespace
-
-void install_comparison() {
-  define(Native::equal_q, compare<cmp::equal>);
-  define(Native::not_equal_q, compare<cmp::not_equal>);
-  define(Native::strict_equal_q, compare<cmp::strict_equal>);
-  define(Native::lesser_q, compare<cmp::lesser>);
-  define(Native::greater_q, compare<cmp::greater>);
-  define(Native::lesser_or_equal_q, compare<cmp::lesser_or_equal>);
-  define(Native::greater_or_equal_q, compare<cmp::greater_or_equal>);
-  define(Native::same_q, same_q);
-  define(Native::not_, not_);
-  define(Native::type_q, type_q);
-}
+Flow equal_q(const Call& c) { return compare<cmp::equal>(c); }
+Flow not_equal_q(const Call& c) { return compare<cmp::not_equal>(c); }
+Flow strict_equal_q(const Call& c) { return compare<cmp::strict_equal>(c); }
+Flow lesser_q(const Call& c) { return compare<cmp::lesser>(c); }
+Flow greater_q(const Call& c) { return compare<cmp::greater>(c); }
+Flow lesser_or_equal_q(const Call& c) { return compare<cmp::lesser_or_equal>(c); }
+Flow greater_or_equal_q(const Call& c) { return compare<cmp::greater_or_equal>(c); }
 
 }  // namespace vyn::natives

@@ -6,7 +6,6 @@
 #include "view/tui/hooks.hpp"
 
 namespace vyn::natives {
-namespace {
 
 // A number of seconds or a time!; anything else (there are no ports to wait on) raises
 // script/invalid-arg. /all changes nothing.
@@ -21,9 +20,5 @@ Flow wait_(const Call& c) {
   tui::wait_hook();
   return Flow::normal;
 }
-
-}  // namespace
-
-void install_wait() { define(Native::wait, wait_); }
 
 }  // namespace vyn::natives
