@@ -53,7 +53,7 @@ bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
   if (!next->is(Type::word) || !next->w1) return false;
   Cell* values = context::values(next->w1);
   if (!values) return false;
-  int32_t index = word::index_of(*next);
+  int32_t index = word::index(*next);
   if (index < 0) {
     index = context::find_word(next->w1, next->w2, true);
     if (index < 0) return false;

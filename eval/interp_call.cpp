@@ -199,8 +199,8 @@ inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell
 int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
   int32_t index;
   NodeId ctx = g.ctx();
-  if (element.w1 == ctx && word::index_of(element) >= 0) {
-    index = word::index_of(element);
+  if (element.w1 == ctx && word::index(element) >= 0) {
+    index = word::index(element);
   } else {
     index = context::find_word(ctx, element.w2, true);
     if (index >= 0 && element.is(Type::word)) {

@@ -42,7 +42,7 @@ bool word_is(const Cell& w, const char* name) {
 }
 
 Cell field(const Cell& obj, const char* name) {
-  Cell* v = context::value_cell_of(object::context_of(obj), symbol::make(name));
+  Cell* v = context::value_cell_of(object::context(obj), symbol::make(name));
   return v ? *v : make_none();
 }
 
