@@ -30,7 +30,7 @@ bool word_start(std::string_view text, size_t at) {
 }
 
 bool is_vyn_word(const Cell& c) {
-  return c.is(Type::word) && symbol::spelling(c.w2) == "Vyn";
+  return c.is(Type::word) && symbol::spelling(word::symbol(c)) == "Vyn";
 }
 
 // system/FIELD, or none.

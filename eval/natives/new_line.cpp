@@ -20,7 +20,7 @@ void check_list(const Cell& position) {
 Flow new_line(const Call& c) {
   const Cell& position = c.args[0];
   check_list(position);
-  bool on = c.args[1].is(Type::logic) && c.args[1].w1 != 0;
+  bool on = c.args[1].is(Type::logic) && logic_of(c.args[1]) != 0;
   bool all = c.has(0);
   Cell* skip = c.ref(1);
   int32_t step = 1;

@@ -47,7 +47,7 @@ const KeyEntry* key_table(int& n) {
     add(s(S::insert), Key::insert);    add(s(S::case_), Key::case_);
     add(s(S::collect), Key::collect);  add(s(S::keep), Key::keep);
     add(s(S::bar), Key::bar);
-    add(predefined::word(W::change).w2, Key::change);
+    add(word::symbol(predefined::word(W::change)), Key::change);
   }
   n = count;
   return table;
@@ -276,7 +276,7 @@ struct KeyIndex {
 
 Key keyword(const Cell& word) {
   static const KeyIndex index;
-  uint32_t sym = symbol::resolve(word.w2);
+  uint32_t sym = symbol::resolve(word::symbol(word));
   return sym < index.by_symbol.size() ? index.by_symbol[sym] : Key::none_word;
 }
 
