@@ -61,7 +61,7 @@ Flow zero_q(const Call& c) {
   const Cell& v = c.args[0];
   bool zero;
   switch (v.type()) {
-    case Type::integer: case Type::char_: zero = v.w2 == 0; break;
+    case Type::integer: case Type::char_: zero = v.int_value() == 0; break;
     case Type::float_: case Type::percent: case Type::time: zero = v.float_value() == 0.0; break;
     case Type::pair: zero = pair::x_of(v) == 0 && pair::y_of(v) == 0; break;
     case Type::money: zero = money::zero_q(v); break;

@@ -13,7 +13,7 @@ namespace {
 Flow wait_(const Call& c) {
   Cell value = c.args[0];
   double seconds = 0;
-  if (value.is(Type::integer)) seconds = static_cast<int32_t>(value.w2);
+  if (value.is(Type::integer)) seconds = value.int_value();
   else if (value.is(Type::float_) || value.is(Type::time)) seconds = value.float_value();
   else fire(Err::script_invalid_arg, {value});
   c.args[0] = make_none();

@@ -112,7 +112,7 @@ int32_t do_math(int32_t left, int32_t right, Arith op, Cell* target) {
     case Arith::xor_: r = left ^ right; break;
     default: bad_op(op);
   }
-  if (target) target->w2 = static_cast<uint32_t>(r);
+  if (target) target->set_int_value(r);
   return r;
 }
 
@@ -206,21 +206,21 @@ int compare(Cell* a, Cell* b, int op) {
   }
 }
 
-void absolute(Cell* args) { args->w2 = static_cast<uint32_t>(abs_checked(args->int_value())); }
+void absolute(Cell* args) { args->set_int_value(abs_checked(args->int_value())); }
 
 Cell* negate(Cell* value) {
   if (value->int_value() == INT32_MIN) fire(Err::math_overflow);
-  value->w2 = 0u - value->w2;
+  value->set_int_value(negate_wrapping(value->int_value()));
   return value;
 }
 
 Cell* complement(Cell* value) {
-  value->w2 = ~value->w2;
+  value->set_int_value(~value->int_value());
   return value;
 }
 
-bool even_q(Cell* value) { return (value->w2 & 1) == 0; }
-bool odd_q(Cell* value) { return (value->w2 & 1) != 0; }
+bool even_q(Cell* value) { return (value->int_value() & 1) == 0; }
+bool odd_q(Cell* value) { return (value->int_value() & 1) != 0; }
 
 }  // namespace
 

@@ -145,7 +145,7 @@ uint8_t draw_digit(int limit, bool secure) {
 
 Cell* random_entry(Cell* value, bool seed, bool secure, bool) {
   if (seed) {
-    random::seed(static_cast<int32_t>(value->w1 ^ value->w2 ^ value->w3 ^ ((value->header & sign_bit) ? 1 : 0)));
+    random::seed(static_cast<int32_t>(seed_of(*value)));
     *value = make_unset();
     return value;
   }

@@ -114,7 +114,7 @@ void absolute(Cell* args) {
 }
 
 Cell* negate(Cell* value) {
-  *value = make(static_cast<int32_t>(0u - value->w2), static_cast<int32_t>(0u - value->w3));
+  *value = make(integer::negate_wrapping(x_of(*value)), integer::negate_wrapping(y_of(*value)));
   return value;
 }
 
@@ -165,7 +165,7 @@ Cell* poke(Cell* value, int32_t position, Cell* boxed, Cell* v) {
   int axis = component(*boxed, position);
   if (!axis) fire(Err::script_out_of_range, {*boxed});
   if (!v->is(Type::integer)) fire(Err::script_invalid_arg, {*v});
-  if (axis == 1) value->w2 = v->w2; else value->w3 = v->w2;
+  if (axis == 1) set_x(*value, v->int_value()); else set_y(*value, v->int_value());
   return v;
 }
 
@@ -177,7 +177,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
   if (!axis) fire(Err::script_invalid_path, {path, *element});
   if (!value) return stack::push(make_integer(axis == 1 ? x_of(*parent) : y_of(*parent)));
   if (!value->is(Type::integer)) fire(Err::script_invalid_type, {make_datatype(value->type())});
-  if (axis == 1) parent->w2 = value->w2; else parent->w3 = value->w2;
+  if (axis == 1) set_x(*parent, value->int_value()); else set_y(*parent, value->int_value());
   path::write_back(*parent, step);
   return value;
 }

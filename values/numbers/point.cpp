@@ -106,7 +106,7 @@ int compare(Cell* a, Cell* b, int op) {
   int n = dims(t);
   if (op == cmp::same) {
     for (int i = 0; i < n; ++i)
-      if ((&a->w1)[i] != (&other.w1)[i]) return 1;
+      if (bits(*a, i) != bits(other, i)) return 1;
     return 0;
   }
   if (op == cmp::equal || op == cmp::not_equal || op == cmp::strict_equal || op == cmp::find) {
@@ -179,7 +179,7 @@ Cell* reverse(Cell* value, Cell*, Cell*) {
 
 Cell* random_(Cell* value, bool seed_q, bool secure, bool) {
   if (seed_q) {
-    random::seed(static_cast<int32_t>(value->w1 ^ value->w2 ^ value->w3));
+    random::seed(static_cast<int32_t>(bits(*value, 0) ^ bits(*value, 1) ^ bits(*value, 2)));
     *value = make_unset();
     return value;
   }

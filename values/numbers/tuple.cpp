@@ -14,15 +14,7 @@
 
 namespace vyn::tuple {
 
-Cell make(const Bytes& bytes) {
-  int size = bytes.size < 3 ? 3 : bytes.size;
-  Cell c = make_cell(Type::tuple);
-  c.header |= static_cast<uint32_t>(size) << size_shift;
-  uint8_t b[max_size] = {};
-  std::memcpy(b, bytes.b, static_cast<size_t>(size));
-  std::memcpy(&c.w1, b, max_size);
-  return c;
-}
+Cell make(const Bytes& bytes) { return make_sized(bytes.b, bytes.size < 3 ? 3 : bytes.size); }
 
 Cell make(const uint8_t* bytes, int count) {
   Bytes t;
