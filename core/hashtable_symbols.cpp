@@ -15,8 +15,6 @@
 namespace vyn::symbol {
 namespace {
 
-using hashtable::Probe;
-using hashtable::Slot;
 using hashtable::Slots;
 
 // The id of the first live entry along the probe whose spelling matches the name (ASCII case
@@ -26,20 +24,13 @@ uint32_t search(NodeId table, uint32_t h, const std::string& name, bool fold) {
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
   const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
-  Probe probe(h, r->buckets);
-  sl.prefetch(probe.at());
-  do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == hashtable::empty) return 0;
-    const Slot& s = sl.slots[probe.at()];
-    if (f == hashtable::deleted || s.hash != h) continue;
-    int32_t at = s.key;
+  return hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> uint32_t {
     SeriesBuffer* spelling = buffer_of(symbol::entry_utf8(cells[at]));
-    if (spelling->used() == name.size() &&
-        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) == 0)
-      return static_cast<uint32_t>(at) + 1;
-  } while (probe.next());
-  return 0;
+    if (spelling->used() != name.size() ||
+        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) != 0)
+      return 0;
+    return static_cast<uint32_t>(at) + 1;
+  });
 }
 
 // The alias a new spelling takes: the canonical id among its case variants, or -1. Resolving the
@@ -79,16 +70,11 @@ int32_t find_id(NodeId table, uint32_t id, bool fold, NodeId context, int32_t* o
   uint32_t h = hash::int_(canonical);
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
-  Probe probe(h, r->buckets);
-  sl.prefetch(probe.at());
-  do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == hashtable::empty) break;
-    const Slot& s = sl.slots[probe.at()];
-    if (f == hashtable::deleted || s.hash != h) continue;
-    const Cell& w = cells[s.key];
-    if (fold ? hash::canonical_symbol(word::symbol(w)) == canonical : word::symbol(w) == id) return word::index(w);
-  } while (probe.next());
+  const Cell* found = hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> const Cell* {
+    const Cell& w = cells[at];
+    return (fold ? hash::canonical_symbol(word::symbol(w)) == canonical : word::symbol(w) == id) ? &w : nullptr;
+  });
+  if (found) return word::index(*found);
   if (!context) return -1;
   int32_t index = hashtable::cell_count(r->values);
   Cell* entry = block::alloc_tail(make_series(Type::block, r->values));

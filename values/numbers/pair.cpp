@@ -6,6 +6,7 @@
 #include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "core/stack.hpp"
+#include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "values/series/path_write_back.hpp"
 #include "values/compare_ops.hpp"
@@ -106,9 +107,6 @@ int compare(Cell* a, Cell* b, int op) {
   return (ay > by) - (ay < by);
 }
 
-template <Arith Op>
-void arith(Cell* args) { do_math(args, Op); }
-
 void absolute(Cell* args) {
   args[0] = make(integer::abs_checked(x_of(args[0])), integer::abs_checked(y_of(args[0])));
 }
@@ -186,7 +184,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
 
 void install() {
   using registry::def;
-  registry::define(Type::pair, {
+  registry::define(Type::pair, registry::arith_bitwise_rows<do_math>(), {
       def<Action::make>(make_),
       def<Action::random>(random::of_pair),
       def<Action::to>(make_),
@@ -195,16 +193,8 @@ void install() {
       def<Action::eval_path>(eval_path),
       def<Action::compare>(compare),
       def<Action::absolute>(absolute),
-      def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>),
       def<Action::negate>(negate),
-      def<Action::remainder>(arith<Arith::remainder>),
       def<Action::round>(round),
-      def<Action::subtract>(arith<Arith::subtract>),
-      def<Action::and_t>(arith<Arith::and_>),
-      def<Action::or_t>(arith<Arith::or_>),
-      def<Action::xor_t>(arith<Arith::xor_>),
       def<Action::pick>(pick),
       def<Action::poke>(poke),
       def<Action::reverse>(reverse),

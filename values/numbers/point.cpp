@@ -10,6 +10,7 @@
 #include "core/text/float_text.hpp"
 #include "eval/frames.hpp"
 #include "core/stack.hpp"
+#include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/text/load_text.hpp"
@@ -213,19 +214,13 @@ Cell* round(Cell* value, Cell* scale, bool even, bool down, bool half_down, bool
   return value;
 }
 
-template <Arith Op>
-void arith(Cell* args) { do_math(args, Op); }
-
 void install(Type t) {
   using registry::def;
-  registry::define(t, {
+  registry::define(t, registry::arith_rows<do_math>(), {
       def<Action::make>(make_), def<Action::random>(random_), def<Action::to>(make_),
       def<Action::form>(form), def<Action::mold>(mold), def<Action::eval_path>(eval_path),
       def<Action::compare>(compare), def<Action::absolute>(absolute),
-      def<Action::add>(arith<Arith::add>), def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>), def<Action::negate>(negate),
-      def<Action::remainder>(arith<Arith::remainder>), def<Action::round>(round),
-      def<Action::subtract>(arith<Arith::subtract>), def<Action::pick>(pick),
+      def<Action::negate>(negate), def<Action::round>(round), def<Action::pick>(pick),
       def<Action::reverse>(reverse),
   });
 }
