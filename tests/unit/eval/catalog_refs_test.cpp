@@ -68,7 +68,7 @@ std::vector<std::string> spec_refinements(const Cell& callable) {
     if (!item.is(Type::refinement)) continue;
     size_t position = item.w3 - 1;  // a native's or an action's refinement keeps its ordinal in w3
     if (out.size() <= position) out.resize(position + 1);
-    out[position] = std::string(symbol::spelling(word::symbol_of(item)));
+    out[position] = std::string(symbol::spelling(word::symbol(item)));
   }
   return out;
 }
