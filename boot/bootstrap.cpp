@@ -46,9 +46,7 @@ Cell types(std::initializer_list<Type> members, std::initializer_list<const char
   for (Type t : members) typeset::add(ts, t);
   for (const char* name : unions) {
     Cell other = get(name);
-    ts.w1 |= other.w1;
-    ts.w2 |= other.w2;
-    ts.w3 |= other.w3;
+    typeset::merge(ts, other);
   }
   return ts;
 }

@@ -42,7 +42,7 @@ void make_vocabulary() {
   predefined::init();
   predefined::init_refinements();
   using predefined::W;
-  stack::set_skipped_symbols(predefined::word(W::body).w2, predefined::word(W::anon).w2,
+  stack::set_skipped_symbols(word::symbol(predefined::word(W::body)), word::symbol(predefined::word(W::anon)),
                              predefined::word(W::not_found));
 }
 

@@ -76,6 +76,14 @@ inline Cell make_unset() { return make_cell(Type::unset); }
 inline Cell make_char(uint32_t cp) { return make_cell(Type::char_, 0, cp); }
 inline Cell make_datatype(Type t) { return make_cell(Type::datatype, static_cast<uint32_t>(t)); }
 
+// The scalars made above: logic! keeps 1 (true) or 0 in word 1 (read raw: only 1 is true), char!
+// its code point in word 2, datatype! the type id in word 1. none! and unset! hold nothing.
+inline uint32_t logic_of(const Cell& c) { return c.w1; }
+inline void set_logic(Cell& c, uint32_t v) { c.w1 = v; }
+inline uint32_t char_of(const Cell& c) { return c.w2; }
+inline void set_char(Cell& c, uint32_t cp) { c.w2 = cp; }
+inline Type datatype_of(const Cell& c) { return static_cast<Type>(c.w1); }
+
 // Header fields that core's generic code (the value hash) reads; values/numbers/tuple.hpp and
 // money.hpp name them for their own code.
 inline constexpr int tuple_size_shift = 19;  // tuple!: the size in header bits 19-22

@@ -9,6 +9,7 @@
 #include "core/fault.hpp"
 #include "core/hashtable.hpp"
 #include "core/series.hpp"
+#include "core/word_cell.hpp"
 #include "values/words/symbol.hpp"
 
 namespace vyn::hash {
@@ -154,7 +155,7 @@ uint32_t string(const Cell& text, bool case_sensitive) {
 }
 
 uint32_t key_of(const Cell& symbol) {
-  SeriesBuffer* b = buffer_of(symbol.w3);
+  SeriesBuffer* b = buffer_of(symbol::entry_utf8(symbol));
   uint32_t len = b->used();
   return murmur3(hashtable::key_buffer(b->head_ptr(), len), len);
 }
@@ -170,7 +171,7 @@ uint32_t value(const Cell& v, bool case_sensitive) {
     case Type::native: case Type::action: return int_(v.w3);
     case Type::word: case Type::set_word: case Type::lit_word: case Type::get_word:
     case Type::refinement: case Type::issue:
-      return int_(canonical_symbol(v.w2));
+      return int_(canonical_symbol(word::symbol(v)));
     case Type::block: case Type::paren: case Type::path: case Type::lit_path: case Type::set_path:
     case Type::get_path: case Type::hash: case Type::point2D: case Type::image:
       return murmur_words(v, 1, 2);

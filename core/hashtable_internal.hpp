@@ -17,6 +17,14 @@ inline constexpr uint8_t all_empty = 0xAA;
 
 inline uint32_t flag_bytes(int32_t buckets) { return ((static_cast<uint32_t>(buckets) + 15) / 16) * 4; }
 
+// A record of a record table starts with its key cell, an unset! cell whose word 1 holds the key's
+// node (0: none); the record's values follow. A weak table keeps the owner object! in the record
+// too, and whether its context (the object's word 1) is still alive decides the record's.
+inline uint32_t record_key(const Cell& key_cell) { return key_cell.w1; }
+inline void set_record_key(Cell& key_cell, uint32_t key) { key_cell.w1 = key; }
+inline NodeId owner_context(const Cell& owner) { return owner.w1; }
+inline void set_owner_context(Cell& owner, NodeId ctx) { owner.w1 = ctx; }
+
 inline uint32_t flag_at(const uint32_t* flags, uint32_t i) { return (flags[i >> 4] >> ((i & 15) * 2)) & 3; }
 inline void set_flag(uint32_t* flags, uint32_t i, uint32_t f) {
   uint32_t s = (i & 15) * 2;

@@ -24,7 +24,7 @@ void answer(const Call& c, Cell* result) {
 // make and to dispatch on the datatype a datatype! first argument names.
 template <Action A>
 void make_like(const Call& c) {
-  Type t = c.args[0].is(Type::datatype) ? static_cast<Type>(c.args[0].w1) : c.args[0].type();
+  Type t = c.args[0].is(Type::datatype) ? datatype_of(c.args[0]) : c.args[0].type();
   auto fn = reinterpret_cast<typename Sig<A>::type>(get_action(t, &c.args[0], A));
   answer(c, fn(&c.args[0], &c.args[1], t));
 }

@@ -51,14 +51,14 @@ const Cell* at(const Cell& code, int32_t i) { return block::cells(code) + i; }
 bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
   if (position >= end) return false;
   Cell* next = block::cells(code) + position;
-  if (!next->is(Type::word) || !next->w1) return false;
-  Cell* values = context::values(next->w1);
+  if (!next->is(Type::word) || !word::context(*next)) return false;
+  Cell* values = context::values(word::context(*next));
   if (!values) return false;
-  int32_t index = word::index_of(*next);
+  int32_t index = word::index(*next);
   if (index < 0) {
-    index = context::find_word(next->w1, next->w2, true);
+    index = context::find_word(word::context(*next), word::symbol(*next), true);
     if (index < 0) return false;
-    next->w3 = static_cast<uint32_t>(index);
+    word::set_index(*next, index);
   }
   if (!values[index].is(Type::op)) return false;
   *op = values[index];
@@ -111,7 +111,7 @@ bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
 
 bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end) {
   if (!v.is(Type::issue) || position >= end || !at(code, position)->is(Type::block)) return false;
-  uint32_t s = symbol::resolve(v.w2);
+  uint32_t s = symbol::resolve(word::symbol(v));
   return s == symbol::resolve(predefined::symbol(predefined::S::system)) ||
          s == symbol::resolve(predefined::symbol(predefined::S::system_global));
 }
@@ -129,7 +129,7 @@ bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end
     case Type::get_path: --position; return eval_path_at(v, code, position, end, false, true, push);
     case Type::lit_path:
       v.header = static_cast<uint32_t>(Type::path);
-      v.w3 = 0;
+      set_series_extra(v, 0);
       put(v, push);
       return Flow::normal;
     case Type::native: case Type::action: case Type::function: case Type::routine:
@@ -177,10 +177,10 @@ bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end
 inline const Cell* number_operand(const Cell& code, int32_t position) {
   const Cell* v = block::cells(code) + position;
   if (v->is(Type::integer) || v->is(Type::float_)) return v;
-  if (!v->is(Type::word) || !v->w1 || static_cast<int32_t>(v->w3) < 0) return nullptr;
-  const Cell* values = context::values(v->w1);
+  if (!v->is(Type::word) || !word::context(*v) || word::index(*v) < 0) return nullptr;
+  const Cell* values = context::values(word::context(*v));
   if (!values) return nullptr;
-  const Cell* value = values + v->w3;
+  const Cell* value = values + word::index(*v);
   return value->is(Type::integer) || value->is(Type::float_) ? value : nullptr;
 }
 

@@ -241,7 +241,7 @@ bool scalar(Decoder& d, const Head& h, Cell& v) {
     }
     case Type::unset: case Type::none_: v = make_cell(t); return true;
     case Type::logic: need(d, !d.compact); v = make_logic(d.word() != 0); return true;
-    case Type::char_: v = make_char(d.u()); need(d, v.w2 <= 0x10FFFF); return true;
+    case Type::char_: v = make_char(d.u()); need(d, char_of(v) <= 0x10FFFF); return true;
     case Type::integer: v = make_integer(d.s()); return true;
     case Type::float_: case Type::time: case Type::percent: v = double_value(d, h); return true;
     case Type::pair: {

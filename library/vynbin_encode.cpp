@@ -20,6 +20,7 @@
 #include "values/numbers/point.hpp"
 #include "values/numbers/tuple.hpp"
 #include "values/series/vector.hpp"
+#include "values/words/typeset.hpp"
 
 namespace vyn::vynbin::writer {
 namespace {
@@ -81,10 +82,10 @@ void integer(Writer& w, const Cell& v) {
 void logic(Writer& w, const Cell& v) {
   if (!w.compact) {
     w.head(Type::logic, false, 0, false, v.new_line());
-    return w.word(v.w1 ? 1 : 0);
+    return w.word(logic_of(v) ? 1 : 0);
   }
   if (v.new_line()) w.rec.byte(0xC0);
-  w.rec.byte(v.w1 ? 0xC2 : 0xC3);
+  w.rec.byte(logic_of(v) ? 0xC2 : 0xC3);
 }
 
 void date(Writer& w, const Cell& v) {
@@ -105,11 +106,11 @@ void date(Writer& w, const Cell& v) {
 void typeset(Writer& w, const Cell& v) {
   w.head(Type::typeset, false, 0, false, v.new_line());
   if (!w.compact) {
-    w.word(v.w1);
-    w.word(v.w2);
-    return w.word(v.w3);
+    w.word(typeset::bits(v)[0]);
+    w.word(typeset::bits(v)[1]);
+    return w.word(typeset::bits(v)[2]);
   }
-  const uint8_t* bits = reinterpret_cast<const uint8_t*>(&v.w1);
+  const uint8_t* bits = typeset::bytes(v);
   int n = 12;
   while (n > 0 && bits[n - 1] == 0) --n;
   w.rec.byte(static_cast<uint8_t>(n));
@@ -137,10 +138,10 @@ bool scalar(Writer& w, const Cell& v) {
   Type t = v.type();
   switch (t) {
     case Type::unset: case Type::none_: w.head(t, false, 0, false, v.new_line()); return true;
-    case Type::datatype: w.head(t, false, 0, false, v.new_line()); w.u(v.w1); return true;
+    case Type::datatype: w.head(t, false, 0, false, v.new_line()); w.u(static_cast<uint32_t>(datatype_of(v))); return true;
     case Type::logic: logic(w, v); return true;
     case Type::integer: integer(w, v); return true;
-    case Type::char_: w.head(t, false, 0, false, v.new_line()); w.u(v.w2); return true;
+    case Type::char_: w.head(t, false, 0, false, v.new_line()); w.u(char_of(v)); return true;
     case Type::float_: case Type::time: case Type::percent: scalar_double(w, v); return true;
     case Type::pair: w.head(t, false, 0, false, v.new_line()); w.s(pair::x_of(v)); w.s(pair::y_of(v));
       return true;
@@ -152,7 +153,7 @@ bool scalar(Writer& w, const Cell& v) {
     case Type::typeset: typeset(w, v); return true;
     case Type::tuple: tuple_(w, v); return true;
     case Type::money: money(w, v); return true;
-    case Type::issue: w.head(t, false, 0, false, v.new_line()); w.u(w.symbol_index(v.w2)); return true;
+    case Type::issue: w.head(t, false, 0, false, v.new_line()); w.u(w.symbol_index(word::symbol(v))); return true;
     default: return false;
   }
 }

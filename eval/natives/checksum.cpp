@@ -51,7 +51,7 @@ Bytes data_bytes(const Cell& data, const std::string& file) {
 }
 
 Method method_of(const Cell& word) {
-  auto m = checksum::method_named(symbol::spelling(word.w2));
+  auto m = checksum::method_named(symbol::spelling(word::symbol(word)));
   if (!m) fire(Err::script_invalid_arg, {word});
   return *m;
 }

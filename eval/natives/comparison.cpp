@@ -11,6 +11,7 @@
 #include "values/numbers/money.hpp"
 #include "values/numbers/number.hpp"
 #include "values/numbers/pair.hpp"
+#include "values/objects/object.hpp"
 #include "values/registry.hpp"
 #include "values/series/series.hpp"
 
@@ -35,7 +36,9 @@ bool same_values(const Cell& a, const Cell& b) {
   Type t = a.type();
   switch (t) {
     case Type::none_: case Type::unset: return true;
-    case Type::datatype: case Type::logic: case Type::object: return a.w1 == b.w1;
+    case Type::datatype: return datatype_of(a) == datatype_of(b);
+    case Type::logic: return logic_of(a) == logic_of(b);
+    case Type::object: return object::context(a) == object::context(b);
     case Type::char_: case Type::integer: return a.int_value() == b.int_value();
     case Type::float_: case Type::percent: case Type::time: return float_::bits(a) == float_::bits(b);
     case Type::pair: return pair::x_of(a) == pair::x_of(b) && pair::y_of(a) == pair::y_of(b);

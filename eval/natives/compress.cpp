@@ -28,7 +28,7 @@ constexpr Method methods[] = {
 };
 
 const Method& method_of(const Cell& word) {
-  uint32_t id = symbol::resolve(word.w2);
+  uint32_t id = symbol::resolve(word::symbol(word));
   for (const Method& m : methods)
     if (symbol::resolve(symbol::make(m.word)) == id) return m;
   fire(Err::script_invalid_arg, {word});

@@ -23,7 +23,7 @@ namespace {
 // system cannot hold (empty, with "=" or a zero byte) raises script/invalid-arg.
 std::string name_of(const Cell& var) {
   std::optional<std::string> name;
-  if (word::any_word_q(var.type())) name = std::string(symbol::spelling(word::symbol_of(var)));
+  if (word::any_word_q(var.type())) name = std::string(symbol::spelling(word::symbol(var)));
   else name = file::name_bytes(var);
   if (!name || !os::valid_env_name(*name)) fire(Err::script_invalid_arg, {var});
   return *name;

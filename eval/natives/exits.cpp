@@ -20,13 +20,13 @@ namespace {
 // the given word or one of the given block's words.
 bool name_matches(const Cell& thrown_name, const Cell& wanted) {
   if (!thrown_name.is(Type::word)) return false;
-  uint32_t s = symbol::resolve(thrown_name.w2);
-  if (wanted.is(Type::word)) return symbol::resolve(wanted.w2) == s;
+  uint32_t s = symbol::resolve(word::symbol(thrown_name));
+  if (wanted.is(Type::word)) return symbol::resolve(word::symbol(wanted)) == s;
   Cell names = wanted;
   for (int32_t i = 0; i < block::vs_length(names); ++i) {
     Cell w = block::vs_head(names)[i];
     if (!w.is(Type::word)) fire(Err::script_invalid_refine_arg, {word_arg("name"), wanted});
-    if (symbol::resolve(w.w2) == s) return true;
+    if (symbol::resolve(word::symbol(w)) == s) return true;
   }
   return false;
 }

@@ -23,7 +23,7 @@ Flow new_line(const Call& c) {
   using Ref = Refs<Native::new_line>;
   const Cell& position = c.args[0];
   check_list(position);
-  bool on = c.args[1].is(Type::logic) && c.args[1].w1 != 0;
+  bool on = c.args[1].is(Type::logic) && logic_of(c.args[1]) != 0;
   bool all = c.has(Ref::all);
   Cell* skip = c.ref(Ref::skip);
   int32_t step = 1;

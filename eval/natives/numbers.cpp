@@ -192,7 +192,7 @@ Flow as_pair(const Call& c) {
 // The amount as money with the currency the word names.
 Flow as_money(const Call& c) {
   const Cell& code = c.args[0];
-  int currency = money::find_currency(code.w2);
+  int currency = money::find_currency(word::symbol(code));
   if (currency < 0) fire(Err::script_bad_denom, {code});
   const Cell& amount = c.args[1];
   Cell m = amount.is(Type::integer) ? money::from_integer(amount.int_value())

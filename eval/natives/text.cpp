@@ -53,7 +53,7 @@ Family family_of(Type t) {
 Flow as(const Call& c) {
   const Cell& type = c.args[0];
   Cell spec = c.args[1];
-  Type target = type.is(Type::datatype) ? static_cast<Type>(type.w1) : type.type();
+  Type target = type.is(Type::datatype) ? datatype_of(type) : type.type();
   Family f = family_of(target);
   if (f == Family::none || f != family_of(spec.type()))
     fire(Err::script_not_same_class, {make_datatype(spec.type()), make_datatype(target)});

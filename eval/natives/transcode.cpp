@@ -38,7 +38,7 @@ const Cell& event_word(lexer::Event e) {
 // The field of an object value, or none.
 Cell field_of(const Cell& object, const char* name) {
   if (!object.is(Type::object)) return make_none();
-  Cell* v = context::value_cell_of(object.w1, symbol::make(name));
+  Cell* v = context::value_cell_of(context::of(object), symbol::make(name));
   return v ? *v : make_none();
 }
 

@@ -49,8 +49,8 @@ Flow set_path(const Cell& path, const Cell& value, bool case_) {
 // The context a bind names: a word's, an object's or a function's; a word bound nowhere names
 // none and raises script/not-defined.
 NodeId context_from(const Cell& v) {
-  if (!v.w1) fire(Err::script_not_defined, {v});
-  return v.w1;
+  if (!context::of(v)) fire(Err::script_not_defined, {v});
+  return context::of(v);
 }
 
 bool has_self(NodeId ctx) { return context::header_cell(ctx)->header & context::flag_self; }
@@ -63,7 +63,7 @@ Flow get_(const Call& c) {
   if (is_path(target.type())) return get_path(target, c.has(Ref::case_));
   if (target.is(Type::object)) {
     stack::Mark mark;
-    Cell field = make_cell(Type::word, 0, predefined::symbol(predefined::S::values));
+    Cell field = word::make(Type::word, predefined::symbol(predefined::S::values), 0, 0);
     c.args[0] = *object::reflect(&c.args[0], &field);
     return Flow::normal;
   }
@@ -113,7 +113,7 @@ Flow value_q(const Call& c) {
   Type t = v.type();
   bool has = !v.is(Type::unset);
   if (t == Type::word || t == Type::set_word || t == Type::get_word || t == Type::lit_word)
-    has = v.w1 != 0 && !word::value_cell(v)->is(Type::unset);
+    has = word::context(v) != 0 && !word::value_cell(v)->is(Type::unset);
   c.args[0] = make_logic(has);
   return Flow::normal;
 }
@@ -121,7 +121,7 @@ Flow value_q(const Call& c) {
 // The owner of the word's context; none for a word bound nowhere or to the global context,
 // which no value stands for.
 Flow context_q(const Call& c) {
-  NodeId ctx = c.args[0].w1;
+  NodeId ctx = word::context(c.args[0]);
   Cell owner = ctx ? *context::owner(ctx) : make_none();
   c.args[0] = owner.is(Type::unset) ? make_none() : owner;
   return Flow::normal;
@@ -147,10 +147,10 @@ Flow in_(const Call& c) {
   Type t = source.type();
   if (!object::is_object_like(t) && t != Type::function && t != Type::routine)
     fire(Err::script_invalid_arg, {source});
-  NodeId ctx = source.w1;
+  NodeId ctx = context::of(source);
   Cell w = c.args[1];
   if (w.is(Type::refinement)) w.set_type(Type::word);
-  int32_t index = context::find_word(ctx, w.w2, true);
+  int32_t index = context::find_word(ctx, word::symbol(w), true);
   if (index < 0) {
     c.args[0] = make_none();
     return Flow::normal;

@@ -256,7 +256,7 @@ struct KeyIndex {
 
 Key keyword(const Cell& word) {
   static const KeyIndex index;
-  uint32_t sym = symbol::resolve(word.w2);
+  uint32_t sym = symbol::resolve(word::symbol(word));
   return sym < index.by_symbol.size() ? index.by_symbol[sym] : Key::none_word;
 }
 

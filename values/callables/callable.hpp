@@ -45,7 +45,7 @@ inline int32_t index(const Cell& c) { return static_cast<int32_t>(c.w1); }
 inline constexpr int context_cell = 0;
 inline constexpr int extra_cells = 2;
 // The node of the context made from the spec, whose words name the arguments.
-inline NodeId context_of(const Cell& c) { return object::context_of(callable::extra_cells(c)[context_cell]); }
+inline NodeId context_of(const Cell& c) { return object::context(callable::extra_cells(c)[context_cell]); }
 inline Cell make(Type type, int32_t index, NodeId spec, NodeId extra = 0) {
   return make_cell(type, static_cast<uint32_t>(index), spec, extra);
 }

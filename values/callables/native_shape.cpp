@@ -6,6 +6,7 @@
 
 #include "eval/arg_list.hpp"
 #include "values/series/block.hpp"
+#include "values/words/word.hpp"
 #include "values/words/typeset.hpp"
 
 namespace vyn::native_shape {

@@ -8,6 +8,7 @@
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 #include "values/numbers/date.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/installers.hpp"
@@ -87,7 +88,7 @@ constexpr const char* english_months[12] = {"January", "February", "March",     
 
 Cell field_of(const Cell& object, const char* name) {
   if (!object.is(Type::object)) return make_none();
-  Cell* v = context::value_cell_of(object.w1, symbol::make(name));
+  Cell* v = context::value_cell_of(object::context(object), symbol::make(name));
   return v ? *v : make_none();
 }
 

@@ -78,7 +78,7 @@ int32_t field_index(const Cell& word) {
   static constexpr S fields[] = {S::date, S::year, S::month, S::day, S::zone, S::time, S::hour,
                                  S::minute, S::second, S::weekday, S::yearday, S::timezone,
                                  S::week, S::isoweek};
-  int32_t w = canonical(word.w2);
+  int32_t w = canonical(word::symbol(word));
   for (int32_t i = 0; i < 14; ++i)
     if (w == canonical(predefined::symbol(fields[i]))) return i + 1;
   if (w == canonical(predefined::symbol(S::julian))) return 11;

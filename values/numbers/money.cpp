@@ -18,7 +18,7 @@ constexpr int32_t largest_fraction = 99999;
 
 [[noreturn]] void bad_make(const Cell& spec) { fire(Err::script_bad_make_arg, {make_datatype(Type::money), spec}); }
 
-int currency_index(const Cell& w) { return word::any_word_q(w.type()) ? find_currency(w.w2) : -1; }
+int currency_index(const Cell& w) { return word::any_word_q(w.type()) ? find_currency(word::symbol(w)) : -1; }
 
 // [currency] amount [fraction]: the amount an integer! or a float! (a float last), the fraction
 // an integer! from 0 to 99999 in the five decimals, taking the amount's sign.
@@ -108,7 +108,7 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t lim
 int field_of(const Cell& element) {
   if (element.is(Type::integer)) return element.int_value() == 1 || element.int_value() == 2 ? element.int_value() : 0;
   if (!word::any_word_q(element.type())) return 0;
-  uint32_t s = symbol::resolve(element.w2);
+  uint32_t s = symbol::resolve(word::symbol(element));
   if (s == symbol::resolve(symbol::make("code"))) return 1;
   if (s == symbol::resolve(symbol::make("amount"))) return 2;
   return 0;

@@ -26,7 +26,7 @@ Cell* push(int32_t x, int32_t y) { return stack::push(make(x, y)); }
 Cell* make_in(Cell block, int32_t x, int32_t y) { return &(*block::alloc_tail(block) = make(x, y)); }
 
 int axis_index(const Cell& word) {
-  std::string_view s = symbol::spelling(word.w2);
+  std::string_view s = symbol::spelling(word::symbol(word));
   if (s.size() != 1) return 0;
   char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[0])));
   return c == 'x' ? 1 : c == 'y' ? 2 : 0;

@@ -124,7 +124,7 @@ int compare(Cell* a, Cell* b, int op) {
 
 // 1-based coordinate of a field word, or 0.
 int field_of(const Cell& word, Type t) {
-  std::string_view s = symbol::spelling(word.w2);
+  std::string_view s = symbol::spelling(word::symbol(word));
   if (s.size() != 1) return 0;
   char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[0])));
   int i = c == 'x' ? 1 : c == 'y' ? 2 : c == 'z' && t == Type::point3D ? 3 : 0;

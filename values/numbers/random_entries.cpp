@@ -32,7 +32,7 @@ Cell* of_float(Cell* value, bool seed_q, bool secure, bool) {
 }
 
 Cell* of_logic(Cell* value, bool seed_q, bool secure, bool) {
-  if (seed_q) return seeded(value, value->w1);
+  if (seed_q) return seeded(value, logic_of(*value));
   *value = make_logic(next(secure) > 0x3FFFFFFF);
   return value;
 }

@@ -93,7 +93,7 @@ Cell* poke(Cell* s, int32_t index, Cell* boxed, Cell* value) {
     vector::put(*s, target, *value);
   } else if (is_char_series(t)) {
     if (!value->is(Type::char_)) fire(Err::script_invalid_arg, {*value});
-    string::write_char(series_node(*s), static_cast<uint32_t>(target), value->w2);
+    string::write_char(series_node(*s), static_cast<uint32_t>(target), char_of(*value));
   } else {
     fire(Err::script_invalid_arg, {*value});
   }
@@ -322,7 +322,7 @@ Cell* move(Cell* origin, Cell* target, Cell* part) {
         *pos = unit;
         b->tail += sizeof(Cell);
       } else {
-        uint32_t cp = unit.w2;
+        uint32_t cp = char_of(unit);
         string::append_char(tn, 0);
         SeriesBuffer* b = buffer_of(tn);
         uint32_t len = b->tail >> b->shift();
@@ -400,7 +400,7 @@ int32_t part_count(const Cell& s, const Cell& part) {
 // modify series 'owned [owner word] makes the series (and those nested in it) owned by the
 // object through the word; 'owned none takes that ownership away.
 Cell* modify(Cell* s, Cell* field, Cell* value, bool) {
-  if (!field->is(Type::word) || field->w2 != predefined::symbol(predefined::S::owned))
+  if (!field->is(Type::word) || word::symbol(*field) != predefined::symbol(predefined::S::owned))
     fire(Err::script_invalid_arg, {*field});
   if (value->is(Type::none_)) {
     ownership::unbind(*s);
@@ -417,7 +417,7 @@ Cell* modify(Cell* s, Cell* field, Cell* value, bool) {
 // series has, so any other field is not provided.
 Cell* reflect(Cell* s, Cell* field) {
   if (!field->is(Type::word) ||
-      symbol::resolve(field->w2) != symbol::resolve(predefined::symbol(predefined::S::owned)))
+      symbol::resolve(word::symbol(*field)) != symbol::resolve(predefined::symbol(predefined::S::owned)))
     fire(Err::internal_not_done);
   Cell* owner = ownership::get(series_node(*s));
   return stack::push(owner ? *owner : make_none());

@@ -29,7 +29,7 @@ int32_t record_size(Cell* skip, int32_t count) {
 
 int answer_order(const Cell& answer) {
   switch (answer.type()) {
-    case Type::logic: return answer.w1 ? -1 : 1;
+    case Type::logic: return logic_of(answer) ? -1 : 1;
     case Type::integer: return answer.int_value() > 0 ? -1 : answer.int_value() < 0 ? 1 : 0;
     case Type::float_: return answer.float_value() > 0 ? -1 : answer.float_value() < 0 ? 1 : 0;
     case Type::none_: return -1;

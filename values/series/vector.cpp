@@ -115,7 +115,7 @@ uint32_t default_size(Type t) { return is_float_elem(t) ? 8 : 4; }
 // The element type a word names, or nothing.
 Type word_type(const Cell& w) {
   for (Type t : {Type::char_, Type::integer, Type::float_, Type::percent})
-    if (symbol::spelling(registry::type_word(t).w2) == symbol::spelling(w.w2)) return t;
+    if (symbol::spelling(word::symbol(registry::type_word(t))) == symbol::spelling(word::symbol(w))) return t;
   return Type::nothing;
 }
 
@@ -246,7 +246,7 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_
   if (!o.only) limit -= put_text(buffer, "make vector! [");
   bool plain = length(*value) > 0 && unit_of(*value) == default_size(t);
   if (!plain) {
-    limit -= put_text(buffer, std::string(symbol::spelling(registry::type_word(t).w2)));  // a copy: appending may move the name
+    limit -= put_text(buffer, std::string(symbol::spelling(word::symbol(registry::type_word(t)))));  // a copy: appending may move the name
     limit -= put_text(buffer, " ");
     limit -= put_text(buffer, integer::form_decimal(static_cast<int32_t>(unit_of(*value) * 8)).view());
     limit -= put_text(buffer, " [");

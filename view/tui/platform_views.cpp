@@ -20,7 +20,7 @@ inline constexpr uint32_t offset = 0x2, size = 0x4, image = 0x10, enabled = 0x10
                           visible = 0x200, data = 0x400, flags = 0x800, rate = 0x10000;
 }
 
-bool is_true(const Cell& v) { return v.is(Type::logic) && v.w1 != 0; }
+bool is_true(const Cell& v) { return v.is(Type::logic) && logic_of(v) != 0; }
 
 // The state block's second value, where the change flags are kept; null without one.
 Cell* change_slot(const Cell& face) {
@@ -57,7 +57,7 @@ bool leave_parent(const Cell& owner, const Cell& face, int parent_index) {
   Cell* cells = block::cells(parent);
   int32_t n = block::length_total(parent);
   for (int32_t i = 0; i < n; ++i) {
-    if (cells[i].is(Type::object) && cells[i].w1 == face.w1) {
+    if (cells[i].is(Type::object) && context::of(cells[i]) == context::of(face)) {
       std::memmove(cells + i, cells + i + 1, sizeof(Cell) * static_cast<size_t>(n - i - 1));
       b->tail -= sizeof(Cell);
       break;

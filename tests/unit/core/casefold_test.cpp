@@ -82,7 +82,7 @@ uint32_t unit_of(const Cell& s) { return buffer_of(series_node(s))->unit(); }
 TEST_F(CaseFold, ChangeOfACharAndOfText) {
   Cell* ch = stack::push(make_char(0xE9));
   casefold::change(ch, nullptr, true);
-  EXPECT_EQ(ch->w2, 0xC9u);
+  EXPECT_EQ(char_of(*ch), 0xC9u);
 
   Cell* s = string_of("abc");
   string::write_char(series_node(*s), 1, 0xFF);  // a Latin-1 character in a 1-byte buffer
@@ -104,15 +104,15 @@ TEST_F(CaseFold, ChangeFromTheHeadAndWithPart) {
                         Case{0, make_integer(-3), "abcde"}, Case{3, make_integer(50), "abcDE"},
                         Case{9, make_none(), "abcde"}}) {
     Cell* s = string_of("abcde");
-    s->w1 = static_cast<uint32_t>(c.head);
+    set_series_head(*s, c.head);
     Cell* part = stack::push(c.part);
     casefold::change(s, part, true);
-    s->w1 = 0;
+    set_series_head(*s, 0);
     EXPECT_EQ(string::to_utf8(*s), c.out);
   }
   Cell* s = string_of("abcde");
   Cell* position = stack::push(*s);
-  position->w1 = 3;
+  set_series_head(*position, 3);
   casefold::change(s, position, true);
   EXPECT_EQ(string::to_utf8(*s), "ABCde") << "a position in the same series counts up to it";
   Cell* other = string_of("xyz");

@@ -68,7 +68,7 @@ std::vector<std::string> spec_refinements(const Cell& callable) {
     if (!item.is(Type::refinement)) continue;
     size_t position = static_cast<size_t>(callable::ordinal(item) - 1);
     if (out.size() <= position) out.resize(position + 1);
-    out[position] = std::string(symbol::spelling(word::symbol_of(item)));
+    out[position] = std::string(symbol::spelling(word::symbol(item)));
   }
   return out;
 }

@@ -27,8 +27,8 @@ Cell* text(std::string_view utf8) {
 
 Cell binary(std::initializer_list<uint8_t> bytes) {
   Cell* b = stack::push_unset();
-  b->w2 = alloc::new_bytes(static_cast<uint32_t>(bytes.size()));
-  SeriesBuffer* buf = buffer_of(b->w2);
+  set_series_node(*b, alloc::new_bytes(static_cast<uint32_t>(bytes.size())));
+  SeriesBuffer* buf = buffer_of(series_node(*b));
   for (uint8_t x : bytes) buf->data()[buf->tail++] = x;
   b->set_type(Type::binary);
   return *b;
@@ -45,7 +45,7 @@ Made to_char(Cell spec) {
   try {
     Cell* r = registry::entry<Action::to>(Type::char_)(nullptr, s, Type::char_);
     EXPECT_TRUE(r->is(Type::char_));
-    return {r->w2};
+    return {char_of(*r)};
   } catch (const Raised&) {
     return {std::nullopt, pending_error().id};
   }
@@ -122,7 +122,7 @@ Sum math(Action slot, uint32_t left, Cell right) {
   try {
     fn(args);
     EXPECT_TRUE(args->is(Type::char_));
-    return {args->w2};
+    return {char_of(*args)};
   } catch (const Raised&) {
     return {std::nullopt, pending_error().id};
   }
