@@ -9,7 +9,7 @@
 #include "core/fault.hpp"
 #include "core/hashtable.hpp"
 #include "core/series.hpp"
-#include "values/words/symbol.hpp"
+#include "core/hashtable_symbols.hpp"
 
 namespace vyn::hash {
 namespace {

@@ -8,8 +8,8 @@
 #include "core/hash.hpp"
 #include "core/hashtable.hpp"
 #include "core/hashtable_internal.hpp"
+#include "core/runtime_cells.hpp"
 #include "core/stack.hpp"
-#include "values/series/block.hpp"
 
 namespace vyn::symbol {
 namespace {
@@ -17,6 +17,17 @@ namespace {
 using hashtable::Probe;
 using hashtable::Slot;
 using hashtable::Slots;
+
+// A new cell at the tail of a block's buffer (its node), growing the buffer when full; good until
+// the next allocation.
+Cell* alloc_tail(NodeId node) {
+  SeriesBuffer* buf = buffer_of(node);
+  if (buf->tail + sizeof(Cell) > buf->size) buf = alloc::expand_series_copy(node, 0);
+  Cell* c = reinterpret_cast<Cell*>(buf->tail_ptr());
+  *c = make_unset();
+  buf->tail += sizeof(Cell);
+  return c;
+}
 
 // The id of the first live entry along the probe whose spelling matches the name (ASCII case
 // folded with fold), or 0. Never allocates.
@@ -52,6 +63,16 @@ int32_t alias_for(NodeId table, uint32_t h, const std::string& name) {
 
 }  // namespace
 
+NodeId table() { return runtime_cells().symbols; }
+
+uint32_t resolve(uint32_t id) {
+  if (id == 0) return id;
+  SeriesBuffer* b = buffer_of(hashtable::record(table())->values);
+  if (id > b->used() / sizeof(Cell)) return id;
+  int32_t alias = static_cast<int32_t>(reinterpret_cast<const Cell*>(b->data())[id - 1].w1);
+  return alias > 0 ? static_cast<uint32_t>(alias) : id;
+}
+
 uint32_t find(NodeId table, const uint8_t* bytes, uint32_t length, bool fold_only) {
   std::string name(reinterpret_cast<const char*>(bytes), length);
   uint32_t h = hash::murmur3(hashtable::key_buffer(bytes, length), length);
@@ -65,7 +86,7 @@ uint32_t find(NodeId table, const uint8_t* bytes, uint32_t length, bool fold_onl
   b->data()[length] = 0;  // a terminator for the platform, not counted
   b->tail = length;
   NodeId symbols = hashtable::record(table)->values;
-  *block::alloc_tail(make_series(Type::block, symbols)) =
+  *alloc_tail(symbols) =
       make_cell(Type::symbol, static_cast<uint32_t>(alias), 0, utf8);
   int32_t index = hashtable::cell_count(symbols) - 1;
   hashtable::insert_unique(table, index, h);  // the hash made above: the spelling is not read again
@@ -90,7 +111,7 @@ int32_t find_id(NodeId table, uint32_t id, bool fold, NodeId context, int32_t* o
   } while (probe.next());
   if (!context) return -1;
   int32_t index = hashtable::cell_count(r->values);
-  Cell* entry = block::alloc_tail(make_series(Type::block, r->values));
+  Cell* entry = alloc_tail(r->values);
   *entry = make_cell(Type::word, context, id, static_cast<uint32_t>(index));
   hashtable::insert_unique(table, index, h);
   if (out_index) *out_index = index;

@@ -5,10 +5,11 @@
 
 #include "core/error.hpp"
 #include "core/text/float_text.hpp"
-#include "eval/frames.hpp"
+#include "values/text/float_append.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/numbers/money.hpp"
 #include "values/numbers/number.hpp"

@@ -8,10 +8,11 @@
 
 #include "core/error.hpp"
 #include "core/text/float_text.hpp"
-#include "eval/frames.hpp"
+#include "values/text/float_append.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/text/load_text.hpp"
 #include "values/numbers/pair.hpp"
 #include "values/series/path_write_back.hpp"

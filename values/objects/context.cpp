@@ -10,7 +10,7 @@
 #include "values/cycles.hpp"
 #include "values/objects/object.hpp"
 #include "values/predefined.hpp"
-#include "values/runtime_cells.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/words/symbol.hpp"
 
 namespace vyn::context {

@@ -3,7 +3,7 @@
 #include "core/error.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/ports/event.hpp"
 #include "values/numbers/pair.hpp"
 #include "values/series/path_write_back.hpp"

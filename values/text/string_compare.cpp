@@ -2,7 +2,7 @@
 #include "core/text/casefold.hpp"
 #include "core/stack.hpp"
 #include "values/series/bitset.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/series/series.hpp"
 #include "values/text/string_actions.hpp"
 #include "values/text/string_storage.hpp"

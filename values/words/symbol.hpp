@@ -5,12 +5,13 @@
 #include <string_view>
 
 #include "core/cell.hpp"
+#include "core/hashtable_symbols.hpp"
 
 namespace vyn::symbol {
 
-// Makes the table with room for n symbols; called once at start-up.
+// Makes the table with room for n symbols; called once at start-up. table() and resolve(), which
+// the hashing of words needs, live in core (core/hashtable_symbols.hpp).
 void init(int32_t n);
-NodeId table();
 
 // The id of a UTF-8 spelling, interning it when absent. A spelling that differs from an earlier
 // one only in the case of ASCII letters is a new symbol whose alias is the earlier one. May
@@ -27,8 +28,6 @@ uint32_t make_from_string(const Cell& str);
 // The entry cell: w1 alias (-1 canonical), w2 node of the string! spelling (made on demand), w3 node
 // of the UTF-8 spelling. Good until the next allocation.
 Cell* entry(uint32_t id);
-// The canonical id: the alias when it has one, else the id. Never allocates.
-uint32_t resolve(uint32_t id);
 int32_t alias_of(uint32_t id);
 // The UTF-8 spelling; good until the next allocation.
 std::string_view spelling(uint32_t id);

@@ -17,7 +17,7 @@
 #include "core/series.hpp"
 #include "core/typed_array.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 
 namespace vyn::test {
 namespace {
