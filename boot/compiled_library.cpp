@@ -207,6 +207,7 @@ void bind_datatype_bodies(std::initializer_list<const char*> names) {
 // ---- cos .. atan2, sqrt: the native their body calls, on the same arguments (with /radians for
 // the trigonometric ones)
 
+static_assert(natives::Refs<natives::Native::sine>::radians == 0, "radians_on turns on the first refinement");
 constexpr int32_t radians_on[32] = {0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 

@@ -16,8 +16,6 @@ namespace {
 
 uint32_t run_seed = default_seed;
 
-constexpr uint32_t sign_bit = 0x4000;  // money!: the only header bit its hash keeps
-
 // A series buffer whose unit is not 1, 2 or 4 bytes is not text: the runtime cannot go on.
 [[noreturn]] void bad_text_unit(uint32_t unit) {
   char message[48];
@@ -77,14 +75,14 @@ uint32_t hash_binary(const Cell& v) {
 
 uint32_t hash_money(const Cell& v) {
   Cell copy = v;
-  copy.header = (v.header & 0xFF) | (v.header & sign_bit);
+  copy.header = (v.header & 0xFF) | (v.header & money_sign_bit);  // the only header bit kept
   return murmur3(&copy, sizeof copy);
 }
 
 // The length sits in header bits 19-22; the bytes in the 12 bytes of payload, so no more are read.
 // Trailing zero bytes are left out: 1.2.3 and 1.2.3.0 are equal, so they must hash alike.
 uint32_t hash_tuple(const Cell& v) {
-  uint32_t n = (v.header >> 19) & 0xF;
+  uint32_t n = (v.header & tuple_size_mask) >> tuple_size_shift;
   if (n > 12) n = 12;
   uint32_t words[3] = {v.w1, v.w2, v.w3};
   const auto* bytes = reinterpret_cast<const uint8_t*>(words);

@@ -14,8 +14,6 @@
 namespace vyn::symbol {
 namespace {
 
-using hashtable::Probe;
-using hashtable::Slot;
 using hashtable::Slots;
 
 // A new cell at the tail of a block's buffer (its node), growing the buffer when full; good until
@@ -36,20 +34,13 @@ uint32_t search(NodeId table, uint32_t h, const std::string& name, bool fold) {
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
   const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
-  Probe probe(h, r->buckets);
-  sl.prefetch(probe.at());
-  do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == hashtable::empty) return 0;
-    const Slot& s = sl.slots[probe.at()];
-    if (f == hashtable::deleted || s.hash != h) continue;
-    int32_t at = s.key;
+  return hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> uint32_t {
     SeriesBuffer* spelling = buffer_of(cells[at].w3);
-    if (spelling->used() == name.size() &&
-        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) == 0)
-      return static_cast<uint32_t>(at) + 1;
-  } while (probe.next());
-  return 0;
+    if (spelling->used() != name.size() ||
+        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) != 0)
+      return 0;
+    return static_cast<uint32_t>(at) + 1;
+  });
 }
 
 // The alias a new spelling takes: the canonical id among its case variants, or -1. Resolving the
@@ -99,16 +90,11 @@ int32_t find_id(NodeId table, uint32_t id, bool fold, NodeId context, int32_t* o
   uint32_t h = hash::int_(canonical);
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
-  Probe probe(h, r->buckets);
-  sl.prefetch(probe.at());
-  do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == hashtable::empty) break;
-    const Slot& s = sl.slots[probe.at()];
-    if (f == hashtable::deleted || s.hash != h) continue;
-    const Cell& w = cells[s.key];
-    if (fold ? hash::canonical_symbol(w.w2) == canonical : w.w2 == id) return static_cast<int32_t>(w.w3);
-  } while (probe.next());
+  const Cell* found = hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> const Cell* {
+    const Cell& w = cells[at];
+    return (fold ? hash::canonical_symbol(w.w2) == canonical : w.w2 == id) ? &w : nullptr;
+  });
+  if (found) return static_cast<int32_t>(found->w3);
   if (!context) return -1;
   int32_t index = hashtable::cell_count(r->values);
   Cell* entry = alloc_tail(r->values);

@@ -235,6 +235,19 @@ int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
   return Flow::normal;
 }
 
+// A refinement named at the call, in its path or by name (named apply), switched on or off:
+// marks it used and takes its arguments. A second use raises script/dup-refine, naming the path.
+[[nodiscard, gnu::always_inline]] inline Flow take_refinement(Gather& g, int32_t index, bool on, bool by_name) {
+  Cell* args = stack::arguments();
+  bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
+  if (on && was_on) fire(Err::script_dup_refine, {by_name ? make_none() : g.site->path});
+  if (on) {
+    if (g.function_like) args[index] = make_logic(true);
+    else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
+  }
+  return refinement_args(g, index, on);
+}
+
 [[nodiscard]] Flow path_refinements(Gather& g) {
   Cell path = g.site->path;
   int32_t len = block::length_total(path);
@@ -247,15 +260,7 @@ int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
       if (v.is(Type::unset)) fire(Err::script_no_value, {element});
       on = logic::truthy(v);
     }
-    int32_t index = refinement_index(g, element, k);
-    Cell* args = stack::arguments();
-    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
-    if (on && was_on) fire(Err::script_dup_refine, {path});
-    if (on) {
-      if (g.function_like) args[index] = make_logic(true);
-      else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
-    }
-    Flow f = refinement_args(g, index, on);
+    Flow f = take_refinement(g, refinement_index(g, element, k), on, false);
     if (f != Flow::normal) return f;
   }
   return Flow::normal;
@@ -313,14 +318,7 @@ bool has_refinements(const Gather& g) {
     NodeId ctx = g.ctx();
     int32_t index = context::find_word(ctx, element.w2, true);
     if (index < 0 || !entry(g, index).is(Type::refinement)) fire(Err::script_no_refine, {g.site->name, element});
-    Cell* args = stack::arguments();
-    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
-    if (on && was_on) fire(Err::script_dup_refine, {make_none()});
-    if (on) {
-      if (g.function_like) args[index] = make_logic(true);
-      else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
-    }
-    Flow f = refinement_args(g, index, on);
+    Flow f = take_refinement(g, index, on, true);
     if (f != Flow::normal) return f;
   }
   return Flow::normal;

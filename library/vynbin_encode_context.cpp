@@ -77,7 +77,7 @@ void object_like(Writer& w, const Cell& v) {
   if (v.is(Type::error)) {
     w.head(Type::error, false, 0, false, v.new_line());
     const Cell* code = error::field(v, error::Field::code);
-    w.u(code->is(Type::integer) ? code->w2 : 0);
+    w.u(code->is(Type::integer) ? static_cast<uint32_t>(code->int_value()) : 0);
     for (int i = 0; i < 6; ++i)
       value(w, *error::field(v, static_cast<error::Field>(static_cast<int>(error::Field::arg1) + i)));
     return close_level(w);

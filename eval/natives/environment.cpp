@@ -31,6 +31,8 @@ std::string name_of(const Cell& var) {
 
 Cell* push_text(const std::string& text) { return file::push_name(text, Type::string); }
 
+}  // namespace
+
 Flow get_env_(const Call& c) {
   std::optional<std::string> value = os::get_env(name_of(c.args[0]));
   c.args[0] = value ? *push_text(*value) : make_none();
@@ -67,15 +69,6 @@ Flow size_q_(const Call& c) {
   else if (*size > 2147483647) c.args[0] = make_float(static_cast<double>(*size));
   else c.args[0] = make_integer(static_cast<int32_t>(*size));
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_environment() {
-  define(Native::get_env, get_env_);
-  define(Native::set_env, set_env_);
-  define(Native::list_env, list_env_);
-  define(Native::size_q, size_q_);
 }
 
 }  // namespace vyn::natives

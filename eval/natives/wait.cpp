@@ -11,12 +11,14 @@ namespace {
 void no_wait_hook() {}
 void (*after_wait)() = no_wait_hook;
 
+}  // namespace
+
 // A number of seconds or a time!; anything else (there are no ports to wait on) raises
 // script/invalid-arg. /all changes nothing.
 Flow wait_(const Call& c) {
   Cell value = c.args[0];
   double seconds = 0;
-  if (value.is(Type::integer)) seconds = static_cast<int32_t>(value.w2);
+  if (value.is(Type::integer)) seconds = value.int_value();
   else if (value.is(Type::float_) || value.is(Type::time)) seconds = value.float_value();
   else fire(Err::script_invalid_arg, {value});
   c.args[0] = make_none();
@@ -25,10 +27,6 @@ Flow wait_(const Call& c) {
   return Flow::normal;
 }
 
-}  // namespace
-
 void set_wait_hook(void (*fn)()) { after_wait = fn ? fn : no_wait_hook; }
-
-void install_wait() { define(Native::wait, wait_); }
 
 }  // namespace vyn::natives

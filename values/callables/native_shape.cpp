@@ -43,7 +43,7 @@ bool entry_fits(const Entry& made, const Entry& built) {
   Type t = made.cell.type();
   if (t != built.cell.type() || made.kind != built.kind) return false;
   if (t == Type::refinement) return made.cell.w3 == built.cell.w3;
-  if (t == Type::integer) return made.cell.w2 == built.cell.w2;
+  if (t == Type::integer) return made.cell.int_value() == built.cell.int_value();
   for (int id = 1; id <= type_count; ++id) {
     auto t = static_cast<Type>(id);
     if (typeset::has(value_types, t) && typeset::has(made.cell, t) && !typeset::has(built.cell, t)) return false;

@@ -2,9 +2,10 @@
 // random, and the arithmetic front (values/numbers/money_math.cpp does the work).
 #include "core/error.hpp"
 #include "core/stack.hpp"
-#include "values/series/block.hpp"
+#include "values/arith_rows.hpp"
 #include "values/numbers/money.hpp"
 #include "values/numbers/random.hpp"
+#include "values/series/block.hpp"
 #include "values/registry.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/words/symbol.hpp"
@@ -145,7 +146,7 @@ uint8_t draw_digit(int limit, bool secure) {
 
 Cell* random_entry(Cell* value, bool seed, bool secure, bool) {
   if (seed) {
-    random::seed(static_cast<int32_t>(value->w1 ^ value->w2 ^ value->w3 ^ ((value->header & sign_bit) ? 1 : 0)));
+    random::seed(static_cast<int32_t>(seed_of(*value)));
     *value = make_unset();
     return value;
   }
@@ -163,11 +164,6 @@ Cell* random_entry(Cell* value, bool seed, bool secure, bool) {
   return value;
 }
 
-template <Arith Op>
-void arith(Cell* args) {
-  do_math(args, Op);
-}
-
 void absolute(Cell* args) { args->header &= ~sign_bit; }
 
 Cell* negate(Cell* value) {
@@ -182,7 +178,7 @@ bool even_q(Cell* value) { return !odd_q(value); }
 
 void install() {
   using registry::def;
-  registry::define(Type::money, {
+  registry::define(Type::money, registry::arith_rows<do_math>(), {
       def<Action::make>(make),
       def<Action::random>(random_entry),
       def<Action::to>(to),
@@ -191,13 +187,8 @@ void install() {
       def<Action::eval_path>(eval_path),
       def<Action::compare>(compare),
       def<Action::absolute>(absolute),
-      def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>),
       def<Action::negate>(negate),
-      def<Action::remainder>(arith<Arith::remainder>),
       def<Action::round>(round),
-      def<Action::subtract>(arith<Arith::subtract>),
       def<Action::even_q>(even_q),
       def<Action::odd_q>(odd_q),
       def<Action::pick>(pick),

@@ -87,7 +87,7 @@ Cell* poke(Cell* s, int32_t index, Cell* boxed, Cell* value) {
     *reinterpret_cast<Cell*>(unit_at(*s, target)) = *value;
   } else if (t == Type::binary) {
     if (!value->is(Type::integer) && !value->is(Type::char_)) fire(Err::script_invalid_arg, {*value});
-    *unit_at(*s, target) = static_cast<uint8_t>(value->w2);
+    *unit_at(*s, target) = static_cast<uint8_t>(value->int_value());
   } else if (t == Type::vector) {
     vector::put(*s, target, *value);
   } else if (is_char_series(t)) {
@@ -182,7 +182,8 @@ Cell* push_copy_range(const Cell& source, int32_t index, int32_t count, Cell* re
               (to->flags & SeriesBuffer::big);
   if (bytes) std::memcpy(to->data(), from->data() + (static_cast<uint32_t>(index) << shift), bytes);
   to->tail = bytes;
-  *result = make_series(src.type(), node, 0, src.is(Type::vector) ? src.w3 : 0);
+  uint32_t elem = src.is(Type::vector) ? static_cast<uint32_t>(vector::elem_type(src)) : 0;
+  *result = make_series(src.type(), node, 0, elem);
   result->header |= src.header & Cell::flag_new_line;
   return result;
 }

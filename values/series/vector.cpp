@@ -11,6 +11,7 @@
 #include "values/text/float_append.hpp"
 #include "core/series.hpp"
 #include "core/stack.hpp"
+#include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "core/compare_ops.hpp"
 #include "values/registry.hpp"
@@ -281,22 +282,15 @@ int compare(Cell* a, Cell* b, int op) {
   return (la > lb) - (la < lb);
 }
 
-template <Arith Op>
-void arith(Cell* args) { do_math(args, Op); }
-
 }  // namespace
 
 void install() {
   using registry::def;
   using registry::inherit;
-  registry::define(Type::vector, {
+  registry::define(Type::vector, registry::arith_bitwise_rows<do_math>(), {
       def<Action::make>(make_), inherit(Action::random), inherit(Action::reflect),
       def<Action::form>(form), def<Action::mold>(mold), inherit(Action::eval_path),
-      def<Action::compare>(compare), def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>), def<Action::multiply>(arith<Arith::multiply>),
-      def<Action::remainder>(arith<Arith::remainder>), def<Action::subtract>(arith<Arith::subtract>),
-      def<Action::and_t>(arith<Arith::and_>), def<Action::or_t>(arith<Arith::or_>),
-      def<Action::xor_t>(arith<Arith::xor_>), def<Action::append>(append),
+      def<Action::compare>(compare), def<Action::append>(append),
       def<Action::change>(change), def<Action::insert>(append),
       inherit(Action::at), inherit(Action::back), inherit(Action::clear), inherit(Action::copy),
       def<Action::find>(find), inherit(Action::head), inherit(Action::head_q), inherit(Action::index_q),

@@ -5,6 +5,7 @@
 #include "core/error.hpp"
 #include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
+#include "values/installers.hpp"
 #include "values/text/markup.hpp"
 #include "values/registry.hpp"
 #include "values/series/series.hpp"

@@ -34,7 +34,7 @@ int32_t color_depth() {
   Flow f = interp::call_with(check, nullptr, 0, name);
   if (f != Flow::normal) return 4;
   Cell answer = *stack::last_value();
-  return answer.is(Type::integer) && static_cast<int32_t>(answer.w2) == 2 ? 2 : 4;
+  return answer.is(Type::integer) && answer.int_value() == 2 ? 2 : 4;
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ void update_para(Invocation& inv) {
   if (word::any_word_q(facet_of(face, facet::type).type()) && state.is(Type::block) &&
       block_length(state) >= 2) {
     Cell* flags = block_at(state, 1);
-    if (flags->is(Type::integer)) flags->w2 |= 0x40000;
+    if (flags->is(Type::integer)) flags->set_int_value(flags->int_value() | 0x40000);
   }
   answer_none(inv);
 }

@@ -96,7 +96,7 @@ void update_view(const Cell& face) {
   Cell* slot = change_slot(face);
   Widget* w = face_handle(face);
   if (!slot || !w) return;
-  uint32_t flags = slot->is(Type::integer) ? slot->w2 : 0;
+  uint32_t flags = slot->is(Type::integer) ? static_cast<uint32_t>(slot->int_value()) : 0;
   WidgetRef ref(w);
   if (flags & changed::rate) {
     remove_timer(w);
@@ -137,7 +137,7 @@ void update_facet(const Cell& owner, const Cell& word, const Cell& value, const 
     int32_t limit = n - part > 0 ? n - part : 0;  // the items left
     if (w->top_row >= limit) w->top_row = limit > 0 ? limit - 1 : 0;  // some item stays in view
     if (Cell* selected = facet_slot(owner, facet::selected)) {
-      if (selected->is(Type::integer) && static_cast<int32_t>(selected->w2) > limit)
+      if (selected->is(Type::integer) && selected->int_value() > limit)
         *selected = make_integer(limit);
     }
   } else if (w && part == 0 && (type_is(w, "drop-list") || type_is(w, "drop-down"))) {
