@@ -6,7 +6,7 @@
 #include "eval/natives/support.hpp"
 #include "core/stack.hpp"
 #include "values/callables/callable.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/logic.hpp"
 #include "values/numbers/money.hpp"
 #include "values/numbers/number.hpp"

@@ -6,7 +6,7 @@
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"
 #include "values/series/hash_block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/error_args.hpp"
 
 namespace vyn::block {

@@ -5,7 +5,7 @@
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/callables/callable.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/words/typeset.hpp"
 #include "values/words/word.hpp"
 
