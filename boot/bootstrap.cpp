@@ -6,6 +6,7 @@
 
 #include "boot/base_library.hpp"
 #include "boot/base_sources.hpp"
+#include "eval/front_ends.hpp"
 #include "eval/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
 #include "core/stack.hpp"
@@ -45,9 +46,7 @@ Cell types(std::initializer_list<Type> members, std::initializer_list<const char
   for (Type t : members) typeset::add(ts, t);
   for (const char* name : unions) {
     Cell other = get(name);
-    ts.w1 |= other.w1;
-    ts.w2 |= other.w2;
-    ts.w3 |= other.w3;
+    typeset::merge(ts, other);
   }
   return ts;
 }
@@ -88,25 +87,17 @@ void define_callable(const char* name, const char* spec_text, int index, Type ty
   set(name, value);
 }
 
+// Slots 7 to 9 have no word: the evaluator reaches them directly.
 void bind_actions() {
-  struct Spec { int slot; const char* text; };
-  static constexpr Spec specs[] = {
-#define VYN_ACTION_SPEC(slot, text) {slot, text},
-#include "eval/action_specs.def"
-#undef VYN_ACTION_SPEC
-  };
-  for (const Spec& s : specs)
-    define_callable(registry::action_word(static_cast<Action>(s.slot)), s.text, s.slot, Type::action);
+  for (int slot = 1; slot <= action_count; ++slot) {
+    const char* word = registry::action_word(static_cast<Action>(slot));
+    if (*word) define_callable(word, actions::spec_of(slot), slot, Type::action);
+  }
 }
 
 void bind_natives() {
-  static constexpr const char* specs[] = {
-      "",
-#define VYN_NATIVE_SPEC(index, text) text,
-#include "eval/native_specs.def"
-#undef VYN_NATIVE_SPEC
-  };
-  for (int i = 1; i <= natives::count; ++i) define_callable(natives::word_of(i), specs[i], i, Type::native);
+  for (int i = 1; i <= natives::count; ++i)
+    define_callable(natives::word_of(i), natives::spec_of(i), i, Type::native);
 }
 
 // The infix operators, in their definition order, each made with make op! from the value its

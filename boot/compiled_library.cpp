@@ -172,7 +172,7 @@ uint32_t to_symbol = 0, make_symbol = 0;  // set when the bodies are bound
 const Cell* datatype_named(const Cell& body, uint32_t action) {
   if (!body.is(Type::block) || block::length_total(body) != 3 || series_head(body) > 0) return nullptr;
   const Cell* c = block::cells(body);
-  if (!c[0].is(Type::word) || c[0].w2 != action || !c[1].is(Type::word)) return nullptr;
+  if (!c[0].is(Type::word) || word::symbol(c[0]) != action || !c[1].is(Type::word)) return nullptr;
   if (!c[2].is(Type::get_word) && !c[2].is(Type::word)) return nullptr;
   const Cell* type = word::value_cell(c[1]);
   return type->is(Type::datatype) ? type : nullptr;
@@ -207,6 +207,7 @@ void bind_datatype_bodies(std::initializer_list<const char*> names) {
 // ---- cos .. atan2, sqrt: the native their body calls, on the same arguments (with /radians for
 // the trigonometric ones)
 
+static_assert(natives::Refs<natives::Native::sine>::radians == 0, "radians_on turns on the first refinement");
 constexpr int32_t radians_on[32] = {0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
@@ -314,8 +315,8 @@ const Compiled compiled[] = {
 
 void bind_compiled_bodies() {
   series_types = *word::value_cell(word::load("series!"));
-  to_symbol = word::load("to").w2;
-  make_symbol = word::load("make").w2;
+  to_symbol = word::symbol(word::load("to"));
+  make_symbol = word::symbol(word::load("make"));
   constexpr size_t count = sizeof compiled / sizeof compiled[0];
   static const auto entries = [] {
     std::array<int32_t, count> e{};

@@ -6,6 +6,7 @@
 #include "core/stack.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/numbers/tuple.hpp"
+#include "values/ports/handle.hpp"
 #include "values/words/word.hpp"
 
 namespace vyn::boot {
@@ -45,7 +46,7 @@ void define_scalars() {
   set("dbl-quote", make_char('"'));
   set("pi", make_float(3.141592653589793));
   set("Orlam", make_logic(false));
-  set("null-handle", make_cell(Type::handle, 0, 0, 0xFFFFFFFFu));  // kind 0, value 0, no slot
+  set("null-handle", handle::make(0, handle::none));  // kind 0, value 0, no slot
 }
 
 struct Colour {

@@ -79,7 +79,7 @@ const Fault faults[] = {
 void raise_fault(routine::Invocation& inv) {
   Cell* which = bodies::arg_cell(inv, 0);
   for (const Fault& f : faults)
-    if (symbol::spelling(which->w2) == f.name) f.raise();
+    if (symbol::spelling(word::symbol(*which)) == f.name) f.raise();
   fire(Err::script_invalid_arg, {*which});  // also when the fault did not come
 }
 

@@ -160,9 +160,9 @@ void console_size(int columns, int rows) {
   uint32_t console_sym = symbol::make("console"), size_sym = symbol::make("size");
   Cell system = *word::value_cell(word::load("system"));
   if (!system.is(Type::object) || rows <= 0) return;
-  Cell* console = context::value_cell_of(object::context_of(system), console_sym);
+  Cell* console = context::value_cell_of(object::context(system), console_sym);
   if (!console || !console->is(Type::object)) return;
-  if (Cell* size = context::value_cell_of(console->w1, size_sym))
+  if (Cell* size = context::value_cell_of(object::context(*console), size_sym))
     *size = pair::make(columns > 0 ? columns : 80, rows);
 }
 

@@ -30,7 +30,7 @@ bool local_path(const Cell& file, std::string& out) {
 
 // Adds a field holding the value on the stack top, then drops that value.
 void add_field(Cell* obj, const char* name) {
-  object::set_field(obj->w1, symbol::make(name), *stack::last_value());
+  object::set_field(object::context(*obj), symbol::make(name), *stack::last_value());
   stack::pop(1);
 }
 

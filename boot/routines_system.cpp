@@ -103,10 +103,10 @@ void set_quiet(Invocation& inv) {
   Type t = w->type();
   if (t != Type::word && t != Type::set_word && t != Type::lit_word && t != Type::get_word)
     refuse(inv, "set-quiet", "word");
-  if (!w->w1) fire(Err::script_not_defined, {*w});
+  if (!word::context(*w)) fire(Err::script_not_defined, {*w});
   Cell value = *arg_cell(inv, 1);
   Cell target = *w;
-  context::set_in(target, value, target.w1, false);
+  context::set_in(target, value, word::context(target), false);
   *inv.result = value;
 }
 

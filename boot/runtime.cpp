@@ -14,7 +14,6 @@
 #include "eval/front_ends.hpp"
 #include "eval/interp.hpp"
 #include "eval/lexer/lexer.hpp"
-#include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "core/stack.hpp"
 #include "platform/console_out.hpp"
@@ -43,7 +42,7 @@ void make_vocabulary() {
   predefined::init();
   predefined::init_refinements();
   using predefined::W;
-  stack::set_skipped_symbols(predefined::word(W::body).w2, predefined::word(W::anon).w2,
+  stack::set_skipped_symbols(word::symbol(predefined::word(W::body)), word::symbol(predefined::word(W::anon)),
                              predefined::word(W::not_found));
 }
 
@@ -51,36 +50,6 @@ void make_vocabulary() {
 void give_terminal_back() {
   tui::end_session_for_exit();
   terminal::restore_for_exit();
-}
-
-void install_natives() {
-  natives::install_conditionals();
-  natives::install_loops();
-  natives::install_evaluation();
-  natives::install_exits();
-  natives::install_output();
-  natives::install_iteration();
-  natives::install_comparison();
-  natives::install_makers();
-  natives::install_transcode();
-  natives::install_system();
-  natives::install_now();
-  natives::install_shift();
-  natives::install_words();
-  natives::install_numbers();
-  natives::install_points();
-  natives::install_math();
-  natives::install_codecs();
-  natives::install_files();
-  natives::install_checksum();
-  natives::install_parse();
-  natives::install_compress();
-  natives::install_sets();
-  natives::install_text();
-  natives::install_new_line();
-  natives::install_process();
-  natives::install_environment();
-  natives::install_wait();
 }
 
 }  // namespace
@@ -95,7 +64,6 @@ void init() {
   alloc::init();
   handles::init();
   registry::init();
-  actions::init();
   alloc::new_node_frame(alloc::node_frame_slots);
   alloc::new_series_frame();
   block::init_at(&runtime_cells().root, 1000, true);
@@ -103,8 +71,7 @@ void init() {
   stack::init_frames();
   cycles::reset();
   make_vocabulary();
-  install_natives();
-  natives::init();
+  natives::forget_print_buffer();
   lexer::init();
   interp::init();
   ownership::init();

@@ -30,13 +30,13 @@ bool word_start(std::string_view text, size_t at) {
 }
 
 bool is_vyn_word(const Cell& c) {
-  return c.is(Type::word) && symbol::spelling(c.w2) == "Vyn";
+  return c.is(Type::word) && symbol::spelling(word::symbol(c)) == "Vyn";
 }
 
 // system/FIELD, or none.
 Cell system_field(const char* name) {
   Cell system = *word::value_cell(word::load("system"));
-  Cell* v = system.is(Type::object) ? context::value_cell_of(object::context_of(system), symbol::make(name)) : nullptr;
+  Cell* v = system.is(Type::object) ? context::value_cell_of(object::context(system), symbol::make(name)) : nullptr;
   return v ? *v : make_none();
 }
 
@@ -44,7 +44,7 @@ Cell system_field(const char* name) {
 void own_options_path() {
   Cell options = system_field("options");
   if (!options.is(Type::object)) return;
-  Cell* path = context::value_cell_of(object::context_of(options), symbol::make("path"));
+  Cell* path = context::value_cell_of(object::context(options), symbol::make("path"));
   if (path && path->is(Type::file)) ownership::bind(*path, options, word::load("path"));
 }
 

@@ -14,6 +14,7 @@
 #include "core/stack.hpp"
 #include "platform/user_folder.hpp"
 #include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
 
@@ -137,7 +138,7 @@ extract-boot-args
 )~";
 
 Cell field(const Cell& object, const char* name) {
-  Cell* v = object.is(Type::object) ? context::value_cell_of(object.w1, symbol::make(name)) : nullptr;
+  Cell* v = object.is(Type::object) ? context::value_cell_of(object::context(object), symbol::make(name)) : nullptr;
   return v ? *v : make_none();
 }
 
@@ -150,7 +151,7 @@ void set_cache() {
   stack::Mark mark;
   Cell* text = push_utf8(dir, Type::file);
   Cell options = field(*word::value_cell(word::load("system")), "options");
-  if (Cell* slot = context::value_cell_of(options.w1, symbol::make("cache"))) *slot = *text;
+  if (Cell* slot = context::value_cell_of(object::context(options), symbol::make("cache"))) *slot = *text;
 }
 
 }  // namespace

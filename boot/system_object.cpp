@@ -23,13 +23,13 @@ namespace vyn::system_object {
 
 Cell* new_object(uint32_t class_id) {
   Cell* obj = object::make_context_at(stack::push_unset(), 8);
-  obj->w2 = class_id;
+  object::set_class_id(*obj, class_id);
   object::store_self(*obj);
   return obj;
 }
 
 void add(Cell* obj, std::string_view name) {
-  object::set_field(obj->w1, symbol::make(name), *stack::last_value());
+  object::set_field(object::context(*obj), symbol::make(name), *stack::last_value());
   stack::pop(1);
 }
 void add_value(Cell* obj, std::string_view name, const Cell& scalar) {
@@ -122,7 +122,7 @@ void push_catalog() {
 
 // The global context as an object!, owned by it: system/words.
 Cell words_object() {
-  Cell words = make_cell(Type::object, runtime_cells().global, 0xFFFFFFFFu, 0);
+  Cell words = object::cell_for(runtime_cells().global, 0xFFFFFFFFu);
   object::store_self(words);
   return words;
 }

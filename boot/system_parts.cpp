@@ -43,7 +43,7 @@ void push_gc() {
 // ---- system/options/float: its on-change* switches the float-printing flags at once
 
 bool is_field(const Cell& word, const char* name) {
-  return symbol::resolve(word.w2) == symbol::resolve(symbol::make(name));
+  return symbol::resolve(word::symbol(word)) == symbol::resolve(symbol::make(name));
 }
 
 Flow float_changed(Cell* args, NodeId) {

@@ -39,12 +39,16 @@ struct Cell {
   bool new_line() const { return header & flag_new_line; }
   void set_new_line(bool on) { header = on ? header | flag_new_line : header & ~flag_new_line; }
 
+  // integer! (and char!, which shares its word) in word 2; float!, percent!, time! and a date's
+  // time as a double in words 2-3. The setters change the payload only, never the type.
   int32_t int_value() const { return static_cast<int32_t>(w2); }
+  void set_int_value(int32_t v) { w2 = static_cast<uint32_t>(v); }
   double float_value() const {
     double d;
     std::memcpy(&d, &w2, sizeof d);
     return d;
   }
+  void set_float_value(double d) { std::memcpy(&w2, &d, sizeof d); }
 
   static constexpr uint32_t flag_new_line = 0x40000000u;
   static constexpr uint32_t flag_word_set = 0x2000u;  // an object's field word was stored into
@@ -63,7 +67,7 @@ inline Cell make_cell(Type t, uint32_t w1 = 0, uint32_t w2 = 0, uint32_t w3 = 0)
 inline Cell make_integer(int32_t v) { return make_cell(Type::integer, 0, static_cast<uint32_t>(v)); }
 inline Cell make_float(double d) {
   Cell c = make_cell(Type::float_);
-  std::memcpy(&c.w2, &d, sizeof d);
+  c.set_float_value(d);
   return c;
 }
 inline Cell make_logic(bool b) { return make_cell(Type::logic, b ? 1 : 0); }
@@ -71,6 +75,20 @@ inline Cell make_none() { return make_cell(Type::none_); }
 inline Cell make_unset() { return make_cell(Type::unset); }
 inline Cell make_char(uint32_t cp) { return make_cell(Type::char_, 0, cp); }
 inline Cell make_datatype(Type t) { return make_cell(Type::datatype, static_cast<uint32_t>(t)); }
+
+// The scalars made above: logic! keeps 1 (true) or 0 in word 1 (read raw: only 1 is true), char!
+// its code point in word 2, datatype! the type id in word 1. none! and unset! hold nothing.
+inline uint32_t logic_of(const Cell& c) { return c.w1; }
+inline void set_logic(Cell& c, uint32_t v) { c.w1 = v; }
+inline uint32_t char_of(const Cell& c) { return c.w2; }
+inline void set_char(Cell& c, uint32_t cp) { c.w2 = cp; }
+inline Type datatype_of(const Cell& c) { return static_cast<Type>(c.w1); }
+
+// Header fields that core's generic code (the value hash) reads; values/numbers/tuple.hpp and
+// money.hpp name them for their own code.
+inline constexpr int tuple_size_shift = 19;  // tuple!: the size in header bits 19-22
+inline constexpr uint32_t tuple_size_mask = 0xFu << tuple_size_shift;
+inline constexpr uint32_t money_sign_bit = 0x4000;  // money!: header bit 14, the sign
 
 // Copies source into target unless both are the same cell; returns the target.
 inline Cell* copy_cell(const Cell* source, Cell* target) {

@@ -9,12 +9,6 @@ namespace {
 constexpr Holds no = Holds::nothing, series = Holds::series, cells = Holds::cells,
                 table = Holds::table, handle = Holds::handle;
 
-constexpr uint32_t context_on_stack = 0x400000;  // a function context: values in a call's frame
-constexpr uint32_t event_has_values = 0x1000;
-
-// A context's values block (word 2) exists only when its values do not live on the value stack,
-// where word 2 is a stack position instead.
-bool values_not_on_stack(const Cell& c) { return !(c.header & context_on_stack); }
 // An op! made from a function! or routine! keeps that function's context in word 1; made from a
 // native or action, word 1 is a table index.
 bool op_of_function(const Cell& c) {
@@ -22,7 +16,6 @@ bool op_of_function(const Cell& c) {
   return under == static_cast<uint32_t>(Type::function) ||
          under == static_cast<uint32_t>(Type::routine);
 }
-bool event_values(const Cell& c) { return c.header & event_has_values; }
 
 struct Row {
   Type type;
@@ -34,7 +27,9 @@ constexpr Layout guarded(Holds w1, Holds w2, Holds w3, int8_t which, Guard g) {
   return Layout{{w1, w2, w3}, which, g};
 }
 
-// Types not listed hold no node. The word family and issue! are bound to a context (word 1), a
+// Types not listed hold no node; context! and event!, whose marking hangs on their own header
+// flags, register their layouts when they install (values/objects/context.cpp,
+// values/ports/event.cpp). The word family and issue! are bound to a context (word 1), a
 // node like any other: marking also brings it up to date when nodes move. A symbol! (an entry of
 // the symbol table) keeps its spelling as a string! (word 2, made on demand) and in UTF-8 (word 3).
 // Character series keep the node of their conversion buffer in word 3.
@@ -47,7 +42,6 @@ constexpr Row rows[] = {
     {Type::email, words(no, series, series)},  {Type::ref, words(no, series, series)},
     {Type::binary, words(no, series, no)},     {Type::bitset, words(no, series, no)},
     {Type::vector, words(no, series, no)},     {Type::symbol, words(no, series, series)},
-    {Type::context, guarded(table, cells, no, 1, values_not_on_stack)},
     {Type::word, words(cells, no, no)},        {Type::set_word, words(cells, no, no)},
     {Type::lit_word, words(cells, no, no)},    {Type::get_word, words(cells, no, no)},
     {Type::refinement, words(cells, no, no)},  {Type::issue, words(cells, no, no)},
@@ -58,7 +52,6 @@ constexpr Row rows[] = {
     {Type::port, words(cells, no, cells)},     {Type::hash, words(no, cells, table)},
     {Type::map, words(no, cells, table)},      {Type::handle, words(no, no, handle)},
     {Type::image, words(no, series, no)},
-    {Type::event, guarded(no, cells, no, 1, event_values)},
 };
 
 // Indexed by the type byte of the header, so a byte that names no type marks nothing.

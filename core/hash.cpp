@@ -9,14 +9,13 @@
 #include "core/fault.hpp"
 #include "core/hashtable.hpp"
 #include "core/series.hpp"
+#include "core/word_cell.hpp"
 #include "values/words/symbol.hpp"
 
 namespace vyn::hash {
 namespace {
 
 uint32_t run_seed = default_seed;
-
-constexpr uint32_t sign_bit = 0x4000;  // money!: the only header bit its hash keeps
 
 // A series buffer whose unit is not 1, 2 or 4 bytes is not text: the runtime cannot go on.
 [[noreturn]] void bad_text_unit(uint32_t unit) {
@@ -77,14 +76,14 @@ uint32_t hash_binary(const Cell& v) {
 
 uint32_t hash_money(const Cell& v) {
   Cell copy = v;
-  copy.header = (v.header & 0xFF) | (v.header & sign_bit);
+  copy.header = (v.header & 0xFF) | (v.header & money_sign_bit);  // the only header bit kept
   return murmur3(&copy, sizeof copy);
 }
 
 // The length sits in header bits 19-22; the bytes in the 12 bytes of payload, so no more are read.
 // Trailing zero bytes are left out: 1.2.3 and 1.2.3.0 are equal, so they must hash alike.
 uint32_t hash_tuple(const Cell& v) {
-  uint32_t n = (v.header >> 19) & 0xF;
+  uint32_t n = (v.header & tuple_size_mask) >> tuple_size_shift;
   if (n > 12) n = 12;
   uint32_t words[3] = {v.w1, v.w2, v.w3};
   const auto* bytes = reinterpret_cast<const uint8_t*>(words);
@@ -156,7 +155,7 @@ uint32_t string(const Cell& text, bool case_sensitive) {
 }
 
 uint32_t key_of(const Cell& symbol) {
-  SeriesBuffer* b = buffer_of(symbol.w3);
+  SeriesBuffer* b = buffer_of(symbol::entry_utf8(symbol));
   uint32_t len = b->used();
   return murmur3(hashtable::key_buffer(b->head_ptr(), len), len);
 }
@@ -172,7 +171,7 @@ uint32_t value(const Cell& v, bool case_sensitive) {
     case Type::native: case Type::action: return int_(v.w3);
     case Type::word: case Type::set_word: case Type::lit_word: case Type::get_word:
     case Type::refinement: case Type::issue:
-      return int_(canonical_symbol(v.w2));
+      return int_(canonical_symbol(word::symbol(v)));
     case Type::block: case Type::paren: case Type::path: case Type::lit_path: case Type::set_path:
     case Type::get_path: case Type::hash: case Type::point2D: case Type::image:
       return murmur_words(v, 1, 2);

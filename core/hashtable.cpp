@@ -55,19 +55,11 @@ NodeId copy_word_table(Cell context) {
 // The live entry of a kind 1 or 2 table that matches key under op, or nullptr. Never allocates.
 Cell* find_unique(const Record* r, const Cell& key_cell, int op) {
   Lookup key = lookup_of(key_cell);
-  Slots sl = slots_of(r);
-  Probe probe(key.hash, r->buckets);
-  sl.prefetch(probe.at());
   Cell* cells = cells_of(r->values);
-  do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == empty) return nullptr;
-    const Slot& s = sl.slots[probe.at()];
-    if (f == deleted || s.hash != key.hash) continue;
-    Cell* e = cells + s.key;
-    if (e->type() == key_cell.type() && matches(*e, key, op)) return e;
-  } while (probe.next());
-  return nullptr;
+  return probe_find(slots_of(r), key.hash, r->buckets, [&](int32_t at) -> Cell* {
+    Cell* e = cells + at;
+    return e->type() == key_cell.type() && matches(*e, key, op) ? e : nullptr;
+  });
 }
 
 // Kind 1: indexes the key of the pair at p, or folds the pair into an earlier equal key (which
@@ -89,34 +81,21 @@ void make_room(NodeId table) {
 }
 
 // Indexes the cell at position p of a kind 1 or 2 table, which the key describes, unless a strictly
-// equal key is indexed already: answers that key's cell then, else nullptr. One probe finds both
-// the match and the bucket to take: the first deleted one met, or the empty one that ends it.
+// equal key is indexed already: answers that key's cell then, else nullptr.
 Cell* insert_key(NodeId table, int32_t p, const Lookup& key) {
   Record* r = record(table);
   Slots sl = slots_of(r);
-  Probe probe(key.hash, r->buckets);
-  sl.prefetch(probe.at());
-  Cell* cells = cells_of(r->values);
-  int32_t free_at = -1;
-  do {
-    uint32_t i = probe.at(), f = sl.flag(i);
-    if (f != live) {
-      if (free_at < 0) free_at = static_cast<int32_t>(i);
-      if (f == empty) break;
-      continue;
-    }
-    if (sl.slots[i].hash != key.hash) continue;
-    Cell* e = cells + sl.slots[i].key;
-    if (e->type() == key.cell.type() && matches(*e, key, cmp::strict_equal)) return e;
-  } while (probe.next());
-  if (free_at < 0) {  // no free bucket: the bound keeps this from happening
+  auto c = probe_insert(sl, key.hash, r->buckets, [&](int32_t at) -> Cell* {
+    Cell* e = cells_of(r->values) + at;
+    return e->type() == key.cell.type() && matches(*e, key, cmp::strict_equal) ? e : nullptr;
+  });
+  if (c.found) return c.found;
+  if (c.at < 0) {  // no free bucket: the bound keeps this from happening
     uint32_t h = key.hash;  // the key's bytes may move with the rebuild
     resize(table, r->buckets + 1);
     return insert_unique(table, p, h);
   }
-  if (sl.flag(free_at) == empty) r->occupied++;
-  r->live++;
-  sl.take(free_at, p, key.hash);
+  take_free(r, sl, c.at, p, key.hash);
   return nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include "core/hashtable.hpp"
 #include "core/hashtable_internal.hpp"
 #include "core/series.hpp"
+#include "core/word_cell.hpp"
 #include "values/compare.hpp"
 #include "values/compare_ops.hpp"
 #include "values/registry.hpp"
@@ -70,8 +71,8 @@ int compare_bytes(const Cell& a, const Cell& b) {
 }
 
 int compare_spelling(const Cell& a, const Cell& b, bool fold) {
-  SeriesBuffer* x = buffer_of(a.w3);
-  SeriesBuffer* y = buffer_of(b.w3);
+  SeriesBuffer* x = buffer_of(symbol::entry_utf8(a));
+  SeriesBuffer* y = buffer_of(symbol::entry_utf8(b));
   if (x->used() != y->used()) return order(x->used(), y->used());
   int r = compare_keys(x->head_ptr(), y->head_ptr(), x->used(), !fold);
   return r < 0 ? -1 : r > 0 ? 1 : 0;
@@ -98,8 +99,8 @@ int stopgap(const Cell& a, const Cell& b, int op) {
       return op == cmp::same ? compare_identity(a, b) : compare_bytes(a, b);
     case Type::word: case Type::set_word: case Type::lit_word: case Type::get_word:
     case Type::refinement: case Type::issue:
-      return exact(op) ? order(a.w2, b.w2)
-                       : order(hash::canonical_symbol(a.w2), hash::canonical_symbol(b.w2));
+      return exact(op) ? order(word::symbol(a), word::symbol(b))
+                       : order(hash::canonical_symbol(word::symbol(a)), hash::canonical_symbol(word::symbol(b)));
     case Type::symbol:
       return compare_spelling(a, b, !exact(op));
     case Type::block: case Type::paren: case Type::path: case Type::lit_path: case Type::set_path:

@@ -69,29 +69,17 @@ bool index_cell(NodeId table, int32_t p, bool bounded) {
   if (r->epoch == 0 && hash::pointer_keyed_q(v)) r->epoch = current_epoch();
   Lookup key = lookup_of(v);
   Slots sl = slots_of(table);
-  Probe probe(key.hash, r->buckets);
-  sl.prefetch(probe.at());
-  int32_t free_at = -1;
-  do {
-    uint32_t i = probe.at(), f = sl.flag(i);
-    if (f != live) {
-      if (free_at < 0) free_at = static_cast<int32_t>(i);
-      if (f == empty) break;
-      continue;
-    }
-    if (sl.slots[i].hash != key.hash) continue;
-    int32_t at = sl.slots[i].key;
+  auto c = probe_insert(sl, key.hash, r->buckets, [&](int32_t at) {
     Cell e = cells_of(r->values)[at >= 0 ? at : ints(chain_of(table, at))[0]];
-    if (e.type() == v.type() && matches(e, key, cmp::equal)) {
-      join(table, i, p);
-      return true;
-    }
-  } while (probe.next());
-  if (free_at < 0 || (bounded && sl.flag(free_at) == empty && r->occupied >= r->upper)) return false;
-  if (sl.flag(free_at) == empty) r->occupied++;
-  r->live++;
-  sl.take(free_at, p, key.hash);
-  set_position(table, p, free_at + 1);
+    return e.type() == v.type() && matches(e, key, cmp::equal);
+  });
+  if (c.found) {
+    join(table, c.at, p);
+    return true;
+  }
+  if (c.at < 0 || (bounded && sl.flag(c.at) == empty && r->occupied >= r->upper)) return false;
+  take_free(r, sl, c.at, p, key.hash);
+  set_position(table, p, c.at + 1);
   return true;
 }
 
@@ -169,21 +157,14 @@ Cell* find_hash(NodeId table, const Cell& key, int32_t start, int32_t skip, int 
   if (skip < 1) skip = 1;
   Record* r = record(table);
   Lookup lookup = lookup_of(key);
-  Slots sl = slots_of(table);
-  Probe probe(lookup.hash, r->buckets);
-  sl.prefetch(probe.at());
-  do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == empty) return nullptr;
-    Slot& s = sl.slots[probe.at()];
-    if (f == deleted || s.hash != lookup.hash) continue;
-    Candidates c = candidates(table, s.key);
-    Cell first = cells_of(r->values)[c.first[0]];
-    if (first.type() != key.type() || !matches(first, lookup, cmp::equal)) continue;
+  Cell* cells = cells_of(r->values);
+  return probe_find(slots_of(table), lookup.hash, r->buckets, [&](int32_t& bucket_key) -> Cell* {
+    Candidates c = candidates(table, bucket_key);
+    Cell first = cells[c.first[0]];
+    if (first.type() != key.type() || !matches(first, lookup, cmp::equal)) return nullptr;
     int32_t at = pick(table, c, key, start, skip, op, last, reverse);
-    if (at >= 0) return cells_of(r->values) + at;
-  } while (probe.next());
-  return nullptr;
+    return at >= 0 ? cells + at : nullptr;
+  });
 }
 
 void remove_hash(NodeId table, int32_t position) {

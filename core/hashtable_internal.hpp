@@ -17,6 +17,14 @@ inline constexpr uint8_t all_empty = 0xAA;
 
 inline uint32_t flag_bytes(int32_t buckets) { return ((static_cast<uint32_t>(buckets) + 15) / 16) * 4; }
 
+// A record of a record table starts with its key cell, an unset! cell whose word 1 holds the key's
+// node (0: none); the record's values follow. A weak table keeps the owner object! in the record
+// too, and whether its context (the object's word 1) is still alive decides the record's.
+inline uint32_t record_key(const Cell& key_cell) { return key_cell.w1; }
+inline void set_record_key(Cell& key_cell, uint32_t key) { key_cell.w1 = key; }
+inline NodeId owner_context(const Cell& owner) { return owner.w1; }
+inline void set_owner_context(Cell& owner, NodeId ctx) { owner.w1 = ctx; }
+
 inline uint32_t flag_at(const uint32_t* flags, uint32_t i) { return (flags[i >> 4] >> ((i & 15) * 2)) & 3; }
 inline void set_flag(uint32_t* flags, uint32_t i, uint32_t f) {
   uint32_t s = (i & 15) * 2;
@@ -88,6 +96,63 @@ class Probe {
   uint32_t left_;
   uint32_t step_ = 0;
 };
+
+// The two walks every value table makes over its buckets. match(key) is handed the slot key of
+// each live bucket whose hash agrees and answers what the walk is after, or a false value (nullptr,
+// 0, false) when that entry is not it. Both are inline templates so that the match compiles into
+// the loop: they are on the path of every map! and symbol look-up. Neither allocates, and match
+// must not either.
+
+// A look-up: the first answer of match, or a false value once an empty bucket ends the walk.
+template <class Match>
+inline auto probe_find(const Slots& sl, uint32_t hash, int32_t buckets, Match&& match) {
+  using Answer = decltype(match(sl.slots[0].key));
+  Probe probe(hash, buckets);
+  sl.prefetch(probe.at());
+  do {
+    uint32_t f = sl.flag(probe.at());
+    if (f == empty) break;
+    Slot& s = sl.slots[probe.at()];
+    if (f == deleted || s.hash != hash) continue;
+    if (Answer a = match(s.key)) return a;
+  } while (probe.next());
+  return Answer{};
+}
+
+// An insertion's walk finds both the match and the bucket to take. found is match's answer for
+// the entry that matched, at its bucket; else found is false and at is the bucket to take: the
+// first deleted one met, or the empty one that ends the walk, or -1 when none is free (the bound
+// keeps that from happening to a table that grows).
+template <class Answer>
+struct Claim {
+  Answer found;
+  int32_t at;
+};
+template <class Match>
+inline auto probe_insert(const Slots& sl, uint32_t hash, int32_t buckets, Match&& match) {
+  using Answer = decltype(match(sl.slots[0].key));
+  Probe probe(hash, buckets);
+  sl.prefetch(probe.at());
+  int32_t free_at = -1;
+  do {
+    uint32_t i = probe.at(), f = sl.flag(i);
+    if (f != live) {
+      if (free_at < 0) free_at = static_cast<int32_t>(i);
+      if (f == empty) break;
+      continue;
+    }
+    if (sl.slots[i].hash != hash) continue;
+    if (Answer a = match(sl.slots[i].key)) return Claim<Answer>{a, static_cast<int32_t>(i)};
+  } while (probe.next());
+  return Claim<Answer>{Answer{}, free_at};
+}
+
+// Bucket i, free, takes the entry at key under hash; counts it live, and occupied if it was empty.
+inline void take_free(Record* r, Slots& sl, uint32_t i, int32_t key, uint32_t hash) {
+  if (sl.flag(i) == empty) r->occupied++;
+  r->live++;
+  sl.take(i, key, hash);
+}
 
 // The cells of a series from the start of its data. Never allocates.
 inline Cell* cells_of(NodeId node) { return reinterpret_cast<Cell*>(buffer_of(node)->data()); }

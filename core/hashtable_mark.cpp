@@ -22,10 +22,10 @@ void mark_record_keys(Record* r, Marker& m) {
   SeriesBuffer* b = buffer_of(r->values);
   for (uint32_t at = 0; at + r->positions <= b->tail; at += r->positions) {
     Cell* key_cell = reinterpret_cast<Cell*>(b->data() + at);
-    if (key_cell->header != static_cast<uint32_t>(Type::unset) || !key_cell->w1) continue;
-    NodeId key = key_cell->w1;
+    if (key_cell->header != static_cast<uint32_t>(Type::unset) || !record_key(*key_cell)) continue;
+    NodeId key = record_key(*key_cell);
     m.block(key);  // the node may be relocated: the collector reads its buffer, not this
-    key_cell->w1 = key;
+    set_record_key(*key_cell, key);
   }
 }
 

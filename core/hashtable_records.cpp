@@ -37,7 +37,7 @@ int32_t bucket_of(NodeId table, uint32_t key) {
   do {
     uint32_t f = bk.flag(probe.at());
     if (f == empty) return -1;
-    if (f == live && record_at(table, bk.keys[probe.at()])->w1 == key)
+    if (f == live && record_key(*record_at(table, bk.keys[probe.at()])) == key)
       return static_cast<int32_t>(probe.at());
   } while (probe.next());
   return -1;
@@ -68,7 +68,7 @@ Cell* add_record(NodeId table, uint32_t key) {
   bk.keys[i] = offset;
   Cell* cells = record_at(table, offset);
   for (uint32_t n = 0; n < width_of(table) / sizeof(Cell); ++n) cells[n] = make_unset();
-  cells[0].w1 = key;
+  set_record_key(cells[0], key);
   return cells;
 }
 
@@ -124,7 +124,7 @@ void rebuild_records(NodeId table, int32_t request) {
   for (uint32_t at = 0; at + width <= buffer_of(series_node(*old))->tail; at += width) {
     Cell* from = reinterpret_cast<Cell*>(buffer_of(series_node(*old))->data() + at);
     if (from->header != live_record) continue;
-    Cell* to = add_record(table, from->w1);
+    Cell* to = add_record(table, record_key(*from));
     from = reinterpret_cast<Cell*>(buffer_of(series_node(*old))->data() + at);
     std::memcpy(to + 1, from + 1, width - sizeof(Cell));
   }
@@ -142,7 +142,7 @@ void rehash_records(NodeId table) {
   for (uint32_t at = 0; at + width <= b->tail; at += width) {
     const Cell* key_cell = reinterpret_cast<const Cell*>(b->data() + at);
     if (key_cell->header != live_record) continue;
-    Probe probe(hash::int_(key_cell->w1), r->buckets);
+    Probe probe(hash::int_(record_key(*key_cell)), r->buckets);
     while (bk.flag(probe.at()) != empty && probe.next()) {}
     bk.set(probe.at(), live);
     bk.keys[probe.at()] = static_cast<int32_t>(at);
@@ -160,14 +160,14 @@ void sweep_weak(NodeId table, Marker& m) {
   for (uint32_t i = 0; i < static_cast<uint32_t>(r->buckets); ++i) {
     if (bk.flag(i) != live) continue;
     Cell* rec = record_at(table, bk.keys[i]);
-    NodeId key = rec[0].w1;
+    NodeId key = record_key(rec[0]);
     bool dead = !m.marked(key);
     if (!dead && weak && cells > owner_cell) {
-      NodeId context = rec[owner_cell].w1;
+      NodeId context = owner_context(rec[owner_cell]);
       dead = !context || !m.marked(context);
-      rec[owner_cell].w1 = context;
+      set_owner_context(rec[owner_cell], context);
     }
-    rec[0].w1 = key;
+    set_record_key(rec[0], key);
     if (dead) {
       drop(table, static_cast<int32_t>(i));
       continue;

@@ -9,13 +9,12 @@
 #include "core/hashtable.hpp"
 #include "core/hashtable_internal.hpp"
 #include "core/stack.hpp"
+#include "core/word_cell.hpp"
 #include "values/series/block.hpp"
 
 namespace vyn::symbol {
 namespace {
 
-using hashtable::Probe;
-using hashtable::Slot;
 using hashtable::Slots;
 
 // The id of the first live entry along the probe whose spelling matches the name (ASCII case
@@ -25,20 +24,13 @@ uint32_t search(NodeId table, uint32_t h, const std::string& name, bool fold) {
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
   const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
-  Probe probe(h, r->buckets);
-  sl.prefetch(probe.at());
-  do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == hashtable::empty) return 0;
-    const Slot& s = sl.slots[probe.at()];
-    if (f == hashtable::deleted || s.hash != h) continue;
-    int32_t at = s.key;
-    SeriesBuffer* spelling = buffer_of(cells[at].w3);
-    if (spelling->used() == name.size() &&
-        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) == 0)
-      return static_cast<uint32_t>(at) + 1;
-  } while (probe.next());
-  return 0;
+  return hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> uint32_t {
+    SeriesBuffer* spelling = buffer_of(symbol::entry_utf8(cells[at]));
+    if (spelling->used() != name.size() ||
+        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) != 0)
+      return 0;
+    return static_cast<uint32_t>(at) + 1;
+  });
 }
 
 // The alias a new spelling takes: the canonical id among its case variants, or -1. Resolving the
@@ -46,7 +38,7 @@ uint32_t search(NodeId table, uint32_t h, const std::string& name, bool fold) {
 int32_t alias_for(NodeId table, uint32_t h, const std::string& name) {
   uint32_t variant = search(table, h, name, true);
   if (!variant) return -1;
-  int32_t alias = static_cast<int32_t>(hashtable::cells_of(hashtable::record(table)->values)[variant - 1].w1);
+  int32_t alias = symbol::entry_alias(hashtable::cells_of(hashtable::record(table)->values)[variant - 1]);
   return alias > 0 ? alias : static_cast<int32_t>(variant);
 }
 
@@ -66,7 +58,7 @@ uint32_t find(NodeId table, const uint8_t* bytes, uint32_t length, bool fold_onl
   b->tail = length;
   NodeId symbols = hashtable::record(table)->values;
   *block::alloc_tail(make_series(Type::block, symbols)) =
-      make_cell(Type::symbol, static_cast<uint32_t>(alias), 0, utf8);
+      symbol::make_entry(alias, utf8);
   int32_t index = hashtable::cell_count(symbols) - 1;
   hashtable::insert_unique(table, index, h);  // the hash made above: the spelling is not read again
   return static_cast<uint32_t>(index) + 1;
@@ -78,20 +70,15 @@ int32_t find_id(NodeId table, uint32_t id, bool fold, NodeId context, int32_t* o
   uint32_t h = hash::int_(canonical);
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
-  Probe probe(h, r->buckets);
-  sl.prefetch(probe.at());
-  do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == hashtable::empty) break;
-    const Slot& s = sl.slots[probe.at()];
-    if (f == hashtable::deleted || s.hash != h) continue;
-    const Cell& w = cells[s.key];
-    if (fold ? hash::canonical_symbol(w.w2) == canonical : w.w2 == id) return static_cast<int32_t>(w.w3);
-  } while (probe.next());
+  const Cell* found = hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> const Cell* {
+    const Cell& w = cells[at];
+    return (fold ? hash::canonical_symbol(word::symbol(w)) == canonical : word::symbol(w) == id) ? &w : nullptr;
+  });
+  if (found) return word::index(*found);
   if (!context) return -1;
   int32_t index = hashtable::cell_count(r->values);
   Cell* entry = block::alloc_tail(make_series(Type::block, r->values));
-  *entry = make_cell(Type::word, context, id, static_cast<uint32_t>(index));
+  *entry = word::make(Type::word, id, context, index);
   hashtable::insert_unique(table, index, h);
   if (out_index) *out_index = index;
   return -1;

@@ -17,12 +17,12 @@ Cell* cached_slot(const Cell& callable) {
 
 bool is_return(const Cell& item) {
   return item.is(Type::set_word) &&
-         symbol::resolve(item.w2) == symbol::resolve(predefined::symbol(predefined::S::return_));
+         symbol::resolve(word::symbol(item)) == symbol::resolve(predefined::symbol(predefined::S::return_));
 }
 
 bool is_local(const Cell& item) {
   return item.is(Type::refinement) &&
-         symbol::resolve(item.w2) == symbol::resolve(predefined::refinement(predefined::R::local).w2);
+         symbol::resolve(word::symbol(item)) == symbol::resolve(word::symbol(predefined::refinement(predefined::R::local)));
 }
 
 // The typeset of an argument: its type block's types when one follows, else the default.
@@ -66,7 +66,7 @@ void build(Cell list_block, Cell spec, bool function_like) {
           continue;
         }
         ++refinements;
-        if (!function_like) item.w3 = static_cast<uint32_t>(refinements);
+        if (!function_like) word::set_index(item, refinements);
         block::append_copy(list_block, item);
         continue;
       default: continue;

@@ -24,8 +24,8 @@ registry::ActionFn get_action(Type type, const Cell* value, Action slot) {
 int32_t pick_index(const Cell& index) {
   switch (index.type()) {
     case Type::integer: return index.int_value();
-    case Type::char_: return static_cast<int32_t>(index.w2);
-    case Type::logic: return index.w1 ? 1 : 2;
+    case Type::char_: return static_cast<int32_t>(char_of(index));
+    case Type::logic: return logic_of(index) ? 1 : 2;
     default: return 0;
   }
 }

@@ -113,7 +113,7 @@ void unroll(int kind) {
 }
 
 Cell frame_word(const CallFrame* f) {
-  return make_cell(Type::word, f->word_context, f->symbol(), static_cast<uint32_t>(-1));
+  return word::make(Type::word, f->symbol(), f->word_context);
 }
 
 void set_throw_origin(CallFrame* f) { origin = f; }
@@ -158,9 +158,9 @@ void walk_frames(int mode, Cell block, const CallFrame* end) {
     if (!named(f)) continue;
     Cell w = frame_word(f);
     bool wanted = mode > 1;
-    if (!wanted && w.w1) {
-      int32_t index = context::find_word(w.w1, w.w2, true);
-      Cell* values = index >= 0 ? context::values(w.w1) : nullptr;
+    if (!wanted && word::context(w)) {
+      int32_t index = context::find_word(word::context(w), word::symbol(w), true);
+      Cell* values = index >= 0 ? context::values(word::context(w)) : nullptr;
       wanted = values && values[index].is(Type::function);
     }
     if (wanted) block::append_copy(block, w);
@@ -171,7 +171,7 @@ void set_call_word(const Cell& word) {
   if (!word.is(Type::word)) return;
   CallFrame* f = (origin ? origin : frames.top) - 1;
   if (f < frames.bottom) return;
-  f->header = (f->header & ~0x00FFFF00u) | ((word.w2 & 0xFFFF) << 8);
+  f->header = (f->header & ~0x00FFFF00u) | ((word::symbol(word) & 0xFFFF) << 8);
 }
 
 }  // namespace vyn::stack

@@ -6,6 +6,8 @@
 #include "core/cell.hpp"
 #include "core/series.hpp"
 #include "core/stack.hpp"
+#include "core/word_cell.hpp"
+#include "values/objects/context.hpp"
 
 namespace vyn::stack {
 
@@ -61,20 +63,16 @@ inline int frame_depth() { return static_cast<int>(frames.top - frames.bottom); 
 inline void set_ctop(CallFrame* f) { frames.top = f; }
 
 // The values word of a function context that the frames save and restore.
-inline uint32_t context_values(NodeId context) {
-  return reinterpret_cast<Cell*>(buffer_of(context)->data())[0].w2;
-}
-inline void set_context_values(NodeId context, uint32_t values) {
-  reinterpret_cast<Cell*>(buffer_of(context)->data())[0].w2 = values;
-}
+inline uint32_t context_values(NodeId context) { return context::values_word(context); }
+inline void set_context_values(NodeId context, uint32_t values) { context::set_values_word(context, values); }
 
 inline void push_frame(uint32_t header, NodeId word_ctx, NodeId func_ctx, uint32_t saved_values) {
   if (frames.top >= frames.end) overflow();
   *frames.top++ = CallFrame{header, index_of(arguments()), word_ctx, func_ctx, saved_values};
   set_arguments(top());
 }
-inline uint32_t symbol_of(const Cell* word) { return word ? (word->w2 & 0xFFFF) << 8 : 0; }
-inline NodeId context_of(const Cell* word) { return word ? word->w1 : 0; }
+inline uint32_t symbol_of(const Cell* word) { return word ? (word::symbol(*word) & 0xFFFF) << 8 : 0; }
+inline NodeId context_of(const Cell* word) { return word ? word::context(*word) : 0; }
 
 // Pushing: the word the call was made through is given as its cell (any word type) or nullptr.
 inline void mark(const Cell* word, uint32_t code) {

@@ -1,6 +1,9 @@
 // eval/front_ends.cpp: turning a call's refinement integers into the arguments each datatype
-// entry takes, and storing the entry's answer in the result slot.
+// entry takes, and storing the entry's answer in the result slot. Each front end is a template
+// over the action, so that rows sharing one reach their own entry and their own refinements.
 #include "eval/front_ends.hpp"
+
+#include <array>
 
 #include "core/error.hpp"
 #include "eval/dispatch.hpp"
@@ -14,8 +17,6 @@
 namespace vyn::actions {
 namespace {
 
-using R = Cell*;
-
 void answer(const Call& c, Cell* result) {
   if (result != c.args) c.args[0] = *result;
 }
@@ -23,13 +24,37 @@ void answer(const Call& c, Cell* result) {
 // make and to dispatch on the datatype a datatype! first argument names.
 template <Action A>
 void make_like(const Call& c) {
-  Type t = c.args[0].is(Type::datatype) ? static_cast<Type>(c.args[0].w1) : c.args[0].type();
+  Type t = c.args[0].is(Type::datatype) ? datatype_of(c.args[0]) : c.args[0].type();
   auto fn = reinterpret_cast<typename Sig<A>::type>(get_action(t, &c.args[0], A));
   answer(c, fn(&c.args[0], &c.args[1], t));
 }
 
-void random(const Call& c) { answer(c, get<Action::random>(c.args)(c.args, c.has(0), c.has(1), c.has(2))); }
-void reflect(const Call& c) { answer(c, get<Action::reflect>(c.args)(c.args, c.args + 1)); }
+// Simple entries work on the argument cells in place.
+template <Action A>
+void simple(const Call& c) {
+  reinterpret_cast<SimpleEntry>(get_action(c.args[0].type(), c.args, A))(c.args);
+}
+
+template <Action A>
+void one_arg(const Call& c) {
+  answer(c, get<A>(c.args)(c.args));
+}
+
+template <Action A>
+void two_args(const Call& c) {
+  answer(c, get<A>(c.args)(c.args, c.args + 1));
+}
+
+template <Action A>
+void logic_of(const Call& c) {
+  c.args[0] = make_logic(get<A>(c.args)(c.args));
+}
+
+template <Action A>
+void random(const Call& c) {
+  using Ref = Refs<A>;
+  answer(c, get<A>(c.args)(c.args, c.has(Ref::seed), c.has(Ref::secure), c.has(Ref::only)));
+}
 
 // form and mold write into a fresh string that becomes the result, cut to the /part limit.
 template <class Write>
@@ -51,41 +76,40 @@ void into_string(const Call& c, Cell* part, Write write) {
   stack::keep();
 }
 
+template <Action A>
 void form(const Call& c) {
-  into_string(c, c.ref(0), [](Cell* v, Cell* b, Cell* p, int32_t l) { form_direct(v, b, p, l); });
+  into_string(c, c.ref(Refs<A>::part), [](Cell* v, Cell* b, Cell* p, int32_t l) { form_direct(v, b, p, l); });
 }
 
+template <Action A>
 void mold(const Call& c) {
-  MoldOptions o;
-  o.only = c.has(0);
-  o.all = c.has(1);
-  o.flat = c.has(2);
-  into_string(c, c.ref(3), [&](Cell* v, Cell* b, Cell* p, int32_t l) { mold_direct(v, b, o, p, l); });
+  using Ref = Refs<A>;
+  MoldOptions o{.only = c.has(Ref::only), .all = c.has(Ref::all), .flat = c.has(Ref::flat)};
+  into_string(c, c.ref(Ref::part), [&](Cell* v, Cell* b, Cell* p, int32_t l) { mold_direct(v, b, o, p, l); });
 }
 
+// The evaluator reaches paths directly; a call through the slot sets args[2] when it is used.
+template <Action A>
 void eval_path(const Call& c) {
   PathStep step;
-  answer(c, get<Action::eval_path>(c.args)(c.args, c.args + 1, c.has(0) ? c.args + 2 : nullptr, step));
+  answer(c, get<A>(c.args)(c.args, c.args + 1, c.has(Refs<A>::value) ? c.args + 2 : nullptr, step));
 }
 
+template <Action>
 void compare_front(const Call& c) {
   bool r = compare(c.args, c.args + 1, c.args[2].int_value());
   c.args[0] = make_logic(r);
 }
 
+// Slot 8 has no front end.
+template <Action>
+constexpr FrontEnd absent = nullptr;
+
 template <Action A>
-void simple(const Call& c) {
-  reinterpret_cast<SimpleEntry>(get_action(c.args[0].type(), c.args, A))(c.args);
-}
-
-void negate(const Call& c) { answer(c, get<Action::negate>(c.args)(c.args)); }
-void complement(const Call& c) { answer(c, get<Action::complement>(c.args)(c.args)); }
-void even_q(const Call& c) { c.args[0] = make_logic(get<Action::even_q>(c.args)(c.args)); }
-void odd_q(const Call& c) { c.args[0] = make_logic(get<Action::odd_q>(c.args)(c.args)); }
-
 void round(const Call& c) {
-  answer(c, get<Action::round>(c.args)(c.args, c.ref(0), c.has(1), c.has(2), c.has(3), c.has(4),
-                                        c.has(5), c.has(6)));
+  using Ref = Refs<A>;
+  answer(c, get<A>(c.args)(c.args, c.ref(Ref::to), c.has(Ref::even), c.has(Ref::down), c.has(Ref::half_down),
+                           c.has(Ref::floor), c.has(Ref::ceiling), c.has(Ref::half_ceiling)));
 }
 
 // The /part count of append, insert and change, measured on the counted series; answers false
@@ -113,147 +137,159 @@ bool part_count(Cell* counted, Cell* part, int32_t* count) {
 }
 
 // The /dup count of append, insert and change: an integer!, 1 when the refinement is not used.
-int32_t dup_count(const Call& c) {
-  if (!c.has(2)) return 1;
-  if (!c.ref(2)->is(Type::integer)) fire(Err::script_invalid_refine_arg, {word_arg("dup"), *c.ref(2)});
-  return c.ref(2)->int_value();
+int32_t dup_count(const Call& c, int dup) {
+  if (!c.has(dup)) return 1;
+  if (!c.ref(dup)->is(Type::integer)) fire(Err::script_invalid_refine_arg, {word_arg("dup"), *c.ref(dup)});
+  return c.ref(dup)->int_value();
 }
 
-template <bool Append>
+template <Action A>
 void append_insert(const Call& c) {
+  using Ref = Refs<A>;
   int32_t count = -1;
-  int32_t dup = dup_count(c);
-  if (c.has(0)) {
+  int32_t dup = dup_count(c, Ref::dup);
+  if (c.has(Ref::part)) {
     bool at_head = series_head(c.args[1]) == 0;
-    bool negative = c.ref(0)->is(Type::integer) && c.ref(0)->int_value() < 0;
-    part_count(&c.args[1], c.ref(0), &count);
+    bool negative = c.ref(Ref::part)->is(Type::integer) && c.ref(Ref::part)->int_value() < 0;
+    part_count(&c.args[1], c.ref(Ref::part), &count);
     if (count == 0 || (negative && at_head)) return;
   }
   if (dup <= 0) return;
-  constexpr Action slot = Append ? Action::append : Action::insert;
-  auto fn = get<slot>(c.args);
-  answer(c, fn(c.args, c.args + 1, count, c.has(1), dup, Append));
+  answer(c, get<A>(c.args)(c.args, c.args + 1, count, c.has(Ref::only), dup, A == Action::append));
 }
 
+template <Action A>
 void change(const Call& c) {
+  using Ref = Refs<A>;
   int32_t count = -1;
-  int32_t dup = dup_count(c);
+  int32_t dup = dup_count(c, Ref::dup);
   bool skip_checks = c.args[0].is(Type::port) || c.args[0].is(Type::image);
-  if (c.has(0) && !skip_checks) part_count(&c.args[0], c.ref(0), &count);
-  if (c.has(0) && c.args[0].is(Type::image)) count = 0;  // an image's change refuses any /part
+  if (c.has(Ref::part) && !skip_checks) part_count(&c.args[0], c.ref(Ref::part), &count);
+  if (c.has(Ref::part) && c.args[0].is(Type::image)) count = 0;  // an image's change refuses any /part
   if (dup <= 0) return;
-  answer(c, get<Action::change>(c.args)(c.args, c.args + 1, count, c.has(1), dup));
+  answer(c, get<A>(c.args)(c.args, c.args + 1, count, c.has(Ref::only), dup));
 }
 
-void clear(const Call& c) { answer(c, get<Action::clear>(c.args)(c.args)); }
-
+template <Action A>
 void copy(const Call& c) {
-  Cell* types = c.ref(2);
+  using Ref = Refs<A>;
+  Cell* types = c.ref(Ref::types);
   if (types && !types->is(Type::datatype) && !types->is(Type::typeset))
     fire(Err::script_expect_arg, {stack::get_call(), make_datatype(types->type()), word_arg("kind")});
   Cell* v = stack::push(c.args[0]);
   Cell* result = stack::push_unset();
-  c.args[0] = *copy_direct(v, result, c.ref(0), c.has(1), types);
+  c.args[0] = *copy_direct(v, result, c.ref(Ref::part), c.has(Ref::deep), types);
   stack::keep();
 }
 
-FindOptions find_options(const Call& c, bool find) {
-  FindOptions o;
-  o.part = c.ref(0);
-  o.only = c.has(1);
-  o.case_ = c.has(2);
-  o.same = c.has(3);
-  o.any = c.has(4);
-  o.with = c.ref(5);
-  o.skip = c.ref(6);
-  o.last = c.has(7);
-  o.reverse = c.has(8);
-  if (find) {
-    o.tail = c.has(9);
-    o.match = c.has(10);
+// find and select share their refinements; find has /tail and /match besides.
+template <Action A>
+void find_select(const Call& c) {
+  using Ref = Refs<A>;
+  FindOptions o{.part = c.ref(Ref::part), .only = c.has(Ref::only), .case_ = c.has(Ref::case_),
+                .same = c.has(Ref::same), .any = c.has(Ref::any), .with = c.ref(Ref::with),
+                .skip = c.ref(Ref::skip), .last = c.has(Ref::last), .reverse = c.has(Ref::reverse)};
+  if constexpr (A == Action::find) {
+    o.tail = c.has(Ref::tail);
+    o.match = c.has(Ref::match);
   }
-  return o;
-}
-
-void find(const Call& c) { answer(c, get<Action::find>(c.args)(c.args, c.args + 1, find_options(c, true))); }
-void select(const Call& c) { answer(c, get<Action::select>(c.args)(c.args, c.args + 1, find_options(c, false))); }
-
-void length_q(const Call& c) {
-  int32_t n = get<Action::length_q>(c.args)(c.args);
-  c.args[0] = n < 0 ? make_none() : make_integer(n);
-}
-
-void move(const Call& c) { answer(c, get<Action::move>(c.args)(c.args, c.args + 1, c.ref(0))); }
-
-void pick(const Call& c) {
-  answer(c, get<Action::pick>(c.args)(c.args, pick_index(c.args[1]), c.args + 1));
-}
-
-void poke(const Call& c) {
-  answer(c, get<Action::poke>(c.args)(c.args, pick_index(c.args[1]), c.args + 1, c.args + 2));
-}
-
-void put(const Call& c) { answer(c, get<Action::put>(c.args)(c.args, c.args + 1, c.args + 2, c.has(0))); }
-void remove(const Call& c) { answer(c, get<Action::remove>(c.args)(c.args, c.ref(0), c.ref(1))); }
-void reverse(const Call& c) { answer(c, get<Action::reverse>(c.args)(c.args, c.ref(0), c.ref(1))); }
-
-void sort(const Call& c) {
-  SortOptions o;
-  o.case_ = c.has(0);
-  o.skip = c.ref(1);
-  o.compare = c.ref(2);
-  o.part = c.ref(3);
-  o.all = c.has(4);
-  o.reverse = c.has(5);
-  o.stable = c.has(6);
-  answer(c, get<Action::sort>(c.args)(c.args, o));
-}
-
-void swap(const Call& c) { answer(c, get<Action::swap>(c.args)(c.args, c.args + 1)); }
-void take(const Call& c) { answer(c, get<Action::take>(c.args)(c.args, c.ref(0), c.has(1), c.has(2))); }
-
-void trim(const Call& c) {
-  answer(c, get<Action::trim>(c.args)(c.args, c.has(0), c.has(1), c.has(2), c.has(3), c.has(4), c.ref(5)));
+  answer(c, get<A>(c.args)(c.args, c.args + 1, o));
 }
 
 template <Action A>
-void one_arg(const Call& c) {
-  answer(c, get<A>(c.args)(c.args));
+void length_q(const Call& c) {
+  int32_t n = get<A>(c.args)(c.args);
+  c.args[0] = n < 0 ? make_none() : make_integer(n);
 }
 
-void modify(const Call& c) { answer(c, get<Action::modify>(c.args)(c.args, c.args + 1, c.args + 2, c.has(0))); }
+template <Action A>
+void move(const Call& c) {
+  answer(c, get<A>(c.args)(c.args, c.args + 1, c.ref(Refs<A>::part)));
+}
 
+template <Action A>
+void pick(const Call& c) {
+  answer(c, get<A>(c.args)(c.args, pick_index(c.args[1]), c.args + 1));
+}
+
+template <Action A>
+void poke(const Call& c) {
+  answer(c, get<A>(c.args)(c.args, pick_index(c.args[1]), c.args + 1, c.args + 2));
+}
+
+// put and modify: three arguments and /case.
+template <Action A>
+void put_like(const Call& c) {
+  answer(c, get<A>(c.args)(c.args, c.args + 1, c.args + 2, c.has(Refs<A>::case_)));
+}
+
+template <Action A>
+void remove(const Call& c) {
+  answer(c, get<A>(c.args)(c.args, c.ref(Refs<A>::part), c.ref(Refs<A>::key)));
+}
+
+template <Action A>
+void reverse(const Call& c) {
+  answer(c, get<A>(c.args)(c.args, c.ref(Refs<A>::part), c.ref(Refs<A>::skip)));
+}
+
+template <Action A>
+void sort(const Call& c) {
+  using Ref = Refs<A>;
+  SortOptions o{.case_ = c.has(Ref::case_), .skip = c.ref(Ref::skip), .compare = c.ref(Ref::compare),
+                .part = c.ref(Ref::part), .all = c.has(Ref::all), .reverse = c.has(Ref::reverse),
+                .stable = c.has(Ref::stable)};
+  answer(c, get<A>(c.args)(c.args, o));
+}
+
+template <Action A>
+void take(const Call& c) {
+  using Ref = Refs<A>;
+  answer(c, get<A>(c.args)(c.args, c.ref(Ref::part), c.has(Ref::deep), c.has(Ref::last)));
+}
+
+template <Action A>
+void trim(const Call& c) {
+  using Ref = Refs<A>;
+  answer(c, get<A>(c.args)(c.args, c.has(Ref::head), c.has(Ref::tail), c.has(Ref::auto_), c.has(Ref::lines),
+                           c.has(Ref::all), c.ref(Ref::with)));
+}
+
+template <Action A>
 void open(const Call& c) {
-  answer(c, get<Action::open>(c.args)(c.args, c.has(0), c.has(1), c.has(2), c.has(3), c.ref(4)));
+  using Ref = Refs<A>;
+  answer(c, get<A>(c.args)(c.args, c.has(Ref::new_), c.has(Ref::read), c.has(Ref::write), c.has(Ref::seek),
+                           c.ref(Ref::allow)));
 }
 
+template <Action A>
 void read(const Call& c) {
-  ReadOptions o;
-  o.part = c.ref(0);
-  o.seek = c.ref(1);
-  o.binary = c.has(2);
-  o.lines = c.has(3);
-  o.info = c.has(4);
-  o.as = c.ref(5);
-  answer(c, get<Action::read>(c.args)(c.args, o));
+  using Ref = Refs<A>;
+  ReadOptions o{.part = c.ref(Ref::part), .seek = c.ref(Ref::seek), .binary = c.has(Ref::binary),
+                .lines = c.has(Ref::lines), .info = c.has(Ref::info), .as = c.ref(Ref::as)};
+  answer(c, get<A>(c.args)(c.args, o));
 }
 
-void rename(const Call& c) { answer(c, get<Action::rename>(c.args)(c.args, c.args + 1)); }
-
+template <Action A>
 void write(const Call& c) {
-  WriteOptions o;
-  o.binary = c.has(0);
-  o.lines = c.has(1);
-  o.info = c.has(2);
-  o.append = c.has(3);
-  o.part = c.ref(4);
-  o.seek = c.ref(5);
-  o.allow = c.ref(6);
-  o.as = c.ref(7);
-  answer(c, get<Action::write>(c.args)(c.args, c.args + 1, o));
+  using Ref = Refs<A>;
+  WriteOptions o{.binary = c.has(Ref::binary), .lines = c.has(Ref::lines), .info = c.has(Ref::info),
+                 .append = c.has(Ref::append), .part = c.ref(Ref::part), .seek = c.ref(Ref::seek),
+                 .allow = c.ref(Ref::allow), .as = c.ref(Ref::as)};
+  answer(c, get<A>(c.args)(c.args, c.args + 1, o));
 }
 
-FrontEnd table[action_count + 1];
+struct Row {
+  FrontEnd front_end;
+  const char* spec;
+};
+
+// The rows run in slot order (values/action_sigs.hpp checks it), so row k is slot k + 1.
+constexpr Row rows[action_count] = {
+#define VYN_ACTION(slot, name, word, front_end, spec, ...) {front_end<Action::name>, spec},
+#include "values/actions.def"
+#undef VYN_ACTION
+};
 
 }  // namespace
 
@@ -269,23 +305,7 @@ Cell* copy_direct(Cell* value, Cell* result, Cell* part, bool deep, Cell* types)
   return get<Action::copy>(value)(value, result, part, deep, types);
 }
 
-void init() {
-  const FrontEnd entries[action_count] = {
-      make_like<Action::make>, random, reflect, make_like<Action::to>, form, mold, eval_path,
-      nullptr, compare_front, simple<Action::absolute>, simple<Action::add>,
-      simple<Action::divide>, simple<Action::multiply>, negate, simple<Action::power>,
-      simple<Action::remainder>, round, simple<Action::subtract>, even_q, odd_q,
-      simple<Action::and_t>, complement, simple<Action::or_t>, simple<Action::xor_t>,
-      append_insert<true>, simple<Action::at>, simple<Action::back>, change, clear, copy, find,
-      simple<Action::head>, simple<Action::head_q>, simple<Action::index_q>, append_insert<false>,
-      length_q, move, simple<Action::next>, pick, poke, put, remove, reverse, select, sort,
-      simple<Action::skip>, swap, simple<Action::tail>, simple<Action::tail_q>, take, trim,
-      one_arg<Action::create>, one_arg<Action::close>, one_arg<Action::delete_>, modify, open,
-      one_arg<Action::open_q>, one_arg<Action::query>, read, rename, one_arg<Action::update>, write,
-  };
-  for (int slot = 1; slot <= action_count; ++slot) table[slot] = entries[slot - 1];
-}
-
-FrontEnd front_end(int slot) { return slot >= 1 && slot <= action_count ? table[slot] : nullptr; }
+FrontEnd front_end(int slot) { return slot >= 1 && slot <= action_count ? rows[slot - 1].front_end : nullptr; }
+const char* spec_of(int slot) { return slot >= 1 && slot <= action_count ? rows[slot - 1].spec : ""; }
 
 }  // namespace vyn::actions

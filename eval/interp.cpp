@@ -97,7 +97,7 @@ namespace {
 
 bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end) {
   if (!v.is(Type::issue) || position >= end || !at(code, position)->is(Type::block)) return false;
-  uint32_t s = symbol::resolve(v.w2);
+  uint32_t s = symbol::resolve(word::symbol(v));
   return s == symbol::resolve(predefined::symbol(predefined::S::system)) ||
          s == symbol::resolve(predefined::symbol(predefined::S::system_global));
 }

@@ -158,10 +158,10 @@ inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell
   if (f != Flow::normal) return f;
   Cell v = *stack::last_value();
   if (!v.is(Type::logic)) fire(Err::script_expect_arg, {g.site->name, make_datatype(v.type()), arg_word(g, i)});
-  *on = v.w1 == 1;
+  *on = logic_of(v) == 1;
   if (!g.function_like) {
     stack::pop(1);
-    if (*on) g.refs[entry(g, i).w3 - 1] = static_cast<int32_t>(stack::top() - stack::arguments());
+    if (*on) g.refs[word::index(entry(g, i)) - 1] = static_cast<int32_t>(stack::top() - stack::arguments());
   }
   return Flow::normal;
 }
@@ -204,14 +204,13 @@ inline void check_type(const Gather& g, const Cell& types, int32_t i, const Cell
 int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
   int32_t index;
   NodeId ctx = g.ctx();
-  if (element.w1 == ctx && word::index_of(element) >= 0) {
-    index = word::index_of(element);
+  if (word::context(element) == ctx && word::index(element) >= 0) {
+    index = word::index(element);
   } else {
-    index = context::find_word(ctx, element.w2, true);
+    index = context::find_word(ctx, word::symbol(element), true);
     if (index >= 0 && element.is(Type::word)) {
       Cell* stored = block::cells(g.site->path) + k;
-      stored->w1 = ctx;
-      stored->w3 = static_cast<uint32_t>(index);
+      word::bind(*stored, ctx, index);
     }
   }
   if (index < 0 || !entry(g, index).is(Type::refinement)) fire(Err::script_no_refine, {g.site->name, element});
@@ -240,6 +239,19 @@ int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
   return Flow::normal;
 }
 
+// A refinement named at the call, in its path or by name (named apply), switched on or off:
+// marks it used and takes its arguments. A second use raises script/dup-refine, naming the path.
+[[nodiscard, gnu::always_inline]] inline Flow take_refinement(Gather& g, int32_t index, bool on, bool by_name) {
+  Cell* args = stack::arguments();
+  bool was_on = g.function_like ? logic_of(args[index]) == 1 : g.refs[word::index(entry(g, index)) - 1] >= 0;
+  if (on && was_on) fire(Err::script_dup_refine, {by_name ? make_none() : g.site->path});
+  if (on) {
+    if (g.function_like) args[index] = make_logic(true);
+    else g.refs[word::index(entry(g, index)) - 1] = static_cast<int32_t>(stack::top() - args);
+  }
+  return refinement_args(g, index, on);
+}
+
 [[nodiscard]] Flow path_refinements(Gather& g) {
   Cell path = g.site->path;
   int32_t len = block::length_total(path);
@@ -252,15 +264,7 @@ int32_t refinement_index(Gather& g, const Cell& element, int32_t k) {
       if (v.is(Type::unset)) fire(Err::script_no_value, {element});
       on = logic::truthy(v);
     }
-    int32_t index = refinement_index(g, element, k);
-    Cell* args = stack::arguments();
-    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
-    if (on && was_on) fire(Err::script_dup_refine, {path});
-    if (on) {
-      if (g.function_like) args[index] = make_logic(true);
-      else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
-    }
-    Flow f = refinement_args(g, index, on);
+    Flow f = take_refinement(g, refinement_index(g, element, k), on, false);
     if (f != Flow::normal) return f;
   }
   return Flow::normal;
@@ -282,7 +286,7 @@ void push_locals(const Gather& g) {
     case Type::routine: return exec_routine(g.callable, g.site->name);
     default: {
       push_locals(g);
-      NodeId owner = g.site->owner.is(Type::object) ? g.site->owner.w1 : 0;
+      NodeId owner = g.site->owner.is(Type::object) ? context::of(g.site->owner) : 0;
       return call_function(g.callable, owner, g.site->name, ordinary);
     }
   }
@@ -316,16 +320,9 @@ bool has_refinements(const Gather& g) {
       on = logic::truthy(v);
     }
     NodeId ctx = g.ctx();
-    int32_t index = context::find_word(ctx, element.w2, true);
+    int32_t index = context::find_word(ctx, word::symbol(element), true);
     if (index < 0 || !entry(g, index).is(Type::refinement)) fire(Err::script_no_refine, {g.site->name, element});
-    Cell* args = stack::arguments();
-    bool was_on = g.function_like ? args[index].w1 == 1 : g.refs[entry(g, index).w3 - 1] >= 0;
-    if (on && was_on) fire(Err::script_dup_refine, {make_none()});
-    if (on) {
-      if (g.function_like) args[index] = make_logic(true);
-      else g.refs[entry(g, index).w3 - 1] = static_cast<int32_t>(stack::top() - args);
-    }
-    Flow f = refinement_args(g, index, on);
+    Flow f = take_refinement(g, index, on, true);
     if (f != Flow::normal) return f;
   }
   return Flow::normal;

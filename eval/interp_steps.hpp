@@ -18,14 +18,14 @@ namespace vyn::interp {
 inline bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
   if (position >= end) return false;
   Cell* next = block::cells(code) + position;
-  if (!next->is(Type::word) || !next->w1) return false;
-  Cell* values = context::values(next->w1);
+  if (!next->is(Type::word) || !word::context(*next)) return false;
+  Cell* values = context::values(word::context(*next));
   if (!values) return false;
-  int32_t index = word::index_of(*next);
+  int32_t index = word::index(*next);
   if (index < 0) {
-    index = context::find_word(next->w1, next->w2, true);
+    index = context::find_word(word::context(*next), word::symbol(*next), true);
     if (index < 0) return false;
-    next->w3 = static_cast<uint32_t>(index);
+    word::set_index(*next, index);
   }
   if (!values[index].is(Type::op)) return false;
   *op = values[index];
@@ -37,10 +37,10 @@ inline bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell
 inline const Cell* number_operand(const Cell& code, int32_t position) {
   const Cell* v = block::cells(code) + position;
   if (v->is(Type::integer) || v->is(Type::float_)) return v;
-  if (!v->is(Type::word) || !v->w1 || static_cast<int32_t>(v->w3) < 0) return nullptr;
-  const Cell* values = context::values(v->w1);
+  if (!v->is(Type::word) || !word::context(*v) || word::index(*v) < 0) return nullptr;
+  const Cell* values = context::values(word::context(*v));
   if (!values) return nullptr;
-  const Cell* value = values + v->w3;
+  const Cell* value = values + word::index(*v);
   return value->is(Type::integer) || value->is(Type::float_) ? value : nullptr;
 }
 

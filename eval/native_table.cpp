@@ -1,40 +1,56 @@
-// eval/native_table.cpp: the native table.
+// eval/native_table.cpp: the native table, its words and its specs, laid out by index from the
+// catalog rows at compile time.
 #include "eval/native_table.hpp"
 
-#include "core/error.hpp"
+#include <array>
 
 namespace vyn::natives {
 namespace {
 
-NativeFn implementations[capacity + 1];
-int filled = 0;
+struct Row {
+  int index = 0;
+  const char* word = "";
+  NativeFn function = nullptr;
+  const char* spec = "";
+};
 
-constexpr const char* words[] = {
-    "",
-#define VYN_NATIVE(index, name, word) word,
+constexpr Row rows[] = {
+#define VYN_NATIVE(index, name, word, function, spec, ...) {index, word, function, spec},
 #include "eval/natives.def"
 #undef VYN_NATIVE
 };
-static_assert(sizeof words / sizeof words[0] == count + 1);
+static_assert(std::size(rows) == count);
 
-Flow not_done(const Call&) { fire(Err::internal_not_done); }
+// Every index from 1 to count is some row's, and only one row's.
+constexpr bool indexes_fill_the_table() {
+  std::array<bool, count + 1> seen{};
+  for (const Row& r : rows) {
+    if (r.index < 1 || r.index > count || seen[r.index]) return false;
+    seen[r.index] = true;
+  }
+  return true;
+}
+static_assert(indexes_fill_the_table(), "native indexes must run 1..count, each used once");
+
+// The rows by index: a row may sit anywhere in the catalog without moving another's index.
+constexpr std::array<Row, count + 1> by_index() {
+  std::array<Row, count + 1> t{};
+  for (const Row& r : rows) t[r.index] = r;
+  return t;
+}
+constexpr std::array<Row, count + 1> laid_out = by_index();
+
+constexpr std::array<NativeFn, count + 1> functions() {
+  std::array<NativeFn, count + 1> t{};
+  for (int i = 1; i <= count; ++i) t[i] = laid_out[i].function;
+  return t;
+}
 
 }  // namespace
 
-NativeFn table[capacity + 1];
+constexpr std::array<NativeFn, count + 1> table = functions();
 
-void init() {
-  for (int i = 1; i <= count; ++i) table[i] = implementations[i] ? implementations[i] : not_done;
-  filled = count;
-}
-
-
-int registered() { return filled; }
-const char* word_of(int index) { return index >= 1 && index <= count ? words[index] : ""; }
-
-void define(Native n, NativeFn fn) {
-  implementations[static_cast<int>(n)] = fn;
-  if (filled) table[static_cast<int>(n)] = fn;
-}
+const char* word_of(int index) { return index >= 1 && index <= count ? laid_out[index].word : ""; }
+const char* spec_of(int index) { return index >= 1 && index <= count ? laid_out[index].spec : ""; }
 
 }  // namespace vyn::natives

@@ -21,13 +21,13 @@ namespace vyn::interp {
 namespace {
 
 bool is_any_type(const Cell& w) {
-  return symbol::resolve(w.w2) == symbol::resolve(predefined::symbol(predefined::S::any_type_type));
+  return symbol::resolve(word::symbol(w)) == symbol::resolve(predefined::symbol(predefined::S::any_type_type));
 }
 
 // Whether the value of a type word (a datatype or a typeset) accepts the argument.
 bool accepts(const Cell& type_word, const Cell& arg) {
   Cell t = *word::value_cell(type_word);
-  if (t.is(Type::datatype)) return static_cast<Type>(t.w1) == arg.type();
+  if (t.is(Type::datatype)) return datatype_of(t) == arg.type();
   if (t.is(Type::typeset)) return typeset::has(t, arg.type());
   fire(Err::script_invalid_type_spec, {type_word});
 }
@@ -35,7 +35,7 @@ bool accepts(const Cell& type_word, const Cell& arg) {
 routine::Machine to_machine(Cell* arg) {
   routine::Machine m;
   switch (arg->type()) {
-    case Type::logic: m.i = arg->w1 ? 1 : 0; break;
+    case Type::logic: m.i = logic_of(*arg) ? 1 : 0; break;
     case Type::integer: m.i = arg->int_value(); break;
     case Type::float_: m.f = arg->float_value(); break;
     default: m.cell = arg; break;

@@ -139,7 +139,7 @@ uint32_t event_mask(const Cell& function) {
     Cell w = block::vs_head(events)[i];
     if (!w.is(Type::word)) continue;
     for (const Name& n : names)
-      if (symbol::resolve(w.w2) == symbol::resolve(symbol::make(n.word))) m |= n.event;
+      if (symbol::resolve(word::symbol(w)) == symbol::resolve(symbol::make(n.word))) m |= n.event;
   }
   return m;
 }

@@ -131,7 +131,7 @@ bool block_items(Writer& w, const Cell& b) {
 
 bool key(Writer& w, const Cell& k) {
   if (map::is_word_key(k.type())) {
-    put_name(w, symbol::spelling(k.w2));
+    put_name(w, symbol::spelling(word::symbol(k)));
   } else if (k.is(Type::string)) {
     put_string(w, k);
   } else {
@@ -167,7 +167,7 @@ void put_float(Writer& w, double x) { w.out += float_text::form(x, float_text::K
 bool value(Writer& w, const Cell& v) {
   switch (v.type()) {
     case Type::none_: w.out += "null"; return true;
-    case Type::logic: w.out += v.w1 ? "true" : "false"; return true;
+    case Type::logic: w.out += logic_of(v) ? "true" : "false"; return true;
     case Type::integer: w.out += std::to_string(v.int_value()); return true;
     case Type::float_: case Type::percent:
       if (!std::isfinite(v.float_value())) return false;  // the writer in the language refuses it

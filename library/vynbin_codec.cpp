@@ -15,7 +15,7 @@ namespace vyn::vynbin {
 namespace {
 
 void encode_body(routine::Invocation& inv) {
-  bool compact = boot::bodies::arg_cell(inv, 1)->w1 != 0;
+  bool compact = logic_of(*boot::bodies::arg_cell(inv, 1)) != 0;
   std::string bytes = encode(*boot::bodies::arg_cell(inv, 0), compact);
   alloc::Scratch charge{bytes.size()};
   stack::Mark mark;

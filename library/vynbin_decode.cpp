@@ -10,6 +10,11 @@
 #include "library/vynbin_reader.hpp"
 #include "values/series/block.hpp"
 #include "values/words/symbol.hpp"
+#include "values/numbers/date.hpp"
+#include "values/numbers/money.hpp"
+#include "values/numbers/number.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
 #include "values/numbers/tuple.hpp"
 #include "values/words/word.hpp"
 
@@ -131,40 +136,39 @@ void members(Decoder& d, NodeId node, uint32_t n) {
 
 namespace {
 
-constexpr uint32_t money_sign = 0x4000;
-
 bool date_word_ok(uint32_t w) {
-  int32_t month = (w >> 12) & 15, day = (w >> 7) & 31;
+  int32_t month = date::month_of(w), day = date::day_of(w);
   return month >= 1 && month <= 12 && day >= 1;
 }
 
+// A double's bits, written high half first in the full layout and low half first in the compact.
+uint64_t double_bits(Decoder& d) {
+  uint32_t first = d.word();
+  uint32_t second = d.word();
+  return d.compact ? uint64_t{second} << 32 | first : uint64_t{first} << 32 | second;
+}
+
 Cell date(Decoder& d, const Head& h) {
-  Cell v = make_cell(Type::date, d.word());
-  bool timed = (v.w1 & (1u << 16)) != 0;
-  need(d, date_word_ok(v.w1) && (!d.compact || h.bit6 == timed));
-  if (!d.compact) {
-    v.w3 = d.word();
-    v.w2 = d.word();
-    if (!timed) v.w2 = v.w3 = 0;
-  } else if (timed) {
-    v.w2 = d.word();
-    v.w3 = d.word();
+  uint32_t packed = d.word();
+  bool timed = date::has_time(packed);
+  Cell v = make_cell(Type::date);
+  date::set_packed(v, packed);
+  need(d, date_word_ok(packed) && (!d.compact || h.bit6 == timed));
+  if (!d.compact || timed) {
+    uint64_t bits = double_bits(d);
+    if (timed) date::set_time_bits(v, bits);
   }
   return v;
 }
 
 Cell double_value(Decoder& d, const Head& h) {
   Cell v = make_cell(h.type);
-  if (!d.compact) {
-    v.w3 = d.word();
-    v.w2 = d.word();
-  } else if (h.bit6) {
+  if (d.compact && h.bit6) {
     double x = d.s();
     v = make_float(h.type == Type::percent ? x / 100.0 : x);
     v.set_type(h.type);
   } else {
-    v.w2 = d.word();
-    v.w3 = d.word();
+    float_::set_bits(v, double_bits(d));
   }
   return v;
 }
@@ -180,21 +184,35 @@ Cell three_words(Decoder& d, Type t) {
   return make_cell(t, a, b, d.word());
 }
 
+// Twelve payload bytes: n of them in the compact layout, three words in the full one.
+void payload_bytes(Decoder& d, uint8_t* out, size_t n) {
+  if (d.compact) {
+    std::memcpy(out, d.data(n), n);
+    return;
+  }
+  uint32_t words[3];
+  for (uint32_t& x : words) x = d.word();
+  std::memcpy(out, words, sizeof words);
+}
+
 Cell money(Decoder& d, const Head& h) {
-  Cell v = d.compact ? bytes_into_payload(d, Type::money, 12) : three_words(d, Type::money);
-  const uint8_t* b = reinterpret_cast<const uint8_t*>(&v.w1);
+  uint8_t b[money::payload_size] = {};
+  payload_bytes(d, b, money::payload_size);
   for (int i = 1; i < 12; ++i) need(d, (b[i] & 15) <= 9 && (b[i] >> 4) <= 9);
-  if (h.bit6) v.header |= money_sign;
-  return v;
+  return money::from_payload(b, h.bit6);
 }
 
 Cell tuple_(Decoder& d, const Head& h) {
   uint32_t n = d.compact ? (h.bit6 ? d.byte() : 3) : (h.bits >> 8) & 0xFF;
   need(d, n >= 1 && n <= tuple::max_size);
-  Cell v = d.compact ? bytes_into_payload(d, Type::tuple, n) : three_words(d, Type::tuple);
-  uint8_t* b = reinterpret_cast<uint8_t*>(&v.w1);
-  std::memset(b + n, 0, 12 - n);
-  v.header |= n << tuple::size_shift;
+  uint8_t b[tuple::max_size] = {};
+  payload_bytes(d, b, n);
+  return tuple::make_sized(b, static_cast<int>(n));
+}
+
+Cell point_(Decoder& d, Type t) {
+  Cell v = make_cell(t);
+  for (int i = 0; i < point::dims(t); ++i) point::set_bits(v, i, d.word());
   return v;
 }
 
@@ -223,13 +241,15 @@ bool scalar(Decoder& d, const Head& h, Cell& v) {
     }
     case Type::unset: case Type::none_: v = make_cell(t); return true;
     case Type::logic: need(d, !d.compact); v = make_logic(d.word() != 0); return true;
-    case Type::char_: v = make_char(d.u()); need(d, v.w2 <= 0x10FFFF); return true;
+    case Type::char_: v = make_char(d.u()); need(d, char_of(v) <= 0x10FFFF); return true;
     case Type::integer: v = make_integer(d.s()); return true;
     case Type::float_: case Type::time: case Type::percent: v = double_value(d, h); return true;
-    case Type::pair: v = make_cell(t); v.w2 = static_cast<uint32_t>(d.s());
-      v.w3 = static_cast<uint32_t>(d.s()); return true;
-    case Type::point2D: v = make_cell(t, d.word()); v.w2 = d.word(); return true;
-    case Type::point3D: v = three_words(d, t); return true;
+    case Type::pair: {
+      int32_t x = d.s();
+      v = pair::make(x, d.s());
+      return true;
+    }
+    case Type::point2D: case Type::point3D: v = point_(d, t); return true;
     case Type::date: v = date(d, h); return true;
     case Type::money: v = money(d, h); return true;
     case Type::tuple: v = tuple_(d, h); return true;

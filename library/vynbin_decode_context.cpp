@@ -73,20 +73,20 @@ ContextHead inner_context_head(Decoder& d) {
 NodeId make_context(Decoder& d, const ContextHead& c) {
   NodeId ctx = context::make(static_cast<int32_t>(c.count), c.stack, c.self, 0,
                              static_cast<context::Kind>(c.kind));
-  stack::push(make_cell(Type::object, ctx));
+  stack::push(object::cell_for(ctx));
   for (uint32_t i = 0; i < c.count; ++i) {
     int32_t fresh = -1;
     context::find_word_ex(ctx, d.symbol(), true, &fresh);
     need(d, fresh == static_cast<int32_t>(i));
   }
-  if (!c.stack) buffer_of(context::header_cell(ctx)->w2)->tail = c.count * sizeof(Cell);
+  if (!c.stack) buffer_of(context::values_word(ctx))->tail = c.count * sizeof(Cell);
   return ctx;
 }
 
 // The values of an object's context, decoded into its values block in place.
 void context_values(Decoder& d, NodeId ctx, const ContextHead& c) {
   if (!c.values) return;
-  NodeId values = context::header_cell(ctx)->w2;
+  NodeId values = context::values_word(ctx);
   buffer_of(values)->tail = 0;
   members(d, values, c.count);
   need(d, buffer_of(values)->tail == c.count * sizeof(Cell));
@@ -102,7 +102,7 @@ void object_body(Decoder& d, NodeId parent, const ContextHead& c, uint32_t class
     NodeId ctx = make_context(d, c);
     append(parent, *object::push(ctx, class_id));
   }
-  NodeId ctx = cell_at(parent, at).w1;
+  NodeId ctx = object::context(cell_at(parent, at));
   context_values(d, ctx, c);
   if (!events) return;
   stack::Mark mark;
@@ -128,7 +128,7 @@ void error_record(Decoder& d, NodeId parent) {
     Cell* code = stack::push(make_integer(static_cast<int32_t>(d.u())));
     append(parent, *registry::entry<Action::make>(Type::error)(code, code, Type::error));
   }
-  NodeId values = context::header_cell(cell_at(parent, at).w1)->w2;
+  NodeId values = context::values_word(object::context(cell_at(parent, at)));
   uint32_t full = buffer_of(values)->tail;
   need(d, full >= (error_first_arg + error_args) * sizeof(Cell));
   buffer_of(values)->tail = error_first_arg * sizeof(Cell);
@@ -166,7 +166,7 @@ void check_spec(Decoder& d, NodeId ctx, const Cell& spec) {
   NodeId made = context::make_from_spec(spec, true, false, context::Kind::function);
   need(d, context::slot_count(made) == context::slot_count(ctx));
   for (int32_t i = 0; i < context::slot_count(ctx); ++i)
-    need(d, symbol::resolve(context::word_at(made, i)->w2) == symbol::resolve(context::word_at(ctx, i)->w2));
+    need(d, symbol::resolve(word::symbol(*context::word_at(made, i))) == symbol::resolve(word::symbol(*context::word_at(ctx, i))));
 }
 
 void function_record(Decoder& d, NodeId parent) {
@@ -252,15 +252,15 @@ void word_record(Decoder& d, NodeId parent, const Head& h) {
     nested(d, parent);
     const Cell& owner = cell_at(parent, at);
     need(d, owner.is(Type::object) || owner.is(Type::error) || owner.is(Type::function));
-    ctx = owner.w1;
+    ctx = context::of(owner);
   }
   need(d, ctx != 0);
   if (!self_word(ctx, sym, index)) {
     if (index == -1) index = context::find_word(ctx, sym, true);
     need(d, index >= 0 && index < context::slot_count(ctx));
-    need(d, symbol::resolve(context::word_at(ctx, index)->w2) == symbol::resolve(sym));
+    need(d, symbol::resolve(word::symbol(*context::word_at(ctx, index))) == symbol::resolve(sym));
   }
-  cell_at(parent, at) = make_cell(h.type, ctx, sym, static_cast<uint32_t>(index));
+  cell_at(parent, at) = word::make(h.type, sym, ctx, index);
 }
 
 Cell shared_target(Decoder& d, Type t) {

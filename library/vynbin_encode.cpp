@@ -2,6 +2,7 @@
 // byte buffer; the symbol table and the preamble are put in front at the end. A series met a
 // second time is written as a reference to the path of its first occurrence.
 #include <cmath>
+#include <cstring>
 
 #include "core/error.hpp"
 #include "core/series.hpp"
@@ -12,13 +13,29 @@
 #include "values/images/image.hpp"
 #include "values/maps/map_entries.hpp"
 #include "values/words/symbol.hpp"
+#include "values/numbers/date.hpp"
+#include "values/numbers/money.hpp"
+#include "values/numbers/number.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
 #include "values/numbers/tuple.hpp"
+#include "values/series/vector.hpp"
+#include "values/words/typeset.hpp"
 
 namespace vyn::vynbin::writer {
 namespace {
 
 constexpr size_t max_depth = 1000;
-constexpr uint32_t money_sign = 0x4000;
+
+uint32_t high_half(uint64_t bits) { return static_cast<uint32_t>(bits >> 32); }
+uint32_t low_half(uint64_t bits) { return static_cast<uint32_t>(bits); }
+
+// Twelve payload bytes as the three 32-bit words of the full layout.
+void payload_words(Writer& w, const uint8_t* bytes) {
+  uint32_t words[3];
+  std::memcpy(words, bytes, sizeof words);
+  for (uint32_t x : words) w.word(x);
+}
 
 // Short form of a double: a whole number n that converts back to the same value.
 bool short_double(const Cell& v, int32_t& n) {
@@ -38,17 +55,18 @@ bool short_double(const Cell& v, int32_t& n) {
 
 void scalar_double(Writer& w, const Cell& v) {
   int32_t n = 0;
+  uint64_t bits = float_::bits(v);
   if (!w.compact) {
     w.align8();
     w.head(v.type(), false, 0, false, v.new_line());
-    w.word(v.w3);
-    return w.word(v.w2);
+    w.word(high_half(bits));
+    return w.word(low_half(bits));
   }
   bool small = short_double(v, n);
   w.head(v.type(), small, 0, false, v.new_line());
   if (small) return w.s(n);
-  w.word(v.w2);
-  w.word(v.w3);
+  w.word(low_half(bits));
+  w.word(high_half(bits));
 }
 
 void integer(Writer& w, const Cell& v) {
@@ -64,33 +82,35 @@ void integer(Writer& w, const Cell& v) {
 void logic(Writer& w, const Cell& v) {
   if (!w.compact) {
     w.head(Type::logic, false, 0, false, v.new_line());
-    return w.word(v.w1 ? 1 : 0);
+    return w.word(logic_of(v) ? 1 : 0);
   }
   if (v.new_line()) w.rec.byte(0xC0);
-  w.rec.byte(v.w1 ? 0xC2 : 0xC3);
+  w.rec.byte(logic_of(v) ? 0xC2 : 0xC3);
 }
 
 void date(Writer& w, const Cell& v) {
-  bool timed = (v.w1 & (1u << 16)) != 0;
+  uint32_t packed = date::packed(v);
+  uint64_t bits = date::time_bits(v);
+  bool timed = date::has_time(packed);
   w.head(Type::date, timed, 0, false, v.new_line());
-  w.word(v.w1);
+  w.word(packed);
   if (!w.compact) {
-    w.word(v.w3);
-    return w.word(v.w2);
+    w.word(high_half(bits));
+    return w.word(low_half(bits));
   }
   if (!timed) return;
-  w.word(v.w2);
-  w.word(v.w3);
+  w.word(low_half(bits));
+  w.word(high_half(bits));
 }
 
 void typeset(Writer& w, const Cell& v) {
   w.head(Type::typeset, false, 0, false, v.new_line());
   if (!w.compact) {
-    w.word(v.w1);
-    w.word(v.w2);
-    return w.word(v.w3);
+    w.word(typeset::bits(v)[0]);
+    w.word(typeset::bits(v)[1]);
+    return w.word(typeset::bits(v)[2]);
   }
-  const uint8_t* bits = reinterpret_cast<const uint8_t*>(&v.w1);
+  const uint8_t* bits = typeset::bytes(v);
   int n = 12;
   while (n > 0 && bits[n - 1] == 0) --n;
   w.rec.byte(static_cast<uint8_t>(n));
@@ -98,45 +118,42 @@ void typeset(Writer& w, const Cell& v) {
 }
 
 void tuple_(Writer& w, const Cell& v) {
-  int n = tuple::size_of(v);
+  tuple::Bytes t = tuple::bytes_of(v);
+  int n = t.size;
   w.head(Type::tuple, n != 3, static_cast<uint32_t>(n) << 8, false, v.new_line());
-  if (!w.compact) {
-    w.word(v.w1);
-    w.word(v.w2);
-    return w.word(v.w3);
-  }
+  if (!w.compact) return payload_words(w, t.b);
   if (n != 3) w.rec.byte(static_cast<uint8_t>(n));
-  w.rec.bytes(reinterpret_cast<const uint8_t*>(&v.w1), static_cast<size_t>(n));
+  w.rec.bytes(t.b, static_cast<size_t>(n));
 }
 
 void money(Writer& w, const Cell& v) {
-  bool negative = (v.header & money_sign) != 0;
+  bool negative = (v.header & money::sign_bit) != 0;
+  money::Payload p = money::payload(v);
   w.head(Type::money, negative, negative ? hw_negative : 0, false, v.new_line());
-  if (w.compact) return w.rec.bytes(reinterpret_cast<const uint8_t*>(&v.w1), 12);
-  w.word(v.w1);
-  w.word(v.w2);
-  w.word(v.w3);
+  if (w.compact) return w.rec.bytes(p.b, money::payload_size);
+  payload_words(w, p.b);
 }
 
 bool scalar(Writer& w, const Cell& v) {
   Type t = v.type();
   switch (t) {
     case Type::unset: case Type::none_: w.head(t, false, 0, false, v.new_line()); return true;
-    case Type::datatype: w.head(t, false, 0, false, v.new_line()); w.u(v.w1); return true;
+    case Type::datatype: w.head(t, false, 0, false, v.new_line()); w.u(static_cast<uint32_t>(datatype_of(v))); return true;
     case Type::logic: logic(w, v); return true;
     case Type::integer: integer(w, v); return true;
-    case Type::char_: w.head(t, false, 0, false, v.new_line()); w.u(v.w2); return true;
+    case Type::char_: w.head(t, false, 0, false, v.new_line()); w.u(char_of(v)); return true;
     case Type::float_: case Type::time: case Type::percent: scalar_double(w, v); return true;
-    case Type::pair: w.head(t, false, 0, false, v.new_line()); w.s(static_cast<int32_t>(v.w2));
-      w.s(static_cast<int32_t>(v.w3)); return true;
-    case Type::point2D: w.head(t, false, 0, false, v.new_line()); w.word(v.w1); w.word(v.w2); return true;
-    case Type::point3D: w.head(t, false, 0, false, v.new_line()); w.word(v.w1); w.word(v.w2);
-      w.word(v.w3); return true;
+    case Type::pair: w.head(t, false, 0, false, v.new_line()); w.s(pair::x_of(v)); w.s(pair::y_of(v));
+      return true;
+    case Type::point2D: case Type::point3D:
+      w.head(t, false, 0, false, v.new_line());
+      for (int i = 0; i < point::dims(t); ++i) w.word(point::bits(v, i));
+      return true;
     case Type::date: date(w, v); return true;
     case Type::typeset: typeset(w, v); return true;
     case Type::tuple: tuple_(w, v); return true;
     case Type::money: money(w, v); return true;
-    case Type::issue: w.head(t, false, 0, false, v.new_line()); w.u(w.symbol_index(v.w2)); return true;
+    case Type::issue: w.head(t, false, 0, false, v.new_line()); w.u(w.symbol_index(word::symbol(v))); return true;
     default: return false;
   }
 }
@@ -178,12 +195,13 @@ void vector_body(Writer& w, const Cell& v) {
   SeriesBuffer* buf = buffer_of(series_node(v));
   uint32_t shift = static_cast<uint32_t>(buf->shift());
   uint32_t count = (buf->tail - buf->head) >> shift;
+  uint32_t elem = static_cast<uint32_t>(vector::elem_type(v));
   if (w.compact) {
-    w.rec.byte(static_cast<uint8_t>((v.w3 << 2) | shift));
+    w.rec.byte(static_cast<uint8_t>((elem << 2) | shift));
     w.u(count);
   } else {
     w.u(count);
-    w.u(v.w3);
+    w.u(elem);
   }
   w.data(buf->head_ptr(), buf->tail - buf->head);
 }

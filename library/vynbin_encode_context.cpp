@@ -7,6 +7,7 @@
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/error.hpp"
+#include "values/objects/object.hpp"
 #include "values/callables/function.hpp"
 
 namespace vyn::vynbin::writer {
@@ -24,12 +25,12 @@ bool bound_globally(NodeId ctx) {
 
 void context_record(Writer& w, NodeId ctx) {
   const Cell* h = context::header_cell(ctx);
-  uint32_t kind = (h->header >> 11) & 3;
+  uint32_t kind = static_cast<uint32_t>(context::kind_in(*h));
   bool stack = (h->header & context::flag_stack) != 0;
   bool self = (h->header & context::flag_self) != 0;
   int32_t n = context::slot_count(ctx);
   const Cell* values = stack ? nullptr : context::values(ctx);
-  int32_t stored = stack ? 0 : static_cast<int32_t>(buffer_of(h->w2)->tail / sizeof(Cell));
+  int32_t stored = stack ? 0 : static_cast<int32_t>(buffer_of(context::values_in(*h))->tail / sizeof(Cell));
   bool kept = false;
   for (int32_t i = 0; i < n && i < stored; ++i) kept |= !values[i].is(Type::unset);
   if (w.compact) {
@@ -40,14 +41,14 @@ void context_record(Writer& w, NodeId ctx) {
            (stack ? hw_stack : 0) | (kept ? hw_values : 0));
   }
   w.u(static_cast<uint32_t>(n));
-  for (int32_t i = 0; i < n; ++i) w.u(w.symbol_index(context::word_at(ctx, i)->w2));
+  for (int32_t i = 0; i < n; ++i) w.u(w.symbol_index(word::symbol(*context::word_at(ctx, i))));
   if (!kept) return;
   for (int32_t i = 0; i < n; ++i) value(w, i < stored ? context::values(ctx)[i] : make_unset());
 }
 
 void word(Writer& w, const Cell& v) {
-  NodeId ctx = v.w1;
-  uint32_t sym = w.symbol_index(v.w2);
+  NodeId ctx = word::context(v);
+  uint32_t sym = w.symbol_index(word::symbol(v));
   if (bound_globally(ctx)) {
     w.head(v.type(), false, hw_global, false, v.new_line());
     w.u(sym);
@@ -61,14 +62,14 @@ void word(Writer& w, const Cell& v) {
   bool shared = found != w.seen.end();
   w.head(v.type(), true, 0, shared, v.new_line());
   w.u(sym);
-  w.s(static_cast<int32_t>(v.w3));
+  w.s(word::index(v));
   if (shared) return w.path(found->second);
   value(w, owner);  // inline, counted with the word
   --w.counter;
 }
 
 void object_like(Writer& w, const Cell& v) {
-  NodeId ctx = v.w1;
+  NodeId ctx = object::context(v);
   if (ctx == context::global()) no_codec(v);
   if (const std::vector<uint32_t>* p = open_or_find(w, ctx)) {
     w.head(v.type(), false, 0, true, v.new_line());
@@ -77,18 +78,18 @@ void object_like(Writer& w, const Cell& v) {
   if (v.is(Type::error)) {
     w.head(Type::error, false, 0, false, v.new_line());
     const Cell* code = error::field(v, error::Field::code);
-    w.u(code->is(Type::integer) ? code->w2 : 0);
+    w.u(code->is(Type::integer) ? static_cast<uint32_t>(code->int_value()) : 0);
     for (int i = 0; i < 6; ++i)
       value(w, *error::field(v, static_cast<error::Field>(static_cast<int>(error::Field::arg1) + i)));
     return close_level(w);
   }
-  bool events = v.w3 != 0;
+  bool events = object::events(v) != 0;
   w.head(Type::object, events, events ? hw_owner_numbers : 0, false, v.new_line());
-  w.s(static_cast<int32_t>(v.w2));
+  w.s(static_cast<int32_t>(object::class_id(v)));
   if (events) {
-    const Cell* ev = reinterpret_cast<const Cell*>(buffer_of(v.w3)->data());
-    w.s(static_cast<int32_t>(ev[0].w2));
-    w.s(static_cast<int32_t>(ev[1].w2));
+    const Cell* ev = reinterpret_cast<const Cell*>(buffer_of(object::events(v))->data());
+    w.s(static_cast<int32_t>(object::entry_packed(ev[0])));
+    w.s(static_cast<int32_t>(object::entry_packed(ev[1])));
   }
   context_record(w, ctx);
   close_level(w);

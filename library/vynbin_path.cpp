@@ -4,7 +4,9 @@
 // context.
 #include "library/vynbin_reader.hpp"
 #include "values/series/block.hpp"
+#include "values/maps/map.hpp"
 #include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 #include "values/callables/function.hpp"
 
 namespace vyn::vynbin::reader {
@@ -26,7 +28,7 @@ bool cell_of(Cell block, uint32_t index, Cell& at) {
 
 bool slot_of(NodeId ctx, uint32_t index, Cell& at) {
   if (context::on_stack(ctx)) return false;
-  return cell_of(make_series(Type::block, context::header_cell(ctx)->w2), index, at);
+  return cell_of(make_series(Type::block, context::values_word(ctx)), index, at);
 }
 
 bool callable_step(Cell& at, uint32_t index) {
@@ -41,17 +43,17 @@ bool callable_step(Cell& at, uint32_t index) {
 
 NodeId owner_context(const Cell& target) {
   Type t = underlying(target);
-  if (t == Type::object || t == Type::error || t == Type::function) return target.w1;
-  if (!word_type(t) || target.w1 == 0 || target.w1 == context::global()) return 0;
-  return target.w1;
+  if (t == Type::object || t == Type::error || t == Type::function) return context::of(target);
+  if (!word_type(t) || word::context(target) == 0 || word::context(target) == context::global()) return 0;
+  return word::context(target);
 }
 
 bool step(Cell& at, uint32_t index) {
   Type t = at.type();
-  if (t == Type::map) return cell_of(make_series(Type::block, at.w2), index, at);
+  if (t == Type::map) return cell_of(make_series(Type::block, map::block_node(at)), index, at);
   if (block::is_any_block(t)) return cell_of(at, index, at);
-  if (t == Type::object) return slot_of(at.w1, index, at);
-  if (t == Type::error) return index < 6 && slot_of(at.w1, index + error_first_arg, at);
+  if (t == Type::object) return slot_of(object::context(at), index, at);
+  if (t == Type::error) return index < 6 && slot_of(object::context(at), index + error_first_arg, at);
   if (word_type(t)) {
     NodeId ctx = owner_context(at);
     if (!ctx) return false;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/text/file_names.hpp"
+#include "core/text/unicode.hpp"
 #include "platform/console_render.hpp"
 #include "platform/console_sequences.hpp"
 
@@ -33,26 +34,7 @@ size_t encode(uint32_t cp, char* out) {
     out[0] = static_cast<char>(cp - file_names::escape_base);
     return 1;
   }
-  if (cp < 0x80) {
-    out[0] = static_cast<char>(cp);
-    return 1;
-  }
-  if (cp < 0x800) {
-    out[0] = static_cast<char>(0xC0 | (cp >> 6));
-    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = static_cast<char>(0xE0 | (cp >> 12));
-    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = static_cast<char>(0xF0 | (cp >> 18));
-  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-  return 4;
+  return static_cast<size_t>(unicode::encode_utf8(cp, reinterpret_cast<uint8_t*>(out)));
 }
 
 // Text collected as UTF-8 and written in chunks; on a terminal, the cursor model follows it.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 
 #include "core/cell.hpp"
 
@@ -14,16 +15,26 @@ namespace vyn {
 
 enum class Action : uint8_t {
   none = 0,
-#define VYN_ACTION(slot, name, word) name = slot,
+#define VYN_ACTION(slot, name, word, ...) name = slot,
 #include "values/actions.def"
 #undef VYN_ACTION
 };
 inline constexpr int action_count = 62;
-#define VYN_ACTION(slot, name, word) +1
-static_assert(0
+
+// The rows run in slot order, 1 to action_count, one row per slot: tables made from the rows in
+// order (the action words) put each row at its slot.
+inline constexpr int action_slots[] = {
+#define VYN_ACTION(slot, ...) slot,
 #include "values/actions.def"
-              == action_count, "every datatype has one entry per action slot");
 #undef VYN_ACTION
+};
+constexpr bool action_rows_in_slot_order() {
+  for (int k = 0; k < static_cast<int>(std::size(action_slots)); ++k)
+    if (action_slots[k] != k + 1) return false;
+  return true;
+}
+static_assert(std::size(action_slots) == action_count, "every datatype has one entry per action slot");
+static_assert(action_rows_in_slot_order(), "action rows must run in slot order, 1 to action_count");
 
 struct FindOptions {
   Cell* part = nullptr;

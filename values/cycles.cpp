@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/error.hpp"
+#include "values/objects/object.hpp"
 #include "values/text/string_storage.hpp"
 
 namespace vyn::cycles {
@@ -12,7 +13,7 @@ NodeId stack[capacity];
 int used = 0;
 
 // An object's series is its context node (payload word 1); every other series' is its node.
-NodeId node_of(const Cell& v) { return v.is(Type::object) ? v.w1 : series_node(v); }
+NodeId node_of(const Cell& v) { return v.is(Type::object) ? object::context(v) : series_node(v); }
 
 const char* placeholder(Type t, bool mold) {
   if (!mold) return "...";

@@ -30,6 +30,7 @@ void install();
 void install_routine();
 }  // namespace function
 namespace object { void install(); }
+namespace context { void install(); }
 namespace port { void install(); }
 namespace map { void install(); }
 namespace bitset { void install(); }

@@ -40,16 +40,15 @@ const TypeDef& def_of(Type t) {
 
 const char* action_words[action_count + 1] = {
     "",
-#define VYN_ACTION(slot, name, word) word,
+#define VYN_ACTION(slot, name, word, ...) word,
 #include "values/actions.def"
 #undef VYN_ACTION
 };
 
-}  // namespace
-
-void define(Type t, std::initializer_list<Entry> entries) { define(t, {}, entries); }
-
-void define(Type t, std::span<const Action> inherited, std::initializer_list<Entry> entries) {
+// Fills the type's row: every slot empty, then the parent's entries for the inherited slots,
+// then the shared rows and the type's own, in that order.
+void fill(Type t, std::span<const Action> inherited, std::span<const Entry> shared,
+          std::span<const Entry> own) {
   const TypeDef& d = def_of(t);
   int id = static_cast<int>(t);
   if (id > highest) highest = id;
@@ -62,15 +61,31 @@ void define(Type t, std::span<const Action> inherited, std::initializer_list<Ent
   ActionFn* parent = d.parent == Type::nothing ? nullptr : actions[static_cast<int>(d.parent)];
   assert(!parent || types[static_cast<int>(d.parent)].registered);
   for (Action a : inherited) actions[id][static_cast<int>(a)] = parent ? parent[static_cast<int>(a)] : nullptr;
-  for (const Entry& e : entries) {
-    int slot = static_cast<int>(e.slot);
-    if (e.inherit) {
-      assert(d.parent == Type::nothing || types[static_cast<int>(d.parent)].registered);
-      actions[id][slot] = d.parent == Type::nothing ? nullptr : actions[static_cast<int>(d.parent)][slot];
-    } else {
-      actions[id][slot] = e.fn;
+  for (std::span<const Entry> entries : {shared, own}) {
+    for (const Entry& e : entries) {
+      int slot = static_cast<int>(e.slot);
+      if (e.inherit) {
+        assert(d.parent == Type::nothing || types[static_cast<int>(d.parent)].registered);
+        actions[id][slot] = parent ? parent[slot] : nullptr;
+      } else {
+        actions[id][slot] = e.fn;
+      }
     }
   }
+}
+
+std::span<const Entry> span_of(std::initializer_list<Entry> entries) { return {entries.begin(), entries.size()}; }
+
+}  // namespace
+
+void define(Type t, std::initializer_list<Entry> entries) { fill(t, {}, {}, span_of(entries)); }
+
+void define(Type t, std::span<const Action> inherited, std::initializer_list<Entry> entries) {
+  fill(t, inherited, {}, span_of(entries));
+}
+
+void define(Type t, std::span<const Entry> shared, std::initializer_list<Entry> entries) {
+  fill(t, {}, shared, span_of(entries));
 }
 
 ActionFn raw_entry(Type t, Action a) {

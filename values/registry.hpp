@@ -29,6 +29,8 @@ inline Entry inherit(Action a) { return Entry{a, nullptr, true}; }
 void define(Type t, std::initializer_list<Entry> entries);
 // The same, taking the parent's entries for every slot of inherited first.
 void define(Type t, std::span<const Action> inherited, std::initializer_list<Entry> entries);
+// The same with rows several datatypes share (values/arith_rows.hpp), then the type's own.
+void define(Type t, std::span<const Entry> shared, std::initializer_list<Entry> entries);
 
 // Registers every datatype in start-up order: each datatype's own installer where it has one,
 // else the bare type with its parent and no entries.

@@ -25,6 +25,7 @@ constexpr Installer installers[] = {
     {Type::op, native::install_op},      {Type::typeset, typeset::install},
     {Type::function, function::install}, {Type::routine, function::install_routine},
     {Type::object, object::install},     {Type::error, error::install},
+    {Type::context, context::install},
     {Type::port, port::install},
     {Type::integer, integer::install},   {Type::float_, float_::install},
     {Type::char_, char_::install},       {Type::string, string::install},

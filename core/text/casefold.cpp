@@ -79,7 +79,7 @@ const char* unicode_version() { return case_tables_unicode_version; }
 // Once the text is changed its owner hears "uppercase" or "lowercase" with the head and the count.
 Cell* change(Cell* value, const Cell* part, bool upper) {
   if (value->is(Type::char_)) {
-    value->w2 = map(value->w2, upper);
+    set_char(*value, map(char_of(*value), upper));
     return value;
   }
   if (!series::is_char_series(value->type())) fire(Err::script_invalid_arg, {*value});

@@ -94,6 +94,20 @@ void finish(Text& t, Kind kind) {
   t = out;
 }
 
+// The digits as text: those of zero, infinity or NaN as they stand, else the sign and the digits
+// laid out with an exponent or without.
+Text lay_out(const Digits& d, bool scientific, bool point_zero) {
+  Text t;
+  if (d.decpt >= decpt_zero) {
+    t.put(d.text());
+    return t;
+  }
+  if (d.negative) t.put('-');
+  if (scientific) lay_scientific(t, d.text(), d.decpt - 1, point_zero);
+  else lay_positional(t, d.text(), d.decpt, point_zero);
+  return t;
+}
+
 }  // namespace
 
 void Text::put(std::string_view s) {
@@ -102,30 +116,14 @@ void Text::put(std::string_view s) {
 
 Text form_float(double x, int ndigits, bool point_zero) {
   Digits d = float_to_digits(x, ndigits, point_zero);
-  Text t;
-  if (d.decpt >= decpt_zero) {
-    t.put(d.text());
-    return t;
-  }
-  if (d.negative) t.put('-');
-  if (d.decpt > 17 || d.decpt < -6) lay_scientific(t, d.text(), d.decpt - 1, point_zero);
-  else lay_positional(t, d.text(), d.decpt, point_zero);
-  return t;
+  return lay_out(d, d.decpt > 17 || d.decpt < -6, point_zero);
 }
 
 Text format_g(double x, int precision) {
   int p = precision < 1 ? 1 : precision > max_digits ? max_digits : precision;
   Digits d = float_to_digits(x, p, false);
-  Text t;
-  if (d.decpt >= decpt_zero) {
-    t.put(d.text());
-    return t;
-  }
-  if (d.negative) t.put('-');
   int exponent = d.decpt - 1;
-  if (exponent < -4 || exponent >= p) lay_scientific(t, d.text(), exponent, false);
-  else lay_positional(t, d.text(), d.decpt, false);
-  return t;
+  return lay_out(d, exponent < -4 || exponent >= p, false);
 }
 
 Text form(double x, Kind kind) {

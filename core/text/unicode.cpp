@@ -44,11 +44,9 @@ static_assert(dfa[256 + 0 + 2] == 24 && dfa[256 + 48 + 7] == 24 && dfa[256 + 96 
 
 bool continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 
-[[noreturn]] void invalid_char(uint32_t cp) {
-  fire(Err::script_invalid_char, {make_integer(static_cast<int32_t>(cp))});
-}
-
 }  // namespace
+
+void invalid_char(uint32_t cp) { fire(Err::script_invalid_char, {make_integer(static_cast<int32_t>(cp))}); }
 
 const uint8_t* fast_decode_utf8_char(const uint8_t* p, const uint8_t* end, int32_t& cp) {
   uint8_t b = *p++;
@@ -146,30 +144,6 @@ int64_t utf8_size(const uint8_t* from, const uint8_t* to, uint32_t unit) {
     n += utf8_length(cp);
   }
   return n;
-}
-
-int encode_utf8(uint32_t cp, uint8_t* dest) {
-  if (cp < 0x80) {
-    dest[0] = static_cast<uint8_t>(cp);
-    return 1;
-  }
-  if (cp < 0x800) {
-    dest[0] = static_cast<uint8_t>(0xC0 | (cp >> 6));
-    dest[1] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    dest[0] = static_cast<uint8_t>(0xE0 | (cp >> 12));
-    dest[1] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-    dest[2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  if (cp >= 0x110000) invalid_char(cp);
-  dest[0] = static_cast<uint8_t>(0xF0 | (cp >> 18));
-  dest[1] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
-  dest[2] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-  dest[3] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-  return 4;
 }
 
 int encode_utf8_bounded(uint32_t cp, uint8_t* dest, int32_t room) {

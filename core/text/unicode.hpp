@@ -41,8 +41,33 @@ int32_t decode_utf8_seq(const uint8_t* p, int32_t& count);
 int utf8_length(uint32_t cp);
 // UTF-8 bytes of the fixed-width units in [from, to).
 int64_t utf8_size(const uint8_t* from, const uint8_t* to, uint32_t unit);
-// Bytes written (1-4). Surrogate code points are written like any other.
-int encode_utf8(uint32_t cp, uint8_t* dest);
+// Raises script/invalid-char for cp.
+[[noreturn]] void invalid_char(uint32_t cp);
+// Bytes written (1-4). Surrogate code points are written like any other. Inline: the platform
+// converters and console output call it for every character they write.
+inline int encode_utf8(uint32_t cp, uint8_t* dest) {
+  if (cp < 0x80) {
+    dest[0] = static_cast<uint8_t>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    dest[0] = static_cast<uint8_t>(0xC0 | (cp >> 6));
+    dest[1] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    dest[0] = static_cast<uint8_t>(0xE0 | (cp >> 12));
+    dest[1] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+    dest[2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  if (cp >= 0x110000) invalid_char(cp);
+  dest[0] = static_cast<uint8_t>(0xF0 | (cp >> 18));
+  dest[1] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+  dest[2] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+  dest[3] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+  return 4;
+}
 // Appends the UTF-8 bytes of cp to out.
 inline void append_utf8(std::string& out, uint32_t cp) {
   uint8_t bytes[4];

@@ -52,30 +52,6 @@ SeriesBuffer* conversion_buffer(Cell* str, uint64_t size) {
   return b->size >= size ? b : alloc::expand_series(str->w3, bytes);
 }
 
-[[noreturn]] void invalid_char(uint32_t cp) {
-  fire(Err::script_invalid_char, {make_integer(static_cast<int32_t>(cp))});
-}
-
-inline uint8_t* put_utf8(uint32_t cp, uint8_t* out) {
-  if (cp < 0x800) {
-    out[0] = static_cast<uint8_t>(0xC0 | (cp >> 6));
-    out[1] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-    return out + 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = static_cast<uint8_t>(0xE0 | (cp >> 12));
-    out[1] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-    return out + 3;
-  }
-  if (cp >= 0x110000) invalid_char(cp);
-  out[0] = static_cast<uint8_t>(0xF0 | (cp >> 18));
-  out[1] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-  return out + 4;
-}
-
 // Writes the UTF-8 of cp with one unaligned 4-byte store, without branching on its length:
 // the 6-bit groups are spread one to a byte, the lead and continuation marks added, and the bytes
 // put in order. out must have room for four bytes. Answers the end of the sequence.
@@ -112,7 +88,7 @@ uint8_t* utf8_of(const uint8_t* in, uint32_t n, uint8_t* out) {
           }
         }
       } else {
-        out = put_utf8(cp, out);
+        out += encode_utf8(cp, out);
       }
     } else if (cp < 0x80) {
       *out++ = static_cast<uint8_t>(cp);

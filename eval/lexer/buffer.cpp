@@ -13,6 +13,7 @@
 #include "core/series.hpp"
 #include "eval/lexer/foreign.hpp"
 #include "eval/lexer/state.hpp"
+#include "values/numbers/triple.hpp"
 #include "values/series/block.hpp"
 
 namespace vyn::lexer {
@@ -36,9 +37,17 @@ Cell* reserve() {
   return c;
 }
 
-Cell make_marker(uint32_t enclosing_head, Type type, int commas, uint32_t offset) {
-  return make_cell(Type::triple, enclosing_head,
-                   static_cast<uint32_t>(type) | (static_cast<uint32_t>(commas) << 16), offset);
+// An open block's marker is a triple!: the enclosing level's first cell, the block's type with
+// the comma count from bit 16, and the opener's offset in the input.
+int32_t kind_word(Type type, int commas) {
+  return static_cast<int32_t>(static_cast<uint32_t>(type) | (static_cast<uint32_t>(commas) << 16));
+}
+Type kind_type(const Cell& marker) { return static_cast<Type>(triple::get(marker, 1) & 0xFF); }
+int kind_commas(const Cell& marker) { return static_cast<int>(static_cast<uint32_t>(triple::get(marker, 1)) >> 16); }
+uint32_t enclosing_head(const Cell& marker) { return static_cast<uint32_t>(triple::get(marker, 0)); }
+
+Cell make_marker(uint32_t head, Type type, int commas, uint32_t offset) {
+  return triple::make(static_cast<int32_t>(head), kind_word(type, commas), static_cast<int32_t>(offset));
 }
 
 // A new series of the type holding the cells [from, to) of the buffer.
@@ -78,7 +87,7 @@ uint32_t store(State& s, const Cell& value) {
 void open_block(State& s, Type type, const uint8_t* opener) {
   uint32_t offset = static_cast<uint32_t>(opener - s.input);
   uint32_t at = store(s, make_marker(s.head, type, 0, offset));
-  // w1 of a marker keeps the enclosing level's first cell; its own marker index sits just
+  // a marker keeps the enclosing level's first cell; its own marker index sits just
   // before that first cell, so the chain walks back without a second field
   s.marker = at;
   s.head = at + 1;
@@ -87,31 +96,28 @@ void open_block(State& s, Type type, const uint8_t* opener) {
 
 Type marker_type(const State& s) {
   if (s.marker == no_marker) return Type::nothing;
-  return static_cast<Type>(cell_at(s.marker)->w2 & 0xFF);
+  return kind_type(*cell_at(s.marker));
 }
 
-int marker_commas(const State& s) {
-  return s.marker == no_marker ? 0 : static_cast<int>(cell_at(s.marker)->w2 >> 16);
-}
+int marker_commas(const State& s) { return s.marker == no_marker ? 0 : kind_commas(*cell_at(s.marker)); }
 
-void set_marker(State& s, Type type, int commas) {
-  Cell* m = cell_at(s.marker);
-  m->w2 = static_cast<uint32_t>(type) | (static_cast<uint32_t>(commas) << 16);
-}
+uint32_t marker_offset(const State& s) { return static_cast<uint32_t>(triple::get(*cell_at(s.marker), 2)); }
+
+void set_marker(State& s, Type type, int commas) { triple::set(*cell_at(s.marker), 1, kind_word(type, commas)); }
 
 void close_block(State& s, Type type) {
   uint32_t m = s.marker;
   Cell marker = *cell_at(m);
-  if (type == Type::nothing) type = static_cast<Type>(marker.w2 & 0xFF);
+  if (type == Type::nothing) type = kind_type(marker);
   uint32_t from = m + 1, to = tail();
   bool new_line = cell_at(m)->new_line();
-  Type open = static_cast<Type>(marker.w2 & 0xFF);
+  Type open = kind_type(marker);
   if (s.load) {
     Cell value = make_series_of(open == Type::map || open == Type::point2D ? Type::block : type,
                                 from, to);
     *cell_at(m) = value;  // rooted in the buffer while the map or point is made from it
     if (open == Type::map) value = foreign::make_map(value);
-    if (open == Type::point2D) value = foreign::make_point(value, static_cast<int>(marker.w2 >> 16));
+    if (open == Type::point2D) value = foreign::make_point(value, kind_commas(marker));
     *cell_at(m) = value;
   } else {
     *cell_at(m) = make_none();
@@ -119,7 +125,7 @@ void close_block(State& s, Type type) {
   cell_at(m)->set_new_line(new_line);
   s.new_line = false;  // a line feed before the closer ends the inner block's last line only
   set_tail(m + 1);
-  s.head = marker.w1;
+  s.head = enclosing_head(marker);
   s.marker = s.head > s.first ? s.head - 1 : no_marker;
 }
 

@@ -85,8 +85,8 @@ uint32_t callback_event_mask(const Cell& body) {
   for (Cell* c = block::vs_head(first); c < block::vs_tail(first); ++c) {
     if (!c->is(Type::word)) continue;
     for (const auto& n : names) {
-      uint32_t want = predefined::word(n.word).w2;
-      if (symbol::resolve(c->w2) == symbol::resolve(want)) mask |= static_cast<uint32_t>(n.event);
+      uint32_t want = word::symbol(predefined::word(n.word));
+      if (symbol::resolve(word::symbol(*c)) == symbol::resolve(want)) mask |= static_cast<uint32_t>(n.event);
     }
   }
   return mask;

@@ -38,7 +38,7 @@ class Link {
 // opener.
 void check_closed(State& s) {
   if (marker_type(s) == Type::nothing) return;
-  const uint8_t* opener = s.input + cell_at(s.marker)->w3;
+  const uint8_t* opener = s.input + marker_offset(s);
   s.line = 1;
   for (const uint8_t* p = s.input; p < opener; ++p) s.line += *p == '\n';
   if (!s.load) s.token_type = marker_type(s);

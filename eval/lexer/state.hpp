@@ -61,6 +61,7 @@ void open_block(State& s, Type type, const uint8_t* opener);
 void close_block(State& s, Type type);
 Type marker_type(const State& s);     // nothing when no marker is open
 int marker_commas(const State& s);
+uint32_t marker_offset(const State& s);  // the innermost opener's offset in the input
 void set_marker(State& s, Type type, int commas);
 // The cells of the scan from first to the tail as a new block in result, or appended to into.
 void store_block(State& s, Cell* result, Cell* into, bool only_first);

@@ -51,7 +51,7 @@ Bytes data_bytes(const Cell& data, const std::string& file) {
 }
 
 Method method_of(const Cell& word) {
-  auto m = checksum::method_named(symbol::spelling(word.w2));
+  auto m = checksum::method_named(symbol::spelling(word::symbol(word)));
   if (!m) fire(Err::script_invalid_arg, {word});
   return *m;
 }
@@ -79,10 +79,13 @@ void digest_into(Cell* result, crypto::Digest d, Bytes in, Cell* key) {
   *result = make_series(Type::binary, node);
 }
 
-// Refinement 0 is /with. Every allocation (text to UTF-8) comes before the bytes are taken.
+}  // namespace
+
+// Every allocation (text to UTF-8) comes before the bytes are taken.
 Flow checksum_(const Call& c) {
+  using Ref = Refs<Native::checksum>;
   Cell* data = c.args;
-  Cell* key = c.ref(0);
+  Cell* key = c.ref(Ref::with);
   Method m = method_of(c.args[1]);
   if (m == Method::hash) fire(Err::internal_not_done);
   auto digest = checksum::digest_of(m);
@@ -105,9 +108,5 @@ Flow checksum_(const Call& c) {
   digest_into(data, *digest, in, key);
   return Flow::normal;
 }
-
-}  // namespace
-
-void install_checksum() { define(Native::checksum, checksum_); }
 
 }  // namespace vyn::natives

@@ -19,7 +19,8 @@ namespace {
 
 // The base of /base, 64 without it; any other than 2, 16, 58 and 64 raises script/invalid-arg.
 int base_of(const Call& c) {
-  Cell* base = c.ref(0);
+  static_assert(same_position(Refs<Native::enbase>::base, Refs<Native::debase>::base));
+  Cell* base = c.ref(Refs<Native::enbase>::base);
   if (!base) return 64;
   int32_t b = base->int_value();
   if (!base_codecs::supported(b)) fire(Err::script_invalid_arg, {*base});
@@ -34,6 +35,10 @@ Cell* push_ascii(const std::string& text) {
   b->tail = static_cast<uint32_t>(text.size());
   return out;
 }
+
+// ---- percent-encoding
+
+}  // namespace
 
 Flow enbase(const Call& c) {
   int base = base_of(c);
@@ -77,8 +82,6 @@ Flow debase(const Call& c) {
   return Flow::normal;
 }
 
-// ---- percent-encoding
-
 // A new string! of the value's unit with the %xx escapes decoded (multi-byte UTF-8 sequences
 // written as escapes giving one character).
 Flow dehex(const Call& c) {
@@ -96,15 +99,6 @@ Flow enhex(const Call& c) {
   url::encode(&c.args[0], out, c.args[0].is(Type::string) ? url::strict_mode : 0xFF);
   c.args[0] = *out;
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_codecs() {
-  define(Native::enbase, enbase);
-  define(Native::debase, debase);
-  define(Native::dehex, dehex);
-  define(Native::enhex, enhex);
 }
 
 }  // namespace vyn::natives

@@ -8,6 +8,9 @@
 #include "values/compare_ops.hpp"
 #include "values/numbers/logic.hpp"
 #include "values/numbers/money.hpp"
+#include "values/numbers/number.hpp"
+#include "values/numbers/pair.hpp"
+#include "values/objects/object.hpp"
 #include "values/registry.hpp"
 #include "values/series/series.hpp"
 
@@ -32,10 +35,12 @@ bool same_values(const Cell& a, const Cell& b) {
   Type t = a.type();
   switch (t) {
     case Type::none_: case Type::unset: return true;
-    case Type::datatype: case Type::logic: case Type::object: return a.w1 == b.w1;
-    case Type::char_: case Type::integer: return a.w2 == b.w2;
-    case Type::float_: case Type::percent: case Type::pair: case Type::time:
-      return a.w2 == b.w2 && a.w3 == b.w3;
+    case Type::datatype: return datatype_of(a) == datatype_of(b);
+    case Type::logic: return logic_of(a) == logic_of(b);
+    case Type::object: return object::context(a) == object::context(b);
+    case Type::char_: case Type::integer: return a.int_value() == b.int_value();
+    case Type::float_: case Type::percent: case Type::time: return float_::bits(a) == float_::bits(b);
+    case Type::pair: return pair::x_of(a) == pair::x_of(b) && pair::y_of(a) == pair::y_of(b);
     case Type::native: case Type::action: case Type::op: case Type::point2D:
       return a.w1 == b.w1 && a.w2 == b.w2;
     case Type::money: return money::compare(const_cast<Cell*>(&a), const_cast<Cell*>(&b), cmp::same) == 0;
@@ -44,6 +49,8 @@ bool same_values(const Cell& a, const Cell& b) {
       return a.w1 == b.w1 && a.w2 == b.w2 && a.w3 == b.w3;
   }
 }
+
+}  // namespace
 
 Flow same_q(const Call& c) {
   c.args[0] = make_logic(same_values(c.args[0], c.args[1]));
@@ -56,24 +63,18 @@ Flow not_(const Call& c) {
 }
 
 Flow type_q(const Call& c) {
+  using Ref = Refs<Native::type_q>;
   Type t = c.args[0].type();
-  c.args[0] = c.has(0) ? registry::type_word(t) : make_datatype(t);
+  c.args[0] = c.has(Ref::word) ? registry::type_word(t) : make_datatype(t);
   return Flow::normal;
 }
 
-}  // namespace
-
-void install_comparison() {
-  define(Native::equal_q, compare<cmp::equal>);
-  define(Native::not_equal_q, compare<cmp::not_equal>);
-  define(Native::strict_equal_q, compare<cmp::strict_equal>);
-  define(Native::lesser_q, compare<cmp::lesser>);
-  define(Native::greater_q, compare<cmp::greater>);
-  define(Native::lesser_or_equal_q, compare<cmp::lesser_or_equal>);
-  define(Native::greater_or_equal_q, compare<cmp::greater_or_equal>);
-  define(Native::same_q, same_q);
-  define(Native::not_, not_);
-  define(Native::type_q, type_q);
-}
+Flow equal_q(const Call& c) { return compare<cmp::equal>(c); }
+Flow not_equal_q(const Call& c) { return compare<cmp::not_equal>(c); }
+Flow strict_equal_q(const Call& c) { return compare<cmp::strict_equal>(c); }
+Flow lesser_q(const Call& c) { return compare<cmp::lesser>(c); }
+Flow greater_q(const Call& c) { return compare<cmp::greater>(c); }
+Flow lesser_or_equal_q(const Call& c) { return compare<cmp::lesser_or_equal>(c); }
+Flow greater_or_equal_q(const Call& c) { return compare<cmp::greater_or_equal>(c); }
 
 }  // namespace vyn::natives

@@ -28,7 +28,7 @@ constexpr Method methods[] = {
 };
 
 const Method& method_of(const Cell& word) {
-  uint32_t id = symbol::resolve(word.w2);
+  uint32_t id = symbol::resolve(word::symbol(word));
   for (const Method& m : methods)
     if (symbol::resolve(symbol::make(m.word)) == id) return m;
   fire(Err::script_invalid_arg, {word});
@@ -64,6 +64,8 @@ Cell* run(Codec codec, Cell* in, size_t capacity, const Cell& method) {
   fire(Err::script_invalid_data, {method});
 }
 
+}  // namespace
+
 Flow compress_(const Call& c) {
   const Method& m = method_of(c.args[1]);
   Cell* in = input_of(&c.args[0]);
@@ -72,26 +74,20 @@ Flow compress_(const Call& c) {
   return Flow::normal;
 }
 
-// Refinement 0 is /size. No deflate stream expands a byte into more than 1,032 bytes, so a
-// larger /size is only a waste and is cut down to that. Without it the stream is measured first,
-// so that a stream expanding past what memory holds is refused before anything is made.
+// No deflate stream expands a byte into more than 1,032 bytes, so a larger /size is only a waste
+// and is cut down to that. Without it the stream is measured first, so that a stream expanding past
+// what memory holds is refused before anything is made.
 Flow decompress_(const Call& c) {
+  using Ref = Refs<Native::decompress>;
   const Method& m = method_of(c.args[1]);
   Cell* in = input_of(&c.args[0]);
   size_t n = size_t(binary::length(*in));
   size_t capacity = 0;
-  Cell* size = c.ref(0);
+  Cell* size = c.ref(Ref::size);
   if (size && m.unpack != compress::gzip_decompress && size->int_value() > int64_t(n))
     capacity = std::min<size_t>(size_t(size->int_value()), n * 1032 + 64);
   c.args[0] = *run(m.unpack, in, capacity, c.args[1]);
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_compress() {
-  define(Native::compress, compress_);
-  define(Native::decompress, decompress_);
 }
 
 }  // namespace vyn::natives

@@ -15,26 +15,6 @@
 namespace vyn::natives {
 namespace {
 
-Flow if_(const Call& c) {
-  if (logic::falsy(c.args[0])) {
-    c.args[0] = make_none();
-    return Flow::normal;
-  }
-  return interp::eval_block_here(c.args[1]);
-}
-
-Flow unless_(const Call& c) {
-  if (logic::truthy(c.args[0])) {
-    c.args[0] = make_none();
-    return Flow::normal;
-  }
-  return interp::eval_block_here(c.args[1]);
-}
-
-Flow either(const Call& c) {
-  return interp::eval_block_here(logic::result_true() ? c.args[1] : c.args[2]);
-}
-
 // any and all: expression by expression into the result slot.
 template <bool Any>
 Flow any_all(const Call& c) {
@@ -69,9 +49,52 @@ Flow any_all(const Call& c) {
   return interp::eval_next(code, position, end, false);
 }
 
+// The first block after the first value of the cases that equals value, or nullptr.
+bool select_case(const Cell& value, Cell cases, Cell* found) {
+  if (value.is(Type::block)) return false;
+  int32_t n = block::length_total(cases);
+  for (int32_t i = series_head(cases); i < n; ++i) {
+    Cell item = block::cells(cases)[i];
+    if (item.type() != value.type()) continue;
+    Cell v = value;
+    if (!actions::compare(&item, &v, cmp::equal)) continue;
+    for (int32_t j = i + 1; j < n; ++j) {
+      if (block::cells(cases)[j].is(Type::block)) {
+        *found = block::cells(cases)[j];
+        return true;
+      }
+    }
+    return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+Flow if_(const Call& c) {
+  if (logic::falsy(c.args[0])) {
+    c.args[0] = make_none();
+    return Flow::normal;
+  }
+  return interp::eval_block_here(c.args[1]);
+}
+
+Flow unless_(const Call& c) {
+  if (logic::truthy(c.args[0])) {
+    c.args[0] = make_none();
+    return Flow::normal;
+  }
+  return interp::eval_block_here(c.args[1]);
+}
+
+Flow either(const Call& c) {
+  return interp::eval_block_here(logic::result_true() ? c.args[1] : c.args[2]);
+}
+
 Flow case_(const Call& c) {
+  using Ref = Refs<Native::case_>;
   Cell code = c.args[0];
-  bool all = c.has(0);
+  bool all = c.has(Ref::all);
   int32_t end = block::length_total(code);
   int32_t position = series_head(code) < 0 ? 0 : series_head(code);
   c.args[0] = make_none();
@@ -99,31 +122,12 @@ Flow case_(const Call& c) {
   return Flow::normal;
 }
 
-// The first block after the first value of the cases that equals value, or nullptr.
-bool select_case(const Cell& value, Cell cases, Cell* found) {
-  if (value.is(Type::block)) return false;
-  int32_t n = block::length_total(cases);
-  for (int32_t i = series_head(cases); i < n; ++i) {
-    Cell item = block::cells(cases)[i];
-    if (item.type() != value.type()) continue;
-    Cell v = value;
-    if (!actions::compare(&item, &v, cmp::equal)) continue;
-    for (int32_t j = i + 1; j < n; ++j) {
-      if (block::cells(cases)[j].is(Type::block)) {
-        *found = block::cells(cases)[j];
-        return true;
-      }
-    }
-    return false;
-  }
-  return false;
-}
-
 Flow switch_(const Call& c) {
+  using Ref = Refs<Native::switch_>;
   Cell found;
   Cell chosen;
   if (select_case(c.args[0], c.args[1], &found)) chosen = found;
-  else if (c.has(0)) chosen = *c.ref(0);
+  else if (c.has(Ref::default_)) chosen = *c.ref(Ref::default_);
   else {
     c.args[0] = make_none();
     stack::keep();
@@ -132,16 +136,7 @@ Flow switch_(const Call& c) {
   return do_block(chosen);
 }
 
-}  // namespace
-
-void install_conditionals() {
-  define(Native::if_, if_);
-  define(Native::unless_, unless_);
-  define(Native::either, either);
-  define(Native::any_, any_all<true>);
-  define(Native::all_, any_all<false>);
-  define(Native::case_, case_);
-  define(Native::switch_, switch_);
-}
+Flow any_(const Call& c) { return any_all<true>(c); }
+Flow all_(const Call& c) { return any_all<false>(c); }
 
 }  // namespace vyn::natives

@@ -26,7 +26,7 @@ namespace {
 Cell* field_of(const Cell& obj, const char* name) {
   if (!obj.is(Type::object)) return nullptr;
   int32_t i = object::find_word_index(obj, word::load(name));
-  return i < 0 ? nullptr : context::values(obj.w1) + i;
+  return i < 0 ? nullptr : context::values(object::context(obj)) + i;
 }
 
 Cell system_object() { return *word::value_cell(word::load("system")); }
@@ -39,7 +39,7 @@ class ScriptScope {
     old_ = stack::push(make_none());
     if (Cell* s = field_of(system_object(), "script")) *old_ = *s;
     Cell* obj = object::make_context_at(stack::push_unset(), 5);
-    NodeId ctx = obj->w1;
+    NodeId ctx = object::context(*obj);
     object::set_field(ctx, symbol::make("title"), make_none());
     object::set_field(ctx, symbol::make("header"), make_none());
     object::set_field(ctx, symbol::make("parent"), *old_);

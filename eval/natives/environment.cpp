@@ -23,13 +23,15 @@ namespace {
 // system cannot hold (empty, with "=" or a zero byte) raises script/invalid-arg.
 std::string name_of(const Cell& var) {
   std::optional<std::string> name;
-  if (word::any_word_q(var.type())) name = std::string(symbol::spelling(word::symbol_of(var)));
+  if (word::any_word_q(var.type())) name = std::string(symbol::spelling(word::symbol(var)));
   else name = file::name_bytes(var);
   if (!name || !os::valid_env_name(*name)) fire(Err::script_invalid_arg, {var});
   return *name;
 }
 
 Cell* push_text(const std::string& text) { return file::push_name(text, Type::string); }
+
+}  // namespace
 
 Flow get_env_(const Call& c) {
   std::optional<std::string> value = os::get_env(name_of(c.args[0]));
@@ -67,15 +69,6 @@ Flow size_q_(const Call& c) {
   else if (*size > 2147483647) c.args[0] = make_float(static_cast<double>(*size));
   else c.args[0] = make_integer(static_cast<int32_t>(*size));
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_environment() {
-  define(Native::get_env, get_env_);
-  define(Native::set_env, set_env_);
-  define(Native::list_env, list_env_);
-  define(Native::size_q, size_q_);
 }
 
 }  // namespace vyn::natives

@@ -44,11 +44,14 @@ Cell scan_text(const Cell& text) {
   return block;
 }
 
+// do reads its refinements in helpers as well.
+using DoRef = Refs<Native::do_>;
+
 [[nodiscard]] Flow do_any_block(const Call& c, Cell value) {
-  Cell* next_word = c.ref(2);
+  Cell* next_word = c.ref(DoRef::next);
   int32_t len = block::length_total(value);
   if (series_head(value) > len) value.w1 = static_cast<uint32_t>(len);
-  if (c.has(0)) {
+  if (c.has(DoRef::expand)) {
     Flow f = expand_block(value);
     if (f != Flow::normal) return f;
   }
@@ -75,8 +78,8 @@ Cell scan_text(const Cell& text) {
       return interp::eval_path_at(value, code, position, 1, false, false, false);
     }
     case Type::file: case Type::url: {
-      Cell args = c.has(1) ? *c.ref(1) : make_none();
-      return do_file(c.args, args, c.has(0));
+      Cell args = c.has(DoRef::args) ? *c.ref(DoRef::args) : make_none();
+      return do_file(c.args, args, c.has(DoRef::expand));
     }
     default: return eval_value(value);
   }
@@ -89,37 +92,6 @@ Cell scan_text(const Cell& text) {
   stack::mark_native(nullptr);
   stack::push(value);
   return stack::throw_return(f == Flow::return_);
-}
-
-// With /trace the frame below is claimed as the target of return and exit, and the callback
-// becomes the tracer unless one runs already; both are undone however the evaluation ends.
-Flow do_(const Call& c) {
-  Cell value = c.args[0];
-  bool traced = c.has(3);
-  stack::CallFrame* claimed = traced ? stack::claim_caller_frame() : nullptr;
-  if (value.is(Type::error)) {
-    if (claimed) stack::clear_frame_flag(claimed);
-    error::raise(value);
-  }
-  if (!traced) return do_value(c, value);
-  bool started = !trace::enabled;
-  Flow f;
-  try {
-    if (started) trace::start(*c.ref(3), value);
-    f = do_value(c, value);
-  } catch (const Raised&) {
-    if (claimed) stack::clear_frame_flag(claimed);
-    if (started) trace::finish_raising();
-    throw;
-  } catch (const Exit&) {  // an exit out of a handler (on-change*, a port actor): its frames are cut already
-    if (claimed && claimed < stack::frames_top()) stack::clear_frame_flag(claimed);
-    if (started) trace::stop();
-    throw;
-  }
-  if (claimed) stack::clear_frame_flag(claimed);
-  if (started) trace::finish(f == Flow::normal ? c.args[0] : make_unset());
-  if ((f == Flow::return_ || f == Flow::exit) && claimed) return return_onwards(f);
-  return f;
 }
 
 // Whether values go at the output's tail: decided once, when the output is first taken.
@@ -165,26 +137,6 @@ Flow reduce_into(Cell source, Cell* out) {
 }
 
 namespace {
-
-Flow reduce_(const Call& c) {
-  Cell value = c.args[0];
-  Cell* out = c.has(0) ? c.ref(0) : nullptr;
-  if (!value.is(Type::block)) {
-    if (is_function_value(value.type()) && !out) return Flow::normal;
-    Flow f = is_function_value(value.type()) ? Flow::normal : eval_value(value);
-    if (f != Flow::normal || !out) return f;
-    add(out, c.args[0], false, appends(*out));
-    c.args[0] = *out;
-    return Flow::normal;
-  }
-  Cell* result = output(c, 0, value);
-  Flow f = reduce_into(value, result);
-  if (f != Flow::normal) return f;
-  c.args[0] = *result;
-  if (!out) c.args[0].w1 = 0;
-  stack::keep();
-  return Flow::normal;
-}
 
 [[nodiscard]] Flow compose_into(Cell source, Cell* out, bool deep, bool only, bool at_tail);
 
@@ -235,14 +187,69 @@ Flow compose_into(Cell source, Cell* out, bool deep, bool only, bool at_tail) {
   return Flow::normal;
 }
 
+}  // namespace
+
+// With /trace the frame below is claimed as the target of return and exit, and the callback
+// becomes the tracer unless one runs already; both are undone however the evaluation ends.
+Flow do_(const Call& c) {
+  Cell value = c.args[0];
+  bool traced = c.has(DoRef::trace);
+  stack::CallFrame* claimed = traced ? stack::claim_caller_frame() : nullptr;
+  if (value.is(Type::error)) {
+    if (claimed) stack::clear_frame_flag(claimed);
+    error::raise(value);
+  }
+  if (!traced) return do_value(c, value);
+  bool started = !trace::enabled;
+  Flow f;
+  try {
+    if (started) trace::start(*c.ref(DoRef::trace), value);
+    f = do_value(c, value);
+  } catch (const Raised&) {
+    if (claimed) stack::clear_frame_flag(claimed);
+    if (started) trace::finish_raising();
+    throw;
+  } catch (const Exit&) {  // an exit out of a handler (on-change*, a port actor): its frames are cut already
+    if (claimed && claimed < stack::frames_top()) stack::clear_frame_flag(claimed);
+    if (started) trace::stop();
+    throw;
+  }
+  if (claimed) stack::clear_frame_flag(claimed);
+  if (started) trace::finish(f == Flow::normal ? c.args[0] : make_unset());
+  if ((f == Flow::return_ || f == Flow::exit) && claimed) return return_onwards(f);
+  return f;
+}
+
+Flow reduce_(const Call& c) {
+  using Ref = Refs<Native::reduce>;
+  Cell value = c.args[0];
+  Cell* out = c.has(Ref::into) ? c.ref(Ref::into) : nullptr;
+  if (!value.is(Type::block)) {
+    if (is_function_value(value.type()) && !out) return Flow::normal;
+    Flow f = is_function_value(value.type()) ? Flow::normal : eval_value(value);
+    if (f != Flow::normal || !out) return f;
+    add(out, c.args[0], false, appends(*out));
+    c.args[0] = *out;
+    return Flow::normal;
+  }
+  Cell* result = output(c, Ref::into, value);
+  Flow f = reduce_into(value, result);
+  if (f != Flow::normal) return f;
+  c.args[0] = *result;
+  if (!out) c.args[0].w1 = 0;
+  stack::keep();
+  return Flow::normal;
+}
+
 Flow compose_(const Call& c) {
+  using Ref = Refs<Native::compose>;
   Cell value = c.args[0];
   if (!value.is(Type::block)) fire(Err::script_expect_val, {make_datatype(Type::block), make_datatype(value.type())});
-  Cell* out = output(c, 2, value);
-  Flow f = compose_into(value, out, c.has(0), c.has(1), appends(*out));
+  Cell* out = output(c, Ref::into, value);
+  Flow f = compose_into(value, out, c.has(Ref::deep), c.has(Ref::only), appends(*out));
   if (f != Flow::normal) return f;
   c.args[0] = *out;
-  if (!c.has(2)) c.args[0].w1 = 0;
+  if (!c.has(Ref::into)) c.args[0].w1 = 0;
   stack::keep();
   return Flow::normal;
 }
@@ -250,6 +257,7 @@ Flow compose_(const Call& c) {
 // apply: func is a word (any of the four kinds), a path, or a function value; args gives the
 // arguments, positionally with /all, else with refinements named; /safer takes one value each.
 Flow apply_(const Call& c) {
+  using Ref = Refs<Native::apply>;
   Cell func = c.args[0];
   Cell args = c.args[1];
   Cell name = predefined::word(predefined::W::applied);
@@ -273,8 +281,8 @@ Flow apply_(const Call& c) {
   }
   if (!is_function_value(fn.type())) fire(Err::script_invalid_arg, {func});
   if (fn.is(Type::op)) fn.header = (fn.header & ~0x00FF00FFu) | ((fn.header >> 16) & 0xFF);
-  int mode = c.has(0) ? interp::apply_positional : interp::apply_named;
-  if (c.has(1)) mode |= interp::apply_single;
+  int mode = c.has(Ref::all) ? interp::apply_positional : interp::apply_named;
+  if (c.has(Ref::safer)) mode |= interp::apply_single;
   stack::set_top_frame_mark();
   int32_t position = series_head(args) < 0 ? 0 : series_head(args);
   int32_t end = block::length_total(args);
@@ -283,15 +291,6 @@ Flow apply_(const Call& c) {
   Cell* held = stack::push(args);
   (void)held;
   return interp::eval_code(fn, args, position, end, false, site);
-}
-
-}  // namespace
-
-void install_evaluation() {
-  define(Native::do_, do_);
-  define(Native::reduce, reduce_);
-  define(Native::compose, compose_);
-  define(Native::apply, apply_);
 }
 
 }  // namespace vyn::natives

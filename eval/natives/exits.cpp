@@ -16,10 +16,28 @@
 namespace vyn::natives {
 namespace {
 
+// Whether the name a throw carries is one the catch takes: a word equal (letter case ignored) to
+// the given word or one of the given block's words.
+bool name_matches(const Cell& thrown_name, const Cell& wanted) {
+  if (!thrown_name.is(Type::word)) return false;
+  uint32_t s = symbol::resolve(word::symbol(thrown_name));
+  if (wanted.is(Type::word)) return symbol::resolve(word::symbol(wanted)) == s;
+  Cell names = wanted;
+  for (int32_t i = 0; i < block::vs_length(names); ++i) {
+    Cell w = block::vs_head(names)[i];
+    if (!w.is(Type::word)) fire(Err::script_invalid_refine_arg, {word_arg("name"), wanted});
+    if (symbol::resolve(word::symbol(w)) == s) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 Flow try_(const Call& c) {
+  using Ref = Refs<Native::try_>;
   Cell body = c.args[0];
-  bool all = c.has(0);
-  bool keep = c.has(1);
+  bool all = c.has(Ref::all);
+  bool keep = c.has(Ref::keep);
   int depth = stack::frame_depth();
   Cell* result = c.args;
   Cell try_word = word::load("try");
@@ -47,24 +65,10 @@ Flow try_(const Call& c) {
   return Flow::normal;
 }
 
-// Whether the name a throw carries is one the catch takes: a word equal (letter case ignored) to
-// the given word or one of the given block's words.
-bool name_matches(const Cell& thrown_name, const Cell& wanted) {
-  if (!thrown_name.is(Type::word)) return false;
-  uint32_t s = symbol::resolve(thrown_name.w2);
-  if (wanted.is(Type::word)) return symbol::resolve(wanted.w2) == s;
-  Cell names = wanted;
-  for (int32_t i = 0; i < block::vs_length(names); ++i) {
-    Cell w = block::vs_head(names)[i];
-    if (!w.is(Type::word)) fire(Err::script_invalid_refine_arg, {word_arg("name"), wanted});
-    if (symbol::resolve(w.w2) == s) return true;
-  }
-  return false;
-}
-
 Flow catch_(const Call& c) {
+  using Ref = Refs<Native::catch_>;
   Cell body = c.args[0];
-  Cell* name = c.ref(0);
+  Cell* name = c.ref(Ref::name);
   Cell wanted = name ? *name : make_none();
   Cell* result = c.args;
   Cell catch_word = word::load("catch");
@@ -96,32 +100,22 @@ Flow catch_(const Call& c) {
 }
 
 Flow throw_(const Call& c) {
+  using Ref = Refs<Native::throw_>;
   if (trace::active) [[unlikely]] trace::fire(trace::throw_, make_none(), -1, c.args[0], make_none());
-  if (!c.has(0)) c.args[1] = make_unset();
-  else c.args[1] = *c.ref(0);
+  if (!c.has(Ref::name)) c.args[1] = make_unset();
+  else c.args[1] = *c.ref(Ref::name);
   stack::set_top(c.args + 2);
   return stack::throw_value(Flow::throw_);
 }
 
 Flow break_(const Call& c) {
-  if (c.has(0)) c.args[0] = *c.ref(0);
-  return stack::throw_break(c.has(0), false);
+  using Ref = Refs<Native::break_>;
+  if (c.has(Ref::return_)) c.args[0] = *c.ref(Ref::return_);
+  return stack::throw_break(c.has(Ref::return_), false);
 }
 
 Flow continue_(const Call&) { return stack::throw_break(false, true); }
 Flow return_(const Call&) { return stack::throw_return(true); }
 Flow exit_(const Call&) { return stack::throw_return(false); }
-
-}  // namespace
-
-void install_exits() {
-  define(Native::try_, try_);
-  define(Native::catch_, catch_);
-  define(Native::throw_, throw_);
-  define(Native::break_, break_);
-  define(Native::continue_, continue_);
-  define(Native::return_, return_);
-  define(Native::exit_, exit_);
-}
 
 }  // namespace vyn::natives

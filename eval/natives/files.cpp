@@ -4,17 +4,12 @@
 #include "values/text/url.hpp"
 
 namespace vyn::natives {
-namespace {
 
-// Refinement: /full.
 Flow to_local_file_(const Call& c) {
-  std::string local = file::to_local(c.args[0], c.has(0));
+  using Ref = Refs<Native::to_local_file>;
+  std::string local = file::to_local(c.args[0], c.has(Ref::full));
   c.args[0] = *file::push_name(local, Type::string);
   return Flow::normal;
 }
-
-}  // namespace
-
-void install_files() { define(Native::to_local_file, to_local_file_); }
 
 }  // namespace vyn::natives

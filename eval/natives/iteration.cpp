@@ -82,6 +82,17 @@ Flow foreach_map(const Cell& words, const Cell& data, const Cell& body) {
   return Flow::normal;
 }
 
+// Removes n values at index from the series (by the remove action with /part).
+void remove_at(Cell series, int32_t index, int32_t n) {
+  stack::Mark mark;
+  Cell* s = stack::push(series);
+  s->w1 = static_cast<uint32_t>(index);
+  Cell* part = stack::push(make_integer(n));
+  actions::get<Action::remove>(s)(s, part, nullptr);
+}
+
+}  // namespace
+
 Flow foreach_(const Call& c) {
   Cell words = c.args[0], data = c.args[1], body = c.args[2];
   if (words.is(Type::block) && block::vs_length(words) == 0) fire(Err::script_invalid_arg, {words});
@@ -129,15 +140,6 @@ Flow forall_(const Call& c) {
   return Flow::normal;
 }
 
-// Removes n values at index from the series (by the remove action with /part).
-void remove_at(Cell series, int32_t index, int32_t n) {
-  stack::Mark mark;
-  Cell* s = stack::push(series);
-  s->w1 = static_cast<uint32_t>(index);
-  Cell* part = stack::push(make_integer(n));
-  actions::get<Action::remove>(s)(s, part, nullptr);
-}
-
 Flow remove_each_(const Call& c) {
   Cell words = c.args[0], data = c.args[1], body = c.args[2];
   if (!iterable(data.type())) fire(Err::script_invalid_arg, {data});
@@ -154,14 +156,6 @@ Flow remove_each_(const Call& c) {
   close_loop();
   c.args[0] = data;
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_iteration() {
-  define(Native::foreach_, foreach_);
-  define(Native::forall_, forall_);
-  define(Native::remove_each, remove_each_);
 }
 
 }  // namespace vyn::natives

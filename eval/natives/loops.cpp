@@ -22,6 +22,8 @@ int64_t loop_count(const Cell& count) {
   return static_cast<int64_t>(d);
 }
 
+}  // namespace
+
 Flow while_(const Call& c) {
   Cell cond = c.args[0], body = c.args[1];
   open_loop(make_unset());
@@ -103,16 +105,6 @@ Flow forever_(const Call& c) {
   }
   close_loop();
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_loops() {
-  define(Native::while_, while_);
-  define(Native::until, until);
-  define(Native::loop_, loop_);
-  define(Native::repeat_, repeat_);
-  define(Native::forever_, forever_);
 }
 
 }  // namespace vyn::natives

@@ -17,6 +17,8 @@ void make_function(const Call& c, Cell spec, Cell body) {
   stack::keep();
 }
 
+}  // namespace
+
 Flow func_(const Call& c) {
   make_function(c, c.args[0], c.args[1]);
   return Flow::normal;
@@ -42,15 +44,6 @@ Flow has_(const Call& c) {
   *spec = block::insert_cell(*spec, word::load_unbound("local", Type::refinement), false, true);
   make_function(c, *spec, c.args[1]);
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_makers() {
-  define(Native::func_, func_);
-  define(Native::function_, function_);
-  define(Native::does_, does_);
-  define(Native::has_, has_);
 }
 
 }  // namespace vyn::natives

@@ -37,13 +37,27 @@ double normalize_angle(double a, Fold mode) {
   return a * pi / 180.0;
 }
 
+// Every angle native takes /radians at the same place; the compiled bodies of cos .. atan2 rely on
+// it too.
+constexpr int radians = Refs<Native::sine>::radians;
+static_assert(radians == Refs<Native::cosine>::radians && radians == Refs<Native::tangent>::radians);
+static_assert(radians == Refs<Native::arcsine>::radians && radians == Refs<Native::arccosine>::radians);
+static_assert(radians == Refs<Native::arctangent>::radians && radians == Refs<Native::arctangent2>::radians);
+
 double radians_of(const Call& c, Fold mode) {
   double a = as_double(c.args[0]);
-  return c.has(0) ? a : normalize_angle(a, mode);
+  return c.has(radians) ? a : normalize_angle(a, mode);
 }
 
 // Sine and cosine values that are rounding noise around 0 are 0.
 double snap(double d) { return std::fabs(d) < epsilon ? 0.0 : d; }
+
+// Inverse functions answer degrees unless /radians.
+Flow in_degrees(const Call& c, double r) { return answer(c, c.has(radians) ? r : r * 180.0 / pi); }
+
+double argument(const Call& c) { return as_double(c.args[0]); }
+
+}  // namespace
 
 Flow sine(const Call& c) { return answer(c, snap(std::sin(radians_of(c, Fold::sine)))); }
 Flow cosine(const Call& c) { return answer(c, snap(std::cos(radians_of(c, Fold::cosine)))); }
@@ -55,21 +69,10 @@ Flow tangent(const Call& c) {
   return answer(c, std::tan(r));
 }
 
-// Inverse functions answer degrees unless /radians.
-template <double (*F)(double)>
-Flow inverse(const Call& c) {
-  double r = F(as_double(c.args[0]));
-  return answer(c, c.has(0) ? r : r * 180.0 / pi);
-}
-
-Flow arctangent2(const Call& c) {
-  double r = std::atan2(as_double(c.args[0]), as_double(c.args[1]));
-  return answer(c, c.has(0) ? r : r * 180.0 / pi);
-}
-
-double asin_(double d) { return std::asin(d); }
-double acos_(double d) { return std::acos(d); }
-double atan_(double d) { return std::atan(d); }
+Flow arcsine(const Call& c) { return in_degrees(c, std::asin(argument(c))); }
+Flow arccosine(const Call& c) { return in_degrees(c, std::acos(argument(c))); }
+Flow arctangent(const Call& c) { return in_degrees(c, std::atan(argument(c))); }
+Flow arctangent2(const Call& c) { return in_degrees(c, std::atan2(argument(c), as_double(c.args[1]))); }
 
 // A NaN percent! is as much not a number as a NaN float!.
 Flow nan_q(const Call& c) {
@@ -79,33 +82,10 @@ Flow nan_q(const Call& c) {
   return Flow::normal;
 }
 
-template <double (*F)(double)>
-Flow unary(const Call& c) {
-  return answer(c, F(as_double(c.args[0])));
-}
-
-double log_2(double d) { return std::log(d) / ln2; }
-double log_10(double d) { return std::log10(d); }
-double log_e(double d) { return std::log(d); }
-double exp_(double d) { return std::pow(e, d); }
-double square_root(double d) { return std::sqrt(d); }
-
-}  // namespace
-
-void install_math() {
-  define(Native::sine, sine);
-  define(Native::cosine, cosine);
-  define(Native::tangent, tangent);
-  define(Native::arcsine, inverse<asin_>);
-  define(Native::arccosine, inverse<acos_>);
-  define(Native::arctangent, inverse<atan_>);
-  define(Native::arctangent2, arctangent2);
-  define(Native::nan_q, nan_q);
-  define(Native::log_2, unary<log_2>);
-  define(Native::log_10, unary<log_10>);
-  define(Native::log_e, unary<log_e>);
-  define(Native::exp, unary<exp_>);
-  define(Native::square_root, unary<square_root>);
-}
+Flow log_2(const Call& c) { return answer(c, std::log(argument(c)) / ln2); }
+Flow log_10(const Call& c) { return answer(c, std::log10(argument(c))); }
+Flow log_e(const Call& c) { return answer(c, std::log(argument(c))); }
+Flow exp_(const Call& c) { return answer(c, std::pow(e, argument(c))); }
+Flow square_root(const Call& c) { return answer(c, std::sqrt(argument(c))); }
 
 }  // namespace vyn::natives

@@ -15,14 +15,17 @@ void check_list(const Cell& position) {
   if (!is_list(position.type())) fire(Err::script_invalid_arg, {position});
 }
 
+}  // namespace
+
 // Counting from position (the first value is 0), a value whose count is a multiple of step gets
 // the marker `on`, the others the opposite. Without /all or /skip only the first value changes.
 Flow new_line(const Call& c) {
+  using Ref = Refs<Native::new_line>;
   const Cell& position = c.args[0];
   check_list(position);
-  bool on = c.args[1].is(Type::logic) && c.args[1].w1 != 0;
-  bool all = c.has(0);
-  Cell* skip = c.ref(1);
+  bool on = c.args[1].is(Type::logic) && logic_of(c.args[1]) != 0;
+  bool all = c.has(Ref::all);
+  Cell* skip = c.ref(Ref::skip);
   int32_t step = 1;
   if (skip) {
     if (!skip->is(Type::integer) || skip->int_value() < 1) fire(Err::script_out_of_range, {*skip});
@@ -44,13 +47,6 @@ Flow new_line_q(const Call& c) {
   bool marked = head < block::length_total(position) && block::cells(position)[head].new_line();
   c.args[0] = make_logic(marked);
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_new_line() {
-  define(Native::new_line, new_line);
-  define(Native::new_line_q, new_line_q);
 }
 
 }  // namespace vyn::natives

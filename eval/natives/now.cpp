@@ -8,7 +8,7 @@
 namespace vyn::natives {
 namespace {
 
-enum Ref { year, month, day, time, zone, date_, weekday, yearday, precise, utc };
+using Ref = Refs<Native::now>;
 
 // The zone of an offset in seconds, to the quarter hour below it.
 uint32_t zone_of_offset(int32_t offset) {
@@ -19,38 +19,35 @@ uint32_t zone_of_offset(int32_t offset) {
 }
 
 bool refinements_clash(const Call& c) {
-  if (c.has(time) && c.has(precise)) return false;
+  if (c.has(Ref::time) && c.has(Ref::precise)) return false;
   int used = 0;
-  for (int r = year; r <= precise; ++r) used += c.has(r);
+  for (int r = Ref::year; r <= Ref::precise; ++r) used += c.has(r);
   return used > 1;
 }
 
-// Refinements: /year /month /day /time /zone /date /weekday /yearday /precise /utc.
+}  // namespace
+
 Flow now_(const Call& c) {
   if (refinements_clash(c)) fire(Err::script_bad_refines);
-  os::Now n = os::now(c.has(utc), c.has(precise));
+  os::Now n = os::now(c.has(Ref::utc), c.has(Ref::precise));
   uint32_t local_zone = zone_of_offset(n.zone_offset);
-  if (c.has(date_)) {
+  if (c.has(Ref::date)) {
     c.args[0] = date::make(date::pack(n.year, n.month, n.day, 0, false), 0.0);
     return Flow::normal;
   }
   double t = n.utc_seconds;
   date::normalize_time(0, t, local_zone);
   Cell d = date::make(date::pack(n.year, n.month, n.day, local_zone, true), t);
-  static constexpr struct { Ref ref; int32_t field; } fields[] = {
-      {year, 2}, {month, 3}, {day, 4}, {zone, 5}, {time, 6}, {weekday, 10}};
+  static constexpr struct { int ref; int32_t field; } fields[] = {
+      {Ref::year, 2}, {Ref::month, 3}, {Ref::day, 4}, {Ref::zone, 5}, {Ref::time, 6}, {Ref::weekday, 10}};
   for (const auto& f : fields) {
     if (c.has(f.ref)) {
       c.args[0] = date::get_field(d, f.field);
       return Flow::normal;
     }
   }
-  c.args[0] = c.has(yearday) ? make_integer(date::yearday(date::packed(d))) : d;
+  c.args[0] = c.has(Ref::yearday) ? make_integer(date::yearday(date::packed(d))) : d;
   return Flow::normal;
 }
-
-}  // namespace
-
-void install_now() { define(Native::now, now_); }
 
 }  // namespace vyn::natives

@@ -36,42 +36,10 @@ int sign_of(const Call& c, Native n) {
        {word::load(word_of(static_cast<int>(n))), make_datatype(v.type()), word::load("number")});
 }
 
-Flow negative_q(const Call& c) {
-  c.args[0] = make_logic(sign_of(c, Native::negative_q) < 0);
-  return Flow::normal;
-}
-
-Flow positive_q(const Call& c) {
-  c.args[0] = make_logic(sign_of(c, Native::positive_q) > 0);
-  return Flow::normal;
-}
-
-Flow sign_q(const Call& c) {
-  c.args[0] = make_integer(sign_of(c, Native::sign_q));
-  return Flow::normal;
-}
-
 bool point_zero(const Cell& p) {
   for (int i = 0; i < point::dims(p.type()); ++i)
     if (point::get(p, i) != 0.0f) return false;
   return true;
-}
-
-Flow zero_q(const Call& c) {
-  const Cell& v = c.args[0];
-  bool zero;
-  switch (v.type()) {
-    case Type::integer: case Type::char_: zero = v.w2 == 0; break;
-    case Type::float_: case Type::percent: case Type::time: zero = v.float_value() == 0.0; break;
-    case Type::pair: zero = pair::x_of(v) == 0 && pair::y_of(v) == 0; break;
-    case Type::money: zero = money::zero_q(v); break;
-    case Type::tuple: zero = tuple::zero_q(v); break;
-    case Type::point2D: case Type::point3D: zero = point_zero(v); break;
-    default:
-      fire(Err::script_expect_arg, {word::load("zero?"), make_datatype(v.type()), word::load("value")});
-  }
-  c.args[0] = make_logic(zero);
-  return Flow::normal;
 }
 
 // ---- max and min
@@ -162,23 +130,58 @@ Flow max_min(const Call& c) {
 
 // ---- to-hex and as-pair
 
+// A float! coordinate must be finite and fit an integer; it is truncated toward zero.
+int32_t coordinate(const Cell& v) {
+  if (v.is(Type::integer)) return v.int_value();
+  if (!std::isfinite(v.float_value())) fire(Err::script_invalid_arg, {v});
+  return integer::from_double_checked(v.float_value());
+}
+
+}  // namespace
+
+Flow negative_q(const Call& c) {
+  c.args[0] = make_logic(sign_of(c, Native::negative_q) < 0);
+  return Flow::normal;
+}
+
+Flow positive_q(const Call& c) {
+  c.args[0] = make_logic(sign_of(c, Native::positive_q) > 0);
+  return Flow::normal;
+}
+
+Flow sign_q(const Call& c) {
+  c.args[0] = make_integer(sign_of(c, Native::sign_q));
+  return Flow::normal;
+}
+
+Flow zero_q(const Call& c) {
+  const Cell& v = c.args[0];
+  bool zero;
+  switch (v.type()) {
+    case Type::integer: case Type::char_: zero = v.int_value() == 0; break;
+    case Type::float_: case Type::percent: case Type::time: zero = v.float_value() == 0.0; break;
+    case Type::pair: zero = pair::x_of(v) == 0 && pair::y_of(v) == 0; break;
+    case Type::money: zero = money::zero_q(v); break;
+    case Type::tuple: zero = tuple::zero_q(v); break;
+    case Type::point2D: case Type::point3D: zero = point_zero(v); break;
+    default:
+      fire(Err::script_expect_arg, {word::load("zero?"), make_datatype(v.type()), word::load("value")});
+  }
+  c.args[0] = make_logic(zero);
+  return Flow::normal;
+}
+
 // /size length: the last length of the eight digits (all eight when length >= 8).
 Flow to_hex(const Call& c) {
+  using Ref = Refs<Native::to_hex>;
   std::string_view digits = string::int_to_hex(c.args[0].int_value(), false);
-  if (Cell* size = c.ref(0)) {
+  if (Cell* size = c.ref(Ref::size)) {
     int32_t length = size->int_value();
     if (length <= 0) fire(Err::script_invalid_arg, {*size});
     if (length < 8) digits.remove_prefix(static_cast<size_t>(8 - length));
   }
   c.args[0] = word::load_as(digits, Type::issue);
   return Flow::normal;
-}
-
-// A float! coordinate must be finite and fit an integer; it is truncated toward zero.
-int32_t coordinate(const Cell& v) {
-  if (v.is(Type::integer)) return v.int_value();
-  if (!std::isfinite(v.float_value())) fire(Err::script_invalid_arg, {v});
-  return integer::from_double_checked(v.float_value());
 }
 
 Flow as_pair(const Call& c) {
@@ -189,7 +192,7 @@ Flow as_pair(const Call& c) {
 // The amount as money with the currency the word names.
 Flow as_money(const Call& c) {
   const Cell& code = c.args[0];
-  int currency = money::find_currency(code.w2);
+  int currency = money::find_currency(word::symbol(code));
   if (currency < 0) fire(Err::script_bad_denom, {code});
   const Cell& amount = c.args[1];
   Cell m = amount.is(Type::integer) ? money::from_integer(amount.int_value())
@@ -199,18 +202,7 @@ Flow as_money(const Call& c) {
   return Flow::normal;
 }
 
-}  // namespace
-
-void install_numbers() {
-  define(Native::negative_q, negative_q);
-  define(Native::positive_q, positive_q);
-  define(Native::sign_q, sign_q);
-  define(Native::zero_q, zero_q);
-  define(Native::max_, max_min<true>);
-  define(Native::min_, max_min<false>);
-  define(Native::to_hex, to_hex);
-  define(Native::as_pair, as_pair);
-  define(Native::as_money, as_money);
-}
+Flow max_(const Call& c) { return max_min<true>(c); }
+Flow min_(const Call& c) { return max_min<false>(c); }
 
 }  // namespace vyn::natives

@@ -60,17 +60,12 @@ struct BufferScope {
   return Flow::normal;
 }
 
-Flow print(const Call& c) { return print_value(c, true); }
-Flow prin(const Call& c) { return print_value(c, false); }
-
 }  // namespace
 
 bool last_lf() { return last_line_end; }
+void forget_print_buffer() { print_buffer = make_none(); }
 
-void install_output() {
-  print_buffer = make_none();
-  define(Native::print_, print);
-  define(Native::prin_, prin);
-}
+Flow print(const Call& c) { return print_value(c, true); }
+Flow prin(const Call& c) { return print_value(c, false); }
 
 }  // namespace vyn::natives

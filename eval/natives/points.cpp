@@ -4,7 +4,6 @@
 #include "values/numbers/point.hpp"
 
 namespace vyn::natives {
-namespace {
 
 // The argument types are checked by the spec: integer! or float! each.
 Flow as_point2D(const Call& c) {
@@ -16,13 +15,6 @@ Flow as_point3D(const Call& c) {
   c.args[0] = point::make3(point::number_to_f32(c.args[0]), point::number_to_f32(c.args[1]),
                            point::number_to_f32(c.args[2]));
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_points() {
-  define(Native::as_point2D, as_point2D);
-  define(Native::as_point3D, as_point3D);
 }
 
 }  // namespace vyn::natives

@@ -16,8 +16,6 @@
 namespace vyn::natives {
 namespace {
 
-enum Ref { wait_, show, console, shell, input, output, error };
-
 // The text of a string or file as the system takes it; a zero byte would cut it short there.
 std::string text_for_system(Cell* value) {
   std::string text = value->is(Type::file) ? file::to_local(*value, false) : string::to_utf8(*value);
@@ -65,9 +63,11 @@ void deliver(Cell* target, const os::Redirect& r) {
   string::append(target, loaded, -1, false, 1, true);
 }
 
-// Refinements: /wait /show /console /shell /input in /output out /error err. A program that
-// cannot be started answers -1; /show has no window to show here.
+}  // namespace
+
+// A program that cannot be started answers -1; /show has no window to show here.
 Flow call_(const Call& c) {
+  using Ref = Refs<Native::call>;
   Cell* cmd = c.args;
   if (string::length_q(*cmd) <= 0) {
     *cmd = make_integer(0);
@@ -75,15 +75,15 @@ Flow call_(const Call& c) {
   }
   os::ProcessRequest r;
   r.command = text_for_system(cmd);
-  r.wait = c.has(wait_);
-  r.console = c.has(console);
-  r.shell = c.has(shell);
-  r.input = input_of(c.ref(input));
-  r.output = target_of(c.ref(output));
-  r.error = target_of(c.ref(error));
+  r.wait = c.has(Ref::wait);
+  r.console = c.has(Ref::console);
+  r.shell = c.has(Ref::shell);
+  r.input = input_of(c.ref(Ref::input));
+  r.output = target_of(c.ref(Ref::output));
+  r.error = target_of(c.ref(Ref::error));
   int32_t result = os::run_process(r);
-  deliver(c.ref(output), r.output);
-  deliver(c.ref(error), r.error);
+  deliver(c.ref(Ref::output), r.output);
+  deliver(c.ref(Ref::error), r.error);
   *c.args = make_integer(result);
   return Flow::normal;
 }
@@ -98,13 +98,6 @@ Flow browse_(const Call& c) {
     fire(Err::access_cannot_open, {*target});
   *c.args = make_unset();
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_process() {
-  define(Native::call, call_);
-  define(Native::browse, browse_);
 }
 
 }  // namespace vyn::natives

@@ -3,6 +3,7 @@
 
 #include "core/error.hpp"
 #include "core/stack.hpp"
+#include "values/maps/map.hpp"
 #include "values/series/block.hpp"
 #include "values/words/word.hpp"
 
@@ -17,7 +18,7 @@ bool settable(Type t) {
 // as pick reads it: its entry block of keys and values in turn, a removed pair's value as none.
 Cell value_for(const Cell& value, int32_t i, bool spread) {
   if (!spread) return value;
-  Cell cells = value.is(Type::map) ? make_series(Type::block, value.w2) : value;
+  Cell cells = value.is(Type::map) ? make_series(Type::block, map::block_node(value)) : value;
   int32_t at = (series_head(cells) < 0 ? 0 : series_head(cells)) + i;
   if (at >= block::length_total(cells)) return make_none();
   Cell v = block::cells(cells)[at];

@@ -42,14 +42,22 @@ void typeset_op(const Call& c, int op) {
   stack::set_arguments(saved);
 }
 
+// The set natives share one entry, so /case and /skip sit at the same place in each spec.
+using SetRef = Refs<Native::union_>;
+template <Native N>
+constexpr bool same_refs =
+    same_position(Refs<N>::case_, SetRef::case_) && same_position(Refs<N>::skip, SetRef::skip);
+static_assert(same_refs<Native::intersect> && same_refs<Native::unique> &&
+              same_refs<Native::difference> && same_refs<Native::exclude>);
+
 template <int Op>
 Flow set_op(const Call& c) {
   constexpr bool two = Op != op_unique;
   Cell* a = &c.args[0];
   Cell* b = two ? &c.args[1] : nullptr;
   if (two) check_same_type(*a, *b);
-  bool case_ = c.has(0);
-  Cell* skip = c.ref(1);
+  bool case_ = c.has(SetRef::case_);
+  Cell* skip = c.ref(SetRef::skip);
   switch (a->type()) {
     case Type::block: case Type::hash: block::set_operation(a, b, Op, case_, skip); break;
     case Type::string: string::set_operation(a, b, Op, case_, skip); break;
@@ -70,6 +78,8 @@ Flow set_op(const Call& c) {
   return Flow::normal;
 }
 
+}  // namespace
+
 Flow complement_q(const Call& c) {
   const Cell& bits = c.args[0];
   if (!bits.is(Type::bitset)) fire(Err::script_invalid_arg, {bits});
@@ -77,15 +87,10 @@ Flow complement_q(const Call& c) {
   return Flow::normal;
 }
 
-}  // namespace
-
-void install_sets() {
-  define(Native::unique, set_op<op_unique>);
-  define(Native::union_, set_op<op_union>);
-  define(Native::intersect, set_op<op_intersect>);
-  define(Native::exclude, set_op<op_exclude>);
-  define(Native::difference, set_op<op_difference>);
-  define(Native::complement_q, complement_q);
-}
+Flow unique(const Call& c) { return set_op<op_unique>(c); }
+Flow union_(const Call& c) { return set_op<op_union>(c); }
+Flow intersect(const Call& c) { return set_op<op_intersect>(c); }
+Flow exclude(const Call& c) { return set_op<op_exclude>(c); }
+Flow difference(const Call& c) { return set_op<op_difference>(c); }
 
 }  // namespace vyn::natives

@@ -5,21 +5,17 @@
 #include "eval/natives/support.hpp"
 
 namespace vyn::natives {
-namespace {
 
-// Refinements in spec order: /left /logical; /left wins when both are given.
+// /left wins when both /left and /logical are given.
 Flow shift_(const Call& c) {
+  using Ref = Refs<Native::shift>;
   int32_t data = c.args[0].int_value();
   int32_t bits = c.args[1].int_value();
-  int32_t r = c.has(0) ? shifts::left(data, bits)
-              : c.has(1) ? shifts::logical(data, bits)
-                         : shifts::right(data, bits);
+  int32_t r = c.has(Ref::left)      ? shifts::left(data, bits)
+              : c.has(Ref::logical) ? shifts::logical(data, bits)
+                                    : shifts::right(data, bits);
   c.args[0] = make_integer(r);
   return Flow::normal;
 }
-
-}  // namespace
-
-void install_shift() { define(Native::shift, shift_); }
 
 }  // namespace vyn::natives

@@ -24,32 +24,7 @@ Cell* caught_error();
 // The word of a call frame pushed by a native for its own work.
 const Cell& body_word();
 
-void install_conditionals();
-void install_loops();
-void install_evaluation();
-void install_exits();
-void install_output();
-void install_iteration();
-void install_comparison();
-void install_makers();
-void install_transcode();
-void install_system();
-void install_now();
-void install_shift();
-void install_words();
-void install_numbers();
-void install_points();
-void install_math();
-void install_codecs();
-void install_files();
-void install_checksum();
-void install_parse();
-void install_compress();
-void install_sets();
-void install_text();
-void install_new_line();
-void install_process();
-void install_environment();
-void install_wait();
+// A fresh runtime's root block holds no print buffer yet: the one print kept is gone.
+void forget_print_buffer();
 
 }  // namespace vyn::natives

@@ -18,20 +18,6 @@ Cell memory_value() {
   return make_integer(static_cast<int32_t>(bytes));
 }
 
-// Refinements: /on /off. A collection from here keeps node ids (C++ activations below hold them)
-// and asks the next safe point to compact node frames.
-Flow recycle_(const Call& c) {
-  if (c.has(0) || c.has(1)) {
-    gc::set_enabled(c.has(0));
-    c.args[0] = make_unset();
-    return Flow::normal;
-  }
-  gc::collect(gc::Nodes::stay);
-  gc::request_node_compaction();
-  c.args[0] = memory_value();
-  return Flow::normal;
-}
-
 // The statistics block with its first two groups (node frames, series frames) regrouped from
 // flat numbers into one block of free, used and total per frame, as show-memory-stats reads them.
 Cell* statistics() {
@@ -54,15 +40,33 @@ Cell* statistics() {
   return data;
 }
 
-// Refinements: /show /info. /info answers the statistics block; /show hands it to the library's
-// show-memory-stats and answers unset, and wins when both are used.
+}  // namespace
+
+// A collection from here keeps node ids (C++ activations below hold them) and asks the next safe
+// point to compact node frames.
+Flow recycle_(const Call& c) {
+  using Ref = Refs<Native::recycle>;
+  if (c.has(Ref::on) || c.has(Ref::off)) {
+    gc::set_enabled(c.has(Ref::on));
+    c.args[0] = make_unset();
+    return Flow::normal;
+  }
+  gc::collect(gc::Nodes::stay);
+  gc::request_node_compaction();
+  c.args[0] = memory_value();
+  return Flow::normal;
+}
+
+// /info answers the statistics block; /show hands it to the library's show-memory-stats and
+// answers unset, and wins when both are used.
 Flow stats_(const Call& c) {
-  if (!c.has(0) && !c.has(1)) {
+  using Ref = Refs<Native::stats>;
+  if (!c.has(Ref::show) && !c.has(Ref::info)) {
     c.args[0] = memory_value();
     return Flow::normal;
   }
   Cell* data = statistics();
-  if (!c.has(0)) {
+  if (!c.has(Ref::show)) {
     c.args[0] = *data;
     return Flow::normal;
   }
@@ -75,13 +79,6 @@ Flow stats_(const Call& c) {
   stack::set_top(base);
   c.args[0] = make_unset();
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_system() {
-  define(Native::recycle, recycle_);
-  define(Native::stats, stats_);
 }
 
 }  // namespace vyn::natives

@@ -25,7 +25,8 @@ Cell part_limit(const Cell& limit) {
 
 template <bool Upper>
 Flow change_case(const Call& c) {
-  Cell* part = c.ref(0);
+  static_assert(same_position(Refs<Native::uppercase>::part, Refs<Native::lowercase>::part));
+  Cell* part = c.ref(Refs<Native::uppercase>::part);
   if (part) part = stack::push(part_limit(*part));
   casefold::change(&c.args[0], part, Upper);
   return Flow::normal;
@@ -45,12 +46,14 @@ Family family_of(Type t) {
   }
 }
 
+}  // namespace
+
 // The cell keeps its node, head and extra word; only its type changes, so both values share the
 // buffer.
 Flow as(const Call& c) {
   const Cell& type = c.args[0];
   Cell spec = c.args[1];
-  Type target = type.is(Type::datatype) ? static_cast<Type>(type.w1) : type.type();
+  Type target = type.is(Type::datatype) ? datatype_of(type) : type.type();
   Family f = family_of(target);
   if (f == Family::none || f != family_of(spec.type()))
     fire(Err::script_not_same_class, {make_datatype(spec.type()), make_datatype(target)});
@@ -59,12 +62,7 @@ Flow as(const Call& c) {
   return Flow::normal;
 }
 
-}  // namespace
-
-void install_text() {
-  define(Native::uppercase, change_case<true>);
-  define(Native::lowercase, change_case<false>);
-  define(Native::as, as);
-}
+Flow uppercase(const Call& c) { return change_case<true>(c); }
+Flow lowercase(const Call& c) { return change_case<false>(c); }
 
 }  // namespace vyn::natives

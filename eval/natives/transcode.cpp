@@ -38,7 +38,7 @@ const Cell& event_word(lexer::Event e) {
 // The field of an object value, or none.
 Cell field_of(const Cell& object, const char* name) {
   if (!object.is(Type::object)) return make_none();
-  Cell* v = context::value_cell_of(object.w1, symbol::make(name));
+  Cell* v = context::value_cell_of(context::of(object), symbol::make(name));
   return v ? *v : make_none();
 }
 
@@ -115,19 +115,21 @@ class CallbackTracer : public lexer::Tracer {
   bool takes_input_;
 };
 
-// Refinements in spec order: /next /one /prescan /scan /part length /into dst /trace callback.
+}  // namespace
+
 Flow transcode_(const Call& c) {
+  using Ref = Refs<Native::transcode>;
   lexer::TranscodeArgs args;
-  args.next = c.has(0);
-  args.one = c.has(1);
-  args.prescan = c.has(2);
-  args.scan = c.has(3);
-  args.part = c.ref(4);
-  args.into = c.ref(5);
+  args.next = c.has(Ref::next);
+  args.one = c.has(Ref::one);
+  args.prescan = c.has(Ref::prescan);
+  args.scan = c.has(Ref::scan);
+  args.part = c.ref(Ref::part);
+  args.into = c.ref(Ref::into);
   return catch_exit([&] {
     Cell* result = stack::push_unset();
-    if (c.has(6)) {
-      CallbackTracer tracer(c.ref(6), c.args);
+    if (c.has(Ref::trace)) {
+      CallbackTracer tracer(c.ref(Ref::trace), c.args);
       args.trace = &tracer;
       lexer::transcode(result, c.args, args);
     } else {
@@ -138,9 +140,5 @@ Flow transcode_(const Call& c) {
     return Flow::normal;
   });
 }
-
-}  // namespace
-
-void install_transcode() { define(Native::transcode, transcode_); }
 
 }  // namespace vyn::natives

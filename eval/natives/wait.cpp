@@ -6,14 +6,13 @@
 #include "view/tui/hooks.hpp"
 
 namespace vyn::natives {
-namespace {
 
 // A number of seconds or a time!; anything else (there are no ports to wait on) raises
 // script/invalid-arg. /all changes nothing.
 Flow wait_(const Call& c) {
   Cell value = c.args[0];
   double seconds = 0;
-  if (value.is(Type::integer)) seconds = static_cast<int32_t>(value.w2);
+  if (value.is(Type::integer)) seconds = value.int_value();
   else if (value.is(Type::float_) || value.is(Type::time)) seconds = value.float_value();
   else fire(Err::script_invalid_arg, {value});
   c.args[0] = make_none();
@@ -21,9 +20,5 @@ Flow wait_(const Call& c) {
   tui::wait_hook();
   return Flow::normal;
 }
-
-}  // namespace
-
-void install_wait() { define(Native::wait, wait_); }
 
 }  // namespace vyn::natives

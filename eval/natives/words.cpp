@@ -46,28 +46,41 @@ Flow set_path(const Cell& path, const Cell& value, bool case_) {
   return Flow::normal;
 }
 
+// The context a bind names: a word's, an object's or a function's; a word bound nowhere names
+// none and raises script/not-defined.
+NodeId context_from(const Cell& v) {
+  if (!context::of(v)) fire(Err::script_not_defined, {v});
+  return context::of(v);
+}
+
+bool has_self(NodeId ctx) { return context::header_cell(ctx)->header & context::flag_self; }
+
+}  // namespace
+
 Flow get_(const Call& c) {
+  using Ref = Refs<Native::get_>;
   Cell target = c.args[0];
-  if (is_path(target.type())) return get_path(target, c.has(1));
+  if (is_path(target.type())) return get_path(target, c.has(Ref::case_));
   if (target.is(Type::object)) {
     stack::Mark mark;
-    Cell field = make_cell(Type::word, 0, predefined::symbol(predefined::S::values));
+    Cell field = word::make(Type::word, predefined::symbol(predefined::S::values), 0, 0);
     c.args[0] = *object::reflect(&c.args[0], &field);
     return Flow::normal;
   }
   Cell value = *word::value_cell(target);
-  if (value.is(Type::unset) && !c.has(0)) fire(Err::script_no_value, {target});
+  if (value.is(Type::unset) && !c.has(Ref::any)) fire(Err::script_no_value, {target});
   c.args[0] = value;
   return Flow::normal;
 }
 
 // /any /case /only /some
 Flow set_(const Call& c) {
+  using Ref = Refs<Native::set_>;
   Cell target = c.args[0];
-  bool any = c.has(0), only = c.has(2), some = c.has(3);
+  bool any = c.has(Ref::any), only = c.has(Ref::only), some = c.has(Ref::some);
   if (!any && c.args[1].is(Type::unset)) fire(Err::script_need_value, {target});
   if (is_path(target.type())) {
-    Flow f = set_path(target, c.args[1], c.has(1));
+    Flow f = set_path(target, c.args[1], c.has(Ref::case_));
     if (f != Flow::normal) return f;
   } else if (target.is(Type::object)) {
     object::transfer(&c.args[0], &c.args[1], any, only, some);
@@ -100,7 +113,7 @@ Flow value_q(const Call& c) {
   Type t = v.type();
   bool has = !v.is(Type::unset);
   if (t == Type::word || t == Type::set_word || t == Type::get_word || t == Type::lit_word)
-    has = v.w1 != 0 && !word::value_cell(v)->is(Type::unset);
+    has = word::context(v) != 0 && !word::value_cell(v)->is(Type::unset);
   c.args[0] = make_logic(has);
   return Flow::normal;
 }
@@ -108,23 +121,15 @@ Flow value_q(const Call& c) {
 // The owner of the word's context; none for a word bound nowhere or to the global context,
 // which no value stands for.
 Flow context_q(const Call& c) {
-  NodeId ctx = c.args[0].w1;
+  NodeId ctx = word::context(c.args[0]);
   Cell owner = ctx ? *context::owner(ctx) : make_none();
   c.args[0] = owner.is(Type::unset) ? make_none() : owner;
   return Flow::normal;
 }
 
-// The context a bind names: a word's, an object's or a function's; a word bound nowhere names
-// none and raises script/not-defined.
-NodeId context_from(const Cell& v) {
-  if (!v.w1) fire(Err::script_not_defined, {v});
-  return v.w1;
-}
-
-bool has_self(NodeId ctx) { return context::header_cell(ctx)->header & context::flag_self; }
-
 // /copy
 Flow bind_(const Call& c) {
+  using Ref = Refs<Native::bind>;
   NodeId ctx = context_from(c.args[1]);
   Cell target = c.args[0];
   if (word::any_word_q(target.type())) {
@@ -132,7 +137,7 @@ Flow bind_(const Call& c) {
     c.args[0] = target;
     return Flow::normal;
   }
-  if (c.has(0)) c.args[0] = *object::copy_series_deep(target);
+  if (c.has(Ref::copy)) c.args[0] = *object::copy_series_deep(target);
   context::bind_block(c.args[0], ctx, has_self(ctx));
   return Flow::normal;
 }
@@ -142,10 +147,10 @@ Flow in_(const Call& c) {
   Type t = source.type();
   if (!object::is_object_like(t) && t != Type::function && t != Type::routine)
     fire(Err::script_invalid_arg, {source});
-  NodeId ctx = source.w1;
+  NodeId ctx = context::of(source);
   Cell w = c.args[1];
   if (w.is(Type::refinement)) w.set_type(Type::word);
-  int32_t index = context::find_word(ctx, w.w2, true);
+  int32_t index = context::find_word(ctx, word::symbol(w), true);
   if (index < 0) {
     c.args[0] = make_none();
     return Flow::normal;
@@ -157,31 +162,19 @@ Flow in_(const Call& c) {
 
 // /with object /only
 Flow construct_(const Call& c) {
-  const Cell* proto = c.has(0) ? c.ref(0) : nullptr;
-  c.args[0] = *object::make_push(c.args[0], proto, c.has(1));
+  using Ref = Refs<Native::construct>;
+  const Cell* proto = c.has(Ref::with) ? c.ref(Ref::with) : nullptr;
+  c.args[0] = *object::make_push(c.args[0], proto, c.has(Ref::only));
   return Flow::normal;
 }
 
 // A map! takes the spec's key/value pairs (case-sensitive keys with /case). An object!'s words
 // are fixed when it is made, so extending one answers internal/not-done.
 Flow extend_(const Call& c) {
+  using Ref = Refs<Native::extend>;
   if (!c.args[0].is(Type::map)) fire(Err::internal_not_done);
-  c.args[0] = *map::extend(&c.args[0], &c.args[1], c.has(0));
+  c.args[0] = *map::extend(&c.args[0], &c.args[1], c.has(Ref::case_));
   return Flow::normal;
-}
-
-}  // namespace
-
-void install_words() {
-  define(Native::get_, get_);
-  define(Native::set_, set_);
-  define(Native::unset, unset_);
-  define(Native::value_q, value_q);
-  define(Native::context_q, context_q);
-  define(Native::bind, bind_);
-  define(Native::in, in_);
-  define(Native::construct, construct_);
-  define(Native::extend, extend_);
 }
 
 }  // namespace vyn::natives

@@ -18,7 +18,7 @@ namespace {
 enum Target : int32_t { fresh = 0, set_word = 1, into = 2, after = 3 };
 
 bool spelled(const Cell& v, predefined::S s) {
-  return v.is(Type::word) && symbol::resolve(v.w2) == symbol::resolve(predefined::symbol(s));
+  return v.is(Type::word) && symbol::resolve(word::symbol(v)) == symbol::resolve(predefined::symbol(s));
 }
 
 // Adds the rooted value to the innermost collect target.

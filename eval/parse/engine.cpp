@@ -18,40 +18,20 @@
 
 namespace vyn::parse {
 
-using predefined::S;
 using predefined::W;
 
 namespace {
 
-struct KeyEntry {
-  uint32_t symbol;
+struct KeyRow {
   Key key;
+  const char* word;
 };
 
-const KeyEntry* key_table(int& n) {
-  static KeyEntry table[32];
-  static int count = 0;
-  if (count == 0) {
-    auto add = [](uint32_t sym, Key k) { table[count++] = {symbol::resolve(sym), k}; };
-    auto s = [](S x) { return predefined::symbol(x); };
-    add(s(S::any), Key::any);          add(s(S::some), Key::some);
-    add(s(S::opt), Key::opt);          add(s(S::while_), Key::while_);
-    add(s(S::to), Key::to);            add(s(S::thru), Key::thru);
-    add(s(S::skip), Key::skip);        add(s(S::end), Key::end);
-    add(s(S::none), Key::none);        add(s(S::fail), Key::fail);
-    add(s(S::reject), Key::reject);    add(s(S::break_), Key::break_);
-    add(s(S::not_), Key::not_);        add(s(S::ahead), Key::ahead);
-    add(s(S::quote), Key::quote);      add(s(S::if_), Key::if_);
-    add(s(S::copy_), Key::copy);       add(s(S::set), Key::set);
-    add(s(S::into), Key::into);        add(s(S::remove), Key::remove);
-    add(s(S::insert), Key::insert);    add(s(S::case_), Key::case_);
-    add(s(S::collect), Key::collect);  add(s(S::keep), Key::keep);
-    add(s(S::bar), Key::bar);
-    add(predefined::word(W::change).w2, Key::change);
-  }
-  n = count;
-  return table;
-}
+constexpr KeyRow key_rows[] = {
+#define VYN_PARSE_KEYWORD(key, word) {Key::key, word},
+#include "eval/parse/keywords.def"
+#undef VYN_PARSE_KEYWORD
+};
 
 // any, some, opt, while and counts: end comes in at the governed rule and leaves past it (the
 // first iteration finds where the rule ends).
@@ -261,22 +241,22 @@ Cell word_value(const Cell& word) {
   return *word::get(word);
 }
 
-// The keywords indexed by symbol: predefined symbols have small ids, so the index stays short.
+// The keywords indexed by canonical symbol: start-up interns them early, so their ids are small
+// and the index stays short.
 struct KeyIndex {
   std::vector<Key> by_symbol;
   KeyIndex() {
-    int n = 0;
-    const KeyEntry* table = key_table(n);
-    for (int i = 0; i < n; ++i) {
-      if (table[i].symbol >= by_symbol.size()) by_symbol.resize(table[i].symbol + 1, Key::none_word);
-      by_symbol[table[i].symbol] = table[i].key;
+    for (const KeyRow& row : key_rows) {
+      uint32_t sym = symbol::resolve(symbol::make(row.word));
+      if (sym >= by_symbol.size()) by_symbol.resize(sym + 1, Key::none_word);
+      by_symbol[sym] = row.key;
     }
   }
 };
 
 Key keyword(const Cell& word) {
   static const KeyIndex index;
-  uint32_t sym = symbol::resolve(word.w2);
+  uint32_t sym = symbol::resolve(word::symbol(word));
   return sym < index.by_symbol.size() ? index.by_symbol[sym] : Key::none_word;
 }
 

@@ -79,7 +79,7 @@ bool match_bytes(Parser& p, const Cell& value) {
   Cell at = *p.input;
   const uint8_t* head = binary::head_bytes(at);
   if (t == Type::char_ || t == Type::bitset) {
-    bool ok = t == Type::char_ ? value.w2 == head[0] : bitset::has(value, head[0]);
+    bool ok = t == Type::char_ ? char_of(value) == head[0] : bitset::has(value, head[0]);
     if (ok) p.set_index(p.index() + 1);
     return ok;
   }
@@ -102,7 +102,7 @@ bool match_type(Parser& p, const Cell& type) {
   if (!block::is_any_block(p.input->type())) fire(Err::script_parse_unsupported);
   if (p.at_end()) return false;
   Type t = block::cells(*p.input)[p.index()].type();
-  bool ok = type.is(Type::datatype) ? static_cast<Type>(type.w1) == t : typeset::has(type, t);
+  bool ok = type.is(Type::datatype) ? datatype_of(type) == t : typeset::has(type, t);
   if (ok) p.set_index(p.index() + 1);
   return ok;
 }
@@ -136,19 +136,19 @@ int32_t extent(Cell block, int32_t pos) {
       if (pos < end) {
         Cell n = element(block, pos);
         bool after = n.is(Type::word) &&
-                     symbol::resolve(n.w2) == symbol::resolve(predefined::symbol(predefined::S::after));
+                     symbol::resolve(word::symbol(n)) == symbol::resolve(predefined::symbol(predefined::S::after));
         if (is_word(n, Key::set) || is_word(n, Key::into) || after)
           pos += 2;
       }
       return extent(block, pos);
     case Key::keep:
       if (pos < end && is_word(element(block, pos), Key::none_word) &&
-          symbol::resolve(element(block, pos).w2) == symbol::resolve(predefined::symbol(predefined::S::pick)))
+          symbol::resolve(word::symbol(element(block, pos))) == symbol::resolve(predefined::symbol(predefined::S::pick)))
         ++pos;
       return extent(block, pos);
     case Key::insert: case Key::change: {
       if (pos < end && element(block, pos).is(Type::word) &&
-          symbol::resolve(element(block, pos).w2) == symbol::resolve(predefined::symbol(predefined::S::only)))
+          symbol::resolve(word::symbol(element(block, pos))) == symbol::resolve(predefined::symbol(predefined::S::only)))
         ++pos;
       return keyword(v) == Key::insert ? pos + 1 : extent(block, pos) + 1;
     }

@@ -40,7 +40,7 @@ Cell value_of(Cell block, int32_t pos, const Cell& key) {
 }
 
 bool spelled_only(const Cell& v) {
-  return v.is(Type::word) && symbol::resolve(v.w2) == symbol::resolve(predefined::symbol(predefined::S::only));
+  return v.is(Type::word) && symbol::resolve(word::symbol(v)) == symbol::resolve(predefined::symbol(predefined::S::only));
 }
 
 void remove_range(Parser& p, int32_t from, int32_t to) {

@@ -59,31 +59,6 @@ Cell run(Parser& p, Cell rules) {
   return make_logic(ok);
 }
 
-Flow parse_(const Call& c) {
-  Parser p;
-  char floor;
-  p.stack_floor = &floor;
-  Cell* base = stack::top();
-  p.input = stack::push(c.args[0]);
-  if (p.input->w1 > static_cast<uint32_t>(p.tail())) p.set_index(p.tail());
-  p.rule_stack = block::push_only(8);
-  p.inputs = block::push_only(4);
-  p.collects = block::push_only(4);
-  p.result = stack::push(make_none());
-  p.callback = stack::push(c.has(2) ? *c.ref(2) : make_none());
-  p.mode = c.has(0) ? 2 : 0;
-  if (c.has(1)) p.limit = part_limit(*p.input, *c.ref(1));
-  try {
-    Cell answer = run(p, c.args[1]);
-    c.args[0] = answer;
-  } catch (const Exit& e) {
-    stack::set_top(base);
-    return e.code;
-  }
-  stack::set_top(base);
-  return Flow::normal;
-}
-
 }  // namespace
 
 void fire_event(Parser& p, W event, bool matched, Cell block, int32_t pos) {
@@ -103,5 +78,32 @@ Cell eval_paren(Cell paren) {
 }  // namespace vyn::parse
 
 namespace vyn::natives {
-void install_parse() { define(Native::parse, parse::parse_); }
+
+// Runs the rules over the input; the parse helpers above are reached through their namespace.
+Flow parse_(const Call& c) {
+  using Ref = Refs<Native::parse>;
+  parse::Parser p;
+  char floor;
+  p.stack_floor = &floor;
+  Cell* base = stack::top();
+  p.input = stack::push(c.args[0]);
+  if (p.input->w1 > static_cast<uint32_t>(p.tail())) p.set_index(p.tail());
+  p.rule_stack = block::push_only(8);
+  p.inputs = block::push_only(4);
+  p.collects = block::push_only(4);
+  p.result = stack::push(make_none());
+  p.callback = stack::push(c.has(Ref::trace) ? *c.ref(Ref::trace) : make_none());
+  p.mode = c.has(Ref::case_) ? 2 : 0;
+  if (c.has(Ref::part)) p.limit = parse::part_limit(*p.input, *c.ref(Ref::part));
+  try {
+    Cell answer = parse::run(p, c.args[1]);
+    c.args[0] = answer;
+  } catch (const Exit& e) {
+    stack::set_top(base);
+    return e.code;
+  }
+  stack::set_top(base);
+  return Flow::normal;
+}
+
 }  // namespace vyn::natives

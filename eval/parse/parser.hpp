@@ -47,10 +47,13 @@ struct Parser {
   bool at_end() const { return index() >= end(); }
 };
 
-// The keywords, by their canonical symbol; none for any other word.
-enum class Key { none_word, any, some, opt, while_, to, thru, skip, end, none, fail, reject,
-                 break_, not_, ahead, quote, if_, copy, set, into, remove, insert, change, case_,
-                 collect, keep, bar };
+// The keywords (eval/parse/keywords.def), by their canonical symbol; none_word for any other word.
+enum class Key : uint8_t {
+  none_word,
+#define VYN_PARSE_KEYWORD(key, word) key,
+#include "eval/parse/keywords.def"
+#undef VYN_PARSE_KEYWORD
+};
 Key keyword(const Cell& word);
 bool is_word(const Cell& v, Key k);
 

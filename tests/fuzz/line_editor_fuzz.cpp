@@ -15,7 +15,7 @@
 #include "core/text/display_width.hpp"
 #include "core/text/unicode.hpp"
 #include "platform/key_decode.hpp"
-#include "tests/unit/console/screen.hpp"
+#include "tests/unit/terminal_screen.hpp"
 
 namespace {
 
@@ -104,7 +104,7 @@ void sane_output(const std::string& bytes, int columns) {
   }
 }
 
-bool same_screen(const test::Screen& a, const test::Screen& b, int rows) {
+bool same_screen(const test::TerminalScreen& a, const test::TerminalScreen& b, int rows) {
   for (int r = 0; r < rows; ++r)
     if (a.row(r) != b.row(r)) return false;
   return a.cursor_row() == b.cursor_row() && a.cursor_col() == b.cursor_col();
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The prompt starts a few rows down, so that a cursor sent too far up is not stopped by the
     // screen's top.
     const std::string above = "\r\n\r\n\r\n";
-    test::Screen screen(columns, rows);
+    test::TerminalScreen screen(columns, rows);
     if (columns > 1) screen.write(above);
     std::string written;
     size_t keys_read = 0;
@@ -155,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sane_output(written, columns);
     bool fits = static_cast<int>(prompt.size() + line.size()) * 4 < (rows - 2) * columns;
     if (end == editor::End::enter && columns > 1 && fits && !zero_width_seen && checkable(prompt) && checkable(line)) {
-      test::Screen expected(columns, rows);
+      test::TerminalScreen expected(columns, rows);
       expected.write(above + rendered(prompt, line, hide));
       check(same_screen(screen, expected, rows));
     }

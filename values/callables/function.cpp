@@ -132,7 +132,7 @@ Cell* make(Cell*, Cell* spec, Type) {
 }
 
 bool is_field(const Cell& field, predefined::S s) {
-  return field.w2 && symbol::resolve(field.w2) == symbol::resolve(predefined::symbol(s));
+  return word::symbol(field) && symbol::resolve(word::symbol(field)) == symbol::resolve(predefined::symbol(s));
 }
 
 Cell* reflect(Cell* value, Cell* field) {
@@ -145,8 +145,7 @@ Cell* reflect(Cell* value, Cell* field) {
     for (int32_t i = 0; i < block::length_total(*copy); ++i) {
       Cell* w = block::cells(*copy) + i;
       w->header = static_cast<uint32_t>(Type::word);
-      w->w1 = ctx;
-      w->w3 = static_cast<uint32_t>(i);
+      word::bind(*w, ctx, i);
     }
     return copy;
   }

@@ -15,12 +15,12 @@ namespace {
 using predefined::S;
 
 uint32_t canonical(uint32_t sym) { return symbol::resolve(sym); }
-bool spelled(const Cell& w, uint32_t sym) { return canonical(w.w2) == canonical(sym); }
+bool spelled(const Cell& w, uint32_t sym) { return canonical(word::symbol(w)) == canonical(sym); }
 bool is_local(const Cell& c) {
-  return c.is(Type::refinement) && spelled(c, predefined::refinement(predefined::R::local).w2);
+  return c.is(Type::refinement) && spelled(c, word::symbol(predefined::refinement(predefined::R::local)));
 }
 bool is_extern(const Cell& c) {
-  return c.is(Type::refinement) && spelled(c, predefined::refinement(predefined::R::extern_).w2);
+  return c.is(Type::refinement) && spelled(c, word::symbol(predefined::refinement(predefined::R::extern_)));
 }
 bool argument_word(Type t) { return t == Type::word || t == Type::lit_word || t == Type::get_word; }
 bool entry_word(Type t) { return argument_word(t) || t == Type::refinement; }
@@ -61,7 +61,7 @@ void check_duplicates(Cell spec, int32_t from) {
     if (!entry_word(a.type())) continue;
     for (int32_t j = i + 1; j < n; ++j) {
       Cell b = at(spec, j);
-      if (entry_word(b.type()) && spelled(b, a.w2)) fire(Err::script_dup_vars, {b});
+      if (entry_word(b.type()) && spelled(b, word::symbol(a))) fire(Err::script_dup_vars, {b});
     }
   }
 }
@@ -157,7 +157,7 @@ struct Locals {
     Cell list = *ignore;
     for (int32_t i = 0; i < block::length_total(list); ++i) {
       const Cell& item = block::cells(list)[i];
-      if (item.is(Type::word) && spelled(item, w.w2)) return true;
+      if (item.is(Type::word) && spelled(item, word::symbol(w))) return true;
     }
     return false;
   }
@@ -250,7 +250,7 @@ Cell* split_spec(Cell spec, Cell body) {
   if (block::length_total(*collected) > 0) {
     if (find_refinement(*held, is_local, 0) < 0)
       block::append_copy(*held, predefined::refinement(predefined::R::local));
-    Cell local_word = make_cell(Type::word, 0, predefined::word(predefined::W::local).w2);
+    Cell local_word = word::make(Type::word, word::symbol(predefined::word(predefined::W::local)), 0, 0);
     block::find_compare_from(*collected, local_word, true);
     block::append_from(*held, *collected);
   }

@@ -57,8 +57,8 @@ Cell* make_action(Cell*, Cell* spec, Type) { return make_callable(spec, Type::ac
 bool op_spec_ok(const Cell& spec) {
   int args = 0;
   bool seen_word = false;
-  uint32_t local = predefined::refinement(predefined::R::local).w2;
-  uint32_t extern_ = predefined::refinement(predefined::R::extern_).w2;
+  uint32_t local = word::symbol(predefined::refinement(predefined::R::local));
+  uint32_t extern_ = word::symbol(predefined::refinement(predefined::R::extern_));
   Cell s = spec;
   for (int32_t i = 0; i < block::vs_length(s); ++i) {
     const Cell& item = block::vs_head(s)[i];
@@ -70,7 +70,7 @@ bool op_spec_ok(const Cell& spec) {
         break;
       case Type::set_word: return args == 2;
       case Type::refinement: {
-        uint32_t r = symbol::resolve(item.w2);
+        uint32_t r = symbol::resolve(word::symbol(item));
         return (r == symbol::resolve(local) || r == symbol::resolve(extern_)) && args == 2;
       }
       default: break;
@@ -94,7 +94,7 @@ Cell* make_op(Cell*, Cell* spec, Type) {
 
 Cell* reflect(Cell* value, Cell* field) {
   using predefined::S;
-  uint32_t f = symbol::resolve(field->w2);
+  uint32_t f = symbol::resolve(word::symbol(*field));
   if (f == symbol::resolve(predefined::symbol(S::spec))) return stack::push(make_series(Type::block, value->w2));
   if (f == symbol::resolve(predefined::symbol(S::body))) {
     Type t = underlying(*value);

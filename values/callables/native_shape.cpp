@@ -6,6 +6,7 @@
 
 #include "eval/arg_list.hpp"
 #include "values/series/block.hpp"
+#include "values/words/word.hpp"
 #include "values/words/typeset.hpp"
 
 namespace vyn::native_shape {
@@ -42,8 +43,8 @@ Shape shape_of(const Cell& list) {
 bool entry_fits(const Entry& made, const Entry& built) {
   Type t = made.cell.type();
   if (t != built.cell.type() || made.kind != built.kind) return false;
-  if (t == Type::refinement) return made.cell.w3 == built.cell.w3;
-  if (t == Type::integer) return made.cell.w2 == built.cell.w2;
+  if (t == Type::refinement) return word::index(made.cell) == word::index(built.cell);
+  if (t == Type::integer) return made.cell.int_value() == built.cell.int_value();
   for (int id = 1; id <= type_count; ++id) {
     auto t = static_cast<Type>(id);
     if (typeset::has(value_types, t) && typeset::has(made.cell, t) && !typeset::has(built.cell, t)) return false;

@@ -139,7 +139,7 @@ namespace {
 
 // Words are matched without regard to letter case.
 std::string lower_spelling(const Cell& word) {
-  std::string s(symbol::spelling(word.w2));
+  std::string s(symbol::spelling(word::symbol(word)));
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
 }

@@ -13,6 +13,11 @@
 
 namespace vyn::map {
 
+// The cell's payload: a series cell's, its extra word the table.
+inline NodeId block_node(const Cell& m) { return series_node(m); }
+inline NodeId table_node(const Cell& m) { return m.w3; }
+
+
 // Whether values of the type may be keys.
 bool valid_key(Type t);
 // Makes the cell (rooted) a map over block, a fresh block of key/value cells the map takes over:

@@ -10,13 +10,13 @@
 #include "core/cell.hpp"
 #include "core/series.hpp"
 #include "values/action_sigs.hpp"
+#include "values/maps/map.hpp"
 
 namespace vyn::map {
 
-inline NodeId block_node(const Cell& m) { return m.w2; }
-inline NodeId table_node(const Cell& m) { return m.w3; }
-inline Cell* entries(const Cell& m) { return reinterpret_cast<Cell*>(buffer_of(m.w2)->data()); }
-inline int32_t cells_total(const Cell& m) { return static_cast<int32_t>(buffer_of(m.w2)->tail / sizeof(Cell)); }
+inline Cell* entries(const Cell& m) { return reinterpret_cast<Cell*>(buffer_of(block_node(m))->data()); }
+inline int32_t cells_total(const Cell& m) { return static_cast<int32_t>(buffer_of(block_node(m))->tail / sizeof(Cell)); }
+
 inline bool present(const Cell& m, int32_t key) { return entries(m)[key + 1].header != 0; }
 
 inline bool is_word_key(Type t) {

@@ -21,7 +21,7 @@ using predefined::S;
 enum class Field { words, values, body };
 
 bool names(const Cell& field, S s) {
-  return field.is(Type::word) && symbol::resolve(field.w2) == symbol::resolve(predefined::symbol(s));
+  return field.is(Type::word) && symbol::resolve(word::symbol(field)) == symbol::resolve(predefined::symbol(s));
 }
 
 // Appends the present pairs' keys, values or both to a new block.
@@ -90,7 +90,7 @@ int compare(Cell* a, Cell* b, int op) {
   if (!b->is(Type::map)) return -2;
   NodeId x = block_node(*a), y = block_node(*b);
   if (op == cmp::sort || op == cmp::case_sort) return x < y ? -1 : x > y ? 1 : 0;
-  bool same_map = x == y && a->w1 == b->w1;
+  bool same_map = x == y && series_head(*a) == series_head(*b);
   if (op == cmp::same) return same_map ? 0 : -1;
   if (!is_map_equality(op)) return -2;
   if (same_map) return 0;

@@ -130,7 +130,7 @@ void normalize(Cell& c, double t, bool to_utc) {
   uint32_t zone = time_zone_of(p);
   if (to_utc) t -= zone_seconds(zone);
   int64_t days = normalize_time(to_days(p), t, zone);
-  c.w1 = from_days(days, zone_of(p), has_time(p));
+  set_packed(c, from_days(days, zone_of(p), has_time(p)));
   set_time(c, t);
 }
 

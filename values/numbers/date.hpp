@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/cell.hpp"
+#include "values/numbers/number.hpp"
 
 namespace vyn::date {
 
@@ -51,7 +52,11 @@ int32_t week(uint32_t packed);
 int64_t normalize_time(int64_t days, double& t, uint32_t zone);
 
 inline uint32_t packed(const Cell& c) { return c.w1; }
+inline void set_packed(Cell& c, uint32_t p) { c.w1 = p; }
 inline double time_of(const Cell& c) { return c.float_value(); }
+// The time's 64-bit pattern, for identity tests and the binary codec.
+inline uint64_t time_bits(const Cell& c) { return float_::bits(c); }
+inline void set_time_bits(Cell& c, uint64_t b) { float_::set_bits(c, b); }
 void set_time(Cell& c, double t);
 Cell make(uint32_t packed, double t);
 // Rebuilds the date from its day number after its time (and fields) changed; with to_utc the

@@ -8,6 +8,7 @@
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 #include "values/numbers/date.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/installers.hpp"
@@ -71,7 +72,7 @@ int compare(Cell* a, Cell* b, int op) {
     case cmp::not_equal:
     case cmp::strict_equal:
     case cmp::find: return da == db && float_::almost_equal_q(ta, tb) ? 0 : 1;
-    case cmp::same: return da == db && a->w2 == b->w2 && a->w3 == b->w3 ? 0 : 1;
+    case cmp::same: return da == db && time_bits(*a) == time_bits(*b) ? 0 : 1;
     default: break;
   }
   if (da != db) return da < db ? -1 : 1;
@@ -87,7 +88,7 @@ constexpr const char* english_months[12] = {"January", "February", "March",     
 
 Cell field_of(const Cell& object, const char* name) {
   if (!object.is(Type::object)) return make_none();
-  Cell* v = context::value_cell_of(object.w1, symbol::make(name));
+  Cell* v = context::value_cell_of(object::context(object), symbol::make(name));
   return v ? *v : make_none();
 }
 
@@ -164,7 +165,7 @@ Cell* random_(Cell* value, bool seed, bool secure, bool) {
   int32_t r = random::int_(secure, static_cast<int32_t>(days));
   Cell d = make(from_days(static_cast<int64_t>(r) - 1, zone_of(p), has_time(p)), 0.0);
   if (has_time(p)) {
-    d.w1 = (packed(d) & ~zone_mask) | (static_cast<uint32_t>(random::next(secure)) & zone_mask);
+    set_packed(d, (packed(d) & ~zone_mask) | (static_cast<uint32_t>(random::next(secure)) & zone_mask));
     double k = std::floor(random::next(secure) / 2147483647.0 * 3600.0);
     normalize(d, 24.0 * std::min(k, 3599.0), true);
   }

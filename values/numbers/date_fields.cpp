@@ -14,7 +14,7 @@ namespace {
 
 void move_to_days(Cell& c, int64_t days) {
   uint32_t p = packed(c);
-  c.w1 = from_days(days, zone_of(p), has_time(p));
+  set_packed(c, from_days(days, zone_of(p), has_time(p)));
 }
 
 int32_t canonical(uint32_t sym) {
@@ -65,11 +65,11 @@ void set_zone(Cell& c, const Cell& v, bool keep_instant) {
   double t = time_of(c);
   if (!keep_instant) {
     double local = t + zone_seconds(zone_of(p));
-    c.w1 = (p & ~zone_mask) | zone;
+    set_packed(c, (p & ~zone_mask) | zone);
     set_time(c, local - zone_seconds(zone));
     return;
   }
-  c.w1 = (p & ~zone_mask) | zone;
+  set_packed(c, (p & ~zone_mask) | zone);
   normalize(c, t + zone_seconds(zone), true);
 }
 
@@ -78,7 +78,7 @@ int32_t field_index(const Cell& word) {
   static constexpr S fields[] = {S::date, S::year, S::month, S::day, S::zone, S::time, S::hour,
                                  S::minute, S::second, S::weekday, S::yearday, S::timezone,
                                  S::week, S::isoweek};
-  int32_t w = canonical(word.w2);
+  int32_t w = canonical(word::symbol(word));
   for (int32_t i = 0; i < 14; ++i)
     if (w == canonical(predefined::symbol(fields[i]))) return i + 1;
   if (w == canonical(predefined::symbol(S::julian))) return 11;

@@ -99,7 +99,7 @@ Cell from_block(const Cell& spec, bool check) {
   if (year < min_year || year > max_year) bad_to_arg(spec);
   Cell d = make(pack(year, 1, 1, 0, p.count > 3), 0.0);
   set_month(d, mon);
-  d.w1 = from_days(to_days(pack(year_of(d.w1), month_of(d.w1), 0, 0, false)) + day, 0, p.count > 3);
+  set_packed(d, from_days(to_days(pack(year_of(packed(d)), month_of(packed(d)), 0, 0, false)) + day, 0, p.count > 3));
   normalize(d, t, false);
   if (check) {
     uint32_t q = packed(d);
@@ -110,7 +110,7 @@ Cell from_block(const Cell& spec, bool check) {
     if (year_of(q) != year || month_of(q) != mon || day_of(q) != day || !clock_ok) bad_to_arg(spec);
   }
   uint32_t zone = zone_from(p, spec);
-  d.w1 = (packed(d) & ~zone_mask) | zone;
+  set_packed(d, (packed(d) & ~zone_mask) | zone);
   normalize(d, time_of(d), true);
   return d;
 }

@@ -34,24 +34,24 @@ void set_clock(Cell& c, int32_t field, const Cell& v) {
   uint32_t p = packed(c);
   double local = time_of(c) + zone_seconds(time_zone_of(p));
   local = with_clock_field(local, field, v);
-  c.w1 = p | time_flag;
+  set_packed(c, p | time_flag);
   normalize(c, local, true);
 }
 
 void set_date_part(Cell& c, const Cell& v) {
   if (!v.is(Type::date)) fire(Err::script_invalid_arg, {v});
   uint32_t from = packed(v);
-  c.w1 = (from & ~zone_mask) | zone_of(packed(c));
+  set_packed(c, (from & ~zone_mask) | zone_of(packed(c)));
 }
 
 void set_time_part(Cell& c, const Cell& v) {
   if (v.is(Type::none_)) {
-    c.w1 = packed(c) & ~time_flag;
+    set_packed(c, packed(c) & ~time_flag);
     set_time(c, 0.0);
     return;
   }
   if (!v.is(Type::time)) fire(Err::script_invalid_arg, {v});
-  c.w1 = packed(c) | time_flag;
+  set_packed(c, packed(c) | time_flag);
   normalize(c, v.float_value(), true);
 }
 
@@ -60,7 +60,7 @@ void set_week_of_year(Cell& c, int32_t n) {
   int64_t e = ((start + 3) % 7 + 7) % 7;
   int64_t days = n > 1 ? start + (static_cast<int64_t>(n) - 2) * 7 + 7 - e : start;
   uint32_t p = packed(c);
-  c.w1 = from_days(days, zone_of(p), has_time(p));
+  set_packed(c, from_days(days, zone_of(p), has_time(p)));
 }
 
 void set_field(Cell& c, int32_t field, const Cell& v) {
@@ -69,19 +69,19 @@ void set_field(Cell& c, int32_t field, const Cell& v) {
     case 1: return set_date_part(c, v);
     case 2: {
       uint32_t moved = pack(need_integer(v), month_of(p), day_of(p), zone_of(p), has_time(p));
-      c.w1 = from_days(to_days(moved), zone_of(p), has_time(p));
+      set_packed(c, from_days(to_days(moved), zone_of(p), has_time(p)));
       return;
     }
     case 3: return set_month(c, need_integer(v));
     case 4: {
       int64_t day0 = to_days(pack(year_of(p), month_of(p), 0, 0, false));
-      c.w1 = from_days(day0 + need_integer(v), zone_of(p), has_time(p));
+      set_packed(c, from_days(day0 + need_integer(v), zone_of(p), has_time(p)));
       return;
     }
     case 5:
     case 12:
       if (!v.is(Type::integer) && !v.is(Type::time)) fire(Err::script_invalid_arg, {v});
-      if (!has_time(p)) c.w1 = (p & ~zone_mask) | time_flag;
+      if (!has_time(p)) set_packed(c, (p & ~zone_mask) | time_flag);
       return set_zone(c, v, field == 12);
     case 6: return set_time_part(c, v);
     case 7:

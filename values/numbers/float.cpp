@@ -7,6 +7,7 @@
 #include "core/text/float_text.hpp"
 #include "eval/frames.hpp"
 #include "core/stack.hpp"
+#include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/objects/error_args.hpp"
@@ -178,11 +179,6 @@ int compare(Cell* a, Cell* b, int op) {
 
 namespace {
 
-template <Arith Op>
-void arith(Cell* args) {
-  do_math(args, Op);
-}
-
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
   return limit - float_text::append_form(*buffer, value->float_value(), float_text::Kind::float64);
 }
@@ -211,7 +207,7 @@ Cell* make(Cell* proto, Cell* spec, Type t);
 
 void install() {
   using registry::def;
-  registry::define(Type::float_, {
+  registry::define(Type::float_, registry::arith_rows<do_math>(), {
       def<Action::make>(make),
       def<Action::random>(random::of_float),
       def<Action::to>(make),
@@ -219,14 +215,9 @@ void install() {
       def<Action::mold>(mold),
       def<Action::compare>(compare),
       def<Action::absolute>(absolute),
-      def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>),
       def<Action::negate>(negate),
       def<Action::power>(power),
-      def<Action::remainder>(arith<Arith::remainder>),
       def<Action::round>(round),
-      def<Action::subtract>(arith<Arith::subtract>),
       def<Action::even_q>(even_q),
       def<Action::odd_q>(odd_q),
   });

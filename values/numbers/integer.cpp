@@ -6,6 +6,7 @@
 
 #include "core/error.hpp"
 #include "core/stack.hpp"
+#include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/numbers/date.hpp"
@@ -112,7 +113,7 @@ int32_t do_math(int32_t left, int32_t right, Arith op, Cell* target) {
     case Arith::xor_: r = left ^ right; break;
     default: bad_op(op);
   }
-  if (target) target->w2 = static_cast<uint32_t>(r);
+  if (target) target->set_int_value(r);
   return r;
 }
 
@@ -169,11 +170,6 @@ bool int_power(int32_t base, int32_t exp, int32_t* result) {
 
 namespace {
 
-template <Arith Op>
-void arith(Cell* args) {
-  do_math_stack(args, Op);
-}
-
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
   Decimal d = form_decimal(value->int_value());
   string::append_latin1(*buffer, d.view());
@@ -206,21 +202,21 @@ int compare(Cell* a, Cell* b, int op) {
   }
 }
 
-void absolute(Cell* args) { args->w2 = static_cast<uint32_t>(abs_checked(args->int_value())); }
+void absolute(Cell* args) { args->set_int_value(abs_checked(args->int_value())); }
 
 Cell* negate(Cell* value) {
   if (value->int_value() == INT32_MIN) fire(Err::math_overflow);
-  value->w2 = 0u - value->w2;
+  value->set_int_value(negate_wrapping(value->int_value()));
   return value;
 }
 
 Cell* complement(Cell* value) {
-  value->w2 = ~value->w2;
+  value->set_int_value(~value->int_value());
   return value;
 }
 
-bool even_q(Cell* value) { return (value->w2 & 1) == 0; }
-bool odd_q(Cell* value) { return (value->w2 & 1) != 0; }
+bool even_q(Cell* value) { return (value->int_value() & 1) == 0; }
+bool odd_q(Cell* value) { return (value->int_value() & 1) != 0; }
 
 }  // namespace
 
@@ -233,7 +229,7 @@ Cell* round(Cell* value, Cell* scale, bool even, bool down, bool half_down, bool
 
 void install() {
   using registry::def;
-  registry::define(Type::integer, {
+  registry::define(Type::integer, registry::arith_bitwise_rows<do_math_stack>(), {
       def<Action::make>(make),
       def<Action::random>(random::of_integer),
       def<Action::to>(to),
@@ -241,20 +237,12 @@ void install() {
       def<Action::mold>(mold),
       def<Action::compare>(compare),
       def<Action::absolute>(absolute),
-      def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>),
       def<Action::negate>(negate),
       def<Action::power>(power),
-      def<Action::remainder>(arith<Arith::remainder>),
       def<Action::round>(round),
-      def<Action::subtract>(arith<Arith::subtract>),
       def<Action::even_q>(even_q),
       def<Action::odd_q>(odd_q),
-      def<Action::and_t>(arith<Arith::and_>),
       def<Action::complement>(complement),
-      def<Action::or_t>(arith<Arith::or_>),
-      def<Action::xor_t>(arith<Arith::xor_>),
   });
 }
 

@@ -37,7 +37,7 @@ int32_t from_binary(const Cell& bin) { return static_cast<int32_t>(series::head_
 
 int32_t from_issue(const Cell& issue) {
   int32_t v;
-  if (!hex_name_to_int(symbol::spelling(issue.w2), &v)) fire(Err::script_invalid_data, {issue});
+  if (!hex_name_to_int(symbol::spelling(word::symbol(issue)), &v)) fire(Err::script_invalid_data, {issue});
   return v;
 }
 
@@ -77,7 +77,7 @@ Cell* to(Cell* proto, Cell* spec, Type) {
 }
 
 Cell* make(Cell* proto, Cell* spec, Type t) {
-  if (spec->is(Type::logic)) return make_at(proto, spec->w1 == 1 ? 1 : 0);
+  if (spec->is(Type::logic)) return make_at(proto, logic_of(*spec) == 1 ? 1 : 0);
   return to(proto, spec, t);
 }
 

@@ -50,7 +50,7 @@ Cell* round(Cell* value, Cell* scale, bool even, bool down, bool half_down, bool
   int64_t m = away ? a + d : a - r;
   int64_t result = negative ? -m : m;
   if (result > INT32_MAX || result < INT32_MIN) fire(Err::math_overflow);
-  value->w2 = static_cast<uint32_t>(static_cast<int32_t>(result));
+  value->set_int_value(static_cast<int32_t>(result));
   return value;
 }
 
@@ -61,7 +61,7 @@ void power(Cell* args) {
   if (exponent->is(Type::integer) && exponent->int_value() >= 0) {
     int32_t r;
     if (int_power(args->int_value(), exponent->int_value(), &r)) {
-      args->w2 = static_cast<uint32_t>(r);
+      args->set_int_value(r);
       return;
     }
   }

@@ -28,25 +28,25 @@ Cell* make(Cell* proto, Cell* spec, Type t) {
 }
 
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
-  const char* text = value->w1 ? "true" : "false";
+  const char* text = logic_of(*value) ? "true" : "false";
   string::append_latin1(*buffer, text);
   return limit - static_cast<int32_t>(std::char_traits<char>::length(text));
 }
 
 int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t limit) {
   if (!o.all) return form(value, buffer, nullptr, limit);
-  const char* text = value->w1 ? "#(true)" : "#(false)";
+  const char* text = logic_of(*value) ? "#(true)" : "#(false)";
   string::append_latin1(*buffer, text);
   return limit - static_cast<int32_t>(std::char_traits<char>::length(text));
 }
 
 int compare(Cell* a, Cell* b, int op) {
   if (!b->is(Type::logic) || !is_equality_op(op)) return -2;
-  return static_cast<int>(a->w1) - static_cast<int>(b->w1);
+  return static_cast<int>(logic_of(*a)) - static_cast<int>(logic_of(*b));
 }
 
 Cell* complement(Cell* value) {
-  value->w1 = value->w1 ? 0 : 1;
+  set_logic(*value, logic_of(*value) ? 0 : 1);
   return value;
 }
 
@@ -55,7 +55,7 @@ template <uint32_t (*combine)(uint32_t, uint32_t)>
 void bitwise(Cell* args) {
   if (!args[1].is(Type::logic))
     fire(Err::script_expect_arg, {make_none(), make_datatype(args[1].type()), make_none()});
-  args[0].w1 = combine(args[0].w1, args[1].w1);
+  set_logic(args[0], combine(logic_of(args[0]), logic_of(args[1])));
 }
 uint32_t and_(uint32_t a, uint32_t b) { return a & b; }
 uint32_t or_(uint32_t a, uint32_t b) { return a | b; }

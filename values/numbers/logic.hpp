@@ -8,10 +8,10 @@ namespace vyn::logic {
 
 // Only none! and a logic! whose payload is not 1 are false; unset! is true unless checked.
 inline bool truthy(const Cell& v) {
-  return !(v.is(Type::none_) || (v.is(Type::logic) && v.w1 != 1));
+  return !(v.is(Type::none_) || (v.is(Type::logic) && logic_of(v) != 1));
 }
 inline bool falsy(const Cell& v) { return !truthy(v); }
-inline uint32_t get(const Cell& v) { return v.w1; }
+inline uint32_t get(const Cell& v) { return logic_of(v); }
 
 // As truthy, but with check set an unset! value raises script/no-value with word.
 bool true_value(const Cell& v, bool check, const Cell& word);

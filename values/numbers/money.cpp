@@ -2,9 +2,10 @@
 // random, and the arithmetic front (values/numbers/money_math.cpp does the work).
 #include "core/error.hpp"
 #include "core/stack.hpp"
-#include "values/series/block.hpp"
+#include "values/arith_rows.hpp"
 #include "values/numbers/money.hpp"
 #include "values/numbers/random.hpp"
+#include "values/series/block.hpp"
 #include "values/registry.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/words/symbol.hpp"
@@ -17,7 +18,7 @@ constexpr int32_t largest_fraction = 99999;
 
 [[noreturn]] void bad_make(const Cell& spec) { fire(Err::script_bad_make_arg, {make_datatype(Type::money), spec}); }
 
-int currency_index(const Cell& w) { return word::any_word_q(w.type()) ? find_currency(w.w2) : -1; }
+int currency_index(const Cell& w) { return word::any_word_q(w.type()) ? find_currency(word::symbol(w)) : -1; }
 
 // [currency] amount [fraction]: the amount an integer! or a float! (a float last), the fraction
 // an integer! from 0 to 99999 in the five decimals, taking the amount's sign.
@@ -107,7 +108,7 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t lim
 int field_of(const Cell& element) {
   if (element.is(Type::integer)) return element.int_value() == 1 || element.int_value() == 2 ? element.int_value() : 0;
   if (!word::any_word_q(element.type())) return 0;
-  uint32_t s = symbol::resolve(element.w2);
+  uint32_t s = symbol::resolve(word::symbol(element));
   if (s == symbol::resolve(symbol::make("code"))) return 1;
   if (s == symbol::resolve(symbol::make("amount"))) return 2;
   return 0;
@@ -145,7 +146,7 @@ uint8_t draw_digit(int limit, bool secure) {
 
 Cell* random_entry(Cell* value, bool seed, bool secure, bool) {
   if (seed) {
-    random::seed(static_cast<int32_t>(value->w1 ^ value->w2 ^ value->w3 ^ ((value->header & sign_bit) ? 1 : 0)));
+    random::seed(static_cast<int32_t>(seed_of(*value)));
     *value = make_unset();
     return value;
   }
@@ -163,11 +164,6 @@ Cell* random_entry(Cell* value, bool seed, bool secure, bool) {
   return value;
 }
 
-template <Arith Op>
-void arith(Cell* args) {
-  do_math(args, Op);
-}
-
 void absolute(Cell* args) { args->header &= ~sign_bit; }
 
 Cell* negate(Cell* value) {
@@ -182,7 +178,7 @@ bool even_q(Cell* value) { return !odd_q(value); }
 
 void install() {
   using registry::def;
-  registry::define(Type::money, {
+  registry::define(Type::money, registry::arith_rows<do_math>(), {
       def<Action::make>(make),
       def<Action::random>(random_entry),
       def<Action::to>(to),
@@ -191,13 +187,8 @@ void install() {
       def<Action::eval_path>(eval_path),
       def<Action::compare>(compare),
       def<Action::absolute>(absolute),
-      def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>),
       def<Action::negate>(negate),
-      def<Action::remainder>(arith<Arith::remainder>),
       def<Action::round>(round),
-      def<Action::subtract>(arith<Arith::subtract>),
       def<Action::even_q>(even_q),
       def<Action::odd_q>(odd_q),
       def<Action::pick>(pick),

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "core/cell.hpp"
@@ -19,7 +20,24 @@ inline constexpr int digit_count = 22;
 inline constexpr int integral_digits = 17;  // digit 17 (index 16) is the units digit
 inline constexpr int fraction_digits = 5;
 inline constexpr int units = integral_digits - 1;
-inline constexpr uint32_t sign_bit = 0x4000;
+inline constexpr uint32_t sign_bit = money_sign_bit;  // header bit 14
+inline constexpr int payload_size = 12;
+
+// The payload bytes as stored: byte 0 the currency, bytes 1 to 11 the digits.
+struct Payload {
+  uint8_t b[payload_size];
+};
+inline Payload payload(const Cell& c) {
+  Payload p;
+  std::memcpy(p.b, &c.w1, payload_size);
+  return p;
+}
+inline Cell from_payload(const uint8_t* bytes, bool negative) {
+  Cell c = make_cell(Type::money);
+  std::memcpy(&c.w1, bytes, payload_size);
+  if (negative) c.header |= sign_bit;
+  return c;
+}
 
 // The digits unpacked, d[0] the most significant; the value's sign and currency beside them.
 struct Amount {
@@ -31,12 +49,14 @@ struct Amount {
 Amount unpack(const Cell& c);
 Cell pack(const Amount& a);
 
-bool zero_q(const Cell& c);
+inline bool zero_q(const Cell& c) { return (c.w1 & ~0xFFu) == 0 && c.w2 == 0 && c.w3 == 0; }
 bool negative_q(const Cell& c);
 bool positive_q(const Cell& c);
 int sign_q(const Cell& c);
 inline int currency_of(const Cell& c) { return static_cast<int>(c.w1 & 0xFF); }
 inline void set_currency(Cell& c, int index) { c.w1 = (c.w1 & ~0xFFu) | static_cast<uint32_t>(index); }
+// The seed random/seed takes: the xor of the payload words, flipped in bit 0 by the sign.
+inline uint32_t seed_of(const Cell& c) { return c.w1 ^ c.w2 ^ c.w3 ^ ((c.header & sign_bit) ? 1 : 0); }
 
 // The currency list: 1-based index of a currency word (by its symbol), or -1 when absent.
 int find_currency(uint32_t symbol);

@@ -3,7 +3,6 @@
 // The digits are read into one 128-bit integer counting hundred-thousandths (22 digits stay below
 // 2^74), so sums, products of at most 28 significant digits and quotients are exact; every result
 // goes back into the 22 digits or raises script/type-limit with money!.
-#include <cstring>
 
 #include "core/error.hpp"
 #include "values/numbers/money.hpp"
@@ -53,10 +52,8 @@ int compare_magnitudes(const Amount& a, const Amount& b) {
 }  // namespace
 
 Amount unpack(const Cell& c) {
-  uint8_t bytes[12];
-  std::memcpy(bytes, &c.w1, 4);
-  std::memcpy(bytes + 4, &c.w2, 4);
-  std::memcpy(bytes + 8, &c.w3, 4);
+  const Payload p = payload(c);
+  const uint8_t* bytes = p.b;
   Amount a;
   for (int i = 0; i < digit_count; ++i) {
     uint8_t b = bytes[1 + i / 2];
@@ -68,15 +65,10 @@ Amount unpack(const Cell& c) {
 }
 
 Cell pack(const Amount& a) {
-  uint8_t bytes[12] = {};
+  uint8_t bytes[payload_size] = {};
   bytes[0] = static_cast<uint8_t>(a.currency);
   for (int i = 0; i < digit_count; ++i) bytes[1 + i / 2] |= i % 2 == 0 ? a.d[i] << 4 : a.d[i];
-  Cell c = make_cell(Type::money);
-  std::memcpy(&c.w1, bytes, 4);
-  std::memcpy(&c.w2, bytes + 4, 4);
-  std::memcpy(&c.w3, bytes + 8, 4);
-  if (a.negative) c.header |= sign_bit;
-  return c;
+  return from_payload(bytes, a.negative);
 }
 
 bool amount_zero(const Amount& a) {
@@ -85,7 +77,6 @@ bool amount_zero(const Amount& a) {
   return true;
 }
 
-bool zero_q(const Cell& c) { return (c.w1 & ~0xFFu) == 0 && c.w2 == 0 && c.w3 == 0; }
 int sign_q(const Cell& c) { return zero_q(c) ? 0 : (c.header & sign_bit) ? -1 : 1; }
 bool negative_q(const Cell& c) { return sign_q(c) < 0; }
 bool positive_q(const Cell& c) { return sign_q(c) > 0; }

@@ -8,6 +8,7 @@
 
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 #include "values/numbers/money.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
@@ -30,7 +31,7 @@ std::string_view default_code(int index) { return defaults.substr(static_cast<si
 
 Cell field_of(const Cell& object, const char* name) {
   if (!object.is(Type::object)) return make_none();
-  Cell* v = context::value_cell_of(object.w1, symbol::make(name));
+  Cell* v = context::value_cell_of(object::context(object), symbol::make(name));
   return v ? *v : make_none();
 }
 
@@ -62,7 +63,7 @@ int find_currency(uint32_t sym) {
   int32_t n = block::vs_length(list);
   const Cell* items = block::vs_head(list);
   for (int32_t i = 0; i < n; ++i)
-    if (word::any_word_q(items[i].type()) && symbol::resolve(items[i].w2) == canon) return i + 1;
+    if (word::any_word_q(items[i].type()) && symbol::resolve(word::symbol(items[i])) == canon) return i + 1;
   return -1;
 }
 

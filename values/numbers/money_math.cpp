@@ -77,7 +77,7 @@ int compare_currencies(int a, int b) {
   if (a == 0 || b == 0) return a == 0 ? -1 : 1;
   Cell wa = currency_word(a), wb = currency_word(b);
   if (wa.is(Type::none_) || wb.is(Type::none_)) return a < b ? -1 : 1;
-  return symbol::compare_spellings(wa.w2, wb.w2, cmp::sort);
+  return symbol::compare_spellings(word::symbol(wa), word::symbol(wb), cmp::sort);
 }
 
 }  // namespace

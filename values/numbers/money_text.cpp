@@ -1,5 +1,6 @@
 // values/numbers/money_text.cpp: the text of a money! value, as form and mold write it.
 #include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 #include "values/numbers/money.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
@@ -11,9 +12,9 @@ namespace {
 int shown_decimals() {
   Cell system = *word::value_cell(word::load("system"));
   if (!system.is(Type::object)) return 2;
-  Cell* options = context::value_cell_of(system.w1, symbol::make("options"));
+  Cell* options = context::value_cell_of(object::context(system), symbol::make("options"));
   if (!options || !options->is(Type::object)) return 2;
-  Cell* digits = context::value_cell_of(options->w1, symbol::make("money-digits"));
+  Cell* digits = context::value_cell_of(object::context(*options), symbol::make("money-digits"));
   return digits && digits->is(Type::integer) ? digits->int_value() : 2;
 }
 
@@ -24,7 +25,7 @@ std::string serialize(const Cell& c, bool all_decimals, bool grouping) {
   std::string out;
   if (sign_q(c) < 0) out += '-';
   Cell code = currency_word(a.currency);
-  if (!code.is(Type::none_)) out += symbol::spelling(code.w2);
+  if (!code.is(Type::none_)) out += symbol::spelling(word::symbol(code));
   out += '$';
   int first = 0;
   while (first < units && a.d[first] == 0) ++first;

@@ -29,6 +29,8 @@ Cell* make_at(Cell* cell, int32_t value);
 Cell* make_in(Cell block, int32_t value);
 
 inline int sign(int32_t v) { return (v > 0) - (v < 0); }
+// -v in 32 bits: -2147483648 stays itself.
+inline int32_t negate_wrapping(int32_t v) { return static_cast<int32_t>(0u - static_cast<uint32_t>(v)); }
 // The absolute value; -2147483648 raises math/overflow.
 int32_t abs_checked(int32_t v);
 
@@ -65,7 +67,15 @@ bool int_power(int32_t base, int32_t exp, int32_t* result);
 namespace float_ {
 
 inline double get(const Cell& c) { return c.float_value(); }
-inline void set(Cell& c, double d) { std::memcpy(&c.w2, &d, sizeof d); }
+inline void set(Cell& c, double d) { c.set_float_value(d); }
+// The double's 64-bit pattern (its high half in payload word 3, the low in word 2), for identity
+// tests, seeds and the binary codec.
+inline uint64_t bits(const Cell& c) {
+  uint64_t b;
+  std::memcpy(&b, &c.w2, sizeof b);
+  return b;
+}
+inline void set_bits(Cell& c, uint64_t b) { std::memcpy(&c.w2, &b, sizeof b); }
 Cell* set_result(double d);  // the result slot becomes a float!
 Cell* make_at(Cell* cell, double d);
 // hi and lo are the halves of the double's 64-bit pattern.

@@ -6,6 +6,7 @@
 #include "core/error.hpp"
 #include "eval/frames.hpp"
 #include "core/stack.hpp"
+#include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "values/series/path_write_back.hpp"
 #include "values/compare_ops.hpp"
@@ -25,7 +26,7 @@ Cell* push(int32_t x, int32_t y) { return stack::push(make(x, y)); }
 Cell* make_in(Cell block, int32_t x, int32_t y) { return &(*block::alloc_tail(block) = make(x, y)); }
 
 int axis_index(const Cell& word) {
-  std::string_view s = symbol::spelling(word.w2);
+  std::string_view s = symbol::spelling(word::symbol(word));
   if (s.size() != 1) return 0;
   char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[0])));
   return c == 'x' ? 1 : c == 'y' ? 2 : 0;
@@ -106,15 +107,12 @@ int compare(Cell* a, Cell* b, int op) {
   return (ay > by) - (ay < by);
 }
 
-template <Arith Op>
-void arith(Cell* args) { do_math(args, Op); }
-
 void absolute(Cell* args) {
   args[0] = make(integer::abs_checked(x_of(args[0])), integer::abs_checked(y_of(args[0])));
 }
 
 Cell* negate(Cell* value) {
-  *value = make(static_cast<int32_t>(0u - value->w2), static_cast<int32_t>(0u - value->w3));
+  *value = make(integer::negate_wrapping(x_of(*value)), integer::negate_wrapping(y_of(*value)));
   return value;
 }
 
@@ -165,7 +163,7 @@ Cell* poke(Cell* value, int32_t position, Cell* boxed, Cell* v) {
   int axis = component(*boxed, position);
   if (!axis) fire(Err::script_out_of_range, {*boxed});
   if (!v->is(Type::integer)) fire(Err::script_invalid_arg, {*v});
-  if (axis == 1) value->w2 = v->w2; else value->w3 = v->w2;
+  if (axis == 1) set_x(*value, v->int_value()); else set_y(*value, v->int_value());
   return v;
 }
 
@@ -177,7 +175,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
   if (!axis) fire(Err::script_invalid_path, {path, *element});
   if (!value) return stack::push(make_integer(axis == 1 ? x_of(*parent) : y_of(*parent)));
   if (!value->is(Type::integer)) fire(Err::script_invalid_type, {make_datatype(value->type())});
-  if (axis == 1) parent->w2 = value->w2; else parent->w3 = value->w2;
+  if (axis == 1) set_x(*parent, value->int_value()); else set_y(*parent, value->int_value());
   path::write_back(*parent, step);
   return value;
 }
@@ -186,7 +184,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
 
 void install() {
   using registry::def;
-  registry::define(Type::pair, {
+  registry::define(Type::pair, registry::arith_bitwise_rows<do_math>(), {
       def<Action::make>(make_),
       def<Action::random>(random::of_pair),
       def<Action::to>(make_),
@@ -195,16 +193,8 @@ void install() {
       def<Action::eval_path>(eval_path),
       def<Action::compare>(compare),
       def<Action::absolute>(absolute),
-      def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>),
       def<Action::negate>(negate),
-      def<Action::remainder>(arith<Arith::remainder>),
       def<Action::round>(round),
-      def<Action::subtract>(arith<Arith::subtract>),
-      def<Action::and_t>(arith<Arith::and_>),
-      def<Action::or_t>(arith<Arith::or_>),
-      def<Action::xor_t>(arith<Arith::xor_>),
       def<Action::pick>(pick),
       def<Action::poke>(poke),
       def<Action::reverse>(reverse),

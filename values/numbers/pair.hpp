@@ -16,6 +16,8 @@ inline Cell make(int32_t x, int32_t y) {
 }
 inline int32_t x_of(const Cell& p) { return static_cast<int32_t>(p.w2); }
 inline int32_t y_of(const Cell& p) { return static_cast<int32_t>(p.w3); }
+inline void set_x(Cell& p, int32_t x) { p.w2 = static_cast<uint32_t>(x); }
+inline void set_y(Cell& p, int32_t y) { p.w3 = static_cast<uint32_t>(y); }
 Cell* make_at(Cell* cell, int32_t x, int32_t y);
 Cell* push(int32_t x, int32_t y);
 // Appends a pair! at the tail of a block (rooted) and answers the new cell.

@@ -1,29 +1,16 @@
 // values/numbers/pair_math.cpp: pair! arithmetic, which turns into point2D! arithmetic when a result is
 // fractional or does not fit 32 bits.
 #include <cmath>
-#include <cstring>
 
 #include "core/error.hpp"
 #include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
 
 namespace vyn::pair {
 
-Cell make_point2D(float x, float y) {
-  Cell c = make_cell(Type::point2D);
-  std::memcpy(&c.w1, &x, sizeof x);
-  std::memcpy(&c.w2, &y, sizeof y);
-  return c;
-}
-float point_x(const Cell& p) {
-  float f;
-  std::memcpy(&f, &p.w1, sizeof f);
-  return f;
-}
-float point_y(const Cell& p) {
-  float f;
-  std::memcpy(&f, &p.w2, sizeof f);
-  return f;
-}
+Cell make_point2D(float x, float y) { return point::make2(x, y); }
+float point_x(const Cell& p) { return point::get(p, 0); }
+float point_y(const Cell& p) { return point::get(p, 1); }
 
 namespace {
 

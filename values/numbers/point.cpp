@@ -10,6 +10,7 @@
 #include "core/text/float_text.hpp"
 #include "eval/frames.hpp"
 #include "core/stack.hpp"
+#include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/text/load_text.hpp"
@@ -106,7 +107,7 @@ int compare(Cell* a, Cell* b, int op) {
   int n = dims(t);
   if (op == cmp::same) {
     for (int i = 0; i < n; ++i)
-      if ((&a->w1)[i] != (&other.w1)[i]) return 1;
+      if (bits(*a, i) != bits(other, i)) return 1;
     return 0;
   }
   if (op == cmp::equal || op == cmp::not_equal || op == cmp::strict_equal || op == cmp::find) {
@@ -123,7 +124,7 @@ int compare(Cell* a, Cell* b, int op) {
 
 // 1-based coordinate of a field word, or 0.
 int field_of(const Cell& word, Type t) {
-  std::string_view s = symbol::spelling(word.w2);
+  std::string_view s = symbol::spelling(word::symbol(word));
   if (s.size() != 1) return 0;
   char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[0])));
   int i = c == 'x' ? 1 : c == 'y' ? 2 : c == 'z' && t == Type::point3D ? 3 : 0;
@@ -179,7 +180,7 @@ Cell* reverse(Cell* value, Cell*, Cell*) {
 
 Cell* random_(Cell* value, bool seed_q, bool secure, bool) {
   if (seed_q) {
-    random::seed(static_cast<int32_t>(value->w1 ^ value->w2 ^ value->w3));
+    random::seed(static_cast<int32_t>(bits(*value, 0) ^ bits(*value, 1) ^ bits(*value, 2)));
     *value = make_unset();
     return value;
   }
@@ -213,19 +214,13 @@ Cell* round(Cell* value, Cell* scale, bool even, bool down, bool half_down, bool
   return value;
 }
 
-template <Arith Op>
-void arith(Cell* args) { do_math(args, Op); }
-
 void install(Type t) {
   using registry::def;
-  registry::define(t, {
+  registry::define(t, registry::arith_rows<do_math>(), {
       def<Action::make>(make_), def<Action::random>(random_), def<Action::to>(make_),
       def<Action::form>(form), def<Action::mold>(mold), def<Action::eval_path>(eval_path),
       def<Action::compare>(compare), def<Action::absolute>(absolute),
-      def<Action::add>(arith<Arith::add>), def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>), def<Action::negate>(negate),
-      def<Action::remainder>(arith<Arith::remainder>), def<Action::round>(round),
-      def<Action::subtract>(arith<Arith::subtract>), def<Action::pick>(pick),
+      def<Action::negate>(negate), def<Action::round>(round), def<Action::pick>(pick),
       def<Action::reverse>(reverse),
   });
 }

@@ -12,6 +12,10 @@ namespace vyn::point {
 
 inline int dims(Type t) { return t == Type::point3D ? 3 : 2; }
 
+// Coordinate i (0 to 2) as its 32-bit pattern, for identity tests, seeds and the binary codec.
+inline uint32_t bits(const Cell& p, int i) { return i == 0 ? p.w1 : i == 1 ? p.w2 : p.w3; }
+inline void set_bits(Cell& p, int i, uint32_t b) { (i == 0 ? p.w1 : i == 1 ? p.w2 : p.w3) = b; }
+
 inline float get(const Cell& p, int i) {
   float f;
   std::memcpy(&f, i == 0 ? &p.w1 : i == 1 ? &p.w2 : &p.w3, sizeof f);

@@ -49,7 +49,8 @@ void number_left(Cell* args, Arith op) {
   args[1] = number;
   bool is_pair = args[0].is(Type::pair);
   if (op == Arith::subtract) {
-    if (is_pair) args[0] = pair::make(static_cast<int32_t>(0u - args[0].w2), static_cast<int32_t>(0u - args[0].w3));
+    if (is_pair)
+      args[0] = pair::make(integer::negate_wrapping(pair::x_of(args[0])), integer::negate_wrapping(pair::y_of(args[0])));
     else
       for (int i = 0; i < dims(args[0].type()); ++i) set(args[0], i, 0.0f - get(args[0], i));
     op = Arith::add;

@@ -39,7 +39,7 @@ int32_t canonical(uint32_t sym) {
 // 1, 2 or 3 for the words hour, minute and second in any letter case; 0 for any other word.
 int field_of_word(const Cell& word) {
   using predefined::S;
-  int32_t c = canonical(word.w2);
+  int32_t c = canonical(word::symbol(word));
   if (c == canonical(predefined::symbol(S::hour))) return 1;
   if (c == canonical(predefined::symbol(S::minute))) return 2;
   if (c == canonical(predefined::symbol(S::second))) return 3;

@@ -16,10 +16,9 @@ int32_t serialize(Cell* value, Cell* buffer, Cell*, int32_t limit) {
     written += static_cast<int32_t>(text.size());
   };
   put("make triple! [");
-  const uint32_t words[3] = {value->w1, value->w2, value->w3};
   for (int i = 0; i < 3; ++i) {
     if (i) put(" ");
-    put(integer::form_decimal(static_cast<int32_t>(words[i])).view());
+    put(integer::form_decimal(get(*value, i)).view());
   }
   put("]");
   return limit - written;

@@ -5,8 +5,9 @@
 
 #include "core/error.hpp"
 #include "core/stack.hpp"
-#include "values/series/block.hpp"
+#include "values/arith_rows.hpp"
 #include "values/objects/error_args.hpp"
+#include "values/series/block.hpp"
 #include "values/installers.hpp"
 #include "values/numbers/random.hpp"
 #include "values/registry.hpp"
@@ -14,15 +15,7 @@
 
 namespace vyn::tuple {
 
-Cell make(const Bytes& bytes) {
-  int size = bytes.size < 3 ? 3 : bytes.size;
-  Cell c = make_cell(Type::tuple);
-  c.header |= static_cast<uint32_t>(size) << size_shift;
-  uint8_t b[max_size] = {};
-  std::memcpy(b, bytes.b, static_cast<size_t>(size));
-  std::memcpy(&c.w1, b, max_size);
-  return c;
-}
+Cell make(const Bytes& bytes) { return make_sized(bytes.b, bytes.size < 3 ? 3 : bytes.size); }
 
 Cell make(const uint8_t* bytes, int count) {
   Bytes t;
@@ -86,9 +79,6 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions&, Cell* part, int32_t 
   return form(value, buffer, part, limit);
 }
 
-template <Arith Op>
-void arith(Cell* args) { do_math(args, Op); }
-
 Cell* complement(Cell* value) {
   Bytes t = bytes_of(*value);
   for (int i = 0; i < t.size; ++i) t.b[i] = static_cast<uint8_t>(~t.b[i]);
@@ -140,7 +130,7 @@ Cell* reverse(Cell* value, Cell* part_arg, Cell* skip_arg) {
 
 void install() {
   using registry::def;
-  registry::define(Type::tuple, {
+  registry::define(Type::tuple, registry::arith_bitwise_rows<do_math>(), {
       def<Action::make>(make_),
       def<Action::random>(random::of_tuple),
       def<Action::to>(make_),
@@ -148,15 +138,7 @@ void install() {
       def<Action::mold>(mold),
       def<Action::eval_path>(eval_path),
       def<Action::compare>(compare),
-      def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>),
-      def<Action::multiply>(arith<Arith::multiply>),
-      def<Action::remainder>(arith<Arith::remainder>),
-      def<Action::subtract>(arith<Arith::subtract>),
-      def<Action::and_t>(arith<Arith::and_>),
       def<Action::complement>(complement),
-      def<Action::or_t>(arith<Arith::or_>),
-      def<Action::xor_t>(arith<Arith::xor_>),
       def<Action::length_q>(length_q),
       def<Action::pick>(pick),
       def<Action::poke>(poke),

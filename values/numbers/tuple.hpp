@@ -15,8 +15,8 @@
 namespace vyn::tuple {
 
 inline constexpr int max_size = 12;
-inline constexpr int size_shift = 19;
-inline constexpr uint32_t size_mask = 0xFu << size_shift;
+inline constexpr int size_shift = tuple_size_shift;  // bits 19-22
+inline constexpr uint32_t size_mask = tuple_size_mask;
 
 // A tuple's bytes, unpacked for reading and writing.
 struct Bytes {
@@ -31,6 +31,17 @@ inline Bytes bytes_of(const Cell& t) {
   out.size = size_of(t);
   return out;
 }
+// The cell of size bytes (1 to 12), size as given; the payload bytes beyond it are cleared.
+inline Cell make_sized(const uint8_t* bytes, int size) {
+  uint8_t b[max_size] = {};
+  std::memcpy(b, bytes, static_cast<size_t>(size));
+  Cell c = make_cell(Type::tuple);
+  c.header |= static_cast<uint32_t>(size) << size_shift;
+  std::memcpy(&c.w1, b, max_size);
+  return c;
+}
+// The xor of the three payload words: the seed random/seed takes from a tuple.
+inline uint32_t seed_of(const Cell& t) { return t.w1 ^ t.w2 ^ t.w3; }
 // The cell of these bytes; the size is raised to 3, bytes beyond it are cleared.
 Cell make(const Bytes& bytes);
 // The cell of count bytes (at most 12; fewer than 3 are padded with 0).

@@ -48,7 +48,7 @@ int hex_digit(uint8_t c) {
 // The issue's name in hexadecimal: 6 digits are three bytes, 8 digits four (the last is alpha),
 // 3 digits three bytes each of its digit doubled (F gives 255).
 Cell from_issue(const Cell& issue) {
-  std::string_view name = symbol::spelling(issue.w2);
+  std::string_view name = symbol::spelling(word::symbol(issue));
   size_t n = name.size();
   if (n != 3 && n != 6 && n != 8) fire(Err::script_invalid_data, {issue});
   int digits[8];

@@ -3,6 +3,7 @@
 #include "values/objects/context.hpp"
 
 #include "core/error.hpp"
+#include "core/gc_layout.hpp"
 #include "core/hashtable.hpp"
 #include "core/hashtable_symbols.hpp"
 #include "core/stack.hpp"
@@ -10,6 +11,7 @@
 #include "values/cycles.hpp"
 #include "values/objects/object.hpp"
 #include "values/predefined.hpp"
+#include "values/registry.hpp"
 #include "values/runtime_cells.hpp"
 #include "values/words/symbol.hpp"
 
@@ -24,11 +26,15 @@ bool is_word_type(Type t) {
 }
 
 // An object! cell on the value stack keeps a context node alive while it is being built.
-Cell* hold(NodeId ctx) { return stack::push(make_cell(Type::object, ctx)); }
+Cell* hold(NodeId ctx) {
+  Cell* holder = stack::push(make_cell(Type::object));
+  set_of(*holder, ctx);
+  return holder;
+}
 
 // Appends an unset! value slot to a context that keeps its values in a block.
 void add_value_slot(NodeId ctx) {
-  NodeId values_node = header_cell(ctx)->w2;
+  NodeId values_node = values_word(ctx);
   *block::alloc_tail(make_series(Type::block, values_node)) = make_unset();
 }
 
@@ -59,14 +65,11 @@ NodeId make(int32_t slots, bool stack, bool self, NodeId source, Kind kind) {
   hold(ctx);
   Cell from = source ? *header_cell(source) : make_none();
   NodeId words = hashtable::new_(slots, from, hashtable::Kind::symbols, source ? 2 : 0);
-  header_cell(ctx)->w1 = words;
-  if (!stack) header_cell(ctx)->w2 = alloc::new_cells_unset(static_cast<uint32_t>(slots));
-  uint32_t header = static_cast<uint32_t>(Type::context) | (static_cast<uint32_t>(kind) << 11);
-  if (stack) header |= flag_stack;
-  if (self) header |= flag_self;
-  header_cell(ctx)->header = header;
+  set_word_table(ctx, words);
+  if (!stack) set_values_word(ctx, alloc::new_cells_unset(static_cast<uint32_t>(slots)));
+  header_cell(ctx)->header = make_header(kind, stack, self, 0, 0).header;
   if (source) {
-    for (int32_t i = 0; i < slot_count(ctx); ++i) word_at(ctx, i)->w1 = ctx;
+    for (int32_t i = 0; i < slot_count(ctx); ++i) word::set_context(*word_at(ctx, i), ctx);
   }
   return ctx;
 }
@@ -83,19 +86,19 @@ NodeId make_from_spec(const Cell& spec, bool stack, bool self, Kind kind) {
     Type t = item.type();
     if (t != Type::word && t != Type::get_word && t != Type::lit_word && t != Type::refinement) continue;
     int32_t fresh = -1;
-    find_word_ex(ctx, item.w2, true, &fresh);
+    find_word_ex(ctx, word::symbol(item), true, &fresh);
     ++added;
   }
-  if (!stack) buffer_of(header_cell(ctx)->w2)->tail = static_cast<uint32_t>(added) * sizeof(Cell);
+  if (!stack) buffer_of(values_word(ctx))->tail = static_cast<uint32_t>(added) * sizeof(Cell);
   return ctx;
 }
 
 NodeId clone(Cell& value, Kind kind) {
-  NodeId from = value.w1;
+  NodeId from = of(value);
   Cell* h = header_cell(from);
   NodeId ctx = make(slot_count(from), h->header & flag_stack, h->header & flag_self, from, kind);
-  value.w1 = ctx;
-  if (!(header_cell(ctx)->header & flag_stack)) buffer_of(header_cell(ctx)->w2)->tail = 0;
+  set_of(value, ctx);
+  if (!(header_cell(ctx)->header & flag_stack)) buffer_of(values_word(ctx))->tail = 0;
   return ctx;
 }
 
@@ -109,7 +112,7 @@ int32_t find_word_ex(NodeId ctx, uint32_t sym, bool fold, int32_t* out_index) {
 
 int32_t find_or_add(NodeId ctx, const Cell& word) {
   int32_t fresh = -1;
-  int32_t index = find_word_ex(ctx, word.w2, true, &fresh);
+  int32_t index = find_word_ex(ctx, word::symbol(word), true, &fresh);
   if (index >= 0) return index;
   if (!on_stack(ctx)) add_value_slot(ctx);
   return fresh;
@@ -122,18 +125,18 @@ Cell add_word(uint32_t sym, bool fold, bool keep_spelling) {
   Cell word;
   if (index >= 0) {
     word = *word_at(g, index);
-    if (fold && keep_spelling && word.w2 != sym) word.w2 = sym;  // a case variant keeps its spelling
+    if (fold && keep_spelling && word::symbol(word) != sym) word::set_symbol(word, sym);  // a case variant keeps its spelling
   } else {
     add_value_slot(g);
     word = *word_at(g, fresh);
-    if (symbol::alias_of(sym) > 0) word.w3 = static_cast<uint32_t>(find_word(g, sym, true));
+    if (symbol::alias_of(sym) > 0) word::set_index(word, find_word(g, sym, true));
   }
   keep_in_root(word);
   return word;
 }
 
 void get_or_new(NodeId ctx, const Cell& word, Cell* target) {
-  int32_t index = find_word(ctx, word.w2, true);
+  int32_t index = find_word(ctx, word::symbol(word), true);
   if (index >= 0) {
     *target = values(ctx)[index];
     return;
@@ -142,7 +145,7 @@ void get_or_new(NodeId ctx, const Cell& word, Cell* target) {
 }
 
 void set_if_absent(NodeId ctx, const Cell& word, const Cell& value) {
-  if (find_word(ctx, word.w2, true) >= 0) return;
+  if (find_word(ctx, word::symbol(word), true) >= 0) return;
   Cell v = value;
   int32_t index = find_or_add(ctx, word);
   values(ctx)[index] = v;
@@ -155,29 +158,29 @@ Cell* value_cell_of(NodeId ctx, uint32_t sym) {
 }
 
 Cell* value_cell_slow(const Cell& word, NodeId ctx) {
-  int32_t index = static_cast<int32_t>(word.w3);
+  int32_t index = word::index(word);
   if (index >= 0) {
     Cell* v = values(ctx);
     if (!v) fire(Err::script_not_in_context, {word});
     return v + index;
   }
-  if (word.w2 == predefined::symbol(predefined::S::self)) return owner(ctx);
+  if (word::symbol(word) == predefined::symbol(predefined::S::self)) return owner(ctx);
   fire(Err::script_no_value, {word});
 }
 
 void set_in(Cell& word, const Cell& value, NodeId ctx, bool notify) {
   Cell v = value;
-  int32_t index = static_cast<int32_t>(word.w3);
+  int32_t index = word::index(word);
   if (index < 0) {
-    index = find_word(ctx, word.w2, false);
+    index = find_word(ctx, word::symbol(word), false);
     if (index < 0) index = find_or_add(ctx, word);
-    word.w3 = static_cast<uint32_t>(index);
+    word::set_index(word, index);
   }
   Cell* slots = values(ctx);
   if (!slots) fire(Err::script_not_defined, {word});
   if (kind_of(ctx) == Kind::object) word_at(ctx, index)->header |= Cell::flag_word_set;
   Cell* self = owner(ctx);
-  if (notify && kind_of(ctx) == Kind::object && object::is_object_like(self->type()) && self->w3) {
+  if (notify && kind_of(ctx) == Kind::object && object::is_object_like(self->type()) && object::events(*self)) {
     object::set_field_notify(*self, word, index, v);  // the owner's on-change* hears of it
     return;
   }
@@ -185,10 +188,9 @@ void set_in(Cell& word, const Cell& value, NodeId ctx, bool notify) {
 }
 
 void bind_word(NodeId ctx, Cell& word) {
-  int32_t index = find_word(ctx, word.w2, true);
+  int32_t index = find_word(ctx, word::symbol(word), true);
   if (index < 0) return;
-  word.w1 = ctx;
-  word.w3 = static_cast<uint32_t>(index);
+  word::bind(word, ctx, index);
 }
 
 void bind_block(Cell block, NodeId ctx, bool self) {
@@ -200,9 +202,9 @@ void bind_block(Cell block, NodeId ctx, bool self) {
     Cell* item = block::cells(block) + i;
     Type t = item->type();
     if (is_word_type(t)) {
-      if (self && t == Type::word && item->w2 == self_symbol) {
-        item->w1 = ctx;
-        item->w3 = static_cast<uint32_t>(-1);
+      if (self && t == Type::word && word::symbol(*item) == self_symbol) {
+        word::bind(*item, ctx, -1);
+
       } else {
         bind_word(ctx, *item);
       }
@@ -224,5 +226,17 @@ bool collect_set_words(NodeId ctx, Cell block) {
 
 void set_collecting(bool on) { collecting_words = on; }
 bool collecting() { return collecting_words; }
+
+namespace {
+// The values block exists only when the values do not live on the value stack, where word 2 is
+// a stack position instead.
+bool values_not_on_stack(const Cell& h) { return !stack_in(h); }
+}  // namespace
+
+void install() {
+  registry::define(Type::context, {});  // no actions of its own
+  gc::set_layout(Type::context, gc::Layout{{gc::Holds::table, gc::Holds::cells, gc::Holds::nothing}, 1,
+                                           values_not_on_stack});
+}
 
 }  // namespace vyn::context

@@ -30,15 +30,15 @@ Cell* new_error() {
   Cell* result = stack::push_unset();
   object::clone(prototype(), result, false, make_none(), false);
   result->header = static_cast<uint32_t>(Type::error);
-  result->w2 = object::error_class_id;
-  result->w3 = 0;
+  object::set_class_id(*result, object::error_class_id);
+  object::set_events(*result, 0);
   object::store_self(*result);
   return result;
 }
 
 void set_code(const Cell& err, int32_t cat, int32_t index) {
-  Cell category_word = plain_word(object::get_word_at(catalog().w1, cat));
-  Cell id_word = plain_word(object::get_word_at(category(cat).w1, index));
+  Cell category_word = plain_word(object::get_word_at(object::context(catalog()), cat));
+  Cell id_word = plain_word(object::get_word_at(object::context(category(cat)), index));
   *field(err, Field::code) = make_integer(cat * 100 + index - 2);
   *field(err, Field::type) = category_word;
   *field(err, Field::id) = id_word;
@@ -47,36 +47,36 @@ void set_code(const Cell& err, int32_t cat, int32_t index) {
 void from_code(const Cell& err, const Cell& spec) {
   int32_t code = spec.int_value();
   int32_t cat = code / 100;
-  if (code < 0 || cat >= context::slot_count(catalog().w1)) fire(Err::script_out_of_range, {spec});
+  if (code < 0 || cat >= context::slot_count(object::context(catalog()))) fire(Err::script_out_of_range, {spec});
   int32_t index = code % 100 + 2;
-  if (index >= context::slot_count(category(cat).w1)) fire(Err::script_out_of_range, {spec});
+  if (index >= context::slot_count(object::context(category(cat)))) fire(Err::script_out_of_range, {spec});
   set_code(err, cat, index);
 }
 
 void from_names(const Cell& err, Cell spec) {
   Cell first = block::vs_head(spec)[0];
-  int32_t cat = category_index(first.w2);
+  int32_t cat = category_index(word::symbol(first));
   if (cat < 0) fire(Err::script_invalid_spec_field, {predefined::word(W::type)});
   if (block::vs_length(spec) < 2) fire(Err::script_invalid_spec_field, {predefined::word(W::id)});
   Cell second = block::vs_head(spec)[1];
   if (!second.is(Type::word)) fire(Err::script_invalid_arg, {second});
-  int32_t index = id_index(category(cat), second.w2);
+  int32_t index = id_index(category(cat), word::symbol(second));
   if (index < 0) fire(Err::script_invalid_spec_field, {predefined::word(W::id)});
   set_code(err, cat, index);
 }
 
 // A block of set-words is evaluated in the error; type and id must then name a catalog entry.
 void from_fields(const Cell& err, Cell spec) {
-  context::bind_block(spec, err.w1, true);
+  context::bind_block(spec, object::context(err), true);
   Cell* top = stack::top();
   Flow flow = interp::eval_block(spec, false);
   if (flow != Flow::normal) to_exception(flow);
   stack::set_top(top);
   Cell t = *field(err, Field::type);
-  int32_t cat = t.is(Type::word) ? category_index(t.w2) : -1;
+  int32_t cat = t.is(Type::word) ? category_index(word::symbol(t)) : -1;
   if (cat < 0) fire(Err::script_invalid_spec_field, {predefined::word(W::type)});
   Cell i = *field(err, Field::id);
-  int32_t index = i.is(Type::word) ? id_index(category(cat), i.w2) : -1;
+  int32_t index = i.is(Type::word) ? id_index(category(cat), word::symbol(i)) : -1;
   if (index < 0) fire(Err::script_invalid_spec_field, {predefined::word(W::id)});
   *field(err, Field::code) = make_integer(cat * 100 + index - 2);
 }
@@ -97,7 +97,7 @@ Cell* make_from(Cell* spec) {
       break;
     }
     case Type::string: {
-      int32_t user = category_index(predefined::word(W::user).w2);
+      int32_t user = category_index(word::symbol(predefined::word(W::user)));
       set_code(*err, user, 2);
       *field(*err, Field::arg1) = *spec;
       break;
@@ -112,7 +112,7 @@ Cell* make(Cell*, Cell* spec, Type) { return make_from(spec); }
 
 Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) {
   bool word_like = element->type() >= Type::word && element->type() <= Type::get_word;
-  if (word_like && symbol::resolve(element->w2) == symbol::resolve(symbol::make("stack")))
+  if (word_like && symbol::resolve(word::symbol(*element)) == symbol::resolve(symbol::make("stack")))
     fire(Err::script_invalid_path_set, {step.path ? *step.path : make_none()});
   return object::eval_path(parent, element, value, step);
 }
@@ -128,7 +128,7 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t lim
 
 }  // namespace
 
-Cell* field(const Cell& err, Field f) { return context::values(err.w1) + static_cast<int32_t>(f); }
+Cell* field(const Cell& err, Field f) { return context::values(object::context(err)) + static_cast<int32_t>(f); }
 
 Cell* create(Cell category_word, Cell id_word, std::initializer_list<Cell> args) {
   Cell* held = stack::push(category_word);
@@ -156,8 +156,8 @@ Cell* from_pending() {
   const PendingError& p = pending_error();
   const ErrorInfo& info = error_info(p.id);
   int32_t cat = static_cast<int32_t>(info.category);
-  Cell category_word = object::get_word_at(catalog().w1, cat);
-  Cell id_word = object::get_word_at(category(cat).w1, info.index);
+  Cell category_word = object::get_word_at(object::context(catalog()), cat);
+  Cell id_word = object::get_word_at(object::context(category(cat)), info.index);
   Cell* err;
   switch (p.argc) {
     case 0: err = create(category_word, id_word, {}); break;
@@ -205,18 +205,20 @@ void set_depth(const Cell& err) {
 
 uint32_t get_type(const Cell& err) {
   const Cell* t = field(err, Field::type);
-  return t->type() >= Type::word && t->type() <= Type::refinement ? t->w2 : 0;
+  return t->type() >= Type::word && t->type() <= Type::refinement ? word::symbol(*t) : 0;
 }
 
 uint32_t get_id(const Cell& err) {
   const Cell* i = field(err, Field::id);
-  return i->type() >= Type::word && i->type() <= Type::refinement ? i->w2 : 0;
+  return i->type() >= Type::word && i->type() <= Type::refinement ? word::symbol(*i) : 0;
 }
 
 Cell get_call_argument(int32_t n) {
   Cell call = stack::get_call();
-  int32_t index = call.w1 ? context::find_word(call.w1, call.w2, true) : -1;
-  Cell* values = index >= 0 ? context::values(call.w1) : nullptr;
+  NodeId ctx = word::context(call);
+  int32_t index = ctx ? context::find_word(ctx, word::symbol(call), true) : -1;
+  Cell* values = index >= 0 ? context::values(ctx) : nullptr;
+
   Cell fn = values ? values[index] : make_none();
   Type t = fn.type();
   if (t != Type::native && t != Type::action && t != Type::op && t != Type::function && t != Type::routine)

@@ -6,6 +6,7 @@
 #include "eval/interp.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/error.hpp"
+#include "values/objects/object.hpp"
 #include "values/runtime_cells.hpp"
 
 namespace vyn::error {
@@ -64,18 +65,19 @@ void set_raised_value(const Cell& err) { globals[5] = err; }
 
 int32_t category_index(uint32_t symbol) {
   if (!catalog_ready()) fire(Err::internal_not_done);
-  return context::find_word(catalog().w1, symbol, true);
+  return context::find_word(object::context(catalog()), symbol, true);
 }
 
 Cell category(int32_t index) {
-  NodeId ctx = catalog().w1;
+  NodeId ctx = object::context(catalog());
   if (index < 0 || index >= context::slot_count(ctx)) return make_none();
   return context::values(ctx)[index];
 }
 
 int32_t id_index(const Cell& category_object, uint32_t symbol) {
   if (!category_object.is(Type::object)) return -1;
-  int32_t index = context::find_word(category_object.w1, symbol, true);
+  int32_t index = context::find_word(object::context(category_object), symbol, true);
+
   return index < 2 ? -1 : index;
 }
 

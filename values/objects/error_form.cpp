@@ -74,8 +74,8 @@ struct Report {
 Cell state_field(const char* name) {
   const Cell& s = state();
   if (!object::is_object_like(s.type())) return make_none();
-  int32_t index = context::find_word(s.w1, symbol::make(name), true);
-  return index < 0 ? make_none() : context::values(s.w1)[index];
+  int32_t index = context::find_word(object::context(s), symbol::make(name), true);
+  return index < 0 ? make_none() : context::values(object::context(s))[index];
 }
 
 // system/state/stack-trace when it is a positive integer, else 0.
@@ -98,34 +98,34 @@ Cell plain_word(Cell w) {
 
 // Makes the error internal/invalid-error about the offending value.
 void invalid(const Cell& err, const Cell& offending) {
-  int32_t cat = category_index(predefined::word(predefined::W::internal).w2);
+  int32_t cat = category_index(word::symbol(predefined::word(predefined::W::internal)));
   Cell cat_obj = category(cat);
-  int32_t index = id_index(cat_obj, predefined::word(predefined::W::invalid_error).w2);
+  int32_t index = id_index(cat_obj, word::symbol(predefined::word(predefined::W::invalid_error)));
   *field(err, Field::arg1) = offending;
-  *field(err, Field::type) = plain_word(object::get_word_at(catalog().w1, cat));
-  *field(err, Field::id) = plain_word(object::get_word_at(cat_obj.w1, index));
+  *field(err, Field::type) = plain_word(object::get_word_at(object::context(catalog()), cat));
+  *field(err, Field::id) = plain_word(object::get_word_at(object::context(cat_obj), index));
 }
 
 // The category object of the error and the field index of its template; an unknown type or id
 // turns the error into internal/invalid-error first.
 Cell resolve_template(const Cell& err, int32_t& index) {
   Cell t = *field(err, Field::type);
-  int32_t cat = t.is(Type::word) ? category_index(t.w2) : -1;
+  int32_t cat = t.is(Type::word) ? category_index(word::symbol(t)) : -1;
   if (cat < 0) invalid(err, t);
-  Cell cat_obj = category(category_index(field(err, Field::type)->w2));
+  Cell cat_obj = category(category_index(word::symbol(*field(err, Field::type))));
   Cell id = *field(err, Field::id);
-  index = id.is(Type::word) ? id_index(cat_obj, id.w2) : -1;
+  index = id.is(Type::word) ? id_index(cat_obj, word::symbol(id)) : -1;
   if (index < 0) {
     invalid(err, id);
-    cat_obj = category(category_index(field(err, Field::type)->w2));
-    index = id_index(cat_obj, field(err, Field::id)->w2);
+    cat_obj = category(category_index(word::symbol(*field(err, Field::type))));
+    index = id_index(cat_obj, word::symbol(*field(err, Field::id)));
   }
   return cat_obj;
 }
 
 Cell field_value(const Cell& err, uint32_t sym) {
-  int32_t index = context::find_word(err.w1, sym, true);
-  return index < 0 ? make_none() : context::values(err.w1)[index];
+  int32_t index = context::find_word(object::context(err), sym, true);
+  return index < 0 ? make_none() : context::values(object::context(err))[index];
 }
 
 // The template's values in order, one space between them: strings as they are, argument words by
@@ -136,7 +136,7 @@ void reduce_message(Report& r, const Cell& err, Cell tpl, bool syntax) {
     if (i) r.put(" ");
     Cell item = block::vs_head(*held)[i];
     if (item.is(Type::word) || item.is(Type::get_word)) {
-      r.put_value(field_value(err, item.w2), !syntax, false, argument_limit);
+      r.put_value(field_value(err, word::symbol(item)), !syntax, false, argument_limit);
     } else {
       r.put_value(item, false, false, 0x7FFFFFFF);
     }
@@ -147,15 +147,16 @@ void reduce_message(Report& r, const Cell& err, Cell tpl, bool syntax) {
 void put_message(Report& r, const Cell& err) {
   int32_t index = 0;
   Cell cat_obj = resolve_template(err, index);
-  Cell tpl = context::values(cat_obj.w1)[index];
-  if (tpl.is(Type::word)) tpl = field_value(err, tpl.w2);
-  r.put_value(context::values(cat_obj.w1)[1], false, false, 0x7FFFFFFF);
+  Cell tpl = context::values(object::context(cat_obj))[index];
+  if (tpl.is(Type::word)) tpl = field_value(err, word::symbol(tpl));
+  r.put_value(context::values(object::context(cat_obj))[1], false, false, 0x7FFFFFFF);
   r.put(": ");
   if (tpl.is(Type::string)) {
     r.put_value(tpl, false, false, 0x7FFFFFFF);
   } else if (tpl.is(Type::block)) {
-    bool syntax = symbol::resolve(field(err, Field::type)->w2) ==
-                  symbol::resolve(predefined::word(predefined::W::syntax).w2);
+    bool syntax = symbol::resolve(word::symbol(*field(err, Field::type))) ==
+                  symbol::resolve(word::symbol(predefined::word(predefined::W::syntax)));
+
     reduce_message(r, err, tpl, syntax);
   } else {
     invalid(err, make_datatype(tpl.type()));

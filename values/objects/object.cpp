@@ -20,7 +20,7 @@ Cell shared_none = make_none();
 void fill_values(NodeId ctx) {
   Cell* h = context::header_cell(ctx);
   if (h->header & context::flag_stack) return;
-  NodeId values = h->w2;
+  NodeId values = context::values_in(*h);
   int32_t words = context::slot_count(ctx);
   Cell block = make_series(Type::block, values);
   while (block::length_total(block) < words) *block::alloc_tail(block) = make_unset();
@@ -33,7 +33,7 @@ uint32_t new_class_id() { return ++class_counter; }
 Cell get_word_at(NodeId ctx, int32_t index) { return *context::word_at(ctx, index); }
 
 int32_t find_word_index(const Cell& obj, const Cell& word) {
-  return context::find_word(obj.w1, word.w2, true);
+  return context::find_word(context(obj), word::symbol(word), true);
 }
 
 Cell* select_word(const Cell& obj, const Cell& word) {
@@ -42,14 +42,14 @@ Cell* select_word(const Cell& obj, const Cell& word) {
     shared_none = make_none();
     return &shared_none;
   }
-  return context::values(obj.w1) + index;
+  return context::values(context(obj)) + index;
 }
 
 Cell* word_of_value(const Cell& obj, const Cell* value) {
-  Cell* first = context::values(obj.w1);
+  Cell* first = context::values(context(obj));
   int32_t index = static_cast<int32_t>(value - first);
-  if (value < first || index >= count_values(obj.w1)) return nullptr;
-  return context::word_at(obj.w1, index);
+  if (value < first || index >= count_values(context(obj))) return nullptr;
+  return context::word_at(context(obj), index);
 }
 
 Cell* first_word(NodeId ctx) { return context::word_at(ctx, 0); }
@@ -70,22 +70,23 @@ void clear_cell_flags(NodeId ctx) {
 
 bool slot_has_class(NodeId ctx, int32_t index, uint32_t class_id) {
   const Cell& v = context::values(ctx)[index];
-  return v.is(Type::object) && v.w2 == class_id;
+  return v.is(Type::object) && object::class_id(v) == class_id;
 }
 
 bool word_has_class(const Cell& word, uint32_t class_id) {
-  if (!word.w1) return false;
-  int32_t index = context::find_word(word.w1, word.w2, true);
-  Cell* values = index < 0 ? nullptr : context::values(word.w1);
-  return values && values[index].is(Type::object) && values[index].w2 == class_id;
+  NodeId ctx = word::context(word);
+  if (!ctx) return false;
+  int32_t index = context::find_word(ctx, word::symbol(word), true);
+  Cell* values = index < 0 ? nullptr : context::values(ctx);
+  return values && values[index].is(Type::object) && object::class_id(values[index]) == class_id;
 }
 
-void store_self(const Cell& obj) { *context::owner(obj.w1) = obj; }
+void store_self(const Cell& obj) { *context::owner(context(obj)) = obj; }
 
 Cell* push(NodeId ctx, uint32_t class_id) { return push_with_events(ctx, class_id, 0); }
 
 Cell* push_with_events(NodeId ctx, uint32_t class_id, NodeId events) {
-  Cell* result = stack::push(make_cell(Type::object, ctx, class_id, events));
+  Cell* result = stack::push(cell_for(ctx, class_id, events));
   fill_values(ctx);
   store_self(*result);
   return result;
@@ -94,14 +95,15 @@ Cell* push_with_events(NodeId ctx, uint32_t class_id, NodeId events) {
 Cell* make_context_at(Cell* cell, int32_t n) {
   *cell = make_none();
   NodeId ctx = context::make(n, false, true, 0, context::Kind::object);
-  *cell = make_cell(Type::object, ctx, 0, 0);
+  *cell = cell_for(ctx);
   store_self(*cell);
   return cell;
 }
 
 int32_t set_field(NodeId ctx, uint32_t sym, const Cell& value) {
   Cell v = value;
-  Cell word = make_cell(Type::word, 0, sym, static_cast<uint32_t>(-1));
+  Cell word = word::make(Type::word, sym);
+
   int32_t index = context::find_or_add(ctx, word);
   context::values(ctx)[index] = v;
   return index;

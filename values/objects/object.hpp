@@ -4,7 +4,7 @@
 // An object! cell (error! and port! alike): w1 the node of its context (kind object, with self;
 // the context's owner cell holds a copy of the value), w2 the class id, w3 the node of the events
 // record or 0. Class ids made at run time count from 1,000,001; objects made at start-up carry
-// fixed ids below that; every error! has id 1.
+// fixed ids below that; every error! has id 1. Read and written through the accessors below.
 //
 // The events record is a series of two pair! cells, for on-change* and on-deep-change*: w2 holds
 // (field index << 16) | local slot count (index 0xFFFF: no such handler), w3 the node of the
@@ -15,6 +15,7 @@
 
 #include "core/cell.hpp"
 #include "values/action_sigs.hpp"
+#include "values/objects/context.hpp"
 
 namespace vyn::object {
 
@@ -25,9 +26,36 @@ inline constexpr uint32_t owner_mark = 0x10000;
 
 uint32_t new_class_id();
 
+// ---- the cell
+
+inline NodeId context(const Cell& obj) { return context::of(obj); }
+inline void set_context(Cell& obj, NodeId ctx) { context::set_of(obj, ctx); }
+inline uint32_t class_id(const Cell& obj) { return obj.w2; }
+inline void set_class_id(Cell& obj, uint32_t id) { obj.w2 = id; }
+inline NodeId events(const Cell& obj) { return obj.w3; }
+inline void set_events(Cell& obj, NodeId events) { obj.w3 = events; }
+inline Cell cell_for(NodeId ctx, uint32_t class_id = 0, NodeId events = 0, Type type = Type::object) {
+  return make_cell(type, ctx, class_id, events);
+}
+
+// An events record entry: the handler's field index (absent_handler: none), its local slot count,
+// and its spec's node when that count was taken.
+inline constexpr uint32_t absent_handler = 0xFFFF;
+inline uint32_t entry_packed(const Cell& e) { return e.w2; }  // (field index << 16) | count
+inline uint32_t entry_field(const Cell& e) { return e.w2 >> 16; }
+inline uint32_t entry_locals(const Cell& e) { return e.w2 & 0xFFFF; }
+inline NodeId entry_spec(const Cell& e) { return e.w3; }
+inline void set_entry_count(Cell& e, uint32_t count, NodeId spec) {
+  e.w2 = (e.w2 & 0xFFFF0000u) | (count & 0xFFFF);
+  e.w3 = spec;
+}
+inline Cell make_events_entry(uint32_t field, uint32_t count, NodeId spec) {
+  return make_cell(Type::pair, 0, (field << 16) | count, spec);
+}
+
 // ---- accessors; none of these allocates, answered addresses hold until the next allocation
 
-inline NodeId context_of(const Cell& obj) { return obj.w1; }
+
 Cell get_word_at(NodeId ctx, int32_t index);
 int32_t find_word_index(const Cell& obj, const Cell& word);  // letter case ignored; -1 when absent
 // The field's value cell, or a shared none! cell when the object has no such field.

@@ -70,7 +70,7 @@ Cell* copy_any_block(Cell value) {
 
 void copy_values(NodeId from, NodeId to) {
   int32_t n = context::slot_count(from);
-  NodeId values = context::header_cell(to)->w2;
+  NodeId values = context::values_word(to);
   if (buffer_of(values)->size < static_cast<uint32_t>(n) * sizeof(Cell))
     alloc::expand_series(values, static_cast<uint32_t>(n) * sizeof(Cell));
   Cell* src = context::values(from);
@@ -110,14 +110,14 @@ Cell* copy_series_deep(Cell value) {
 
 void clone(const Cell& source, Cell* dest, bool deep, Cell types, bool new_events) {
   Cell v = source;
-  NodeId from = v.w1;
+  NodeId from = context(v);
   Cell* held = stack::push(types);
   context::clone(v, context::Kind::object);
   *dest = v;  // holds the new context from here
-  copy_values(from, v.w1);
-  if (new_events) dest->w3 = 0;
+  copy_values(from, context(v));
+  if (new_events) set_events(*dest, 0);
   store_self(*dest);
-  NodeId ctx = dest->w1;
+  NodeId ctx = context(*dest);
   if (deep && held->is(Type::none_)) {
     deep_copy_values(ctx);
     rebind_functions(ctx);
@@ -126,7 +126,7 @@ void clone(const Cell& source, Cell* dest, bool deep, Cell types, bool new_event
     if (!held->is(Type::none_)) {
       if (cycles::find(ctx)) fire(Err::internal_no_cycle);
       cycles::push(ctx);
-      block::find_typed(context::header_cell(ctx)->w2, 0, context::slot_count(ctx), 1, deep, *held);
+      block::find_typed(context::values_word(ctx), 0, context::slot_count(ctx), 1, deep, *held);
       cycles::pop();
     }
   }
@@ -163,7 +163,7 @@ void rebind_function(NodeId ctx, int32_t index) {
   if (!body.is(Type::block)) fire(Err::script_bad_func_def, {*f});
   Cell copy_fn = *f;
   NodeId fn_ctx = context::clone(copy_fn, context::Kind::function);
-  stack::push(make_cell(Type::object, fn_ctx));  // holds the copied context
+  stack::push(cell_for(fn_ctx));  // holds the copied context
   Cell* copy = copy_series_deep(body);
   context::bind_block(*copy, ctx, true);
   context::bind_block(*copy, fn_ctx, false);
@@ -175,7 +175,8 @@ void rebind_function(NodeId ctx, int32_t index) {
 
 Cell* copy(Cell* value, Cell* result, Cell* part, bool deep, Cell* types) {
   if (part) {
-    Cell word = make_cell(Type::word, 0, predefined::refinement(predefined::R::part).w2, ~0u);
+    Cell word = word::make(Type::word, word::symbol(predefined::refinement(predefined::R::part)));
+
     fire(Err::script_invalid_refine_arg, {word, *part});
   }
   Cell* out = stack::push_unset();

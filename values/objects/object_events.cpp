@@ -16,18 +16,17 @@ namespace {
 
 using predefined::W;
 
-constexpr uint32_t absent = 0xFFFF;
 enum Handler : int { on_change = 0, on_deep_change = 1 };
 
 Cell* record_of(const Cell& obj) {
-  return obj.w3 ? reinterpret_cast<Cell*>(buffer_of(obj.w3)->data()) : nullptr;
+  return events(obj) ? reinterpret_cast<Cell*>(buffer_of(events(obj))->data()) : nullptr;
 }
 
 int32_t handler_index(const Cell& obj, Handler which) {
   Cell* record = record_of(obj);
   if (!record) return -1;
-  uint32_t index = record[which].w2 >> 16;
-  return index == absent ? -1 : static_cast<int32_t>(index);
+  uint32_t index = entry_field(record[which]);
+  return index == absent_handler ? -1 : static_cast<int32_t>(index);
 }
 
 int32_t local_slots(const Cell& handler) {
@@ -37,17 +36,16 @@ int32_t local_slots(const Cell& handler) {
 // The handler's local count, taken again when its spec is not the one the record counted.
 int32_t cached_locals(const Cell& obj, Handler which, const Cell& handler) {
   Cell* record = record_of(obj);
-  if (record[which].w3 != handler.w2) {
+  if (entry_spec(record[which]) != handler.w2) {
     int32_t count = local_slots(handler);
     record = record_of(obj);
-    record[which].w2 = (record[which].w2 & 0xFFFF0000u) | static_cast<uint32_t>(count & 0xFFFF);
-    record[which].w3 = handler.w2;
+    set_entry_count(record[which], static_cast<uint32_t>(count & 0xFFFF), handler.w2);
   }
-  return static_cast<int32_t>(record[which].w2 & 0xFFFF);
+  return static_cast<int32_t>(entry_locals(record[which]));
 }
 
 Cell make_entry(NodeId ctx, int32_t index) {
-  if (index < 0) return make_cell(Type::pair, 0, absent << 16, 0);
+  if (index < 0) return make_events_entry(absent_handler, 0, 0);
   Cell handler = context::values(ctx)[index];
   if (!handler.is(Type::function) && !handler.is(Type::routine)) {
     Cell word = *context::word_at(ctx, index);
@@ -55,7 +53,7 @@ Cell make_entry(NodeId ctx, int32_t index) {
     fire(Err::script_bad_field_set, {word, make_datatype(handler.type())});
   }
   uint32_t count = static_cast<uint32_t>(local_slots(handler)) & 0xFFFF;
-  return make_cell(Type::pair, 0, (static_cast<uint32_t>(index) << 16) | count, handler.w2);
+  return make_events_entry(static_cast<uint32_t>(index), count, handler.w2);
 }
 
 // Calls a handler in a function frame named by name with the arguments and its locals.
@@ -82,11 +80,11 @@ void call_handler(const Cell& handler, NodeId owner_ctx, const Cell& name,
 bool has_on_change(const Cell& obj) { return handler_index(obj, on_change) >= 0; }
 
 void ensure_events(Cell* obj) {
-  NodeId ctx = obj->w1;
-  int32_t on = context::find_word(ctx, predefined::word(W::on_change_star).w2, true);
-  int32_t deep = context::find_word(ctx, predefined::word(W::on_deep_change_star).w2, true);
+  NodeId ctx = context(*obj);
+  int32_t on = context::find_word(ctx, word::symbol(predefined::word(W::on_change_star)), true);
+  int32_t deep = context::find_word(ctx, word::symbol(predefined::word(W::on_deep_change_star)), true);
   if (on < 0 && deep < 0) {
-    obj->w3 = 0;
+    set_events(*obj, 0);
     store_self(*obj);
     return;
   }
@@ -97,7 +95,7 @@ void ensure_events(Cell* obj) {
   cells[0] = first;
   cells[1] = second;
   buffer_of(events)->tail = 2 * sizeof(Cell);
-  obj->w3 = events;
+  set_events(*obj, events);
   store_self(*obj);
   // An owner hears of changes inside the series its fields hold (and so does an object that only
   // asks for those deep changes).
@@ -107,7 +105,7 @@ void ensure_events(Cell* obj) {
 void set_field_notify(const Cell& obj, Cell word, int32_t index, const Cell& value) {
   Cell o = obj;  // obj may be the self cell, in a buffer that moves
   Cell v = value;
-  NodeId ctx = o.w1;
+  NodeId ctx = context(o);
   Cell* old = stack::push(context::values(ctx)[index]);
   context::word_at(ctx, index)->header |= Cell::flag_word_set;
   context::values(ctx)[index] = v;
@@ -125,11 +123,12 @@ void fire_on_set(const Cell& obj, Cell word, const Cell& old_value, const Cell& 
   int32_t index = handler_index(obj, on_change);
   if (index < 0) return;
   Cell o = obj;
-  Cell handler = context::values(o.w1)[index];
+  Cell handler = context::values(context(o))[index];
+
   if (!handler.is(Type::function)) fire(Err::script_invalid_obj_evt, {handler});
   int32_t locals = cached_locals(o, on_change, handler);
-  if (word.w1 != o.w1) context::bind_word(o.w1, word);
-  call_handler(handler, o.w1, predefined::word(W::on_change_star), {word, old_value, new_value}, locals,
+  if (word::context(word) != context(o)) context::bind_word(context(o), word);
+  call_handler(handler, context(o), predefined::word(W::on_change_star), {word, old_value, new_value}, locals,
                interp::change);
 }
 
@@ -140,15 +139,16 @@ void fire_on_set_top(const Cell& obj, Cell word) {
 
 void fire_on_deep_set(const Cell& owner, Cell word, const Cell& target, const Cell& action,
                       const Cell* new_value, int32_t index, int32_t part) {
-  if (!owner.w3) fire(Err::script_invalid_obj_evt, {owner});
+  if (!events(owner)) fire(Err::script_invalid_obj_evt, {owner});
   int32_t slot = handler_index(owner, on_deep_change);
   if (slot < 0) return;
   Cell o = owner;
-  Cell handler = context::values(o.w1)[slot];
+  Cell handler = context::values(context(o))[slot];
   if (!handler.is(Type::function)) return;
   int32_t locals = cached_locals(o, on_deep_change, handler);
   Cell added = new_value ? *new_value : make_none();
-  call_handler(handler, o.w1, predefined::word(W::on_deep_change_star),
+  call_handler(handler, context(o), predefined::word(W::on_deep_change_star),
+
                {o, word, target, action, added, make_integer(index), make_integer(part)}, locals,
                interp::deep_change);
 }

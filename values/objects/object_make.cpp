@@ -25,12 +25,12 @@ void evaluate(Cell spec) {
 // An object spec: its fields are added or overwritten in order, then series values are copied
 // and functions rebound.
 void from_object_spec(Cell* result, Cell* spec, bool from_prototype) {
-  NodeId ctx = result->w1;
+  NodeId ctx = context(*result);
   int32_t before = context::slot_count(ctx);
-  NodeId source = spec->w1;
+  NodeId source = context(*spec);
   for (int32_t i = 0; i < context::slot_count(source); ++i) {
     Cell* value = stack::push(context::values(source)[i]);
-    set_field(ctx, context::word_at(source, i)->w2, *value);
+    set_field(ctx, word::symbol(*context::word_at(source, i)), *value);
     stack::pop(1);
   }
   for (int32_t i = 0; i < context::slot_count(ctx); ++i) {
@@ -45,26 +45,26 @@ void from_object_spec(Cell* result, Cell* spec, bool from_prototype) {
     }
   }
   bool added = context::slot_count(ctx) > before;
-  if (added || !from_prototype) result->w2 = new_class_id();
+  if (added || !from_prototype) set_class_id(*result, new_class_id());
 }
 
 void from_block_spec(Cell* result, Cell* spec, Cell* proto, bool from_prototype) {
-  NodeId ctx = result->w1;
+  NodeId ctx = context(*result);
   bool added = context::collect_set_words(ctx, *spec);
   // the values block follows the word list
-  Cell values = make_series(Type::block, context::header_cell(ctx)->w2);
+  Cell values = make_series(Type::block, context::values_word(ctx));
   while (block::length_total(values) < context::slot_count(ctx)) *block::alloc_tail(values) = make_unset();
   context::bind_block(*spec, ctx, true);
-  if (from_prototype) duplicate_values(proto->w1, ctx, false);
-  if (added || !from_prototype) result->w2 = new_class_id();
+  if (from_prototype) duplicate_values(context(*proto), ctx, false);
+  if (added || !from_prototype) set_class_id(*result, new_class_id());
   store_self(*result);
   evaluate(*spec);
   clear_cell_flags(ctx);
-  clear_flag_range(context::header_cell(ctx)->w2);
+  clear_flag_range(context::values_word(ctx));
 }
 
 bool is_word(const Cell& w, predefined::S s) {
-  return symbol::resolve(w.w2) == symbol::resolve(predefined::symbol(s));
+  return symbol::resolve(word::symbol(w)) == symbol::resolve(predefined::symbol(s));
 }
 
 // The value construct stores for a spec value.
@@ -131,9 +131,10 @@ Cell* make_push(Cell spec, const Cell* proto, bool keep_words) {
     clone(*proto, result, true, make_none(), false);
   } else {
     make_context_at(result, 4);
-    result->w2 = new_class_id();
+    set_class_id(*result, new_class_id());
   }
-  collect_words(result->w1, *s, keep_words);
+  collect_words(context(*result), *s, keep_words);
+
   store_self(*result);
   Cell made = *result;
   stack::set_top(s);

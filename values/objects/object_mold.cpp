@@ -19,8 +19,8 @@ using predefined::W;
 
 bool is_handler(uint32_t sym) {
   uint32_t s = symbol::resolve(sym);
-  return s == symbol::resolve(predefined::word(W::on_change_star).w2) ||
-         s == symbol::resolve(predefined::word(W::on_deep_change_star).w2);
+  return s == symbol::resolve(word::symbol(predefined::word(W::on_change_star))) ||
+         s == symbol::resolve(word::symbol(predefined::word(W::on_deep_change_star)));
 }
 
 // Appends text and answers the limit less its length.
@@ -55,12 +55,12 @@ int32_t put_field(Cell* buffer, const Cell& word, const Cell& value, const MoldO
 // The fields; written counts the fields put. only: the first field starts without a new line.
 int32_t put_fields(const Cell& obj, Cell* buffer, bool only, const MoldOptions& o, int32_t limit,
                    int32_t* written) {
-  NodeId ctx = obj.w1;
+  NodeId ctx = context(obj);
   cycles::push(ctx);
   *written = 0;
   for (int32_t i = 0; i < context::slot_count(ctx) && limit > 0; ++i) {
     Cell word = *context::word_at(ctx, i);
-    if (!o.all && is_handler(word.w2)) continue;
+    if (!o.all && is_handler(word::symbol(word))) continue;
     if (o.flat) {
       if (*written) limit = put_text(buffer, " ", limit);
     } else if (*written || !only) {
@@ -88,7 +88,7 @@ int32_t serialize(const Cell& obj, Cell* buffer, bool only, bool all, bool flat,
 }
 
 int32_t mold_object(Cell* value, Cell* buffer, const MoldOptions& o, int32_t limit, const char* prefix) {
-  if (cycles::find(value->w1)) return put_text(buffer, "make object! [...]", limit);
+  if (cycles::find(context(*value))) return put_text(buffer, "make object! [...]", limit);
   if (o.only) return serialize(*value, buffer, true, o.all, o.flat, limit, o.indent);
   limit = put_text(buffer, prefix, limit);
   MoldOptions inner = o;
@@ -104,7 +104,8 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t lim
 }
 
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
-  if (cycles::find(value->w1)) return put_text(buffer, "...", limit);
+  if (cycles::find(context(*value))) return put_text(buffer, "...", limit);
+
   return serialize(*value, buffer, true, false, false, limit, 0);
 }
 

@@ -28,26 +28,23 @@ Cell field_word(NodeId ctx, int32_t index) {
 bool is_symbol(uint32_t sym, uint32_t other) { return symbol::resolve(sym) == symbol::resolve(other); }
 
 bool is_handler_field(NodeId ctx, int32_t index) {
-  uint32_t sym = context::word_at(ctx, index)->w2;
-  return is_symbol(sym, predefined::word(W::on_change_star).w2) ||
-         is_symbol(sym, predefined::word(W::on_deep_change_star).w2);
+  uint32_t sym = word::symbol(*context::word_at(ctx, index));
+  return is_symbol(sym, word::symbol(predefined::word(W::on_change_star))) ||
+         is_symbol(sym, word::symbol(predefined::word(W::on_deep_change_star)));
 }
 
 // The slot of the element in the object, binding the element to it when found; -1 when absent.
 int32_t slot_of(NodeId ctx, Cell* element) {
-  if (element->w1 == ctx && static_cast<int32_t>(element->w3) >= 0) return static_cast<int32_t>(element->w3);
-  int32_t index = context::find_word(ctx, element->w2, true);
-  if (index >= 0) {
-    element->w1 = ctx;
-    element->w3 = static_cast<uint32_t>(index);
-  }
+  if (word::context(*element) == ctx && word::index(*element) >= 0) return word::index(*element);
+  int32_t index = context::find_word(ctx, word::symbol(*element), true);
+  if (index >= 0) word::bind(*element, ctx, index);
   return index;
 }
 
 // Stores into a field, telling the object's on-change* when it has an events record.
 void assign(const Cell& obj, int32_t index, const Cell& value) {
-  NodeId ctx = obj.w1;
-  if (obj.w3 && !is_handler_field(ctx, index)) {
+  NodeId ctx = context(obj);
+  if (events(obj) && !is_handler_field(ctx, index)) {
     set_field_notify(obj, field_word(ctx, index), index, value);
     return;
   }
@@ -61,12 +58,12 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
   Cell path = step.path ? *step.path : make_none();
   if (!any_word_key(element->type())) fire(Err::script_invalid_path, {path, *element});
   Cell obj = *parent;
-  NodeId ctx = obj.w1;
+  NodeId ctx = context(obj);
   int32_t index = slot_of(ctx, element);
-  bool self = is_symbol(element->w2, predefined::symbol(S::self));
+  bool self = is_symbol(word::symbol(*element), predefined::symbol(S::self));
   if (value) {
     if (index < 0 || self) fire(Err::script_invalid_path, {path, *element});
-    if (obj.w3) {
+    if (events(obj)) {
       set_field_notify(obj, field_word(ctx, index), index, *value);
     } else {
       context::word_at(ctx, index)->header |= Cell::flag_word_set;
@@ -97,7 +94,7 @@ Cell* put(Cell* series, Cell* key, Cell* value, bool) {
 
 void transfer(Cell* target, Cell* source, bool any, bool only, bool some) {
   Cell obj = *target;
-  NodeId ctx = obj.w1;
+  NodeId ctx = context(obj);
   int32_t n = context::slot_count(ctx);
   bool from_block = source->is(Type::block);
   bool from_object = is_object_like(source->type());
@@ -108,9 +105,10 @@ void transfer(Cell* target, Cell* source, bool any, bool only, bool some) {
   // The value for field i, or nullptr when the source has none for it.
   auto value_for = [&](int32_t i, Cell& out) {
     if (from_object) {
-      int32_t at = context::find_word(source->w1, context::word_at(ctx, i)->w2, true);
+      int32_t at = context::find_word(context(*source), word::symbol(*context::word_at(ctx, i)), true);
       if (at < 0) return false;
-      out = context::values(source->w1)[at];
+      out = context::values(context(*source))[at];
+
       return true;
     }
     int32_t len = block::vs_length(*source);

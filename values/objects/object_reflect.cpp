@@ -22,15 +22,14 @@ using predefined::S;
 using predefined::W;
 
 bool named(const Cell& field, uint32_t sym) {
-  return field.w2 && symbol::resolve(field.w2) == symbol::resolve(sym);
+  return word::symbol(field) && symbol::resolve(word::symbol(field)) == symbol::resolve(sym);
 }
 
 // A word of the object's word list as a word! bound to it (type replaced, flags dropped).
 Cell bound_word(NodeId ctx, int32_t index, Type type) {
   Cell w = *context::word_at(ctx, index);
   w.header = static_cast<uint32_t>(type);
-  w.w1 = ctx;
-  w.w3 = static_cast<uint32_t>(index);
+  word::bind(w, ctx, index);
   return w;
 }
 
@@ -70,7 +69,7 @@ Cell* body_of(NodeId ctx) {
 // modify obj 'owned: none takes every field's value out of the owners table; [owner word] binds
 // them to that owner through that word.
 void modify_owned(const Cell& obj, Cell* value) {
-  NodeId ctx = obj.w1;
+  NodeId ctx = context(obj);
   if (value->is(Type::none_)) {
     for (int32_t i = 0; i < context::slot_count(ctx); ++i) ownership::unbind(context::values(ctx)[i]);
     return;
@@ -88,21 +87,21 @@ void modify_owned(const Cell& obj, Cell* value) {
 }  // namespace
 
 Cell* reflect(Cell* value, Cell* field) {
-  NodeId ctx = value->w1;
-  if (named(*field, predefined::word(W::changed).w2)) return words_of(ctx, true);
-  if (named(*field, predefined::symbol(S::class_))) return stack::push(make_integer(static_cast<int32_t>(value->w2)));
+  NodeId ctx = context(*value);
+  if (named(*field, word::symbol(predefined::word(W::changed)))) return words_of(ctx, true);
+  if (named(*field, predefined::symbol(S::class_))) return stack::push(make_integer(static_cast<int32_t>(class_id(*value))));
   if (named(*field, predefined::symbol(S::words))) return words_of(ctx, false);
   if (named(*field, predefined::symbol(S::values))) return values_of(ctx);
   if (named(*field, predefined::symbol(S::body))) return body_of(ctx);
   if (named(*field, predefined::symbol(S::owner)))
     return stack::push(make_logic(context::header_cell(ctx)->header & owner_mark));
-  if (named(*field, predefined::symbol(S::events_q))) return stack::push(make_logic(value->w3 != 0));
+  if (named(*field, predefined::symbol(S::events_q))) return stack::push(make_logic(events(*value) != 0));
   fire(Err::internal_not_done);  // the fields above are all an object reflects
 }
 
 Cell* modify(Cell* target, Cell* field, Cell* value, bool) {
-  NodeId ctx = target->w1;
-  if (named(*field, predefined::word(W::changed).w2)) {
+  NodeId ctx = context(*target);
+  if (named(*field, word::symbol(predefined::word(W::changed)))) {
     if (!value->is(Type::none_)) fire(Err::script_invalid_arg, {*value});
     clear_cell_flags(ctx);
   } else if (named(*field, predefined::symbol(S::owner))) {
@@ -127,8 +126,8 @@ bool is_word_kind(Type t) { return t >= Type::word && t <= Type::issue && t != T
 int compare_fields(NodeId a, NodeId b, int op) {
   int32_t n = context::slot_count(a);
   for (int32_t i = 0; i < n; ++i) {
-    uint32_t sa = symbol::resolve(context::word_at(a, i)->w2);
-    uint32_t sb = symbol::resolve(context::word_at(b, i)->w2);
+    uint32_t sa = symbol::resolve(word::symbol(*context::word_at(a, i)));
+    uint32_t sb = symbol::resolve(word::symbol(*context::word_at(b, i)));
     if (sa != sb) return sa < sb ? -1 : 1;
     Cell* va = stack::push(context::values(a)[i]);
     Cell* vb = stack::push(context::values(b)[i]);
@@ -149,14 +148,15 @@ int compare_fields(NodeId a, NodeId b, int op) {
 
 int compare(Cell* a, Cell* b, int op) {
   if (a->type() != b->type()) return -2;
-  if (a->w1 == b->w1) return 0;
+  if (context(*a) == context(*b)) return 0;
   if (op == cmp::same) return -1;
-  if (cycles::find(a->w1)) return cycles::find(b->w1) ? 0 : -1;
-  int32_t na = context::slot_count(a->w1), nb = context::slot_count(b->w1);
+  if (cycles::find(context(*a))) return cycles::find(context(*b)) ? 0 : -1;
+  int32_t na = context::slot_count(context(*a)), nb = context::slot_count(context(*b));
   if (na != nb) return na < nb ? -1 : 1;
-  cycles::push(a->w1);
-  cycles::push(b->w1);
-  int r = compare_fields(a->w1, b->w1, op);
+  cycles::push(context(*a));
+  cycles::push(context(*b));
+  int r = compare_fields(context(*a), context(*b), op);
+
   cycles::pop_n(2);
   return r;
 }

@@ -28,7 +28,7 @@ bool keyed_by_node(Type t) {
 bool walked_block(Type t) { return block::is_any_block(t); }
 
 NodeId key_of(const Cell& v) {
-  if (object::is_object_like(v.type())) return v.w1;
+  if (object::is_object_like(v.type())) return object::context(v);
   return keyed_by_node(v.type()) ? series_node(v) : 0;
 }
 
@@ -87,15 +87,15 @@ void bind(Cell v, Cell owner, Cell word) {
     }
     if (walked_block(t)) each_cell(v, [&](Cell item) { bind(item, owner, word); });
   } else if (object::is_object_like(t)) {
-    each_field(v.w1, [&](Cell value, Cell field) {
-      if (!(object::is_object_like(value.type()) && value.w1 == owner.w1)) bind(value, owner, field);
+    each_field(object::context(v), [&](Cell value, Cell field) {
+      if (!(object::is_object_like(value.type()) && object::context(value) == object::context(owner))) bind(value, owner, field);
     });
   }
 }
 
 void set_owner(Cell value, Cell owner, Cell word) {
   bind(value, owner, word);
-  context::header_cell(owner.w1)->header |= object::owner_mark;
+  context::header_cell(object::context(owner))->header |= object::owner_mark;
 }
 
 void unbind(Cell v) {
@@ -109,7 +109,7 @@ void unbind(Cell v) {
     }
     if (walked_block(t)) each_cell(v, [](Cell item) { unbind(item); });
   } else if (object::is_object_like(t)) {
-    each_field(v.w1, [](Cell value, Cell) { unbind(value); });
+    each_field(object::context(v), [](Cell value, Cell) { unbind(value); });
   }
 }
 
@@ -126,7 +126,8 @@ Cell* get(NodeId key) {
 bool check(Cell value, Cell action, const Cell* new_value, int32_t index, int32_t part) {
   NodeId key = key_of(value);
   Cell* record = key ? hashtable::get_key(owners, key) : nullptr;
-  if (!record || !record[1].w3) return false;
+  if (!record || !object::events(record[1])) return false;
+
   Cell owner = record[1];
   Cell word = record[2];
   object::fire_on_deep_set(owner, word, value, action, new_value, index, part);
@@ -165,7 +166,8 @@ bool notify(const Cell& series, Action a, bool past, int32_t index, int32_t coun
   Cell s = series;
   NodeId key = key_of(s);
   Cell* record = key ? hashtable::get_key(owners, key) : nullptr;
-  if (!record || !record[1].w3) return false;
+  if (!record || !object::events(record[1])) return false;
+
   Cell added = value ? *value : make_none();
   Cell word = action_word(a, past);
   return check(s, word, value ? &added : nullptr, index, count);

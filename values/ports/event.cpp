@@ -1,6 +1,7 @@
 // values/ports/event.cpp: event! entries: make from a spec block, form and mold, comparison, fields by
 // path and pick; and the maker the view back end calls.
 #include "core/error.hpp"
+#include "core/gc_layout.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
@@ -26,7 +27,7 @@ struct Gathered {
 
 // A word or get-word bound to a context stands for its value, one level deep.
 Cell resolve(Cell v) {
-  if ((v.is(Type::word) || v.is(Type::get_word)) && v.w1) return *word::value_cell(v);
+  if ((v.is(Type::word) || v.is(Type::get_word)) && word::context(v)) return *word::value_cell(v);
   return v;
 }
 
@@ -40,7 +41,7 @@ void take(Gathered& g, Cell name, Cell v) {
     if (v.is(Type::word) || v.is(Type::lit_word)) g.code = type_code(v);
   } else if (word_is(name, "key")) {
     // the last key given wins, so two keys never blend into a third character
-    if (v.is(Type::char_)) g.key = v.w2 & key_mask;
+    if (v.is(Type::char_)) g.key = char_of(v) & key_mask;
   } else if (word_is(name, "flags")) {
     if (!v.is(Type::block)) return;
     for (int32_t i = series_head(v), n = block::length_total(v); i < n; ++i) {
@@ -62,8 +63,7 @@ void store_values(Cell* event, const Gathered& g) {
   Cell* b = block::push_only(slot_count);
   for (int s = 0; s < slot_count; ++s)
     block::append_copy(*b, g.held[s].is(Type::unset) ? defaults[s] : g.held[s]);
-  event->header |= has_values;
-  event->w2 = series_node(*b);
+  set_values(*event, series_node(*b));
 }
 
 Cell* make_(Cell* proto, Cell* spec, Type) {
@@ -80,8 +80,8 @@ Cell* make_(Cell* proto, Cell* spec, Type) {
       Cell v = resolve(*block::vs_abs_at(b, ++i));
       take(g, name, v);
     }
-    event->w1 = static_cast<uint32_t>(g.code);
-    event->w3 = g.flags | g.key;
+    set_code(*event, g.code);
+    set_bits(*event, g.flags | g.key);
     if (g.given) store_values(event, g);
   }
   *proto = *event;
@@ -110,7 +110,7 @@ Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) 
   if (!value) return push_field(*parent, index);
   if (index != 1) fire(Err::script_bad_path_set, {path, *element});
   if (!value->is(Type::word)) fire(Err::script_bad_path_set, {path, *value});
-  parent->w1 = static_cast<uint32_t>(type_code(*value));
+  set_code(*parent, type_code(*value));
   path::write_back(*parent, step);
   return value;
 }
@@ -130,9 +130,11 @@ int32_t truncated(float f) {
 }
 
 Cell* push(const Record& r) {
-  Cell* event = stack::push(make_cell(Type::event, static_cast<uint32_t>(r.type)));
+  Cell* event = stack::push(make_cell(Type::event));
+  set_code(*event, r.type);
   uint32_t key = r.special ? static_cast<uint32_t>(-r.key) : static_cast<uint32_t>(r.key);
-  event->w3 = (r.flags & ~key_mask) | (key & key_mask);
+  set_bits(*event, (r.flags & ~key_mask) | (key & key_mask));
+
   if (r.special) event->header |= special_key;
   stack::Mark mark;
   Gathered g{stack::push(r.face)};
@@ -145,8 +147,15 @@ Cell* push(const Record& r) {
 
 Cell* push_cell(const Cell& e) { return stack::push(e); }
 
+namespace {
+// The values block is marked only when the header says there is one.
+bool holds_values(const Cell& e) { return e.header & has_values; }
+}  // namespace
+
 void install() {
   forget_flags_block();
+  gc::set_layout(Type::event, gc::Layout{{gc::Holds::nothing, gc::Holds::cells, gc::Holds::nothing}, 1,
+                                         holds_values});
   using registry::def;
   registry::define(Type::event, {
       def<Action::make>(make_),

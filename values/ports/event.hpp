@@ -18,7 +18,19 @@ inline constexpr uint32_t has_values = 0x1000;   // the collector marks w2 only 
 inline constexpr uint32_t special_key = 0x2000;
 inline constexpr uint32_t key_mask = 0x1FFFFF;   // every code point fits below the flag bits
 
+// The payload, read and written here only.
+inline int32_t code_of(const Cell& e) { return static_cast<int32_t>(e.w1); }
+inline void set_code(Cell& e, int32_t code) { e.w1 = static_cast<uint32_t>(code); }
+inline NodeId values_of(const Cell& e) { return e.header & has_values ? e.w2 : 0; }
+inline void set_values(Cell& e, NodeId block) {
+  e.header |= has_values;
+  e.w2 = block;
+}
+inline uint32_t bits_of(const Cell& e) { return e.w3; }  // flag bits | key
+inline void set_bits(Cell& e, uint32_t bits) { e.w3 = bits; }
+
 namespace flag {
+
 inline constexpr uint32_t aux_down = 0x400000, alt_down = 0x800000, mid_down = 0x1000000,
                           down = 0x2000000, away = 0x4000000, control = 0x10000000,
                           shift = 0x20000000, alt = 0x40000000, command = 0x80000000;

@@ -59,12 +59,12 @@ Cell word_of(std::string_view spelling) {
 
 // The cell at index i of the values block, or the fallback when the event has none.
 Cell value_at(const Cell& event, int i, const Cell& fallback) {
-  if (!(event.header & has_values) || !event.w2) return fallback;
-  return block::cells(make_series(Type::block, event.w2))[i];
+  if (!values_of(event)) return fallback;
+  return block::cells(make_series(Type::block, values_of(event)))[i];
 }
 
 Cell key_of(Cell event) {
-  int32_t key = static_cast<int32_t>(event.w3 & key_mask);
+  int32_t key = static_cast<int32_t>(bits_of(event) & key_mask);
   if (event.header & special_key) return key_word(-key);
   return key ? make_char(static_cast<uint32_t>(key)) : make_none();
 }
@@ -93,7 +93,7 @@ Cell* push_flags(uint32_t flags) {
 void forget_flags_block() { flags_block = make_none(); }
 
 bool word_is(Cell word, std::string_view spelling) {
-  return symbol::resolve(word.w2) == symbol::resolve(symbol::make(spelling));
+  return symbol::resolve(word::symbol(word)) == symbol::resolve(symbol::make(spelling));
 }
 
 int field_index(Cell word, Cell context) {
@@ -130,15 +130,16 @@ uint32_t flag_from_word(Cell word) {
 
 Cell* push_field(Cell event, int index) {
   switch (index) {
-    case 1: return stack::push(type_word(static_cast<int32_t>(event.w1)));
+    case 1: return stack::push(type_word(code_of(event)));
     case 2: return stack::push(value_at(event, 0, make_none()));
     case 3: return stack::push(value_at(event, 1, make_none()));
     case 4: return stack::push(value_at(event, 2, pair::make(0, 0)));
     case 5: return stack::push(key_of(event));
     case 6: return stack::push(value_at(event, 3, make_integer(0)));
-    case 7: return push_flags(event.w3);
+    case 7: return push_flags(bits_of(event));
     case field_count: return stack::push(make_none());
-    default: return stack::push(make_logic(event.w3 & test_bits[index - 8]));
+    default: return stack::push(make_logic(bits_of(event) & test_bits[index - 8]));
+
   }
 }
 

@@ -7,7 +7,7 @@ namespace vyn::event {
 namespace {
 
 bool same_symbol(const Cell& a, const Cell& b) {
-  return symbol::resolve(a.w2) == symbol::resolve(b.w2);
+  return symbol::resolve(word::symbol(a)) == symbol::resolve(word::symbol(b));
 }
 
 bool block_holds(const Cell& b, const Cell& flag) {

@@ -15,14 +15,12 @@ namespace {
 
 constexpr const char* kind_names[] = {"", "fd", "monitor", "window", "font", "rich-text"};
 
-int32_t kind_of(const Cell& h) { return static_cast<int32_t>(h.w1); }
-
 void put(Cell* buffer, std::string_view text) { string::append_latin1(*buffer, text); }
 
 // The value as eight upper-case hex digits and "h".
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
   char text[16];
-  std::snprintf(text, sizeof text, "%08Xh", value->w2);
+  std::snprintf(text, sizeof text, "%08Xh", value_of(*value));
   put(buffer, text);
   return limit - 9;
 }
@@ -50,14 +48,14 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_
 // is unequal.
 int compare(Cell* a, Cell* b, int) {
   if (!b->is(Type::handle)) return 1;
-  int32_t x = static_cast<int32_t>(a->w2), y = static_cast<int32_t>(b->w2);
+  int32_t x = static_cast<int32_t>(value_of(*a)), y = static_cast<int32_t>(value_of(*b));
   return x < y ? -1 : x > y ? 1 : 0;
 }
 
 }  // namespace
 
 Cell* make_at(Cell* cell, uint32_t value, int32_t kind) {
-  *cell = make_cell(Type::handle, static_cast<uint32_t>(kind), value, 0xFFFFFFFFu);
+  *cell = make(value, kind);
   return cell;
 }
 

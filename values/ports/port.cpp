@@ -18,7 +18,7 @@ namespace {
 
 Cell field_of(const Cell& obj, const char* name) {
   if (!object::is_object_like(obj.type())) return make_none();
-  Cell* v = context::value_cell_of(obj.w1, symbol::make(name));
+  Cell* v = context::value_cell_of(object::context(obj), symbol::make(name));
   return v ? *v : make_none();
 }
 
@@ -39,7 +39,7 @@ Cell find_scheme(const Cell& name) {
   int32_t n = static_cast<int32_t>(buffer_of(series_node(schemes))->tail / sizeof(Cell));
   for (int32_t i = series_head(schemes); i + 1 < n; i += 2) {
     const Cell* cells = reinterpret_cast<const Cell*>(buffer_of(series_node(schemes))->data());
-    if (word::any_word_q(cells[i].type()) && symbol::resolve(cells[i].w2) == symbol::resolve(name.w2))
+    if (word::any_word_q(cells[i].type()) && symbol::resolve(word::symbol(cells[i])) == symbol::resolve(word::symbol(name)))
       return cells[i + 1];
   }
   return make_none();
@@ -74,8 +74,8 @@ Cell system_value(const char* object, const char* field) {
 
 Cell* make(Cell*, Cell* spec, Type) {
   Cell* spec_obj = stack::push(*spec_object(spec));
-  Cell scheme = context::values(spec_obj->w1)[0];
-  if (context::slot_count(spec_obj->w1) < 1 || !scheme.is(Type::word))
+  Cell scheme = context::values(object::context(*spec_obj))[0];
+  if (context::slot_count(object::context(*spec_obj)) < 1 || !scheme.is(Type::word))
     fire(Err::access_no_scheme, {*spec});
   Cell* result = stack::push_unset();
   Cell proto = system_value("standard", "port");
@@ -83,14 +83,15 @@ Cell* make(Cell*, Cell* spec, Type) {
   object::clone(proto, result, false, make_none(), false);
   result->header = static_cast<uint32_t>(Type::port);
   object::store_self(*result);
-  Cell* values = context::values(result->w1);
+  Cell* values = context::values(object::context(*result));
   values[Field::spec] = *spec_obj;
-  values[Field::scheme] = context::values(spec_obj->w1)[0];
+  values[Field::scheme] = context::values(object::context(*spec_obj))[0];
   Cell definition = find_scheme(values[Field::scheme]);
   if (!definition.is(Type::object)) fire(Err::access_unknown_scheme, {*spec});
   Cell actor = field_of(definition, "actor");
   if (!actor.is(Type::object) && !actor.is(Type::handle)) fire(Err::access_invalid_actor);
-  context::values(result->w1)[Field::actor] = actor;
+  context::values(object::context(*result))[Field::actor] = actor;
+
   return result;
 }
 

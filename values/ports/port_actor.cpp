@@ -17,7 +17,8 @@ namespace {
 
 // The port's actor, which must be an object by the time an action is forwarded.
 Cell actor_of(const Cell& port) {
-  Cell actor = context::values(port.w1)[Field::actor];
+  Cell actor = context::values(object::context(port))[Field::actor];
+
   if (!actor.is(Type::object)) fire(Err::access_invalid_port);
   return actor;
 }

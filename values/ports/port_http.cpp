@@ -28,7 +28,7 @@ using Lines = std::vector<std::string>;
 // The text of a value as a header part: a word's spelling, a string as it stands, else its form.
 std::string text_of(Cell* value) {
   if (word::any_word_q(value->type()) && !value->is(Type::issue))
-    return std::string(symbol::spelling(value->w2));
+    return std::string(symbol::spelling(word::symbol(*value)));
   if (value->is(Type::string)) return url::utf8_of(*value, -1);
   Cell* formed = string::make_at(stack::push_unset(), 16);
   actions::form_direct(value, formed, nullptr, 0x7FFFFFFF);
@@ -135,7 +135,7 @@ Cell* header_map(const std::string& text) {
 }
 
 std::string method_text(const Cell& method) {
-  std::string text(symbol::spelling(method.w2));
+  std::string text(symbol::spelling(word::symbol(method)));
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return text;

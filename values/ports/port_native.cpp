@@ -5,6 +5,8 @@
 
 #include "core/error.hpp"
 #include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
+#include "values/ports/handle.hpp"
 #include "values/ports/port.hpp"
 
 namespace vyn::port_native {
@@ -30,11 +32,12 @@ void unregister(uint32_t value) {
 bool applies(const Cell& value, Action slot) {
   int s = static_cast<int>(slot);
   if (!value.is(Type::port) || s < first_slot || s >= first_slot + slot_count) return false;
-  return context::values(value.w1)[port::Field::actor].is(Type::handle);
+  return context::values(object::context(value))[port::Field::actor].is(Type::handle);
 }
 
 registry::ActionFn entry(const Cell& port, Action slot) {
-  uint32_t value = context::values(port.w1)[port::Field::actor].w2;
+  uint32_t value = handle::value_of(context::values(object::context(port))[port::Field::actor]);
+
   if (value < 1 || value > tables().size() || !tables()[value - 1]) fire(Err::access_invalid_port);
   registry::ActionFn fn = (*tables()[value - 1])[static_cast<int>(slot) - first_slot];
   if (!fn) fire(Err::access_no_port_action);

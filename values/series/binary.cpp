@@ -28,7 +28,7 @@ void append_be(std::string& out, uint64_t v, int bytes) {
 // The base-16 decoding of an issue's name; text that is not pairs of hexadecimal digits raises
 // script/invalid-data.
 void issue_bytes(const Cell& issue, std::string& out) {
-  std::string name(symbol::spelling(issue.w2));
+  std::string name(symbol::spelling(word::symbol(issue)));
   std::vector<uint8_t> bytes;
   base_codecs::Text text{reinterpret_cast<const uint8_t*>(name.data()),
                          static_cast<uint32_t>(name.size()), 1};

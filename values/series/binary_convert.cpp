@@ -73,7 +73,7 @@ void bytes_of(Cell* value, int32_t limit, bool bytes_limit, Mode mode, std::stri
   switch (value->type()) {
     case Type::char_: {
       uint8_t seq[4];
-      int k = unicode::encode_utf8(value->w2, seq);
+      int k = unicode::encode_utf8(char_of(*value), seq);
       out.append(reinterpret_cast<char*>(seq), static_cast<size_t>(k));
       break;
     }

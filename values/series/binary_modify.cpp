@@ -53,7 +53,7 @@ std::array<bool, 256> byte_set(Cell* with) {
     const uint8_t* p = head_bytes(*with);
     for (int32_t i = 0; i < length(*with); ++i) set[p[i]] = true;
   } else if (with->is(Type::char_)) {
-    if (with->w2 < 256) set[with->w2] = true;
+    if (char_of(*with) < 256) set[char_of(*with)] = true;
   } else if (series::is_char_series(with->type())) {
     NodeId node = series_node(*with);
     for (int32_t i = 0; i < string::length(*with); ++i) {

@@ -20,7 +20,7 @@ namespace vyn::bitset {
 namespace {
 
 bool is_word(const Cell& v, predefined::S s) {
-  return v.is(Type::word) && symbol::resolve(v.w2) == symbol::resolve(predefined::symbol(s));
+  return v.is(Type::word) && symbol::resolve(word::symbol(v)) == symbol::resolve(predefined::symbol(s));
 }
 
 // make bitset! n: n bits rounded up to whole bytes, all clear.
@@ -59,7 +59,7 @@ Cell* to(Cell*, Cell* spec, Type) { return make_from_spec(spec, true); }
 bool truthy(const Cell& v) {
   switch (v.type()) {
     case Type::none_: return false;
-    case Type::logic: return v.w1 != 0;
+    case Type::logic: return logic_of(v) != 0;
     case Type::integer: return v.int_value() != 0;
     case Type::float_: return v.float_value() != 0.0;
     default: return true;

@@ -54,13 +54,13 @@ bool all_bits(NodeId bits, int64_t low, int64_t high) {
 }
 
 bool same_symbol(const Cell& w, predefined::S s) {
-  return w.is(Type::word) && symbol::resolve(w.w2) == symbol::resolve(predefined::symbol(s));
+  return w.is(Type::word) && symbol::resolve(word::symbol(w)) == symbol::resolve(predefined::symbol(s));
 }
 
 // The number a char!, integer! or float! (truncated toward zero) stands for; -1 for negatives
 // and beyond_int above the 32-bit range, so that both fail the same way as out-of-range ones.
 int64_t number_of(const Cell& v) {
-  if (v.is(Type::char_)) return v.w2;
+  if (v.is(Type::char_)) return char_of(v);
   if (v.is(Type::integer)) return v.int_value();
   double d = v.float_value();
   if (!(d > -1.0)) return -1;

@@ -10,6 +10,7 @@
 #include "values/registry.hpp"
 #include "values/runtime_cells.hpp"
 #include "values/words/symbol.hpp"
+#include "values/words/typeset.hpp"
 
 namespace vyn::block {
 namespace {
@@ -40,12 +41,9 @@ bool copyable(Type t) {
 // none stands for every type
 bool type_in(Type t, const Cell& types) {
   if (types.is(Type::none_)) return true;
-  if (types.is(Type::datatype)) return static_cast<Type>(types.w1) == t;
+  if (types.is(Type::datatype)) return datatype_of(types) == t;
   if (types.is(Type::typeset)) {
-    // the 96-bit map starts at payload word 1: bit 0x80 >> (t & 7) of byte t >> 3
-    const uint8_t* bits = reinterpret_cast<const uint8_t*>(&types.w1);
-    int id = static_cast<int>(t);
-    return bits[id >> 3] & (0x80 >> (id & 7));
+    return typeset::has(types, t);
   }
   return false;
 }
@@ -129,11 +127,11 @@ bool find_compare_from(Cell& b, Cell value, bool from_start) {
 }
 
 Cell* select_word(Cell& b, const Cell& word, bool exact) {
-  uint32_t wanted = exact ? word.w2 : symbol::resolve(word.w2);
+  uint32_t wanted = exact ? word::symbol(word) : symbol::resolve(word::symbol(word));
   Cell* end = vs_tail(b);
   for (Cell* c = vs_head(b); c < end; ++c) {
     if (c->type() < Type::word || c->type() > Type::get_word) continue;
-    uint32_t id = exact ? c->w2 : symbol::resolve(c->w2);
+    uint32_t id = exact ? word::symbol(*c) : symbol::resolve(word::symbol(*c));
     if (id == wanted) return c + 1 < end ? c + 1 : nullptr;
   }
   return nullptr;

@@ -47,7 +47,7 @@ bool cell_matches(Cell cell, Cell value, int op) { return compare_value(&cell, &
 // Whether the cells of the series from pos match the target.
 bool matches_at(const Cell& series, int32_t pos, const Cell& value, const Target& t) {
   Type type = cells(series)[pos].type();
-  if (t.by_type) return value.is(Type::datatype) ? type == static_cast<Type>(value.w1) : typeset::has(value, type);
+  if (t.by_type) return value.is(Type::datatype) ? type == datatype_of(value) : typeset::has(value, type);
   if (!t.sequence) return cell_matches(cells(series)[pos], value, t.op);
   for (int32_t k = 0; k < t.length; ++k) {
     // read afresh each round, in case a comparison entry allocated

@@ -28,7 +28,7 @@ const Cell* cells_at(const uint8_t* record) { return reinterpret_cast<const Cell
 // A comparator's answer as a sort order.
 int order_of(const Cell& r) {
   switch (r.type()) {
-    case Type::logic: return r.w1 ? 1 : -1;
+    case Type::logic: return logic_of(r) ? 1 : -1;
     case Type::integer: return r.int_value() > 0 ? 1 : r.int_value() < 0 ? -1 : 0;
     case Type::float_: return r.float_value() > 0 ? 1 : r.float_value() < 0 ? -1 : 0;
     case Type::none_: return -1;

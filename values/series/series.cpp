@@ -87,12 +87,12 @@ Cell* poke(Cell* s, int32_t index, Cell* boxed, Cell* value) {
     *reinterpret_cast<Cell*>(unit_at(*s, target)) = *value;
   } else if (t == Type::binary) {
     if (!value->is(Type::integer) && !value->is(Type::char_)) fire(Err::script_invalid_arg, {*value});
-    *unit_at(*s, target) = static_cast<uint8_t>(value->w2);
+    *unit_at(*s, target) = static_cast<uint8_t>(value->int_value());
   } else if (t == Type::vector) {
     vector::put(*s, target, *value);
   } else if (is_char_series(t)) {
     if (!value->is(Type::char_)) fire(Err::script_invalid_arg, {*value});
-    string::write_char(series_node(*s), static_cast<uint32_t>(target), value->w2);
+    string::write_char(series_node(*s), static_cast<uint32_t>(target), char_of(*value));
   } else {
     fire(Err::script_invalid_arg, {*value});
   }
@@ -182,7 +182,8 @@ Cell* push_copy_range(const Cell& source, int32_t index, int32_t count, Cell* re
               (to->flags & SeriesBuffer::big);
   if (bytes) std::memcpy(to->data(), from->data() + (static_cast<uint32_t>(index) << shift), bytes);
   to->tail = bytes;
-  *result = make_series(src.type(), node, 0, src.is(Type::vector) ? src.w3 : 0);
+  uint32_t elem = src.is(Type::vector) ? static_cast<uint32_t>(vector::elem_type(src)) : 0;
+  *result = make_series(src.type(), node, 0, elem);
   result->header |= src.header & Cell::flag_new_line;
   return result;
 }
@@ -398,7 +399,7 @@ int32_t part_count(const Cell& s, const Cell& part) {
 // modify series 'owned [owner word] makes the series (and those nested in it) owned by the
 // object through the word; 'owned none takes that ownership away.
 Cell* modify(Cell* s, Cell* field, Cell* value, bool) {
-  if (!field->is(Type::word) || field->w2 != predefined::symbol(predefined::S::owned))
+  if (!field->is(Type::word) || word::symbol(*field) != predefined::symbol(predefined::S::owned))
     fire(Err::script_invalid_arg, {*field});
   if (value->is(Type::none_)) {
     ownership::unbind(*s);
@@ -415,7 +416,7 @@ Cell* modify(Cell* s, Cell* field, Cell* value, bool) {
 // series has, so any other field is not provided.
 Cell* reflect(Cell* s, Cell* field) {
   if (!field->is(Type::word) ||
-      symbol::resolve(field->w2) != symbol::resolve(predefined::symbol(predefined::S::owned)))
+      symbol::resolve(word::symbol(*field)) != symbol::resolve(predefined::symbol(predefined::S::owned)))
     fire(Err::internal_not_done);
   Cell* owner = ownership::get(series_node(*s));
   return stack::push(owner ? *owner : make_none());

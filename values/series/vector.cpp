@@ -10,6 +10,7 @@
 #include "core/text/float_text.hpp"
 #include "core/series.hpp"
 #include "core/stack.hpp"
+#include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "values/compare_ops.hpp"
 #include "values/registry.hpp"
@@ -114,7 +115,7 @@ uint32_t default_size(Type t) { return is_float_elem(t) ? 8 : 4; }
 // The element type a word names, or nothing.
 Type word_type(const Cell& w) {
   for (Type t : {Type::char_, Type::integer, Type::float_, Type::percent})
-    if (symbol::spelling(registry::type_word(t).w2) == symbol::spelling(w.w2)) return t;
+    if (symbol::spelling(word::symbol(registry::type_word(t))) == symbol::spelling(word::symbol(w))) return t;
   return Type::nothing;
 }
 
@@ -245,7 +246,7 @@ int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_
   if (!o.only) limit -= put_text(buffer, "make vector! [");
   bool plain = length(*value) > 0 && unit_of(*value) == default_size(t);
   if (!plain) {
-    limit -= put_text(buffer, std::string(symbol::spelling(registry::type_word(t).w2)));  // a copy: appending may move the name
+    limit -= put_text(buffer, std::string(symbol::spelling(word::symbol(registry::type_word(t)))));  // a copy: appending may move the name
     limit -= put_text(buffer, " ");
     limit -= put_text(buffer, integer::form_decimal(static_cast<int32_t>(unit_of(*value) * 8)).view());
     limit -= put_text(buffer, " [");
@@ -280,22 +281,15 @@ int compare(Cell* a, Cell* b, int op) {
   return (la > lb) - (la < lb);
 }
 
-template <Arith Op>
-void arith(Cell* args) { do_math(args, Op); }
-
 }  // namespace
 
 void install() {
   using registry::def;
   using registry::inherit;
-  registry::define(Type::vector, {
+  registry::define(Type::vector, registry::arith_bitwise_rows<do_math>(), {
       def<Action::make>(make_), inherit(Action::random), inherit(Action::reflect),
       def<Action::form>(form), def<Action::mold>(mold), inherit(Action::eval_path),
-      def<Action::compare>(compare), def<Action::add>(arith<Arith::add>),
-      def<Action::divide>(arith<Arith::divide>), def<Action::multiply>(arith<Arith::multiply>),
-      def<Action::remainder>(arith<Arith::remainder>), def<Action::subtract>(arith<Arith::subtract>),
-      def<Action::and_t>(arith<Arith::and_>), def<Action::or_t>(arith<Arith::or_>),
-      def<Action::xor_t>(arith<Arith::xor_>), def<Action::append>(append),
+      def<Action::compare>(compare), def<Action::append>(append),
       def<Action::change>(change), def<Action::insert>(append),
       inherit(Action::at), inherit(Action::back), inherit(Action::clear), inherit(Action::copy),
       def<Action::find>(find), inherit(Action::head), inherit(Action::head_q), inherit(Action::index_q),

@@ -105,37 +105,17 @@ int by_function(const uint8_t* a, const uint8_t* b, intptr_t w, intptr_t) {
   return o.reverse ? -r : r;
 }
 
-void set_compare(Order& order, Cell* compare) {
-  if (compare->is(Type::integer)) {
-    int32_t offset = compare->int_value();
-    if (offset < 1 || offset > order.record) fire(Err::script_out_of_range, {*compare});
-    order.key = offset - 1;
-  } else if (compare->is(Type::function)) {
-    order.function = compare;
-  } else {
-    fire(Err::script_invalid_refine_arg, {word_arg("compare"), *compare});
-  }
-}
-
 }  // namespace
 
 // Numbers in ascending order (descending with /reverse); /part limits the range, /skip sorts
 // records by their first element (/compare an offset or a function, /all the whole record).
 Cell* sort(Cell* series, const SortOptions& o) {
-  int32_t count = sort_records::range_of(series, o.part);
-  if (o.all && !o.skip) fire(Err::script_bad_refines);
-  int32_t size = count ? sort_records::record_size(o.skip, count) : 1;
-  if (count / size < 2) return series;
-  Order order{elem_type(*series), unit_of(*series), size, 0, o.all && o.skip, o.reverse, nullptr};
-  if (o.compare) set_compare(order, o.compare);
-  int32_t head = series_head(*series);
-  bool owned = ownership::before(*series, Action::sort, head, count);
-  sort::Records records{series_node(*series), static_cast<uint32_t>(head) * order.unit};
-  uint32_t n = static_cast<uint32_t>(count / size), bytes = static_cast<uint32_t>(size) * order.unit;
-  auto compare = order.function ? by_function : by_number;
-  if (o.stable) sort::merge(records, n, bytes, reinterpret_cast<intptr_t>(&order), 0, compare);
-  else sort::quick(records, n, bytes, reinterpret_cast<intptr_t>(&order), 0, compare);
-  if (owned) ownership::after(*series, Action::sort, head, count);
+  sort_records::Layout l = sort_records::layout_of(series, o);
+  if (!l.worth_sorting()) return series;
+  Order order{elem_type(*series), unit_of(*series), l.size, 0, o.all && o.skip, o.reverse, nullptr};
+  if (o.compare) sort_records::read_compare(o.compare, l.size, order.key, order.function);
+  sort_records::sort_in_place(series, l, order.unit, o.stable, reinterpret_cast<intptr_t>(&order),
+                              order.function ? by_function : by_number);
   return series;
 }
 

@@ -64,7 +64,7 @@ void math(Cell* args) {
   }
   int64_t r = combine(args[0].int_value(), number_of(args[1]), op);
   if (r < 0 || r > last_code_point) fire(Err::math_overflow);
-  args[0].w2 = static_cast<uint32_t>(r);
+  set_char(args[0], static_cast<uint32_t>(r));
 }
 
 uint32_t checked_code(Cell* spec, double value) {
@@ -97,13 +97,13 @@ Cell* make(Cell*, Cell* spec, Type) {
 }
 
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
-  string::append_char(series_node(*buffer), value->w2);
+  string::append_char(series_node(*buffer), char_of(*value));
   return limit - 1;
 }
 
 int32_t mold(Cell* value, Cell* buffer, const MoldOptions& o, Cell*, int32_t limit) {
   string::append_latin1(*buffer, "#\"");
-  string::mold_char(buffer, value->w2, true, o.all);
+  string::mold_char(buffer, char_of(*value), true, o.all);
   string::append_latin1(*buffer, "\"");
   return limit - 4;
 }

@@ -37,18 +37,18 @@ bool readable_name_q(const std::string& name) {
 // Strings and characters give the issue of their text as it is; word-like values keep their
 // symbol; anything else converts as for word!.
 Cell* make(Cell* proto, Cell* spec, Type type) {
-  if (word_like(spec->type())) return make_at(stack::push_unset(), spec->w2, type);
+  if (word_like(spec->type())) return make_at(stack::push_unset(), word::symbol(*spec), type);
   if (spec->is(Type::string) || spec->is(Type::char_)) {
     Cell* text =
         spec->is(Type::string) ? stack::push(*spec) : string::make_at(stack::push_unset(), 1);
-    if (spec->is(Type::char_)) string::append_char(series_node(*text), spec->w2);
+    if (spec->is(Type::char_)) string::append_char(series_node(*text), char_of(*spec));
     std::string name = string::to_utf8(*text);
     if (!readable_name_q(name)) fire(Err::script_bad_to_arg, {make_datatype(type), *spec});
     uint32_t symbol = symbol::make(name);
     return make_at(text, symbol, type);
   }
   Cell* result = registry::entry<Action::to>(Type::word)(proto, spec, type);
-  return make_at(result, result->w2, type);
+  return make_at(result, word::symbol(*result), type);
 }
 
 int32_t mold(Cell* value, Cell* buffer, const MoldOptions&, Cell* part, int32_t limit) {

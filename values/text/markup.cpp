@@ -37,7 +37,7 @@ int32_t ref_mold(Cell* value, Cell* buffer, const MoldOptions&, Cell* part, int3
 }
 
 bool is_word(const Cell& v, predefined::S s) {
-  return v.is(Type::word) && symbol::resolve(v.w2) == symbol::resolve(predefined::symbol(s));
+  return v.is(Type::word) && symbol::resolve(word::symbol(v)) == symbol::resolve(predefined::symbol(s));
 }
 
 struct Field {

@@ -62,12 +62,4 @@ bool match_value(Cell* str, Cell* value, int op);
 // result's buffer replaces the first argument's, head 0; answers the first argument.
 Cell* set_operation(Cell* series1, Cell* series2, int op, bool case_sensitive, Cell* skip);
 
-// Installers of the character series.
-void install();
-void install_url();
-void install_file();
-void install_tag();
-void install_email();
-void install_ref();
-
 }  // namespace vyn::string

@@ -1,6 +1,7 @@
 // values/text/string_compare.cpp: comparing texts, string!'s comparison entry and the parse helpers.
 #include "core/text/casefold.hpp"
 #include "core/stack.hpp"
+#include "values/words/symbol.hpp"
 #include "values/series/bitset.hpp"
 #include "values/compare_ops.hpp"
 #include "values/series/series.hpp"
@@ -14,10 +15,10 @@ namespace {
 // anything else itself.
 Cell* text_of(Cell* c) {
   if (!c->is(Type::symbol)) return c;
-  if (c->w2) return stack::push(make_series(Type::string, c->w2));
+  if (symbol::entry_string(*c)) return stack::push(make_series(Type::string, symbol::entry_string(*c)));
   Cell* s = stack::push(make_unset());
-  uint32_t length = buffer_of(c->w3)->used();
-  s->w2 = unicode::load_utf8_new(unicode::in_series(c->w3, 0), length);
+  uint32_t length = buffer_of(symbol::entry_utf8(*c))->used();
+  s->w2 = unicode::load_utf8_new(unicode::in_series(symbol::entry_utf8(*c), 0), length);
   s->set_type(Type::string);
   return s;
 }
@@ -108,7 +109,7 @@ bool match_value(Cell* str, Cell* value, int op) {
     case Type::char_: {
       if (at_tail_q(*str)) return false;
       uint32_t c = view_of(*str)[0];
-      return op == cmp::strict_equal ? c == value->w2 : casefold::same_folded(c, value->w2);
+      return op == cmp::strict_equal ? c == char_of(*value) : casefold::same_folded(c, char_of(*value));
     }
     case Type::tag: {
       if (!tag_delimited_q(*str, *value)) return false;

@@ -62,7 +62,7 @@ Pattern text_pattern(Cell* text) { return {Pattern::text, 0, text}; }
 
 Pattern pattern_in_text(Cell* value) {
   switch (value->type()) {
-    case Type::char_: return {Pattern::one_char, value->w2, nullptr};
+    case Type::char_: return {Pattern::one_char, char_of(*value), nullptr};
     case Type::bitset: return {Pattern::bitset, 0, value};
     case Type::string: case Type::file: case Type::url: case Type::email: case Type::ref:
       return text_pattern(value);
@@ -73,7 +73,7 @@ Pattern pattern_in_text(Cell* value) {
 
 Pattern pattern_in_binary(Cell* value) {
   switch (value->type()) {
-    case Type::char_: return {Pattern::one_char, value->w2, nullptr};
+    case Type::char_: return {Pattern::one_char, char_of(*value), nullptr};
     case Type::integer: {
       int32_t n = value->int_value();
       return n < 0 || n > 255 ? Pattern{} : Pattern{Pattern::one_char, static_cast<uint32_t>(n), nullptr};

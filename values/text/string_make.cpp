@@ -5,6 +5,7 @@
 #include "core/error.hpp"
 #include "eval/front_ends.hpp"
 #include "core/stack.hpp"
+#include "values/installers.hpp"
 #include "values/text/markup.hpp"
 #include "values/registry.hpp"
 #include "values/series/series.hpp"

@@ -110,8 +110,8 @@ void write_over(Cell* series, int32_t at, int32_t replaced, const Cell* ch, Sour
   if (ch) {
     for (int32_t i = 0; i < n; ++i) {
       uint32_t index = static_cast<uint32_t>(at + i);
-      if (i < replaced) write_char(node, index, ch->w2);
-      else insert_char(node, index, ch->w2);
+      if (i < replaced) write_char(node, index, char_of(*ch));
+      else insert_char(node, index, char_of(*ch));
     }
   } else {
     stack::Mark mark;
@@ -151,8 +151,8 @@ Cell* append_value(Cell* series, Cell* value, int32_t part, bool only, int32_t d
   NodeId node = series_node(*series);
   if (is_char) {
     for (int32_t i = 0; i < dup; ++i) {
-      if (is_append) append_char(node, ch.w2);
-      else insert_char(node, static_cast<uint32_t>(at + i), ch.w2);
+      if (is_append) append_char(node, char_of(ch));
+      else insert_char(node, static_cast<uint32_t>(at + i), char_of(ch));
     }
   } else {
     concatenate(series, s.text, s.count, 0, true,

@@ -10,9 +10,9 @@
 #include "values/objects/ownership.hpp"
 #include "values/series/series.hpp"
 #include "values/series/sort_records.hpp"
+#include "values/series/vector.hpp"
 #include "values/text/string_actions.hpp"
 #include "values/text/string_storage.hpp"
-#include "values/series/vector.hpp"
 
 namespace vyn::string {
 namespace {
@@ -100,33 +100,15 @@ Cell* sort(Cell* series, const SortOptions& o) {
   if (series->is(Type::vector)) return vector::sort(series, o);
   bool text = series::is_char_series(series->type());
   if (!text && !series->is(Type::binary)) fire(Err::script_invalid_type, {make_datatype(series->type())});
-  int32_t count = sort_records::range_of(series, o.part);
-  if (o.all && !o.skip) fire(Err::script_bad_refines);
-  int32_t size = count ? sort_records::record_size(o.skip, count) : 1;
-  if (count / size < 2) return series;
+  sort_records::Layout l = sort_records::layout_of(series, o);
+  if (!l.worth_sorting()) return series;
   NodeId node = series_node(*series);
   Fold fold = o.case_ ? Fold::none : text ? Fold::full : Fold::ascii;
-  Order order{unicode::checked_unit(buffer_of(node)), size, 0, o.all && o.skip, fold, o.reverse,
+  Order order{unicode::checked_unit(buffer_of(node)), l.size, 0, o.all && o.skip, fold, o.reverse,
               nullptr, series->type()};
-  if (o.compare) {
-    if (o.compare->is(Type::integer)) {
-      int32_t offset = o.compare->int_value();
-      if (offset < 1 || offset > size) fire(Err::script_out_of_range, {*o.compare});
-      order.key = offset - 1;
-    } else if (o.compare->is(Type::function)) {
-      order.function = o.compare;
-    } else {
-      fire(Err::script_invalid_refine_arg, {word_arg("compare"), *o.compare});
-    }
-  }
-  int32_t head = series_head(*series);
-  bool owned = ownership::before(*series, Action::sort, head, count);
-  sort::Records records{node, static_cast<uint32_t>(head) * order.unit};
-  uint32_t n = static_cast<uint32_t>(count / size), bytes = static_cast<uint32_t>(size) * order.unit;
-  auto compare = order.function ? by_function : by_code_point;
-  if (o.stable) sort::merge(records, n, bytes, reinterpret_cast<intptr_t>(&order), 0, compare);
-  else sort::quick(records, n, bytes, reinterpret_cast<intptr_t>(&order), 0, compare);
-  if (owned) ownership::after(*series, Action::sort, head, count);
+  if (o.compare) sort_records::read_compare(o.compare, l.size, order.key, order.function);
+  sort_records::sort_in_place(series, l, order.unit, o.stable, reinterpret_cast<intptr_t>(&order),
+                              order.function ? by_function : by_code_point);
   return series;
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/error.hpp"
 #include "core/stack.hpp"
+#include "values/words/symbol.hpp"
 #include "values/text/string_storage.hpp"
 
 namespace vyn::string {
@@ -43,9 +44,9 @@ void copy_into_gap(uint8_t* data, uint32_t src, uint32_t bytes, uint32_t at) {
 // A symbol!'s name as a string! from its head, pushed: its string spelling, or one made from its
 // UTF-8 spelling when the symbol has none yet.
 Cell* name_of(const Cell& symbol) {
-  if (symbol.w2) return stack::push(make_series(Type::string, symbol.w2));
-  uint32_t length = buffer_of(symbol.w3)->used();
-  NodeId node = unicode::load_utf8_new(unicode::in_series(symbol.w3, 0), length);
+  if (symbol::entry_string(symbol)) return stack::push(make_series(Type::string, symbol::entry_string(symbol)));
+  uint32_t length = buffer_of(symbol::entry_utf8(symbol))->used();
+  NodeId node = unicode::load_utf8_new(unicode::in_series(symbol::entry_utf8(symbol), 0), length);
   return stack::push(make_series(Type::string, node));
 }
 

@@ -84,7 +84,7 @@ void collapse_runs(Chars& t) {
 // The characters /with names: a char! or integer! code point, or each character of a text or
 // binary from its head.
 Chars removal_set(Cell* with) {
-  if (with->is(Type::char_) || with->is(Type::integer)) return {with->w2};
+  if (with->is(Type::char_) || with->is(Type::integer)) return {static_cast<uint32_t>(with->int_value())};
   if (!with->is(Type::binary) && !series::is_char_series(with->type())) fire(Err::script_invalid_arg, {*with});
   series::units_left(*with, false);
   return read(*with, std::max(series_head(*with), 0));

@@ -8,7 +8,7 @@
 namespace vyn::datatype {
 namespace {
 
-Type named(const Cell* c) { return static_cast<Type>(c->w1); }
+Type named(const Cell* c) { return datatype_of(*c); }
 
 int32_t form(Cell* value, Cell* buffer, Cell*, int32_t limit) {
   Type t = named(value);

@@ -58,7 +58,7 @@ int compare_text(std::string_view a, std::string_view b, int op) {
 int compare(Cell* a, Cell* b, int op) {
   if (!b->is(Type::symbol)) return -2;
   auto spelling_of = [](const Cell* c) {
-    SeriesBuffer* s = buffer_of(c->w3);
+    SeriesBuffer* s = buffer_of(entry_utf8(*c));
     return std::string_view(reinterpret_cast<const char*>(s->head_ptr()), s->used());
   };
   return compare_text(spelling_of(a), spelling_of(b), op);
@@ -89,23 +89,24 @@ uint32_t resolve(uint32_t id) {
   if (id == 0) return id;
   SeriesBuffer* b = buffer_of(hashtable::record(table())->values);
   if (id > b->used() / sizeof(Cell)) return id;
-  int32_t alias = static_cast<int32_t>(reinterpret_cast<const Cell*>(b->data())[id - 1].w1);
+  int32_t alias = entry_alias(reinterpret_cast<const Cell*>(b->data())[id - 1]);
   return alias > 0 ? static_cast<uint32_t>(alias) : id;
 }
 
-int32_t alias_of(uint32_t id) { return static_cast<int32_t>(entry(id)->w1); }
+int32_t alias_of(uint32_t id) { return entry_alias(*entry(id)); }
 
 std::string_view spelling(uint32_t id) {
-  SeriesBuffer* b = buffer_of(entry(id)->w3);
+  SeriesBuffer* b = buffer_of(entry_utf8(*entry(id)));
   return std::string_view(reinterpret_cast<const char*>(b->head_ptr()), b->used());
 }
 
 NodeId ensure_string(uint32_t id) {
-  if (NodeId s = entry(id)->w2) return s;
-  NodeId utf8 = entry(id)->w3;
+  if (NodeId s = entry_string(*entry(id))) return s;
+  NodeId utf8 = entry_utf8(*entry(id));
   uint32_t length = buffer_of(utf8)->used();
   NodeId s = unicode::load_utf8_new(unicode::in_series(utf8, 0), length);
-  entry(id)->w2 = s;
+  set_entry_string(*entry(id), s);
+
   return s;
 }
 

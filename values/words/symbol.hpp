@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/cell.hpp"
+#include "core/word_cell.hpp"
 
 namespace vyn::symbol {
 
@@ -24,8 +25,8 @@ uint32_t make_alt(std::string_view utf8);
 // A string! value's text, interned.
 uint32_t make_from_string(const Cell& str);
 
-// The entry cell: w1 alias (-1 canonical), w2 node of the string! spelling (made on demand), w3 node
-// of the UTF-8 spelling. Good until the next allocation.
+// The entry cell (its payload read through core/word_cell.hpp): alias, the string! spelling made on
+// demand, the UTF-8 spelling. Good until the next allocation.
 Cell* entry(uint32_t id);
 // The canonical id: the alias when it has one, else the id. Never allocates.
 uint32_t resolve(uint32_t id);

@@ -22,7 +22,7 @@ Cell as_typeset(const Cell& v) {
   if (v.is(Type::typeset)) return v;
   if (!v.is(Type::datatype)) fire(Err::script_invalid_arg, {v});
   Cell ts = make_empty();
-  add(ts, static_cast<Type>(v.w1));
+  add(ts, datatype_of(v));
   return ts;
 }
 
@@ -69,21 +69,19 @@ int compare(Cell* a, Cell* b, int op) {
     return x < y ? -1 : x > y ? 1 : 0;
   }
   if (op == cmp::equal || op == cmp::not_equal || op == cmp::strict_equal || op == cmp::same || op == cmp::find)
-    return a->w1 == b->w1 && a->w2 == b->w2 && a->w3 == b->w3 ? 0 : 1;
+    return same_bits(*a, *b) ? 0 : 1;
   return -2;
 }
 
 Cell* complement(Cell* value) {
   Cell* r = stack::push(*value);
-  r->w1 = ~r->w1;
-  r->w2 = ~r->w2;
-  r->w3 = ~r->w3;
+  for (int i = 0; i < bit_words; ++i) bits(*r)[i] = ~bits(*r)[i];
   return r;
 }
 
 Cell* find(Cell* series, Cell* value, const FindOptions&) {
   if (!value->is(Type::datatype)) fire(Err::script_invalid_arg, {*value});
-  return stack::push(make_logic(has(*series, static_cast<Type>(value->w1))));
+  return stack::push(make_logic(has(*series, datatype_of(*value))));
 }
 
 void combine(Cell* args, int op);
@@ -94,15 +92,15 @@ void bitwise(Cell* args) { combine(args, Op); }
 }  // namespace
 
 Cell make_default() {
-  Cell ts = make_cell(Type::typeset, ~0u, ~0u, ~0u);
-  reinterpret_cast<uint8_t*>(&ts.w1)[0] &= static_cast<uint8_t>(~(0x80 >> 2));  // not unset!
+  Cell ts = make_from_bits(~0u, ~0u, ~0u);
+  bytes(ts)[0] &= static_cast<uint8_t>(~(0x80 >> 2));  // not unset!
   return ts;
 }
 
-void clear_bits(Cell& ts) { ts.w1 = ts.w2 = ts.w3 = 0; }
+void clear_bits(Cell& ts) { bits(ts)[0] = bits(ts)[1] = bits(ts)[2] = 0; }
 
 void make_in(Cell block, uint32_t w1, uint32_t w2, uint32_t w3) {
-  block::append_copy(block, make_cell(Type::typeset, w1, w2, w3));
+  block::append_copy(block, make_from_bits(w1, w2, w3));
 }
 
 void make_in_default(Cell block) { block::append_copy(block, make_default()); }
@@ -115,8 +113,8 @@ void make_in_from_spec(Cell block, Cell spec) {
     Cell item = block::vs_head(spec)[i];
     if (item.is(Type::word)) item = *word::value_cell(item);
     if (item.is(Type::block)) continue;
-    if (item.is(Type::datatype)) add(ts, static_cast<Type>(item.w1));
-    else if (item.is(Type::typeset)) ts.w1 |= item.w1, ts.w2 |= item.w2, ts.w3 |= item.w3;
+    if (item.is(Type::datatype)) add(ts, datatype_of(item));
+    else if (item.is(Type::typeset)) merge(ts, item);
     else fire(Err::script_invalid_type_spec, {item});
   }
   block::append_copy(block, ts);
@@ -125,11 +123,9 @@ void make_in_from_spec(Cell block, Cell spec) {
 void set_type(Cell& ts, const Cell& value) {
   Cell v = value.is(Type::word) ? *word::value_cell(value) : value;
   if (v.is(Type::typeset)) {
-    ts.w1 |= v.w1;
-    ts.w2 |= v.w2;
-    ts.w3 |= v.w3;
+    merge(ts, v);
   } else if (v.is(Type::datatype)) {
-    add(ts, static_cast<Type>(v.w1));
+    add(ts, datatype_of(v));
   } else {
     fire(Err::script_invalid_arg, {v});
   }
@@ -147,8 +143,9 @@ namespace {
 void combine(Cell* args, int op) {
   if (op == 8) return;
   Cell a = args[0], b = as_typeset(args[1]);
-  uint32_t* x = &a.w1;
-  const uint32_t* y = &b.w1;
+  uint32_t* x = bits(a);
+  const uint32_t* y = bits(b);
+
   for (int i = 0; i < 3; ++i) {
     switch (op) {
       case 5: case 9: x[i] |= y[i]; break;

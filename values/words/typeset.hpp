@@ -8,16 +8,31 @@
 
 namespace vyn::typeset {
 
+// The bits as three 32-bit words (payload words 1-3, in order), or as their 12 bytes.
+inline constexpr int bit_words = 3;
+inline uint32_t* bits(Cell& ts) { return &ts.w1; }
+inline const uint32_t* bits(const Cell& ts) { return &ts.w1; }
+inline uint8_t* bytes(Cell& ts) { return reinterpret_cast<uint8_t*>(&ts.w1); }
+inline const uint8_t* bytes(const Cell& ts) { return reinterpret_cast<const uint8_t*>(&ts.w1); }
+
 inline bool has(const Cell& ts, Type t) {
   int i = static_cast<int>(t);
-  const uint8_t* bits = reinterpret_cast<const uint8_t*>(&ts.w1);
-  return bits[i >> 3] & (0x80 >> (i & 7));
+  return bytes(ts)[i >> 3] & (0x80 >> (i & 7));
 }
 inline void add(Cell& ts, Type t) {
   int i = static_cast<int>(t);
-  reinterpret_cast<uint8_t*>(&ts.w1)[i >> 3] |= static_cast<uint8_t>(0x80 >> (i & 7));
+  bytes(ts)[i >> 3] |= static_cast<uint8_t>(0x80 >> (i & 7));
+}
+// Adds every member of other.
+inline void merge(Cell& ts, const Cell& other) {
+  for (int i = 0; i < bit_words; ++i) bits(ts)[i] |= bits(other)[i];
+}
+inline bool same_bits(const Cell& a, const Cell& b) {
+  return bits(a)[0] == bits(b)[0] && bits(a)[1] == bits(b)[1] && bits(a)[2] == bits(b)[2];
 }
 inline Cell make_empty() { return make_cell(Type::typeset); }
+inline Cell make_from_bits(uint32_t w1, uint32_t w2, uint32_t w3) { return make_cell(Type::typeset, w1, w2, w3); }
+
 // Every type but unset!: the types an argument accepts when its spec names none.
 Cell make_default();
 

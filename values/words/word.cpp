@@ -46,8 +46,8 @@ Cell* get(const Cell& word) {
 Cell* push_value(const Cell& word) { return stack::push(*value_cell(word)); }
 
 void set(Cell& word, const Cell& value) {
-  if (!word.w1) fire(Err::script_not_defined, {word});
-  context::set_in(word, value, word.w1, true);
+  if (!word::context(word)) fire(Err::script_not_defined, {word});
+  context::set_in(word, value, word::context(word), true);
 }
 
 void set_from_arg() {
@@ -92,7 +92,8 @@ Cell* find_or_global(NodeId ctx, uint32_t sym) {
 
 Cell* to_string_push(const Cell& word) {
   Cell* s = stack::push_unset();
-  NodeId node = alloc::copy_series(symbol::ensure_string(word.w2));
+  NodeId node = alloc::copy_series(symbol::ensure_string(word::symbol(word))
+);
   *s = make_series(Type::string, node);
   return s;
 }

@@ -1,23 +1,20 @@
 // values/words/word.hpp: the word types (word!, set-word!, lit-word!, get-word!, refinement!, with
 // issue! sharing their cell): making, binding, reading and writing words.
 //
-// A word cell: w1 the node of the context it is bound to (0 unbound), w2 its symbol id, w3 its slot
-// index in that context, or -1 until looked up.
+// A word cell's payload (its context, symbol and index) is read and made through the accessors of
+// core/word_cell.hpp, which core's symbol table shares.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
 #include "core/cell.hpp"
+#include "core/word_cell.hpp"
 #include "values/objects/context.hpp"
 
 namespace vyn::word {
 
-// The symbol id a word cell names.
-inline uint32_t symbol_of(const Cell& word) { return word.w2; }
-
 inline bool any_word_q(Type t) { return t >= Type::word && t <= Type::issue && t != Type::native; }
-inline int32_t index_of(const Cell& w) { return static_cast<int32_t>(w.w3); }
 
 // Interns a name and answers its word bound in the global context (a new unset! slot when
 // absent); while start-up collects words it is also kept in the root block.
@@ -33,7 +30,8 @@ void make_in_root(const Cell& value);
 // The value cell of a bound word; see context::value_cell for its errors.
 Cell* value_cell_unbound(const Cell& word);
 inline Cell* value_cell(const Cell& word) {
-  return word.w1 ? context::value_cell(word, word.w1) : value_cell_unbound(word);
+  NodeId ctx = word::context(word);
+  return ctx ? context::value_cell(word, ctx) : value_cell_unbound(word);
 }
 // Pushes the word's value; unset! raises script/no-value.
 Cell* get(const Cell& word);

@@ -33,15 +33,15 @@ Cell* scanned(Cell* spec, Type target, bool refinement_like) {
 Cell* to(Cell*, Cell* spec, Type target) {
   Cell* result;
   switch (spec->type()) {
-    case Type::datatype: result = stack::push(registry::type_word(static_cast<Type>(spec->w1))); break;
+    case Type::datatype: result = stack::push(registry::type_word(datatype_of(*spec))); break;
     case Type::logic:
-      result = make_at(predefined::symbol(spec->w1 ? predefined::S::true_ : predefined::S::false_),
+      result = make_at(predefined::symbol(logic_of(*spec) ? predefined::S::true_ : predefined::S::false_),
                        stack::push_unset());
       break;
     case Type::string: result = scanned(spec, target, false); break;
     case Type::char_: {
       Cell* text = string::make_at(stack::push_unset(), 1);
-      string::append_char(series_node(*text), spec->w2);
+      string::append_char(series_node(*text), char_of(*spec));
       result = scanned(text, target, false);
       break;
     }
@@ -60,7 +60,7 @@ Cell* to(Cell*, Cell* spec, Type target) {
 }
 
 int32_t append_spelling(Cell* value, Cell* buffer, int32_t limit) {
-  Cell* name = stack::push(make_series(Type::string, symbol::ensure_string(value->w2)));
+  Cell* name = stack::push(make_series(Type::string, symbol::ensure_string(word::symbol(*value))));
   int32_t n = string::length(*name);
   string::concatenate(buffer, name, -1, 0, true, string::Concat::append);
   stack::pop(1);
@@ -89,22 +89,23 @@ int compare(Cell* a, Cell* b, int op) {
   if (!plain_word(b->type()) && !b->is(Type::issue)) return -2;
   if (b->is(Type::issue) && !a->is(Type::issue)) return -2;
   auto differ = [](bool same) { return same ? 0 : 1; };
-  bool same_canonical = symbol::resolve(a->w2) == symbol::resolve(b->w2);
-  bool same_strict = a->type() == b->type() && a->w2 == b->w2;
+  bool same_canonical = symbol::resolve(word::symbol(*a)) == symbol::resolve(word::symbol(*b));
+  bool same_strict = a->type() == b->type() && word::symbol(*a) == word::symbol(*b);
   switch (op) {
-    case cmp::same: return differ(same_strict && a->w1 == b->w1);
+    case cmp::same: return differ(same_strict && word::context(*a) == word::context(*b));
     case cmp::strict_equal: return differ(same_strict);
     case cmp::equal: case cmp::not_equal: case cmp::find: return differ(same_canonical);
-    case 10: return is_word_or_lit(*a, *b) ? differ(a->w2 == b->w2) : differ(same_strict);
+    case 10: return is_word_or_lit(*a, *b) ? differ(word::symbol(*a) == word::symbol(*b)) : differ(same_strict);
     case 11:
       return is_word_or_lit(*a, *b) ? differ(same_canonical)
                                     : differ(a->type() == b->type() && same_canonical);
-    default: return symbol::compare_spellings(a->w2, b->w2, op);
+    default: return symbol::compare_spellings(word::symbol(*a), word::symbol(*b), op);
   }
 }
 
 void index_q(Cell* args) {
-  int32_t index = index_of(args[0]);
+  int32_t index = word::index(args[0]);
+
   args[0] = index < 0 ? make_none() : make_integer(index + 1);
 }
 

@@ -15,13 +15,13 @@ namespace {
 
 Cell field(const Cell& object, const char* name) {
   if (!object.is(Type::object)) return make_none();
-  Cell* v = context::value_cell_of(object.w1, symbol::make(name));
+  Cell* v = context::value_cell_of(context::of(object), symbol::make(name));
   return v ? *v : make_none();
 }
 
 void set_field(const Cell& object, const char* name, const Cell& value) {
   if (!object.is(Type::object)) return;
-  if (Cell* v = context::value_cell_of(object.w1, symbol::make(name))) *v = value;
+  if (Cell* v = context::value_cell_of(context::of(object), symbol::make(name))) *v = value;
 }
 
 // TUI-helpers/check-color-support: 4 (true colour) or 2 (256 colours); 4 when it cannot be asked.
@@ -34,7 +34,7 @@ int32_t color_depth() {
   Flow f = interp::call_with(check, nullptr, 0, name);
   if (f != Flow::normal) return 4;
   Cell answer = *stack::last_value();
-  return answer.is(Type::integer) && static_cast<int32_t>(answer.w2) == 2 ? 2 : 4;
+  return answer.is(Type::integer) && answer.int_value() == 2 ? 2 : 4;
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ Cell view_field(const char* name) {
 
 bool platform_mouse_wanted() {
   Cell v = field(view_field("platform"), "mouse-event?");
-  return v.is(Type::logic) && v.w1 != 0;
+  return v.is(Type::logic) && logic_of(v) != 0;
 }
 
 void shutdown() {

@@ -72,7 +72,7 @@ void update_para(Invocation& inv) {
   if (word::any_word_q(facet_of(face, facet::type).type()) && state.is(Type::block) &&
       block_length(state) >= 2) {
     Cell* flags = block_at(state, 1);
-    if (flags->is(Type::integer)) flags->w2 |= 0x40000;
+    if (flags->is(Type::integer)) flags->set_int_value(flags->int_value() | 0x40000);
   }
   answer_none(inv);
 }
@@ -106,7 +106,7 @@ void update_view_body(Invocation& inv) {
   answer_none(inv);
 }
 
-Widget* widget_of_handle(const Cell& h) { return h.is(Type::handle) ? widget_of_id(h.w2) : nullptr; }
+Widget* widget_of_handle(const Cell& h) { return h.is(Type::handle) ? widget_of_id(handle::value_of(h)) : nullptr; }
 
 void refresh_window(Invocation& inv) {
   mark_dirty(widget_of_handle(*arg(inv, 0)));
@@ -149,7 +149,7 @@ void request_font(Invocation& inv) { *inv.result = *arg(inv, 0); }
 // errors (the barrier turns exits into errors).
 void call_helper(Invocation& inv, const char* name) {
   Cell helpers = *word::value_cell(word::load("TUI-helpers"));
-  Cell* fn = helpers.is(Type::object) ? context::value_cell_of(helpers.w1, symbol::make(name)) : nullptr;
+  Cell* fn = helpers.is(Type::object) ? context::value_cell_of(context::of(helpers), symbol::make(name)) : nullptr;
   if (!fn || !fn->is(Type::function)) fire(Err::script_no_value, {word::load(name)});
   Cell function = *fn;
   Cell* top = stack::top();

@@ -20,7 +20,7 @@ inline constexpr uint32_t offset = 0x2, size = 0x4, image = 0x10, enabled = 0x10
                           visible = 0x200, data = 0x400, flags = 0x800, rate = 0x10000;
 }
 
-bool is_true(const Cell& v) { return v.is(Type::logic) && v.w1 != 0; }
+bool is_true(const Cell& v) { return v.is(Type::logic) && logic_of(v) != 0; }
 
 // The state block's second value, where the change flags are kept; null without one.
 Cell* change_slot(const Cell& face) {
@@ -57,7 +57,7 @@ bool leave_parent(const Cell& owner, const Cell& face, int parent_index) {
   Cell* cells = block::cells(parent);
   int32_t n = block::length_total(parent);
   for (int32_t i = 0; i < n; ++i) {
-    if (cells[i].is(Type::object) && cells[i].w1 == face.w1) {
+    if (cells[i].is(Type::object) && context::of(cells[i]) == context::of(face)) {
       std::memmove(cells + i, cells + i + 1, sizeof(Cell) * static_cast<size_t>(n - i - 1));
       b->tail -= sizeof(Cell);
       break;
@@ -96,7 +96,7 @@ void update_view(const Cell& face) {
   Cell* slot = change_slot(face);
   Widget* w = face_handle(face);
   if (!slot || !w) return;
-  uint32_t flags = slot->is(Type::integer) ? slot->w2 : 0;
+  uint32_t flags = slot->is(Type::integer) ? static_cast<uint32_t>(slot->int_value()) : 0;
   WidgetRef ref(w);
   if (flags & changed::rate) {
     remove_timer(w);
@@ -137,7 +137,7 @@ void update_facet(const Cell& owner, const Cell& word, const Cell& value, const 
     int32_t limit = n - part > 0 ? n - part : 0;  // the items left
     if (w->top_row >= limit) w->top_row = limit > 0 ? limit - 1 : 0;  // some item stays in view
     if (Cell* selected = facet_slot(owner, facet::selected)) {
-      if (selected->is(Type::integer) && static_cast<int32_t>(selected->w2) > limit)
+      if (selected->is(Type::integer) && selected->int_value() > limit)
         *selected = make_integer(limit);
     }
   } else if (w && part == 0 && (type_is(w, "drop-list") || type_is(w, "drop-down"))) {

@@ -7,6 +7,7 @@
 #include "core/error.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
+#include "values/ports/handle.hpp"
 #include "values/numbers/pair.hpp"
 #include "values/numbers/point.hpp"
 #include "values/text/string_storage.hpp"
@@ -42,7 +43,7 @@ bool same_spelling(std::string_view a, std::string_view b) {
 }
 
 uint32_t flag_of_word(const Cell& word) {
-  std::string_view s = symbol::spelling(symbol::resolve(word.w2));
+  std::string_view s = symbol::spelling(symbol::resolve(word::symbol(word)));
   for (const FlagWord& f : flag_words)
     if (same_spelling(s, f.spelling)) return f.bit;
   fire(Err::script_invalid_arg, {word});
@@ -50,7 +51,7 @@ uint32_t flag_of_word(const Cell& word) {
 
 Cell* slot_of(const Cell& obj, int index) {
   if (!obj.is(Type::object) || index < 0) return nullptr;
-  NodeId ctx = obj.w1;
+  NodeId ctx = context::of(obj);
   if (index >= context::slot_count(ctx)) return nullptr;
   Cell* values = context::values(ctx);
   return values ? values + index : nullptr;
@@ -59,7 +60,7 @@ Cell* slot_of(const Cell& obj, int index) {
 }  // namespace
 
 bool word_spelled(const Cell& word, const char* spelling) {
-  return word::any_word_q(word.type()) && symbol_spelled(word.w2, spelling);
+  return word::any_word_q(word.type()) && symbol_spelled(word::symbol(word), spelling);
 }
 
 bool symbol_spelled(uint32_t symbol, const char* spelling) {
@@ -79,7 +80,7 @@ Widget* face_handle(const Cell& face) {
   Cell state = facet_of(face, facet::state);
   if (!state.is(Type::block) || block::vs_length(state) < 1) return nullptr;
   Cell first = *block::vs_abs_at(state, series_head(state));
-  return first.is(Type::handle) ? widget_of_id(first.w2) : nullptr;
+  return first.is(Type::handle) ? widget_of_id(handle::value_of(first)) : nullptr;
 }
 
 uint32_t get_flags(const Cell& flags) {
@@ -104,7 +105,7 @@ uint32_t para_align(const Cell& face) {
   if (word_spelled(v, "middle")) bits |= align::middle;
   if (word_spelled(v, "bottom")) bits |= align::bottom;
   Cell wrap = field_of(para, para_field::wrap);
-  if (wrap.is(Type::logic) && wrap.w1) bits |= align::wrap;
+  if (wrap.is(Type::logic) && logic_of(wrap)) bits |= align::wrap;
   return bits;
 }
 
@@ -122,7 +123,7 @@ uint32_t face_color(const Cell& face) {
 
 uint32_t font_handle(const Cell& font) {
   Cell state = field_of(font, font_field::state);
-  return state.is(Type::handle) ? state.w2 : 0;
+  return state.is(Type::handle) ? handle::value_of(state) : 0;
 }
 
 void pair_to_point(Cell& cell) {

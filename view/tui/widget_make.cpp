@@ -14,7 +14,7 @@
 namespace vyn::tui {
 namespace {
 
-bool is_true(const Cell& c) { return c.is(Type::logic) && c.w1; }
+bool is_true(const Cell& c) { return c.is(Type::logic) && logic_of(c); }
 
 // x and y of a pair! or point2D!; false for anything else.
 bool xy_of(const Cell& c, float& x, float& y) {
@@ -95,7 +95,7 @@ Widget* make_widget(const Cell& face, Widget* parent) {
   Widget* w = new_widget(face, parent);
   w->flags = flags;
   Cell type = facet_of(face, facet::type);
-  w->type = word::any_word_q(type.type()) ? symbol::resolve(type.w2) : 0;
+  w->type = word::any_word_q(type.type()) ? symbol::resolve(word::symbol(type)) : 0;
   read_offset(w);
   if (type_is(w, "window")) {  // a window always starts at the terminal's origin
     if (Cell* slot = facet_slot(face, facet::offset)) *slot = pair::make(0, 0);

@@ -8,7 +8,7 @@
 #include "core/text/unicode.hpp"
 #include "platform/key_decode.hpp"
 #include "console/line_editor.hpp"
-#include "tests/unit/console/screen.hpp"
+#include "tests/unit/terminal_screen.hpp"
 
 namespace vyn::test {
 namespace {
@@ -26,7 +26,7 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
 
 // One editor over a screen, fed a list of keys (then the input ends).
 struct Session {
-  Screen screen;
+  TerminalScreen screen;
   editor::Carry carry;
   std::vector<int> keys;
   size_t next = 0;
@@ -193,7 +193,7 @@ TEST(LineEditor, ALongTypedLineShowsAsIfWrittenAtOnce) {
   for (int i = 0; i < 3000; ++i) text += i % 7 == 3 ? U'\u4E2D' : i % 11 == 5 ? U'\t' : char32_t(U'a' + i % 26);
   Session s(23, 400);
   s.edit(typed(text) + std::vector<int>{keys::enter});
-  Screen expected(23, 400);
+  TerminalScreen expected(23, 400);
   std::string all = "> ";
   for (char32_t c : text) c == U'\t' ? void(all += "    ") : unicode::append_utf8(all, c);
   expected.write(all + "\r\n");
@@ -203,7 +203,7 @@ TEST(LineEditor, ALongTypedLineShowsAsIfWrittenAtOnce) {
 
 TEST(LineEditor, CursorOnAWrappedWideCharacterIsAtTheStartOfItsRow) {
   editor::Carry carry;
-  Screen screen(10, 10);
+  TerminalScreen screen(10, 10);
   std::vector<int> keys = typed(U"abcdefg") + std::vector<int>{0x4E2D, keys::left};
   size_t next = 0;
   int row = -1, col = -1;

@@ -82,7 +82,7 @@ uint32_t unit_of(const Cell& s) { return buffer_of(series_node(s))->unit(); }
 TEST_F(CaseFold, ChangeOfACharAndOfText) {
   Cell* ch = stack::push(make_char(0xE9));
   casefold::change(ch, nullptr, true);
-  EXPECT_EQ(ch->w2, 0xC9u);
+  EXPECT_EQ(char_of(*ch), 0xC9u);
 
   Cell* s = string_of("abc");
   string::write_char(series_node(*s), 1, 0xFF);  // a Latin-1 character in a 1-byte buffer

@@ -205,14 +205,14 @@ TEST_F(Collector, ContextsKeepTheirTableAndValuesUnlessOnTheStack) {
   NodeId function = context::make(3, true, false, 0, context::Kind::function);
   stack::push(make_cell(Type::object, object));
   stack::push(make_cell(Type::object, function));
-  context::header_cell(function)->w2 = 7;  // a stack position + 1, as while a call runs
-  NodeId table = context::word_table(object), values = context::header_cell(object)->w2;
+  context::set_values_word(function, 7);  // a stack position + 1, as while a call runs
+  NodeId table = context::word_table(object), values = context::values_word(object);
   garbage(20);
   gc::collect();
   EXPECT_TRUE(node_live(table));
   EXPECT_TRUE(node_live(values));
   EXPECT_TRUE(node_live(context::word_table(function)));
-  context::header_cell(function)->w2 = 0;
+  context::set_values_word(function, 0);
 }
 
 // Deep nesting is marked without recursion, and everything a dropped structure held comes back.

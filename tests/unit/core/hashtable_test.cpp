@@ -16,6 +16,7 @@
 #include "core/hashtable_symbols.hpp"
 #include "core/series.hpp"
 #include "core/typed_array.hpp"
+#include "core/word_cell.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare_ops.hpp"
 
@@ -639,7 +640,7 @@ TEST_F(HashTable, InterningKeepsCaseVariantsApartWithTheirAlias) {
   auto intern = [t](const std::string& s, bool fold_only = false) {
     return symbol::find(t, reinterpret_cast<const uint8_t*>(s.data()), static_cast<uint32_t>(s.size()), fold_only);
   };
-  auto alias = [t](uint32_t id) { return static_cast<int32_t>(hashtable::cells_of(record(t)->values)[id - 1].w1); };
+  auto alias = [t](uint32_t id) { return symbol::entry_alias(hashtable::cells_of(record(t)->values)[id - 1]); };
   EXPECT_EQ(intern("foo"), 1u);
   EXPECT_EQ(intern("Foo"), 2u);
   EXPECT_EQ(intern("FOO"), 3u);
@@ -653,7 +654,7 @@ TEST_F(HashTable, InterningKeepsCaseVariantsApartWithTheirAlias) {
   EXPECT_EQ(intern("\xC3\x84"), 5u);  // Ä: not an ASCII variant
   EXPECT_EQ(alias(5), -1);
   // the spelling is kept with a terminator that is not counted
-  SeriesBuffer* spelling = buffer_of(hashtable::cells_of(record(t)->values)[1].w3);
+  SeriesBuffer* spelling = buffer_of(symbol::entry_utf8(hashtable::cells_of(record(t)->values)[1]));
   EXPECT_EQ(std::string(reinterpret_cast<char*>(spelling->head_ptr()), spelling->used()), "Foo");
   EXPECT_EQ(spelling->head_ptr()[3], 0);
   // many names: the table grows and every id is found again
@@ -695,9 +696,9 @@ TEST_F(HashTable, WordTablesFindOrAddSymbols) {
   EXPECT_EQ(symbol::find_id(t, 11, true, 0, &index), 1);
   Cell w = hashtable::cells_of(record(t)->values)[1];
   EXPECT_TRUE(w.is(Type::word));
-  EXPECT_EQ(w.w1, context);
-  EXPECT_EQ(w.w2, 11u);
-  EXPECT_EQ(w.w3, 1u);
+  EXPECT_EQ(word::context(w), context);
+  EXPECT_EQ(word::symbol(w), 11u);
+  EXPECT_EQ(word::index(w), 1);
   for (uint32_t id = 100; id < 1100; ++id) symbol::find_id(t, id, false, context, &index);
   for (uint32_t id = 100; id < 1100; ++id) ASSERT_EQ(symbol::find_id(t, id, false, 0, nullptr), static_cast<int32_t>(id - 98));
   expect_hashes_stored(t);

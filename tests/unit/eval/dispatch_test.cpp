@@ -84,7 +84,7 @@ TEST_F(Dispatch, PickByLogicAndLengthOfNone) {
 
 TEST_F(Dispatch, MissingEntryAndUnorderableValues) {
   EXPECT_EQ(raised([] { call(Action::append, {make_logic(true), i(1)}); }), Err::script_expect_arg);
-  EXPECT_EQ(pending_error().args[1].w1, static_cast<uint32_t>(Type::logic));
+  EXPECT_EQ(datatype_of(pending_error().args[1]), Type::logic);
   Cell a = make_datatype(Type::block), b = make_datatype(Type::integer);
   EXPECT_FALSE(actions::compare(&a, &b, cmp::equal));
   EXPECT_TRUE(actions::compare(&a, &b, cmp::not_equal));
@@ -94,9 +94,9 @@ TEST_F(Dispatch, MissingEntryAndUnorderableValues) {
 TEST_F(Dispatch, MakeDispatchesOnTheNamedType) {
   Cell r = call(Action::make, {make_datatype(Type::logic), i(0)});
   EXPECT_TRUE(r.is(Type::logic));
-  EXPECT_EQ(r.w1, 0u);
+  EXPECT_EQ(logic_of(r), 0u);
   Cell t = call(Action::to, {make_datatype(Type::logic), i(0)});
-  EXPECT_EQ(t.w1, 1u);
+  EXPECT_EQ(logic_of(t), 1u);
 }
 
 TEST_F(Dispatch, FastRoutines) {
@@ -113,7 +113,7 @@ TEST_F(Dispatch, FastRoutines) {
   EXPECT_TRUE(actions::compare_op_fast(&x, &y, cmp::lesser));
   Cell t = make_logic(true), f = make_logic(false);
   actions::math_op_fast(&t, &f, actions::MathOp::or_);  // through logic!'s or~ entry
-  EXPECT_EQ(t.w1, 1u);
+  EXPECT_EQ(logic_of(t), 1u);
   Cell b = *block_of({i(5), i(6)});
   Cell two = i(2), zero = i(0);
   EXPECT_EQ(actions::pick_index_fast(&b, &two).int_value(), 6);

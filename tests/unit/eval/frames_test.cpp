@@ -138,17 +138,17 @@ TEST_F(Frames, ReturnAndThrowReachTheirFrames) {
 
 TEST_F(Frames, GetCallSkipsBodyFramesAndHonoursTheThrowOrigin) {
   stack::set_skipped_symbols(20, 21, word(99));
-  EXPECT_EQ(stack::get_call().w2, 99u);  // nothing named: <not-found>
+  EXPECT_EQ(word::symbol(stack::get_call()), 99u);  // nothing named: <not-found>
   Cell named = word(5), body = word(20), anon = word(21);
   stack::mark_native(&named);
   stack::mark_native(&body);
   stack::mark_native(&anon);
-  EXPECT_EQ(stack::get_call().w2, 5u);
+  EXPECT_EQ(word::symbol(stack::get_call()), 5u);
   Cell other = word(6);
   stack::mark_native(&other);
   stack::set_throw_origin(stack::frames_top() - 1);
-  EXPECT_EQ(stack::get_call().w2, 5u);  // from the origin, once
-  EXPECT_EQ(stack::get_call().w2, 6u);
+  EXPECT_EQ(word::symbol(stack::get_call()), 5u);  // from the origin, once
+  EXPECT_EQ(word::symbol(stack::get_call()), 6u);
 }
 
 TEST_F(Frames, CatchingAnErrorCutsBackToTheTryFrame) {

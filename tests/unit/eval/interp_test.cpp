@@ -28,7 +28,7 @@ TEST_F(Interp, WordsOfEveryKind) {
   Cell w = run("'abc");
   EXPECT_TRUE(w.is(Type::word));
   EXPECT_FALSE(w.new_line());
-  EXPECT_EQ(symbol::spelling(w.w2), "abc");
+  EXPECT_EQ(symbol::spelling(word::symbol(w)), "abc");
   EXPECT_TRUE(run("x: to lit-word! 'q x").is(Type::lit_word));  // a lit-word value stays one
   EXPECT_TRUE(run("p: 'a/b p").is(Type::path));
 }

@@ -44,9 +44,9 @@ TEST_F(LexerLoaders, Words) {
 TEST_F(LexerLoaders, WordsAreBoundInTheGlobalContext) {
   Cell b = load("foo foo: :foo");
   Cell* cells = block::cells(b);
-  EXPECT_NE(cells[0].w1, 0u);
-  EXPECT_EQ(cells[0].w1, cells[1].w1);
-  EXPECT_EQ(cells[0].w2, cells[2].w2);
+  EXPECT_NE(word::context(cells[0]), 0u);
+  EXPECT_EQ(word::context(cells[0]), word::context(cells[1]));
+  EXPECT_EQ(word::symbol(cells[0]), word::symbol(cells[2]));
 }
 
 TEST_F(LexerLoaders, Integers) {

@@ -35,7 +35,7 @@ inline std::string describe_cells(const Cell& b, const char* open, const char* s
 // string!, floats always with a point, binaries in hex, chars as their code point.
 inline std::string describe(const Cell& v) {
   char buf[64];
-  auto name = [&] { return std::string(symbol::spelling(v.w2)); };
+  auto name = [&] { return std::string(symbol::spelling(word::symbol(v))); };
   switch (v.type()) {
     case Type::block: return describe_cells(v, "[", " ", "]");
     case Type::paren: return describe_cells(v, "(", " ", ")");
@@ -51,11 +51,11 @@ inline std::string describe(const Cell& v) {
     case Type::issue: return "#" + name();
     case Type::integer: return std::to_string(v.int_value());
     case Type::float_: return std::string(float_text::mold(v.float_value()).view());
-    case Type::char_: std::snprintf(buf, sizeof buf, "char:%u", v.w2); return buf;
-    case Type::logic: return v.w1 ? "true" : "false";
+    case Type::char_: std::snprintf(buf, sizeof buf, "char:%u", char_of(v)); return buf;
+    case Type::logic: return logic_of(v) ? "true" : "false";
     case Type::none_: return "none";
     case Type::unset: return "unset";
-    case Type::datatype: return registry::type_name(static_cast<Type>(v.w1));
+    case Type::datatype: return registry::type_name(datatype_of(v));
     case Type::binary: {
       std::string out = "#{";
       SeriesBuffer* b = buffer_of(series_node(v));

@@ -39,8 +39,8 @@ TEST_F(RoutineCall, ReturnTypeMakesTheResult) {
   EXPECT_EQ(run("as-int 9 3.0").int_value(), 4);
   EXPECT_EQ(run("as-float 9 3.0").float_value(), 1.5);
   EXPECT_TRUE(run("as-logic 1 3.0").is(Type::logic));
-  EXPECT_EQ(run("as-logic 1 3.0").w1, 0u);
-  EXPECT_EQ(run("as-logic 2 3.0").w1, 1u);
+  EXPECT_EQ(logic_of(run("as-logic 1 3.0")), 0u);
+  EXPECT_EQ(logic_of(run("as-logic 2 3.0")), 1u);
   EXPECT_EQ(run("as-none 9 3.0").int_value(), 9);  // the result slot stays as it was
 }
 

@@ -119,7 +119,7 @@ TEST_F(VynbinTest, WordsBoundToAnInlineObject) {
   };
   Cell w = block::cells(decoded(word_of(0x01, 1)))[0];  // index -1, field a
   ASSERT_TRUE(w.is(Type::word));
-  EXPECT_EQ(w.w3, 0u);
+  EXPECT_EQ(word::index(w), 0);
   EXPECT_EQ(word::get(w)->int_value(), 1);
   EXPECT_EQ(raised([&] { decoded(word_of(0x02, 1)); }), Err::script_vb_invalid_record);  // index 1
   EXPECT_EQ(raised([&] { decoded(word_of(0x01, 0)); }), Err::script_vb_invalid_record);  // field b

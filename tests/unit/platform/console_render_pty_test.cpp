@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "platform/console_render.hpp"
-#include "tests/unit/platform/terminal_screen.hpp"
+#include "tests/unit/terminal_screen.hpp"
 #include "tests/unit/support/script.hpp"
 
 namespace vyn::test {

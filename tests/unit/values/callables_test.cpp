@@ -27,7 +27,7 @@ TEST_F(Callables, TypesetFormMoldAndFind) {
   Cell* s = stack::push(ts);
   Cell* i = stack::push(make_datatype(Type::integer));
   auto find = registry::entry<Action::find>(Type::typeset);
-  EXPECT_TRUE(find(s, i, FindOptions{})->w1);
+  EXPECT_TRUE(logic_of(*find(s, i, FindOptions{})));
   Cell* one = stack::push(make_integer(1));
   EXPECT_EQ(raised([&] { find(s, one, FindOptions{}); }), Err::script_invalid_arg);
   EXPECT_FALSE(typeset::has(typeset::make_default(), Type::unset));

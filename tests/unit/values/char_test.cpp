@@ -45,7 +45,7 @@ Made to_char(Cell spec) {
   try {
     Cell* r = registry::entry<Action::to>(Type::char_)(nullptr, s, Type::char_);
     EXPECT_TRUE(r->is(Type::char_));
-    return {r->w2};
+    return {char_of(*r)};
   } catch (const Raised&) {
     return {std::nullopt, pending_error().id};
   }
@@ -122,7 +122,7 @@ Sum math(Action slot, uint32_t left, Cell right) {
   try {
     fn(args);
     EXPECT_TRUE(args->is(Type::char_));
-    return {args->w2};
+    return {char_of(*args)};
   } catch (const Raised&) {
     return {std::nullopt, pending_error().id};
   }

@@ -40,8 +40,8 @@ TEST_F(Errors, MakeFromCodesAndNames) {
   for (const Case& c : cases) {
     Cell err = *eval_text(std::string("make error! ") + c.spec);
     ASSERT_TRUE(err.is(Type::error)) << c.spec;
-    EXPECT_EQ(err.w2, object::error_class_id);
-    EXPECT_EQ(err.w3, 0u);
+    EXPECT_EQ(object::class_id(err), object::error_class_id);
+    EXPECT_EQ(object::events(err), 0u);
     EXPECT_EQ(error::field(err, error::Field::code)->int_value(), c.code) << c.spec;
     EXPECT_EQ(form(*error::field(err, error::Field::type)), c.type) << c.spec;
     EXPECT_EQ(form(*error::field(err, error::Field::id)), c.id) << c.spec;
@@ -119,8 +119,8 @@ TEST_F(Errors, RaisedErrorsAsValues) {
     Cell* e = error::from_pending();
     EXPECT_EQ(error::field(*e, error::Field::code)->int_value(), 305);
     EXPECT_EQ(form(*error::field(*e, error::Field::arg3)), "series");
-    EXPECT_EQ(error::get_type(*e), word::load("script").w2);
-    EXPECT_EQ(error::get_id(*e), word::load("expect-arg").w2);
+    EXPECT_EQ(error::get_type(*e), word::symbol(word::load("script")));
+    EXPECT_EQ(error::get_id(*e), word::symbol(word::load("expect-arg")));
   }
 }
 
@@ -132,7 +132,7 @@ TEST_F(Errors, RaisingAnErrorValue) {
     EXPECT_EQ(pending_error().id, Err::script_no_value);
     EXPECT_EQ(form(pending_error().args[0]), "zz");
     Cell* caught = error::from_pending();
-    EXPECT_EQ(caught->w1, made->w1);  // the very value, not a copy
+    EXPECT_EQ(object::context(*caught), object::context(*made));  // the very value, not a copy
   }
   // the next error raised by fire() is its own again
   EXPECT_EQ(form(*error::field(*error_of("nothing-like-it"), error::Field::arg1)), "nothing-like-it");

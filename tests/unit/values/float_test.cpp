@@ -29,7 +29,7 @@ Cell tim(double d) { return typed(Type::time, d); }
 
 // "float! 3.5", "integer! 8", or the error raised: "!math/overflow".
 std::string describe(const Cell& c) {
-  if (c.is(Type::logic)) return c.w1 ? "true" : "false";
+  if (c.is(Type::logic)) return logic_of(c) ? "true" : "false";
   std::string s = registry::type_name(c.type());
   if (c.is(Type::integer)) return s + " " + std::to_string(c.int_value());
   return s + " " + std::string(float_text::mold(c.float_value()).view());

@@ -100,7 +100,7 @@ TEST_F(Functions, ReflectMoldFormCompare) {
   EXPECT_EQ(mold_of("reflect :f 'body"), "[a + c]");
   EXPECT_EQ(mold_of("reflect :f 'words"), "[a b c]");
   Cell* words = eval_text("reflect :f 'words");
-  EXPECT_EQ(block::cells(*words)[2].w1, value_of("f").w1);  // bound to the function's context
+  EXPECT_EQ(word::context(block::cells(*words)[2]), value_of("f").w1);  // bound to the function's context
   EXPECT_EQ(eval_error("reflect :f 'class"), Err::internal_not_done);
   EXPECT_EQ(mold_of(":f"), "func [a /b c][a + c]");
   EXPECT_EQ(form_of(":f"), "?function?");
@@ -140,7 +140,7 @@ TEST_F(Functions, CountRefinementsAndInitLocals) {
   Cell* top = stack::top();
   function::init_locals(3);
   EXPECT_EQ(stack::top() - top, 3);
-  EXPECT_TRUE(top[0].is(Type::logic) && !top[0].w1);
+  EXPECT_TRUE(top[0].is(Type::logic) && !logic_of(top[0]));
   EXPECT_TRUE(top[1].is(Type::none_) && top[2].is(Type::none_));
   function::init_locals(0);
   EXPECT_EQ(stack::top() - top, 3);

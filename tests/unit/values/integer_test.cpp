@@ -28,7 +28,7 @@ Cell typed(Type t, double d) {
 
 // "integer! 3", "float! 3.5", or the error raised: "!math/overflow".
 std::string describe(const Cell& c) {
-  if (c.is(Type::logic)) return c.w1 ? "true" : "false";
+  if (c.is(Type::logic)) return logic_of(c) ? "true" : "false";
   std::string s = registry::type_name(c.type());
   if (c.is(Type::integer) || c.is(Type::char_)) return s + " " + std::to_string(c.int_value());
   if (c.is(Type::float_) || c.is(Type::percent) || c.is(Type::time))

@@ -13,7 +13,7 @@ namespace {
 
 using Objects = RuntimeTest;
 
-int32_t class_of(const char* word) { return static_cast<int32_t>(value_of(word).w2); }
+int32_t class_of(const char* word) { return static_cast<int32_t>(object::class_id(value_of(word))); }
 
 TEST_F(Objects, ClassIds) {
   eval_text("spec: [a: 1] p: make object! spec q: make object! spec");
@@ -44,8 +44,8 @@ TEST_F(Objects, PrototypeSeriesAreNotShared) {
 TEST_F(Objects, SelfAndEvaluation) {
   eval_text("o: make object! [a: 1 b: a + 1 me: self]");
   EXPECT_EQ(eval_text("o/b")->int_value(), 2);
-  EXPECT_EQ(value_of("o").w1, eval_text("o/me")->w1);
-  EXPECT_EQ(eval_text("o/self")->w1, value_of("o").w1);
+  EXPECT_EQ(object::context(value_of("o")), object::context(*eval_text("o/me")));
+  EXPECT_EQ(object::context(*eval_text("o/self")), object::context(value_of("o")));
   EXPECT_EQ(eval_error("o/self: 1"), Err::script_invalid_path);
   EXPECT_EQ(eval_error("make object! 1"), Err::syntax_malconstruct);
 }
@@ -65,7 +65,7 @@ TEST_F(Objects, PathsSelectAndPut) {
   EXPECT_EQ(eval_error("put o \"a\" 7"), Err::script_invalid_key_type);
   Cell* o = stack::push(value_of("o"));
   Cell* unset_field = stack::push(word::load("u"));
-  context::values(o->w1)[1] = make_unset();
+  context::values(object::context(*o))[1] = make_unset();
   PathStep step;
   EXPECT_EQ(raised([&] { object::eval_path(o, unset_field, nullptr, step); }), Err::script_unset_path);
 }
@@ -76,7 +76,7 @@ TEST_F(Objects, OnChangeHearsFieldChanges) {
   EXPECT_EQ(mold_of("log"), "[a 1 10 b 2 20]");
   // a word bound to the object notifies too
   eval_text("clear log");
-  Cell a = make_cell(Type::word, value_of("o").w1, word::load("a").w2, 0);
+  Cell a = word::make(Type::word, word::symbol(word::load("a")), object::context(value_of("o")), 0);
   word::set(a, make_integer(11));
   EXPECT_EQ(mold_of("log"), "[a 10 11]");
   EXPECT_EQ(eval_text("o/a")->int_value(), 11);
@@ -106,12 +106,12 @@ TEST_F(Objects, SetOnAnObject) {
 TEST_F(Objects, EventsRecord) {
   EXPECT_EQ(eval_error("make object! [on-change*: 1]"), Err::script_bad_field_set);
   Cell o = *eval_text("make object! [a: 1 on-change*: make function! [[w o n /local x y] []]]");
-  ASSERT_NE(o.w3, 0u);
-  Cell* events = reinterpret_cast<Cell*>(buffer_of(o.w3)->data());
-  EXPECT_EQ(events[0].w2, (1u << 16) | 3u);      // field 1, /local x y: three slots
-  EXPECT_EQ(events[1].w2 >> 16, 0xFFFFu);        // no on-deep-change*
-  EXPECT_EQ(eval_text("make object! [a: 1]")->w3, 0u);
-  EXPECT_TRUE(eval_text("reflect o2: make object! [on-change*: make function! [[w o n] []]] 'events?")->w1);
+  ASSERT_NE(object::events(o), 0u);
+  Cell* events = reinterpret_cast<Cell*>(buffer_of(object::events(o))->data());
+  EXPECT_EQ(object::entry_packed(events[0]), (1u << 16) | 3u);  // field 1, /local x y: three slots
+  EXPECT_EQ(object::entry_field(events[1]), object::absent_handler);  // no on-deep-change*
+  EXPECT_EQ(object::events(*eval_text("make object! [a: 1]")), 0u);
+  EXPECT_TRUE(logic_of(*eval_text("reflect o2: make object! [on-change*: make function! [[w o n] []]] 'events?")));
   // a handler field that no longer holds a function
   eval_text("o3: make object! [h: 1 on-change*: make function! [[w o n] []]]");
   EXPECT_EQ(eval_error("o3/on-change*: none"), Err::script_invalid_obj_evt);
@@ -126,10 +126,10 @@ TEST_F(Objects, Reflection) {
   Cell* body = eval_text("reflect o 'body");
   EXPECT_TRUE(block::cells(*body)[1].is(Type::lit_word));
   EXPECT_TRUE(block::cells(*body)[3].is(Type::lit_path));
-  EXPECT_EQ(block::cells(*body)[0].w1, value_of("o").w1);
+  EXPECT_EQ(word::context(block::cells(*body)[0]), object::context(value_of("o")));
   EXPECT_EQ(eval_text("reflect o 'class")->int_value(), class_of("o"));
-  EXPECT_FALSE(eval_text("reflect o 'owner")->w1);
-  EXPECT_FALSE(eval_text("reflect o 'events?")->w1);
+  EXPECT_FALSE(logic_of(*eval_text("reflect o 'owner")));
+  EXPECT_FALSE(logic_of(*eval_text("reflect o 'events?")));
   EXPECT_EQ(eval_error("reflect o 'spec"), Err::internal_not_done);
   EXPECT_EQ(mold_of("reflect o 'changed"), "[]");
   eval_text("o/c: 4 o/a: 1");
@@ -138,7 +138,7 @@ TEST_F(Objects, Reflection) {
   EXPECT_EQ(mold_of("reflect o 'changed"), "[]");
   EXPECT_EQ(eval_error("modify o 'changed 1"), Err::script_invalid_arg);
   eval_text("modify o 'owner true");
-  EXPECT_TRUE(eval_text("reflect o 'owner")->w1);
+  EXPECT_TRUE(logic_of(*eval_text("reflect o 'owner")));
 }
 
 TEST_F(Objects, MoldAndForm) {
@@ -185,7 +185,7 @@ TEST_F(Objects, Copy) {
   EXPECT_EQ(mold_of("c/b"), "[1 [2 4] 3]");
   EXPECT_EQ(mold_of("d/b"), "[1 [2]]");
   EXPECT_EQ(mold_of("d/f"), "[1 [2]]");
-  EXPECT_NE(value_of("c").w1, value_of("o").w1);
+  EXPECT_NE(object::context(value_of("c")), object::context(value_of("o")));
   EXPECT_EQ(class_of("c"), class_of("o"));
   EXPECT_EQ(eval_error("copy/part o 1"), Err::script_invalid_refine_arg);
 }
@@ -194,7 +194,7 @@ TEST_F(Objects, Construct) {
   Cell* spec = eval_text("[a: b: 1 c: true d: off e: none f: word g:]");
   Cell* o = object::make_push(*spec, nullptr, false);
   EXPECT_EQ(mold(*o), "make object! [\n    a: 1\n    b: 1\n    c: true\n    d: false\n    e: none\n    f: 'word\n    g: none\n]");
-  EXPECT_GT(o->w2, object::first_class_id);
+  EXPECT_GT(object::class_id(*o), object::first_class_id);
   Cell* kept = object::make_push(*eval_text("[c: true]"), nullptr, true);
   EXPECT_EQ(mold(*kept), "make object! [\n    c: 'true\n]");
   Cell* derived = object::make_push(*eval_text("[x: 2]"), o, false);

@@ -28,14 +28,14 @@ TEST_F(Ownership, AppendTellsTheOwnerBeforeAndAfter) {
   make_owner();
   eval_text("append o/list 9");
   EXPECT_EQ(mold_of("log"), "[list append 2 1 list appended 2 1]");
-  EXPECT_EQ(value_of("last-owner").w1, value_of("o").w1);
+  EXPECT_EQ(object::context(value_of("last-owner")), object::context(value_of("o")));
   EXPECT_EQ(series_node(value_of("last-target")), series_node(*eval_text("o/list")));
   // two levels down: the same owner, the same field word
   eval_text("clear log append o/list/2/2 4");
   EXPECT_EQ(mold_of("log"), "[list append 1 1 list appended 1 1]");
   eval_text("clear log append o/text \"c\"");
   EXPECT_EQ(mold_of("log"), "[text append 2 1 text appended 2 1]");
-  EXPECT_TRUE(eval_text("reflect o 'owner")->w1);
+  EXPECT_TRUE(logic_of(*eval_text("reflect o 'owner")));
 }
 
 TEST_F(Ownership, ActionWordsAndPastForms) {

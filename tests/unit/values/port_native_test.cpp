@@ -5,6 +5,7 @@
 #include "core/stack.hpp"
 #include "tests/unit/values/eval_text.hpp"
 #include "values/objects/context.hpp"
+#include "values/objects/object.hpp"
 #include "values/ports/handle.hpp"
 #include "values/ports/port.hpp"
 #include "values/ports/port_native.hpp"
@@ -26,7 +27,7 @@ void make_native_port(uint32_t value) {
   eval_text("register-scheme make object! [name: 'nat actor: make object! [length?: func [p] [7]]] "
             "p: make port! [scheme: 'nat]");
   Cell p = value_of("p");
-  handle::make_at(&context::values(p.w1)[port::Field::actor], value, handle::none);
+  handle::make_at(&context::values(object::context(p))[port::Field::actor], value, handle::none);
 }
 
 TEST_F(PortNative, TheHandleTableAnswersTheSeriesAndIoActions) {

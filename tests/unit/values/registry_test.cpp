@@ -99,7 +99,7 @@ TEST_F(Registry, MakeAndToLogic) {
                                      : registry::entry<Action::make>(Type::logic);
     Cell* r = fn(proto, spec, Type::logic);
     EXPECT_TRUE(r->is(Type::logic));
-    EXPECT_EQ(r->w1 == 1, c.result);
+    EXPECT_EQ(logic_of(*r) == 1, c.result);
   }
   Cell* spec = stack::push(make_integer(5));
   EXPECT_TRUE(registry::entry<Action::make>(Type::none_)(spec, spec, Type::none_)->is(Type::none_));
@@ -110,9 +110,9 @@ TEST_F(Registry, LogicBitwiseAndComplement) {
   Cell* args = stack::push(make_logic(true));
   stack::push(make_logic(false));
   registry::entry<Action::xor_t>(Type::logic)(args);
-  EXPECT_EQ(args->w1, 1u);
+  EXPECT_EQ(logic_of(*args), 1u);
   registry::entry<Action::complement>(Type::logic)(args);
-  EXPECT_EQ(args->w1, 0u);
+  EXPECT_EQ(logic_of(*args), 0u);
   args[1] = make_integer(1);
   EXPECT_EQ(raised([&] { registry::entry<Action::and_t>(Type::logic)(args); }), Err::script_expect_arg);
 }

@@ -50,11 +50,11 @@ TEST_F(Series, NavigationAndQueries) {
   Cell s = simple<Action::next>(simple<Action::next>(b));
   EXPECT_EQ(series_head(s), 2);
   EXPECT_EQ(series_head(simple<Action::next>(s)), 2);  // not past the tail
-  EXPECT_TRUE(simple<Action::tail_q>(s).w1);
+  EXPECT_TRUE(logic_of(simple<Action::tail_q>(s)));
   EXPECT_EQ(series_head(simple<Action::back>(simple<Action::head>(s))), 0);
   EXPECT_EQ(series_head(simple<Action::tail>(b)), 2);
   EXPECT_EQ(simple<Action::index_q>(s).int_value(), 3);
-  EXPECT_TRUE(simple<Action::head_q>(b).w1);
+  EXPECT_TRUE(logic_of(simple<Action::head_q>(b)));
   Cell* p = stack::push(s);
   EXPECT_EQ(registry::entry<Action::length_q>(Type::block)(p), 0);
 }
@@ -88,7 +88,7 @@ TEST_F(Series, PickByPosition) {
   Cell* str = string_of("abc");
   Cell* r = registry::entry<Action::pick>(Type::series)(str, 2, str);
   EXPECT_TRUE(r->is(Type::char_));
-  EXPECT_EQ(r->w2, uint32_t{'b'});
+  EXPECT_EQ(char_of(*r), uint32_t{'b'});
 }
 
 TEST_F(Series, PokeStoresOrRaises) {

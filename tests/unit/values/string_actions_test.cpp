@@ -190,7 +190,7 @@ TEST_F(StringActions, FindInABinary) {
 TEST_F(StringActions, SelectAnswersTheCharacterAfterTheMatch) {
   Cell* r = string::select(text("abc"), val("#B"), {});
   ASSERT_TRUE(r->is(Type::char_));
-  EXPECT_EQ(r->w2, uint32_t{'c'});
+  EXPECT_EQ(char_of(*r), uint32_t{'c'});
   EXPECT_TRUE(string::select(text("abc"), val("#c"), {})->is(Type::none_));
   EXPECT_EQ(string::select(binary({1, 2}), val("1"), {})->int_value(), 2);
 }
@@ -300,8 +300,8 @@ TEST_F(StringActions, TakeAnswersACharOrAString) {
   Cell* s = text("abc");
   Cell* r = string::take(s, nullptr, false, false);
   ASSERT_TRUE(r->is(Type::char_));
-  EXPECT_EQ(r->w2, uint32_t{'a'});
-  EXPECT_EQ(string::take(s, nullptr, false, true)->w2, uint32_t{'c'});
+  EXPECT_EQ(char_of(*r), uint32_t{'a'});
+  EXPECT_EQ(char_of(*string::take(s, nullptr, false, true)), uint32_t{'c'});
   EXPECT_EQ(utf8(*s), "b");
   Cell* t = text("abcd");
   Cell* part = stack::push(make_integer(2));
@@ -387,10 +387,10 @@ TEST_F(StringActions, MakeAndTo) {
 TEST_F(StringActions, PathsPickPokeAndSelect) {
   PathStep step;
   Cell* s = text("abc");
-  EXPECT_EQ(string::eval_path(s, val("2"), nullptr, step)->w2, uint32_t{'b'});
+  EXPECT_EQ(char_of(*string::eval_path(s, val("2"), nullptr, step)), uint32_t{'b'});
   string::eval_path(s, val("2"), val("#X"), step);
   EXPECT_EQ(utf8(*s), "aXc");
-  EXPECT_EQ(string::eval_path(s, val("#a"), nullptr, step)->w2, uint32_t{'X'});
+  EXPECT_EQ(char_of(*string::eval_path(s, val("#a"), nullptr, step)), uint32_t{'X'});
   string::eval_path(s, val("#x"), val("#y"), step);
   EXPECT_EQ(utf8(*s), "aXy") << "the character after the folded match";
   Cell* w = stack::push(make_cell(Type::word, 0, 1));

@@ -48,23 +48,23 @@ TEST_F(Words, SpecMakesSlotsInOrder) {
                          *block_of({word::load("integer!")}), word::load_as("A", Type::get_word)});
   NodeId ctx = held(context::make_from_spec(*spec, false, true, context::Kind::object));
   EXPECT_EQ(context::slot_count(ctx), 3);  // A shares a's slot
-  EXPECT_EQ(symbol::spelling(context::word_at(ctx, 0)->w2), "a");
-  EXPECT_EQ(symbol::spelling(context::word_at(ctx, 1)->w2), "ref");
-  EXPECT_EQ(symbol::spelling(context::word_at(ctx, 2)->w2), "b");
-  EXPECT_EQ(context::word_at(ctx, 2)->w1, ctx);
+  EXPECT_EQ(symbol::spelling(word::symbol(*context::word_at(ctx, 0))), "a");
+  EXPECT_EQ(symbol::spelling(word::symbol(*context::word_at(ctx, 1))), "ref");
+  EXPECT_EQ(symbol::spelling(word::symbol(*context::word_at(ctx, 2))), "b");
+  EXPECT_EQ(word::context(*context::word_at(ctx, 2)), ctx);
   EXPECT_EQ(context::find_word(ctx, symbol::make("B"), true), 2);
   EXPECT_EQ(context::find_word(ctx, symbol::make("B"), false), -1);
 }
 
 TEST_F(Words, GlobalWordsReadAndWrite) {
   Cell w = word::load("answer");
-  EXPECT_EQ(w.w1, context::global());
+  EXPECT_EQ(word::context(w), context::global());
   EXPECT_EQ(raised([&] { word::get(w); }), Err::script_no_value);
   word::set(w, make_integer(42));
   EXPECT_EQ(word::get(w)->int_value(), 42);
   Cell variant = word::load("ANSWER");  // a case variant reads the same slot
   EXPECT_EQ(word::get(variant)->int_value(), 42);
-  EXPECT_EQ(symbol::spelling(variant.w2), "ANSWER");
+  EXPECT_EQ(symbol::spelling(word::symbol(variant)), "ANSWER");
   Cell* args = stack::push(w);
   stack::push(make_unset());
   stack::set_arguments(args);
@@ -82,10 +82,10 @@ TEST_F(Words, BindingFollowsTheContextAndSelf) {
   block::append_copy(*body, *body);  // contains itself
   context::bind_block(*body, ctx, true);
   Cell* items = block::cells(*body);
-  EXPECT_EQ(items[0].w1, ctx);
-  EXPECT_EQ(items[1].w1, ctx);
-  EXPECT_EQ(static_cast<int32_t>(items[1].w3), -1);
-  EXPECT_EQ(items[2].w1, context::global());
+  EXPECT_EQ(word::context(items[0]), ctx);
+  EXPECT_EQ(word::context(items[1]), ctx);
+  EXPECT_EQ(word::index(items[1]), -1);
+  EXPECT_EQ(word::context(items[2]), context::global());
   EXPECT_TRUE(word::value_cell(items[1])->is(Type::object));  // self is the owner
   word::set(items[0], make_integer(7));
   EXPECT_TRUE(context::word_at(ctx, 0)->header & Cell::flag_word_set);
@@ -150,10 +150,10 @@ TEST_F(Words, ToWord) {
   auto to = registry::entry<Action::to>(Type::word);
   Cell* spec = stack::push(make_datatype(Type::integer));
   Cell* r = to(spec, spec, Type::word);
-  EXPECT_EQ(symbol::spelling(r->w2), "integer!");
-  EXPECT_EQ(r->w1, context::global());
+  EXPECT_EQ(symbol::spelling(word::symbol(*r)), "integer!");
+  EXPECT_EQ(word::context(*r), context::global());
   Cell* t = stack::push(make_logic(true));
-  EXPECT_EQ(symbol::spelling(to(t, t, Type::set_word)->w2), "true");
+  EXPECT_EQ(symbol::spelling(word::symbol(*to(t, t, Type::set_word))), "true");
   Cell* s = stack::push(word::load_as("x", Type::get_word));
   s->set_new_line(true);
   Cell* w = to(s, s, Type::lit_word);
@@ -166,13 +166,13 @@ TEST_F(Words, ToWord) {
 TEST_F(Words, PredefinedVocabulary) {
   using predefined::W;
   const Cell& body = predefined::word(W::body);
-  EXPECT_EQ(symbol::spelling(body.w2), "<body>");
-  EXPECT_EQ(body.w1, context::global());
-  EXPECT_EQ(predefined::symbol(predefined::S::self), word::load("self").w2);
+  EXPECT_EQ(symbol::spelling(word::symbol(body)), "<body>");
+  EXPECT_EQ(word::context(body), context::global());
+  EXPECT_EQ(predefined::symbol(predefined::S::self), word::symbol(word::load("self")));
   EXPECT_EQ(predefined::symbol(predefined::S::code), predefined::symbol(predefined::S::code_2));
-  EXPECT_EQ(predefined::word(W::throw_).w2, predefined::word(W::throw_2).w2);
-  EXPECT_EQ(predefined::refinement(predefined::R::part).w1, 0u);
-  EXPECT_EQ(symbol::spelling(registry::type_word(Type::point3D).w2), "point3D!");
+  EXPECT_EQ(word::symbol(predefined::word(W::throw_)), word::symbol(predefined::word(W::throw_2)));
+  EXPECT_EQ(word::context(predefined::refinement(predefined::R::part)), 0u);
+  EXPECT_EQ(symbol::spelling(word::symbol(registry::type_word(Type::point3D))), "point3D!");
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ uint32_t color_of(const Cell& t, bool* alpha) {
 double to_float(const Cell& n) { return n.is(Type::integer) ? n.int_value() : n.float_value(); }
 
 bool word_is(const Cell& w, const char* name) {
-  std::string_view s = symbol::spelling(w.w2);
+  std::string_view s = symbol::spelling(word::symbol(w));
   size_t i = 0;
   for (; i < s.size() && name[i]; ++i)
     if (std::tolower(static_cast<unsigned char>(s[i])) != name[i]) return false;
@@ -42,7 +42,7 @@ bool word_is(const Cell& w, const char* name) {
 }
 
 Cell field(const Cell& obj, const char* name) {
-  Cell* v = context::value_cell_of(object::context_of(obj), symbol::make(name));
+  Cell* v = context::value_cell_of(object::context(obj), symbol::make(name));
   return v ? *v : make_none();
 }
 
@@ -107,7 +107,7 @@ bool Args::opt_integer(int32_t& out) {
 }
 
 Cell Args::word_value(const Cell& w) const {
-  if (w.w1 == 0) return make_unset();
+  if (word::context(w) == 0) return make_unset();
   return *word::value_cell(w);
 }
 

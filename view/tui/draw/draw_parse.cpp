@@ -57,7 +57,7 @@ void Parser::commands(const Cell& block) {
 }
 
 void Parser::set_word(Args& a, const Cell& word) {
-  if (word.w1 == 0 && catch_) a.fail_at(a.index() - 1);
+  if (word::context(word) == 0 && catch_) a.fail_at(a.index() - 1);
   Cell here = a.block();
   here.w1 = static_cast<uint32_t>(a.index());
   Cell w = word;

@@ -40,7 +40,7 @@ int32_t toggle_input(Widget* w, int32_t type, const event::Record& e, bool radio
   bool space = type == evt::key && !e.special && e.key == key_space;
   if (!space && type != evt::click) return 0;
   if (Cell* data = facet_slot(w->face, facet::data)) {
-    bool on = radio || data->is(Type::none_) || (data->is(Type::logic) && !data->w1);
+    bool on = radio || data->is(Type::none_) || (data->is(Type::logic) && !logic_of(*data));
     *data = make_logic(on);
   }
   run_update(w);

@@ -1,17 +1,20 @@
-// A terminal screen for tests of printed output: it applies UTF-8 text, CR, LF, BS, tab and the
-// sequences a terminal understands (cursor position and moves, erases, saved cursor, 16-colour
-// SGR) as a terminal does, with the pending wrap at the last column, and keeps each cell's
-// colours.
+// A terminal screen for tests of what the console and the line editor print: it applies UTF-8
+// text, CR, LF, BS, tab and the sequences a terminal understands (cursor position and moves,
+// erases, saved cursor, 16-colour SGR) as a terminal does, with the pending wrap at the last
+// column, wide characters taking two cells (moved whole to the next row when one cell is left),
+// and each cell's colours kept.
 #pragma once
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "core/text/display_width.hpp"
+
 namespace vyn::test {
 
 struct TermCell {
-  char32_t ch = U' ';
+  char32_t ch = U' ';  // 0 in the second cell of a wide character
   int fg = -1, bg = -1;  // -1: the terminal's default; 0-15 the 16 colours
   bool bold = false, underline = false, reverse = false;
 };
@@ -36,9 +39,11 @@ class TerminalScreen {
     }
   }
 
+  // The row's text without trailing blanks; a wide character's second cell is left out.
   std::u32string row(int r) const {
     std::u32string s;
-    for (const TermCell& c : cells_[r]) s += c.ch;
+    for (const TermCell& c : cells_[r])
+      if (c.ch != 0) s += c.ch;
     while (!s.empty() && s.back() == U' ') s.pop_back();
     return s;
   }
@@ -63,7 +68,8 @@ class TerminalScreen {
     if (cp == 8) { if (col_ > 0) --col_; pending_ = false; return; }
     if (cp == 9) { col_ = std::min(cols_ - 1, (col_ / 8 + 1) * 8); return; }
     if (cp < 32) return;
-    if (pending_) {
+    int w = width::of(cp);
+    if (pending_ || (w == 2 && col_ == cols_ - 1)) {
       col_ = 0;
       line_feed();
       pending_ = false;
@@ -71,7 +77,12 @@ class TerminalScreen {
     TermCell c = pen_;
     c.ch = cp;
     cells_[row_][col_] = c;
-    if (++col_ >= cols_) {
+    if (w == 2 && col_ + 1 < cols_) {
+      c.ch = 0;
+      cells_[row_][col_ + 1] = c;
+    }
+    col_ += w;
+    if (col_ >= cols_) {
       col_ = cols_ - 1;
       pending_ = true;
     }
@@ -131,6 +142,7 @@ class TerminalScreen {
     char k = s[i + 1];
     if (k == '7') { saved_col_ = col_; saved_row_ = row_; return i + 2; }
     if (k == '8') { col_ = saved_col_; row_ = saved_row_; pending_ = false; return i + 2; }
+    if (k == '(' || k == ')') return std::min(s.size(), i + 3);  // a character set: ESC ( B
     if (k != '[') return i + 2;
     size_t j = i + 2;
     bool priv = j < s.size() && s[j] == '?';
