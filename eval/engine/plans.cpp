@@ -148,6 +148,7 @@ Plan* plan_for(const Cell& block) {
   }
   Plan* p = new Plan;
   p->node = node;
+  p->entries.resize(static_cast<size_t>(block::length_total(block)));
   plans[index] = p;
   b->spare = index + 1;
   return p;

@@ -10,10 +10,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "core/cell.hpp"
 #include "core/series.hpp"
+#include "eval/engine/engine.hpp"
 
 namespace vyn::engine {
 
@@ -61,8 +63,12 @@ struct Plan {
 
 inline uint32_t epoch = 1;  // the collection count, as far as call plans are concerned
 
+// All 16 bytes alike, compared as two 64-bit words.
 inline bool same(const Cell& a, const Cell& b) {
-  return a.header == b.header && a.w1 == b.w1 && a.w2 == b.w2 && a.w3 == b.w3;
+  uint64_t x[2], y[2];
+  std::memcpy(x, &a, sizeof x);
+  std::memcpy(y, &b, sizeof y);
+  return ((x[0] ^ y[0]) | (x[1] ^ y[1])) == 0;
 }
 
 Kind classify(const Cell& cell);
@@ -73,6 +79,22 @@ Entry& entry_at(Plan& plan, int32_t position, const Cell& live);
 // The call plan of callable (native!, action!, function!, routine!), through the entry's cache.
 const CallPlan* call_plan(Entry* entry, const Cell& callable);
 void init_plans();
+
+// The two look-ups above, their common case inline: the entry still made from the live cell, the
+// call site's cache still naming this callee in this collection epoch; the verifier takes the
+// long road, which checks them.
+inline Entry& entry_fast(Plan& plan, int32_t position, const Cell& live) {
+  if (static_cast<size_t>(position) < plan.entries.size() && !verify) [[likely]] {
+    Entry& e = plan.entries[position];
+    if (e.kind != Kind::unknown && same(e.cell, live)) [[likely]] return e;
+  }
+  return entry_at(plan, position, live);
+}
+inline const CallPlan* call_plan_fast(Entry* entry, const Cell& callable) {
+  if (entry && entry->call && entry->epoch == epoch && !verify && same(entry->call->callee, callable))
+    [[likely]] return entry->call;
+  return call_plan(entry, callable);
+}
 // The collector's sweep: plans of dead blocks go, every call plan is dropped. Records that still
 // run a plan or call plan flag it (in_use) before.
 void sweep_plans();
