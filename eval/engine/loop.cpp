@@ -13,7 +13,6 @@
 #include "eval/engine/plans.hpp"
 #include "eval/engine/records.hpp"
 #include "eval/fast_ops.hpp"
-#include "eval/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/interp_internal.hpp"
 #include "eval/interp_steps.hpp"
@@ -21,6 +20,7 @@
 #include "eval/trace.hpp"
 #include "platform/signals.hpp"
 #include "values/callables/function.hpp"
+#include "values/frames.hpp"
 #include "values/numbers/logic.hpp"
 #include "values/predefined.hpp"
 #include "values/series/block.hpp"
@@ -101,7 +101,7 @@ void open_call(const Cell& callable, const Cell& name, const Expr& e, Entry* ent
   r.position = 0;
   stack::push(callable);
   r.function = callable.is(Type::function);
-  if (r.function) stack::mark_interp_func(&r.b, callable.w1);
+  if (r.function) stack::mark_interp_func(&r.b, function::context_of(callable));
   else stack::mark_interp_native(&r.b);
   r.call = nullptr;
   r.call = call_plan_fast(entry, r.a);  // callable may lie in a buffer that making a plan moves
@@ -232,7 +232,7 @@ block_step: {
   }
   if (r->stage == 1) stack::keep();
   signals::poll();
-  interp::current_code().w1 = static_cast<uint32_t>(r->position);
+  set_series_head(interp::current_code(), r->position);
   r->stage = 1;
   e = Expr{stack::top(), false, false};
   goto expression;
@@ -294,7 +294,7 @@ lookahead: {
     stack::set_top(e.at);
     stack::push(left);
     interp::Fast kind = interp::fast_kind(op);
-    op.header = (op.header & ~0x00FF00FFu) | ((op.header >> 16) & 0xFF);
+    op = op::callee(op);
     stack::set_top(e.at + 1);
     if (kind == interp::Fast::none || !e.at->is(Type::integer) || b.position >= b.end || trace::active) {
       int32_t p = b.position;
@@ -403,7 +403,7 @@ invoke: {
         finish_call(*r);
         goto lookahead;
       }
-      stack::set_context_values(r->a.w1, stack::index_of(stack::arguments()) + 1);
+      stack::set_context_values(function::context_of(r->a), stack::index_of(stack::arguments()) + 1);
       stack::set_frame_flag(true);
       Cell body = function::companion(r->a)[function::Companion::body];
       if (!body.is(Type::block)) {

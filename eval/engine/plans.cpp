@@ -7,9 +7,9 @@
 
 #include "core/gc.hpp"
 #include "core/node.hpp"
-#include "eval/arg_list.hpp"
 #include "eval/engine/engine.hpp"
 #include "eval/engine/records.hpp"
+#include "values/callables/arg_list.hpp"
 #include "values/series/block.hpp"
 
 namespace vyn::engine {
@@ -46,7 +46,7 @@ bool still_names(NodeId& node, uint32_t index) {
 
 Special special_of(const Cell& callable) {
   if (!callable.is(Type::native)) return Special::none;
-  switch (callable.w1) {  // the table's fixed order: 1 if, 2 unless, 3 either
+  switch (native::index(callable)) {  // the table's fixed order: 1 if, 2 unless, 3 either
     case 1: return Special::if_;
     case 2: return Special::unless;
     case 3: return Special::either;
