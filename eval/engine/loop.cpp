@@ -13,7 +13,7 @@
 #include "eval/engine/plans.hpp"
 #include "eval/engine/records.hpp"
 #include "eval/fast_ops.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/interp_internal.hpp"
 #include "eval/interp_steps.hpp"

@@ -7,7 +7,7 @@
 
 #include "core/gc.hpp"
 #include "core/node.hpp"
-#include "eval/arg_list.hpp"
+#include "values/callables/arg_list.hpp"
 #include "eval/engine/engine.hpp"
 #include "eval/engine/records.hpp"
 #include "values/series/block.hpp"
