@@ -4,7 +4,7 @@
 #include "boot/routine_bodies.hpp"
 #include "eval/natives/shift.hpp"
 #include "core/stack.hpp"
-#include "values/ports/event_routines.hpp"
+#include "values/ports/event.hpp"
 #include "view/tui/helper_routines.hpp"
 #include "view/tui/platform_routines.hpp"
 

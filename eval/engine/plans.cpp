@@ -7,9 +7,9 @@
 
 #include "core/gc.hpp"
 #include "core/node.hpp"
+#include "values/callables/arg_list.hpp"
 #include "eval/engine/engine.hpp"
 #include "eval/engine/records.hpp"
-#include "values/callables/arg_list.hpp"
 #include "values/series/block.hpp"
 
 namespace vyn::engine {
