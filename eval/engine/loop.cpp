@@ -2,6 +2,7 @@
 // name does (eval_block_here, eval_expression with its infix lookahead and infix_call,
 // eval_word_call with call_function, paren, set_word), step for step, with the C++ recursion
 // between them replaced by records; every other step calls the interpreter's own routine.
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -138,7 +139,28 @@ inline void finish_call(Record& r) {
   --top;
 }
 
-enum CallStage : uint8_t { gathering = 0, argument = 1, body = 2, branch = 3 };
+enum CallStage : uint8_t { gathering = 0, argument = 1, body = 2, branch = 3, loop_cond = 4, loop_body = 5 };
+
+inline bool looping(const Record& r) { return r.stage == CallStage::loop_cond || r.stage == CallStage::loop_body; }
+
+// A float! count truncated toward zero; out-of-range counts are clamped (as loop and repeat do).
+int64_t loop_count(const Cell& count) {
+  if (count.is(Type::integer)) return count.int_value();
+  double d = std::trunc(count.float_value());
+  if (!(d == d)) return 0;
+  if (d > 2147483647.0) return 2147483647;
+  if (d < -2147483648.0) return -2147483648LL;
+  return static_cast<int64_t>(d);
+}
+
+// The block a loop native's pass runs: while's condition or body, loop's or repeat's body.
+inline const Cell& pass_block(const Record& r) {
+  switch (r.call->special) {
+    case Special::while_: return r.args[r.stage == CallStage::loop_cond ? 0 : 1];
+    case Special::loop_: return r.args[1];
+    default: return r.args[2];
+  }
+}
 
 inline void check_argument(const Record& r, const ArgStep& s) {
   const Cell& value = *stack::last_value();
@@ -157,6 +179,11 @@ int unwind(int base, Flow f) {
     if (r.kind == RecKind::call && r.stage == CallStage::body && (f == Flow::return_ || f == Flow::exit)) {
       stack::set_top(stack::arguments() + 1);
       stack::set_frame_flag(false);
+      return top - 1;
+    }
+    if (r.kind == RecKind::call && looping(r) && (f == Flow::break_ || f == Flow::continue_)) {
+      if (r.stage == CallStage::loop_cond) fire(Err::throw_while_cond);
+      stack::set_top(stack::arguments() + 1);
       return top - 1;
     }
     --top;
@@ -183,6 +210,18 @@ resume:
           check_argument(*r, r->call->steps[r->position]);
           ++r->position;
           goto gather;
+        case CallStage::loop_cond:
+          if (!logic::result_true()) {
+            stack::unwind_last();
+            r->args[0] = make_unset();
+            e = waiting(*r);
+            finish_call(*r);
+            goto lookahead;
+          }
+          r->stage = CallStage::loop_body;
+          goto loop_pass;
+        case CallStage::loop_body:
+          goto loop_next;
         case CallStage::body:
           stack::unwind_last();
           stack::set_frame_flag(false);
@@ -364,6 +403,7 @@ invoke: {
     case Type::native: {
       Special s = r->call->special;
       if (s == Special::none || trace::enabled) break;
+      if (s >= Special::while_) goto loop_open;
       // if, unless and either as their natives do it, the branch run in this loop
       Cell* chosen;
       switch (s) {
@@ -427,11 +467,78 @@ invoke: {
   goto lookahead;
 }
 
+loop_open: {
+  // while, loop and repeat as their natives do it, each pass run in this loop; r is the call
+  Cell* a = stack::arguments();
+  r->args = a;
+  if (r->call->special == Special::while_) {
+    stack::mark_loop(&body_word());
+    stack::push_unset();
+    r->stage = CallStage::loop_cond;
+    goto loop_pass;
+  }
+  r->count = loop_count(a[r->call->special == Special::loop_ ? 0 : 1]);
+  if (r->count <= 0) {
+    a[0] = make_none();
+    e = waiting(*r);
+    finish_call(*r);
+    goto lookahead;
+  }
+  stack::mark_loop(&body_word());
+  stack::push_unset();
+  r->pass = 0;
+  r->stage = CallStage::loop_body;
+  goto loop_next;
+}
+
+loop_next: {
+  // a pass ended normally or by continue: the next one; r is the loop's call
+  if (r->call->special == Special::while_) {
+    r->stage = CallStage::loop_cond;
+    goto loop_pass;
+  }
+  if (++r->pass > r->count) {
+    stack::unwind_last();
+    e = waiting(*r);
+    finish_call(*r);
+    goto lookahead;
+  }
+  if (r->call->special == Special::repeat_) word::set(r->args[0], make_integer(static_cast<int32_t>(r->pass)));
+  goto loop_pass;
+}
+
+loop_pass: {
+  // one pass of a loop: its block run as the native runs it (through the interpreter once a
+  // tracer is installed); the call's stage says which block and where its end goes
+  stack::keep();
+  if (trace::enabled) [[unlikely]] {
+    f = interp::eval_block_here(pass_block(*r));
+    if (f != Flow::normal) goto exiting;
+    goto resume;
+  }
+  open_block(pass_block(*r));
+  r = &recs[top - 1];
+  goto block_step;
+}
+
 exiting: {
   int taker = unwind(base, f);
   if (taker < 0) return f;
-  f = Flow::normal;
   r = &recs[taker];
+  if (looping(*r)) {
+    // a loop's pass ended by break (the loop ends) or continue (it goes on)
+    if (f == Flow::continue_) {
+      f = Flow::normal;
+      goto loop_next;
+    }
+    f = Flow::normal;
+    stack::unwind_last();
+    if (r->call->special == Special::while_) r->args[0] = make_unset();
+    e = waiting(*r);
+    finish_call(*r);
+    goto lookahead;
+  }
+  f = Flow::normal;
   e = waiting(*r);
   finish_call(*r);
   goto lookahead;
@@ -443,7 +550,7 @@ exiting: {
 // interpreter's call_native turns it into the call's status.
 int running_native(int base) {
   for (int i = top - 1; i >= base; --i)
-    if (recs[i].kind == RecKind::call && recs[i].stage == CallStage::branch) return i;
+    if (recs[i].kind == RecKind::call && (recs[i].stage == CallStage::branch || looping(recs[i]))) return i;
   return -1;
 }
 
@@ -519,6 +626,7 @@ Flow run_block_here(Cell block) {
         throw;
       }
       cut_to(native);
+      recs[native].stage = CallStage::branch;  // the status is the native's, which no loop takes
       f = e.code;
     } catch (const std::bad_alloc&) {
       no_memory(base, leave);

@@ -46,10 +46,13 @@ bool still_names(NodeId& node, uint32_t index) {
 
 Special special_of(const Cell& callable) {
   if (!callable.is(Type::native)) return Special::none;
-  switch (native::index(callable)) {  // the table's fixed order: 1 if, 2 unless, 3 either
+  switch (native::index(callable)) {  // the table's fixed order: 1 if, 2 unless, 3 either, 6 while, 8 loop, 9 repeat
     case 1: return Special::if_;
     case 2: return Special::unless;
     case 3: return Special::either;
+    case 6: return Special::while_;
+    case 8: return Special::loop_;
+    case 9: return Special::repeat_;
     default: return Special::none;
   }
 }

@@ -37,7 +37,7 @@ struct ArgStep {
 };
 
 // Control natives the engine runs in its own loop when a call site still names them.
-enum class Special : uint8_t { none, if_, unless, either };
+enum class Special : uint8_t { none, if_, unless, either, while_, loop_, repeat_ };
 
 struct CallPlan {
   Cell callee;

@@ -29,6 +29,9 @@ struct Record {
   Cell* at;          // the waiting expression's first stack cell (a call's: the callable's slot)
   Plan* plan;              // block
   const CallPlan* call;    // call
+  Cell* args;              // a loop native's call: its arguments
+  int64_t count;           // loop, repeat: the passes to make
+  int64_t pass;            // loop, repeat: the passes begun
 };
 
 // Flags the plans and call plans that records still run (the sweep keeps them).
