@@ -9,7 +9,7 @@
 #include "core/hashtable.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/text/string_storage.hpp"
 
 using namespace vyn;

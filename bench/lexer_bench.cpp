@@ -9,7 +9,7 @@
 
 #include "boot/runtime.hpp"
 #include "core/gc.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 

@@ -10,7 +10,7 @@
 #include "boot/script.hpp"
 #include "core/error.hpp"
 #include "eval/interp.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "library/vynbin.hpp"
 #include "values/series/block.hpp"

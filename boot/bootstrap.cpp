@@ -7,7 +7,7 @@
 #include "boot/base_library.hpp"
 #include "boot/base_sources.hpp"
 #include "eval/front_ends.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
 #include "core/stack.hpp"
 #include "library/json_unescape.hpp"

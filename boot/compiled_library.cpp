@@ -7,7 +7,7 @@
 
 #include "boot/base_library.hpp"
 #include "eval/fast_ops.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/interp.hpp"
 #include "eval/native_table.hpp"

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "boot/base_library.hpp"
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "core/error.hpp"
 #include "values/words/symbol.hpp"
 
@@ -88,7 +88,7 @@ void raise_fault(routine::Invocation& inv) {
 void define_fault_trigger() {
   if (!std::getenv("VYN_TEST_FAULTS")) return;
   static const int32_t entry = routine::register_body(raise_fault);
-  define_routine("_raise-fault", "fault [word!]", entry);
+  routine::define("_raise-fault", "fault [word!]", entry);
 }
 
 }  // namespace vyn::boot

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "boot/base_library.hpp"
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "core/error.hpp"
 #include "core/stack.hpp"
 #include "values/objects/context.hpp"
@@ -106,16 +106,16 @@ void define_predicates() {
   const Entries& e = entries();
   stack::Mark mark;
   // one spec block for every datatype predicate: start-up stays small
-  Cell* spec = push_spec(R"~("Returns true if the value is this type" value [any-type!] return: [logic!])~");
+  Cell* spec = routine::push_spec(R"~("Returns true if the value is this type" value [any-type!] return: [logic!])~");
   int i = 0;
-  for (const TypePredicate& p : type_predicates) define_routine(p.name, *spec, e.types[i++]);
+  for (const TypePredicate& p : type_predicates) routine::define(p.name, *spec, e.types[i++]);
   for (int k = 0; k < typeset_count; ++k) {
     std::string word = typeset_words[k];
     typeset_symbols[k] = symbol::make(word);
     std::string bare = word.substr(0, word.size() - 1);
     std::string spec = "\"Returns true if the value is any type of " + bare +
                        "\" value [any-type!] return: [logic!]";
-    define_routine((bare + "?").c_str(), spec.c_str(), e.typesets[k]);
+    routine::define((bare + "?").c_str(), spec.c_str(), e.typesets[k]);
   }
 }
 

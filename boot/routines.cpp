@@ -1,23 +1,15 @@
 // boot/routines.cpp: the base library's routines: language specs with C++ bodies, made and bound
 // in their definition order.
-#include <cstring>
-
 #include "boot/base_library.hpp"
-#include "values/callables/routine_bodies.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "boot/routine_bodies.hpp"
 #include "eval/natives/shift.hpp"
 #include "core/stack.hpp"
 #include "values/ports/event_routines.hpp"
-#include "values/callables/function.hpp"
-#include "values/words/word.hpp"
 #include "view/tui/helper_routines.hpp"
 #include "view/tui/platform_routines.hpp"
 
 namespace vyn::boot {
 namespace {
-
-// Start-up routines leave their result to the body, whatever their spec's return type.
-inline constexpr int32_t body_stores_result = -1;
 
 template <int32_t (*Shift)(int32_t, int32_t)>
 void shift_body(routine::Invocation& inv) {
@@ -110,30 +102,10 @@ const int32_t* entries() { return routine::entries_of<definitions>(); }
 
 }  // namespace
 
-Cell* push_spec(const char* spec_text) {
-  Cell* spec = stack::push_unset();
-  lexer::ScanArgs args;
-  lexer::scan(spec, reinterpret_cast<const uint8_t*>(spec_text),
-              static_cast<uint32_t>(std::strlen(spec_text)), args);
-  return spec;
-}
-
-void define_routine(const char* name, const Cell& spec, int32_t entry) {
-  stack::Mark mark;
-  function::routine_push(spec, make_none(), entry, body_stores_result, false);
-  Cell w = word::load(name);
-  word::set(w, *stack::last_value());
-}
-
-void define_routine(const char* name, const char* spec_text, int32_t entry) {
-  stack::Mark mark;
-  define_routine(name, *push_spec(spec_text), entry);
-}
-
 void define_routines() {
   const int32_t* at = entries();
   for (int i = 0; i < definition_count; ++i)
-    define_routine(definitions[i].name, definitions[i].spec, at[i]);
+    routine::define(definitions[i].name, definitions[i].spec, at[i]);
 }
 
 }  // namespace vyn::boot

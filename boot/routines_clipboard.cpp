@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "core/error.hpp"
 #include "core/stack.hpp"
 #include "platform/clipboard.hpp"

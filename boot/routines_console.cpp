@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "console/line_editor.hpp"
 #include "core/error.hpp"
 #include "core/gc.hpp"
 #include "core/roots.hpp"
 #include "core/series.hpp"
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
 #include "platform/signals.hpp"

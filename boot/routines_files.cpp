@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "core/error.hpp"
 #include "core/series.hpp"
 #include "core/text/unicode.hpp"

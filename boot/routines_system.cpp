@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "core/error.hpp"
 #include "core/text/file_names.hpp"
 #include "core/text/unicode.hpp"
 #include "core/series.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "core/stack.hpp"
 #include "eval/trace.hpp"

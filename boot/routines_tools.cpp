@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "core/text/unicode.hpp"
 #include "core/stack.hpp"
 #include "eval/trace.hpp"

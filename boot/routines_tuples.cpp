@@ -2,7 +2,7 @@
 // UTF-8 characters between two positions of a binary.
 #include <algorithm>
 
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "core/error.hpp"
 #include "core/series.hpp"
 #include "core/text/unicode.hpp"

@@ -10,25 +10,28 @@
 #include "core/node.hpp"
 #include "core/print_hooks.hpp"
 #include "core/series.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/interp.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "eval/natives/support.hpp"
+#include "eval/natives/wait.hpp"
 #include "core/stack.hpp"
 #include "platform/console_out.hpp"
 #include "platform/terminal.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
 #include "values/cycles.hpp"
+#include "values/core_hooks.hpp"
 #include "values/installers.hpp"
 #include "values/objects/ownership.hpp"
 #include "values/predefined.hpp"
 #include "values/numbers/random.hpp"
 #include "values/registry.hpp"
-#include "values/runtime_cells.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/words/symbol.hpp"
 #include "view/tui/backend.hpp"
+#include "view/tui/hooks.hpp"
 #include "view/tui/input/event_loop.hpp"
 
 namespace vyn::runtime {
@@ -57,8 +60,10 @@ void give_terminal_back() {
 void init() {
   gc::set_enabled(false);
   gc::init();
+  core_hooks::install();
   pending_error() = PendingError{};  // its arguments may name series of an earlier runtime
-  output::init();
+  output::init(tui::print_string);
+  natives::set_wait_hook(tui::wait_hook);
   os::set_output_failure_hook(give_terminal_back);
   random::init();
   alloc::init();

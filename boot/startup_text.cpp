@@ -9,7 +9,7 @@
 #include "boot/script.hpp"
 #include "core/error.hpp"
 #include "eval/interp.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 
 namespace vyn::boot {

@@ -13,7 +13,7 @@
 #include "values/objects/error.hpp"
 #include "values/maps/map_entries.hpp"
 #include "values/objects/object.hpp"
-#include "values/runtime_cells.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/words/symbol.hpp"
 #include "values/text/url.hpp"

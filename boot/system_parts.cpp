@@ -1,7 +1,7 @@
 // boot/system_parts.cpp: the sub-objects of the start-up `system` object: state with the
 // collector's routines, options with the current directory and the float-printing switches,
 // script with the command line, and the standard prototypes.
-#include "values/callables/routine_bodies.hpp"
+#include "boot/routine_bodies.hpp"
 #include "boot/system_builder.hpp"
 #include "core/text/float_text.hpp"
 #include "core/gc.hpp"
@@ -33,7 +33,7 @@ void push_gc() {
   static const char* const specs[] = {"return: [logic!]", "return: [integer!]", "return: [integer!]"};
   Cell* gc_object = new_object(gc_id);
   for (int i = 0; i < 3; ++i) {
-    Cell* spec = boot::push_spec(specs[i]);
+    Cell* spec = routine::push_spec(specs[i]);
     function::routine_push(*spec, make_none(), entries[i], -1, false);
     add(gc_object, names[i]);
     stack::pop(1);

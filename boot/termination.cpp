@@ -9,7 +9,7 @@
 
 #include "core/error.hpp"
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
 #include "platform/console_out.hpp"

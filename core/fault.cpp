@@ -9,7 +9,6 @@
 #include <cstdlib>
 
 #include "core/heap.hpp"
-#include "platform/signals.hpp"
 
 namespace vyn::fault {
 namespace {
@@ -56,9 +55,16 @@ size_t format(char (&out)[report_capacity], int code, const char* message, uintp
   return static_cast<size_t>(o.at - out);
 }
 
+namespace {
+void nothing_to_release() {}
+void (*volatile terminal_release)() = nothing_to_release;
+}  // namespace
+
+void set_terminal_release(void (*fn)()) { terminal_release = fn ? fn : nothing_to_release; }
+
 void report(int code, const char* message, const void* address) {
   std::fflush(stdout);
-  signals::give_terminal_back_now();
+  terminal_release();
   if (code != 0) {
     char text[report_capacity];
     size_t n = format(text, code, message, reinterpret_cast<uintptr_t>(address));

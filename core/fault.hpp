@@ -20,4 +20,9 @@ size_t format(char (&out)[report_capacity], int code, const char* message, uintp
 // the process with the code (0 ends it silently).
 [[noreturn]] void report(int code, const char* message, const void* address);
 
+// What gives the terminal back before the report is written: the platform's signal module sets it
+// once it keeps a terminal mode or bytes to leave with; until then there is nothing to give back.
+// Must be async-signal-safe.
+void set_terminal_release(void (*fn)());
+
 }  // namespace vyn::fault

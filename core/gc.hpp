@@ -66,8 +66,15 @@ void remove_mark_callback(MarkCallback fn, void* data = nullptr);
 bool add_sweep_callback(MarkCallback fn, void* data = nullptr);
 void remove_sweep_callback(MarkCallback fn, void* data = nullptr);
 
-// Marking, for callbacks only (they run while a collection runs). Each takes the word that holds
-// the node and rewrites it when the collector has relocated the node.
+// Roots of the layers above core (the datatype and predefined words, the call frames): each
+// registers at start-up one routine that marks the roots it owns, which every collection runs
+// among core's own roots, before the mark callbacks. At most 16; registering the same routine
+// twice keeps one, and registrations outlive runtimes.
+using RootMarker = void (*)();
+void add_root_marker(RootMarker fn);
+
+// Marking, for callbacks and root markers only (they run while a collection runs). Each takes the
+// word that holds the node and rewrites it when the collector has relocated the node.
 void mark_cell(Cell& cell);               // what the cell refers to, by its type
 void mark_cells(Cell* first, Cell* last);
 bool mark_series(NodeId& node);           // the buffer only; answers whether newly marked

@@ -1,31 +1,34 @@
-// core/gc_roots.cpp: the roots of the collector, every one of them named here.
+// core/gc_roots.cpp: the roots of the collector: core's own, named here, and the root markers the
+// layers above register.
+#include <cstdlib>
+
 #include "core/cell_pool.hpp"
+#include "core/cycles.hpp"
 #include "core/error.hpp"
 #include "core/gc.hpp"
 #include "core/gc_internal.hpp"
 #include "core/roots.hpp"
-#include "eval/frames.hpp"
+#include "core/runtime_cells.hpp"
 #include "core/stack.hpp"
-#include "values/objects/context.hpp"
-#include "values/cycles.hpp"
-#include "values/predefined.hpp"
-#include "values/registry.hpp"
-#include "values/runtime_cells.hpp"
 
-namespace vyn::gc::detail {
+namespace vyn::gc {
 namespace {
 
-// The word context, the function context, and the values the function context had before the
-// call: a values block node unless that context keeps its values on the value stack, where the
-// saved word is a stack position.
-void mark_frames() {
-  for (stack::CallFrame* f = stack::frames_bottom(); f < stack::frames_top(); ++f) {
-    mark_block(f->word_context);
-    if (!f->func_context) continue;
-    mark_block(f->func_context);
-    if (f->saved_values && !context::on_stack(f->func_context)) mark_block(f->saved_values);
-  }
+inline constexpr int root_marker_capacity = 16;
+RootMarker root_markers[root_marker_capacity] = {};
+int root_marker_count = 0;
+
+}  // namespace
+
+void add_root_marker(RootMarker fn) {
+  for (int i = 0; i < root_marker_count; ++i)
+    if (root_markers[i] == fn) return;
+  if (root_marker_count == root_marker_capacity) std::abort();  // a fixed set, known at build time
+  root_markers[root_marker_count++] = fn;
 }
+
+namespace detail {
+namespace {
 
 void mark_runtime_cells() {
   RuntimeCells& rc = runtime_cells();
@@ -50,11 +53,9 @@ void mark_cycle_stack() {
 
 void mark_roots() {
   mark_runtime_cells();
-  mark_cells(registry::type_words_begin(), registry::type_words_end());
-  mark_cells(predefined::words_begin(), predefined::words_end());
+  for (int i = 0; i < root_marker_count; ++i) root_markers[i]();
   mark_pending_error();
   if (stack::bottom()) mark_cells(stack::bottom(), stack::top());
-  mark_frames();
   mark_cells(roots::begin(), roots::end());
   mark_cycle_stack();
   mark_cell(*cellpool::block());
@@ -62,4 +63,5 @@ void mark_roots() {
   run_callbacks(state().marks);
 }
 
-}  // namespace vyn::gc::detail
+}  // namespace detail
+}  // namespace vyn::gc

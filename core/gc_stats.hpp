@@ -2,8 +2,7 @@
 #pragma once
 
 #include <cstdint>
-
-#include "core/cell.hpp"
+#include <vector>
 
 namespace vyn::gc {
 
@@ -11,11 +10,13 @@ namespace vyn::gc {
 // of every big series. Never allocates.
 uint64_t memory_in_use();
 
-// Makes result (a cell that stays put: the value stack or a Root) a block of five values: a block
-// of free, used and total slots per node frame; a block of free, used and total bytes per series
-// frame; a block of the size of each big series (each triple and size starting a new line); then
-// the bytes the platform heap has taken from the system and the bytes of it in use. A number
-// that does not fit 32 bits is a float!. May allocate.
-void memory_stats(Cell* result);
+// The figures as the memory stands: free, used and total slots per node frame; free, used and
+// total bytes per series frame; the size of each big series; the bytes the platform heap has taken
+// from the system and the bytes of it in use (values/memory_stats.hpp makes a block of them).
+struct MemorySnapshot {
+  std::vector<uint64_t> nodes, series, big;
+  uint64_t heap_taken = 0, heap_used = 0;
+};
+MemorySnapshot memory_snapshot();
 
 }  // namespace vyn::gc

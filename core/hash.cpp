@@ -9,8 +9,8 @@
 #include "core/fault.hpp"
 #include "core/hashtable.hpp"
 #include "core/series.hpp"
+#include "core/hashtable_symbols.hpp"
 #include "core/word_cell.hpp"
-#include "values/words/symbol.hpp"
 
 namespace vyn::hash {
 namespace {

@@ -11,7 +11,7 @@
 #include "core/hashtable_internal.hpp"
 #include "core/typed_array.hpp"
 #include "core/stack.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 
 namespace vyn::hashtable {
 namespace {

@@ -9,13 +9,14 @@
 #include "core/hashtable.hpp"
 #include "core/hashtable_internal.hpp"
 #include "core/series.hpp"
+#include "core/compare_ops.hpp"
 #include "core/word_cell.hpp"
-#include "values/compare.hpp"
-#include "values/compare_ops.hpp"
-#include "values/registry.hpp"
 
 namespace vyn::hashtable {
 namespace {
+
+CompareEntry no_entry(Type) { return nullptr; }
+CompareLookup entry_of = no_entry;
 
 int order(uint32_t a, uint32_t b) { return a < b ? -1 : a > b ? 1 : 0; }
 
@@ -172,9 +173,12 @@ bool matches(const Cell& entry, const Lookup& key, int op) {
 
 int compare_cells(const Cell& a, const Cell& b, int op) {
   if (a.type() != b.type()) return -2;
-  if (!registry::entry<Action::compare>(a.type())) return stopgap(a, b, op);
+  CompareEntry fn = entry_of(a.type());
+  if (!fn) return stopgap(a, b, op);
   Cell x = a, y = b;
-  return compare_value(&x, &y, op);
+  return fn(&x, &y, op);
 }
+
+void set_compare_lookup(CompareLookup lookup) { entry_of = lookup ? lookup : no_entry; }
 
 }  // namespace vyn::hashtable

@@ -16,4 +16,10 @@ namespace vyn::hashtable {
 // -1, 0 or 1 (0: the two match under op), or -2 when they cannot be compared.
 int compare_cells(const Cell& a, const Cell& b, int op);
 
+// A datatype's comparison entry, or nullptr when it has none. The datatypes live above core:
+// values/ hands over the lookup at start-up; until then every type takes the stopgap.
+using CompareEntry = int (*)(Cell* a, Cell* b, int op);
+using CompareLookup = CompareEntry (*)(Type t);
+void set_compare_lookup(CompareLookup lookup);
+
 }  // namespace vyn::hashtable

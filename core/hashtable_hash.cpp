@@ -6,7 +6,7 @@
 #include "core/hash.hpp"
 #include "core/hashtable_internal.hpp"
 #include "core/typed_array.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 
 namespace vyn::hashtable {
 namespace {

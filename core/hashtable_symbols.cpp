@@ -8,14 +8,25 @@
 #include "core/hash.hpp"
 #include "core/hashtable.hpp"
 #include "core/hashtable_internal.hpp"
+#include "core/runtime_cells.hpp"
 #include "core/stack.hpp"
 #include "core/word_cell.hpp"
-#include "values/series/block.hpp"
 
 namespace vyn::symbol {
 namespace {
 
 using hashtable::Slots;
+
+// A new cell at the tail of a block's buffer (its node), growing the buffer when full; good until
+// the next allocation.
+Cell* alloc_tail(NodeId node) {
+  SeriesBuffer* buf = buffer_of(node);
+  if (buf->tail + sizeof(Cell) > buf->size) buf = alloc::expand_series_copy(node, 0);
+  Cell* c = reinterpret_cast<Cell*>(buf->tail_ptr());
+  *c = make_unset();
+  buf->tail += sizeof(Cell);
+  return c;
+}
 
 // The id of the first live entry along the probe whose spelling matches the name (ASCII case
 // folded with fold), or 0. Never allocates.
@@ -44,6 +55,16 @@ int32_t alias_for(NodeId table, uint32_t h, const std::string& name) {
 
 }  // namespace
 
+NodeId table() { return runtime_cells().symbols; }
+
+uint32_t resolve(uint32_t id) {
+  if (id == 0) return id;
+  SeriesBuffer* b = buffer_of(hashtable::record(table())->values);
+  if (id > b->used() / sizeof(Cell)) return id;
+  int32_t alias = symbol::entry_alias(reinterpret_cast<const Cell*>(b->data())[id - 1]);
+  return alias > 0 ? static_cast<uint32_t>(alias) : id;
+}
+
 uint32_t find(NodeId table, const uint8_t* bytes, uint32_t length, bool fold_only) {
   std::string name(reinterpret_cast<const char*>(bytes), length);
   uint32_t h = hash::murmur3(hashtable::key_buffer(bytes, length), length);
@@ -57,8 +78,7 @@ uint32_t find(NodeId table, const uint8_t* bytes, uint32_t length, bool fold_onl
   b->data()[length] = 0;  // a terminator for the platform, not counted
   b->tail = length;
   NodeId symbols = hashtable::record(table)->values;
-  *block::alloc_tail(make_series(Type::block, symbols)) =
-      symbol::make_entry(alias, utf8);
+  *alloc_tail(symbols) = symbol::make_entry(alias, utf8);
   int32_t index = hashtable::cell_count(symbols) - 1;
   hashtable::insert_unique(table, index, h);  // the hash made above: the spelling is not read again
   return static_cast<uint32_t>(index) + 1;
@@ -77,7 +97,7 @@ int32_t find_id(NodeId table, uint32_t id, bool fold, NodeId context, int32_t* o
   if (found) return word::index(*found);
   if (!context) return -1;
   int32_t index = hashtable::cell_count(r->values);
-  Cell* entry = block::alloc_tail(make_series(Type::block, r->values));
+  Cell* entry = alloc_tail(r->values);
   *entry = word::make(Type::word, id, context, index);
   hashtable::insert_unique(table, index, h);
   if (out_index) *out_index = index;

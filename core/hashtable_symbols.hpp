@@ -8,6 +8,11 @@
 
 namespace vyn::symbol {
 
+// The one symbol table: core/runtime_cells.hpp holds it, values/words/symbol.hpp fills it.
+NodeId table();
+// The canonical id: the alias when it has one, else the id. Never allocates.
+uint32_t resolve(uint32_t id);
+
 // The id (1-based) of the name in a symbol table, interning it when absent. A name is found byte
 // for byte, or, with fold_only, with ASCII letter case folded only; without fold_only a name new
 // byte for byte that matches an entry with case folded becomes a new entry whose alias id is that

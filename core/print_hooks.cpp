@@ -1,13 +1,8 @@
-// core/print_hooks.cpp: the hook lists and the default console writer.
+// core/print_hooks.cpp: the hook lists.
 #include "core/print_hooks.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
-
-#include "core/series.hpp"
-#include "platform/console_out.hpp"
-#include "view/tui/hooks.hpp"
 
 namespace vyn::output {
 namespace {
@@ -21,10 +16,10 @@ void remove_first(std::vector<T>& list, T hook) {
 }
 }  // namespace
 
-void init() {
+void init(PrintHook console) {
   print_hooks.clear();
   raw_hooks.clear();
-  print_hooks.push_back(print_string);
+  print_hooks.push_back(console);
 }
 
 void add_hooks(PrintHook print, RawHook raw) {
@@ -46,23 +41,6 @@ void call_print_hooks(const Cell& str, bool line_end) {
 void call_raw_hooks(const uint8_t* text, size_t length, uint32_t unit) {
   std::vector<RawHook> hooks = raw_hooks;
   for (RawHook h : hooks) h(text, length, unit);
-}
-
-void print_string(const Cell& str, bool line_end) {
-  tui::before_print();
-  SeriesBuffer* b = buffer_of(series_node(str));
-  uint32_t unit = b->unit();
-  uint64_t start = uint64_t{static_cast<uint32_t>(series_head(str) < 0 ? 0 : series_head(str))} * unit;
-  size_t units = start < b->tail ? (b->tail - start) / (unit ? unit : 1) : 0;
-  if (unit == 1 || unit == 2 || unit == 4) {
-    os::print_units(b->data() + start, units, unit, line_end);
-  } else {
-    char line[80];
-    std::snprintf(line, sizeof line, "Error: unknown string encoding: %u\n", unit);
-    os::diagnostic(line);
-  }
-  os::flush_printed();
-  tui::after_print();
 }
 
 }  // namespace vyn::output

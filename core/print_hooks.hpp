@@ -11,13 +11,12 @@ namespace vyn::output {
 using PrintHook = void (*)(const Cell& str, bool line_end);
 using RawHook = void (*)(const uint8_t* text, size_t length, uint32_t unit);
 
-// Installs the default console writer as the first print hook.
-void init();
+// Empties the lists and installs the console writer as the first print hook (the text UI's, which
+// lives above core: view/tui/hooks.hpp).
+void init(PrintHook console);
 void add_hooks(PrintHook print, RawHook raw);
 void remove_hooks(PrintHook print, RawHook raw);
 void call_print_hooks(const Cell& str, bool line_end);
 void call_raw_hooks(const uint8_t* text, size_t length, uint32_t unit);
-// The default print hook: the string from its head, to the console.
-void print_string(const Cell& str, bool line_end);
 
 }  // namespace vyn::output

@@ -3,7 +3,7 @@
 
 #include "core/error.hpp"
 #include "core/series.hpp"
-#include "values/cycles.hpp"
+#include "core/cycles.hpp"
 
 namespace vyn::stack {
 

@@ -2,24 +2,14 @@
 #include "eval/dispatch.hpp"
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/error_args.hpp"
-#include "values/ports/port_native.hpp"
 #include "values/series/series.hpp"
 
 namespace vyn::actions {
-
-// A port whose actor is a handle! takes the slots append to write from its actor's table.
-registry::ActionFn get_action(Type type, const Cell* value, Action slot) {
-  if (type == Type::port && value && port_native::applies(*value, slot))
-    return port_native::entry(*value, slot);
-  registry::ActionFn fn = registry::raw_entry(type, slot);
-  if (!fn) fire(Err::script_expect_arg, {stack::get_call(), make_datatype(type), word_arg("value")});
-  return fn;
-}
 
 int32_t pick_index(const Cell& index) {
   switch (index.type()) {

@@ -1,21 +1,15 @@
-// eval/dispatch.hpp: reaching a datatype's entry for an action, and comparing values.
+// eval/dispatch.hpp: comparing values and the fast routines (values/dispatch_direct.hpp reaches a
+// datatype's entry for an action).
 #pragma once
 
 #include "core/cell.hpp"
 #include "eval/call.hpp"
 #include "values/action_sigs.hpp"
 #include "values/compare.hpp"
+#include "values/dispatch_direct.hpp"
 #include "values/registry.hpp"
 
 namespace vyn::actions {
-
-// The entry of the value's datatype for the slot; a missing entry raises script/expect-arg (for a
-// port whose actor has no such action, access/no-port-action).
-registry::ActionFn get_action(Type type, const Cell* value, Action slot);
-template <Action A>
-typename Sig<A>::type get(const Cell* value) {
-  return reinterpret_cast<typename Sig<A>::type>(get_action(value->type(), value, A));
-}
 
 // The index argument of pick and poke: an integer, a char's code point, true 1, false 2; any
 // other type 0 (the entry then takes the argument as a key).

@@ -2,7 +2,7 @@
 #include "eval/exits.hpp"
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 
 namespace vyn::stack {

@@ -7,7 +7,7 @@
 
 #include "core/error.hpp"
 #include "eval/dispatch.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/registry.hpp"
@@ -292,18 +292,6 @@ constexpr Row rows[action_count] = {
 };
 
 }  // namespace
-
-int32_t form_direct(Cell* value, Cell* buffer, Cell* part, int32_t limit) {
-  return get<Action::form>(value)(value, buffer, part, limit);
-}
-
-int32_t mold_direct(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_t limit) {
-  return get<Action::mold>(value)(value, buffer, o, part, limit);
-}
-
-Cell* copy_direct(Cell* value, Cell* result, Cell* part, bool deep, Cell* types) {
-  return get<Action::copy>(value)(value, result, part, deep, types);
-}
 
 FrontEnd front_end(int slot) { return slot >= 1 && slot <= action_count ? rows[slot - 1].front_end : nullptr; }
 const char* spec_of(int slot) { return slot >= 1 && slot <= action_count ? rows[slot - 1].spec : ""; }

@@ -5,6 +5,7 @@
 #include "eval/call.hpp"
 #include "eval/catalog_refs.hpp"
 #include "values/action_sigs.hpp"
+#include "values/dispatch_direct.hpp"
 
 namespace vyn::actions {
 
@@ -20,10 +21,5 @@ struct Refs;
 FrontEnd front_end(int slot);
 // The spec text of a slot with a word; "" for slots 7 to 9.
 const char* spec_of(int slot);
-
-// Direct variants used by C++ callers: they look up the entry by the first value's type.
-int32_t form_direct(Cell* value, Cell* buffer, Cell* part, int32_t limit);
-int32_t mold_direct(Cell* value, Cell* buffer, const MoldOptions& o, Cell* part, int32_t limit);
-Cell* copy_direct(Cell* value, Cell* result, Cell* part, bool deep, Cell* types);
 
 }  // namespace vyn::actions

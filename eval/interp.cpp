@@ -6,7 +6,7 @@
 #include "core/error.hpp"
 #include "core/gc.hpp"
 #include "eval/fast_ops.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp_internal.hpp"
 #include "core/stack.hpp"
 #include "eval/trace.hpp"
@@ -247,6 +247,7 @@ void init() {
   saved_count = 0;
   gc::add_mark_callback(mark_code);
   install_callbacks();
+  evaluator::set_hooks({eval_block, call_with, call_function, current_code});
 }
 Cell& current_code() { return code_cell; }
 

@@ -9,13 +9,15 @@
 
 #include "core/cell.hpp"
 #include "core/flow.hpp"
+#include "values/evaluator_hooks.hpp"
 
 namespace vyn::interp {
 
-// Callback classes of call_function: while tracing, a class whose bit is not in
-// system/state/callbacks/bits runs untraced.
-enum CallbackClass : int { ordinary = 0, lexer = 1, parse = 2, sort = 4, change = 8, deep_change = 16, port = 32 };
+// Callback classes of call_function (values/evaluator_hooks.hpp).
+using CallbackClass = callbacks::Class;
+using enum callbacks::Class;
 
+// Also hands eval_block, call_with, call_function and current_code to values/evaluator_hooks.hpp.
 void init();
 // The block being evaluated by the innermost eval_block, its head at the expression under way.
 Cell& current_code();

@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "core/error.hpp"
-#include "eval/arg_list.hpp"
-#include "eval/frames.hpp"
+#include "values/callables/arg_list.hpp"
+#include "values/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/interp.hpp"
 #include "eval/interp_internal.hpp"

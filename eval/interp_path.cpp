@@ -1,7 +1,7 @@
 // eval/interp_path.cpp: paths met in code: reading, setting, and calls through paths.
 #include "core/error.hpp"
 #include "eval/interp.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp_internal.hpp"
 #include "core/stack.hpp"
 #include "eval/trace.hpp"

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/callables/function.hpp"

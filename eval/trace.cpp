@@ -3,7 +3,7 @@
 
 #include "core/error.hpp"
 #include "core/gc.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "values/callables/routine_bodies.hpp"
+#include "values/callables/routine_define.hpp"
 #include "core/text/unicode.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "library/json_unescape.hpp"
 #include "values/series/block.hpp"
@@ -283,7 +283,7 @@ bool value(Reader& r, Cell* parent) {
 
 // A block holding the value of the text, or none when the fast path does not accept it.
 void read_body(routine::Invocation& inv) {
-  Cell* input = boot::bodies::arg_cell(inv, 0);
+  Cell* input = routine::arg_cell(inv, 0);
   stack::Mark mark;
   Reader r;
   r.text = string::to_utf8(*input);
@@ -300,7 +300,7 @@ void read_body(routine::Invocation& inv) {
 
 void define_json_reader() {
   static const int32_t entry = routine::register_body(read_body);
-  boot::define_routine("json-read*", R"~("Reads well-formed JSON text; none when it needs the rules"
+  routine::define("json-read*", R"~("Reads well-formed JSON text; none when it needs the rules"
       input [string!] return: [block! none!])~", entry);
 }
 

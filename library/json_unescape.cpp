@@ -3,7 +3,7 @@
 // routine still checks \u sequences, which can name an unpaired surrogate.
 #include "library/json_unescape.hpp"
 
-#include "values/callables/routine_bodies.hpp"
+#include "values/callables/routine_define.hpp"
 #include "core/error.hpp"
 #include "values/text/string_storage.hpp"
 
@@ -63,7 +63,7 @@ uint32_t decode_escape(Walk& w) {
 
 // Reads run ahead of writes, and widening keeps character indexes, so one index pair suffices.
 void unescape_body(routine::Invocation& inv) {
-  Cell* str = boot::bodies::arg_cell(inv, 0);
+  Cell* str = routine::arg_cell(inv, 0);
   int32_t head = static_cast<int32_t>(str->w1);
   Walk w{str, series_node(*str), static_cast<uint32_t>(head < 0 ? 0 : head),
          static_cast<uint32_t>(string::length_total(*str))};
@@ -81,7 +81,7 @@ void unescape_body(routine::Invocation& inv) {
 
 void define_json_unescape() {
   static const int32_t entry = routine::register_body(unescape_body);
-  boot::define_routine("json-unescape*", R"~("Decodes the JSON escapes of a string in place"
+  routine::define("json-unescape*", R"~("Decodes the JSON escapes of a string in place"
       str [string!] return: [string!])~", entry);
   define_json_reader();
   define_json_writer();

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "values/callables/routine_bodies.hpp"
+#include "values/callables/routine_define.hpp"
 #include "core/error.hpp"
 #include "core/text/float_text.hpp"
 #include "core/text/unicode.hpp"
@@ -185,8 +185,8 @@ bool value(Writer& w, const Cell& v) {
 
 // The JSON text of the value, or none when the writer in the language must write it.
 void write_body(routine::Invocation& inv) {
-  Cell* data = boot::bodies::arg_cell(inv, 0);
-  Cell* indent = boot::bodies::arg_cell(inv, 1);
+  Cell* data = routine::arg_cell(inv, 0);
+  Cell* indent = routine::arg_cell(inv, 1);
   Writer w;
   w.pretty = indent->is(Type::string);
   if (w.pretty) {
@@ -209,7 +209,7 @@ void write_body(routine::Invocation& inv) {
 
 void define_json_writer() {
   static const int32_t entry = routine::register_body(write_body);
-  boot::define_routine("json-write*", R"~("Writes JSON text; none when the writer's functions must"
+  routine::define("json-write*", R"~("Writes JSON text; none when the writer's functions must"
       data [any-type!] indent [any-type!] ascii [logic!] return: [string! none!])~", entry);
 }
 

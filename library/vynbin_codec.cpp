@@ -2,7 +2,7 @@
 // a value into a binary!, `vynbin-decode*` turns one back into its value (or a block of them).
 #include <vector>
 
-#include "values/callables/routine_bodies.hpp"
+#include "values/callables/routine_define.hpp"
 #include "core/alloc_limit.hpp"
 #include "core/error.hpp"
 #include "core/stack.hpp"
@@ -15,8 +15,8 @@ namespace vyn::vynbin {
 namespace {
 
 void encode_body(routine::Invocation& inv) {
-  bool compact = logic_of(*boot::bodies::arg_cell(inv, 1)) != 0;
-  std::string bytes = encode(*boot::bodies::arg_cell(inv, 0), compact);
+  bool compact = logic_of(*routine::arg_cell(inv, 1)) != 0;
+  std::string bytes = encode(*routine::arg_cell(inv, 0), compact);
   alloc::Scratch charge{bytes.size()};
   stack::Mark mark;
   *inv.result = *binary::push_bytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -27,7 +27,7 @@ void encode_body(routine::Invocation& inv) {
 // and may move its buffer.
 void decode_body(routine::Invocation& inv) {
   stack::Mark mark;
-  Cell* data = boot::bodies::arg_cell(inv, 0);
+  Cell* data = routine::arg_cell(inv, 0);
   if (data->is(Type::file) || data->is(Type::url)) {
     ReadOptions o;
     o.binary = true;
@@ -52,9 +52,9 @@ void decode_body(routine::Invocation& inv) {
 void define_routines() {
   static const int32_t encode_entry = routine::register_body(encode_body);
   static const int32_t decode_entry = routine::register_body(decode_body);
-  boot::define_routine("vynbin-encode*", R"~("Encodes a value as Vynbin data, compact or standard layout"
+  routine::define("vynbin-encode*", R"~("Encodes a value as Vynbin data, compact or standard layout"
       data [any-type!] compact? [logic!] return: [binary!])~", encode_entry);
-  boot::define_routine("vynbin-decode*", R"~("Decodes Vynbin data, or a file or URL holding it, into its value or a block of its values"
+  routine::define("vynbin-decode*", R"~("Decodes Vynbin data, or a file or URL holding it, into its value or a block of its values"
       payload [any-type!] return: [any-type!])~", decode_entry);
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "core/fault.hpp"
 #include "platform/fault_handler.hpp"
 
 namespace vyn::signals {
@@ -200,6 +201,7 @@ void prepare_this_thread() {
 }
 
 void keep_leaving_bytes(Leaving holder, const char* bytes) {
+  fault::set_terminal_release(give_terminal_back_now);
   leaving[static_cast<int>(holder)] = bytes;
 }
 
@@ -213,6 +215,7 @@ void give_terminal_back_now() {
 }
 
 void keep_terminal_mode(const struct termios& mode) {
+  fault::set_terminal_release(give_terminal_back_now);
   have_terminal_mode = 0;
   terminal_mode = mode;
   have_terminal_mode = 1;

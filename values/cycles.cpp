@@ -1,4 +1,4 @@
-// values/cycles.cpp: the cycle stack.
+// values/cycles.cpp: the placeholder of a series met again while it is being walked.
 #include "values/cycles.hpp"
 
 #include <cstring>
@@ -9,9 +9,6 @@
 
 namespace vyn::cycles {
 namespace {
-NodeId stack[capacity];
-int used = 0;
-
 // An object's series is its context node (payload word 1); every other series' is its node.
 NodeId node_of(const Cell& v) { return v.is(Type::object) ? object::context(v) : series_node(v); }
 
@@ -26,29 +23,6 @@ const char* placeholder(Type t, bool mold) {
   }
 }
 }  // namespace
-
-void push(NodeId node) {
-  stack[used++] = node;
-  if (used == capacity) {
-    used = 0;
-    fire(Err::internal_too_deep);
-  }
-}
-
-void pop() {
-  if (used > 0) --used;
-}
-void pop_n(int n) { used = n > used ? 0 : used - n; }
-void reset() { used = 0; }
-int depth() { return used; }
-NodeId* begin() { return stack; }
-NodeId* end() { return stack + used; }
-
-bool find(NodeId node) {
-  for (int i = 0; i < used; ++i)
-    if (stack[i] == node) return true;
-  return false;
-}
 
 bool detect(const Cell& value, const Cell& buffer, int32_t& remaining, bool mold) {
   if (!find(node_of(value))) return false;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "values/text/string_storage.hpp"
 
 namespace vyn::width {
 namespace {
@@ -37,15 +36,6 @@ int of(uint32_t cp) {
 }
 
 int of_ambiguous_wide(uint32_t cp) { return in_ranges(cp, ambiguous) ? 2 : of(cp); }
-
-int64_t of_text(const Cell& text) {
-  int64_t columns = 0;
-  int32_t head = series_head(text);
-  int32_t n = string::length(text);
-  for (int32_t i = 0; i < n; ++i)
-    columns += of(string::char_at(series_node(text), static_cast<uint32_t>(head + i)));
-  return columns;
-}
 
 const char* unicode_version() { return width_tables_unicode_version; }
 

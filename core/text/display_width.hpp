@@ -17,9 +17,6 @@ int of(uint32_t cp);
 // wide. Never allocates.
 int of_ambiguous_wide(uint32_t cp);
 
-// The columns of a character series from its head to its tail. Never allocates.
-int64_t of_text(const Cell& text);
-
 // The Unicode version the tables were made from.
 const char* unicode_version();
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "values/text/string_storage.hpp"
 
 namespace vyn::float_text {
 namespace {
@@ -163,17 +162,5 @@ bool pretty_print() { return pretty_print_on; }
 void set_pretty_print(bool on) { pretty_print_on = on; }
 bool full_support() { return full_support_on; }
 void set_full_support(bool on) { full_support_on = on; }
-
-int32_t append_mold(const Cell& str, double x) {
-  Text t = mold(x);
-  string::append_latin1(str, t.view());
-  return t.size;
-}
-
-int32_t append_form(const Cell& str, double x, Kind kind) {
-  Text t = form(x, kind);
-  string::append_latin1(str, t.view());
-  return t.size;
-}
 
 }  // namespace vyn::float_text

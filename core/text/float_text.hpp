@@ -101,9 +101,4 @@ inline double text_to_float(std::string_view text, int& unread) {
   return text_to_float(text.data(), text.data() + text.size(), 0, unread);
 }
 
-// Appends the molded or formed text to a string! value (which must be rooted: appending may
-// allocate) and answers the number of characters appended.
-int32_t append_mold(const Cell& str, double x);
-int32_t append_form(const Cell& str, double x, Kind kind);
-
 }  // namespace vyn::float_text

@@ -5,7 +5,7 @@
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "core/stack.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/logic.hpp"
 #include "values/numbers/money.hpp"
 #include "values/numbers/number.hpp"

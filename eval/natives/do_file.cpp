@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "boot/script.hpp"
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
+#include "eval/script_file.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
@@ -97,12 +97,12 @@ Flow do_file(Cell* file, const Cell& args, bool expand) {
   std::string path = file::to_local(*file, false);
   Cell* result = stack::arguments();
   Cell* code = stack::push_unset();
-  switch (boot::load_script(path, code)) {
-    case boot::Loaded::unreadable: fire(Err::access_cannot_open, {*file});
-    case boot::Loaded::no_header: fire(Err::syntax_no_header, {*file});
-    case boot::Loaded::system: fire(Err::internal_vyn_system);
-    case boot::Loaded::ok: code->w1 = 2; break;  // the body, after the word Vyn and the header
-    case boot::Loaded::not_vyn: break;
+  switch (script::load_script(path, code)) {
+    case script::Loaded::unreadable: fire(Err::access_cannot_open, {*file});
+    case script::Loaded::no_header: fire(Err::syntax_no_header, {*file});
+    case script::Loaded::system: fire(Err::internal_vyn_system);
+    case script::Loaded::ok: code->w1 = 2; break;  // the body, after the word Vyn and the header
+    case script::Loaded::not_vyn: break;
   }
   if (expand) {
     Flow f = expand_block(*code);

@@ -1,12 +1,12 @@
 // eval/natives/evaluation.cpp: do (of every kind of value, with /next, /expand, /args and /trace),
 // reduce, compose and apply.
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/interp.hpp"
 #include "eval/exits.hpp"
 #include "eval/interp_internal.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/do_file.hpp"
 #include "eval/natives/support.hpp"

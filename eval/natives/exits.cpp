@@ -1,7 +1,7 @@
 // eval/natives/exits.cpp: try, catch, throw, break, continue, return and exit.
 #include "core/error.hpp"
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"

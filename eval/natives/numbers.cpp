@@ -6,7 +6,7 @@
 #include "eval/dispatch.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/money.hpp"
 #include "values/numbers/number.hpp"
 #include "values/numbers/pair.hpp"

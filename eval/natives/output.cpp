@@ -5,7 +5,7 @@
 #include "eval/natives/support.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/runtime_cells.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/text/string_storage.hpp"
 
 namespace vyn::natives {

@@ -2,7 +2,7 @@
 #include "eval/natives/support.hpp"
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
 #include "values/objects/error.hpp"

@@ -1,6 +1,7 @@
 // eval/natives/system.cpp: recycle and stats, the collector and memory statistics.
 #include "core/gc.hpp"
 #include "core/gc_stats.hpp"
+#include "values/memory_stats.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "core/stack.hpp"

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/text/casefold.hpp"
+#include "values/text/case_change.hpp"
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"

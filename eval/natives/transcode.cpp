@@ -4,9 +4,9 @@
 
 #include "core/error.hpp"
 #include "eval/interp.hpp"
-#include "eval/lexer/foreign.hpp"
-#include "eval/lexer/lexer.hpp"
-#include "eval/lexer/tables.hpp"
+#include "values/lexer/foreign.hpp"
+#include "values/lexer/lexer.hpp"
+#include "values/lexer/tables.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
 #include "core/stack.hpp"

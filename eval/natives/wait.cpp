@@ -2,10 +2,16 @@
 #include "core/error.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
+#include "eval/natives/wait.hpp"
 #include "platform/environment.hpp"
-#include "view/tui/hooks.hpp"
 
 namespace vyn::natives {
+namespace {
+
+void no_wait_hook() {}
+void (*after_wait)() = no_wait_hook;
+
+}  // namespace
 
 // A number of seconds or a time!; anything else (there are no ports to wait on) raises
 // script/invalid-arg. /all changes nothing.
@@ -17,8 +23,10 @@ Flow wait_(const Call& c) {
   else fire(Err::script_invalid_arg, {value});
   c.args[0] = make_none();
   os::sleep_seconds(seconds);
-  tui::wait_hook();
+  after_wait();
   return Flow::normal;
 }
+
+void set_wait_hook(void (*fn)()) { after_wait = fn ? fn : no_wait_hook; }
 
 }  // namespace vyn::natives

@@ -2,7 +2,7 @@
 #include <optional>
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp_internal.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/set_many.hpp"

@@ -12,9 +12,9 @@
 #include "core/error.hpp"
 #include "core/gc.hpp"
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 
 namespace vyn::fuzz {

@@ -12,7 +12,7 @@
 #include "core/error.hpp"
 #include "core/gc.hpp"
 #include "core/series.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "values/text/string_storage.hpp"
 

@@ -16,9 +16,9 @@
 #include "core/gc.hpp"
 #include "core/text/unicode.hpp"
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "view/tui/input/event_loop.hpp"
 

@@ -17,7 +17,7 @@
 #include "boot/runtime.hpp"
 #include "core/error.hpp"
 #include "core/gc.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "library/vynbin.hpp"
 #include "values/series/block.hpp"

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "core/error.hpp"
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
 #include "values/predefined.hpp"

@@ -6,12 +6,12 @@
 // copy of the native, action, function or routine it was made from, with op! in the low byte of
 // the header and the underlying type in bits 16-23.
 #include "core/error.hpp"
-#include "eval/arg_list.hpp"
-#include "eval/frames.hpp"
-#include "eval/front_ends.hpp"
+#include "values/callables/arg_list.hpp"
+#include "values/frames.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/context.hpp"
 #include "values/callables/native_shape.hpp"
 #include "values/predefined.hpp"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "eval/arg_list.hpp"
+#include "values/callables/arg_list.hpp"
 #include "values/series/block.hpp"
 #include "values/words/word.hpp"
 #include "values/words/typeset.hpp"

@@ -10,7 +10,7 @@
 #include "core/stack.hpp"
 #include "values/series/binary.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/installers.hpp"
 #include "values/numbers/pair.hpp"
 #include "values/registry.hpp"

@@ -2,7 +2,7 @@
 // routines through which the image codec objects of system/codecs reach them.
 #include <string>
 
-#include "values/callables/routine_bodies.hpp"
+#include "values/callables/routine_define.hpp"
 #include "core/error.hpp"
 #include "core/stack.hpp"
 #include "platform/files.hpp"
@@ -56,7 +56,7 @@ namespace {
 using routine::Invocation;
 
 void decode_body(Invocation& inv) {
-  Cell* data = boot::bodies::arg_cell(inv, 0);
+  Cell* data = routine::arg_cell(inv, 0);
   if (!data->is(Type::binary) && !data->is(Type::file)) fire(Err::script_invalid_arg, {*data});
   *inv.result = *decode(data);
 }
@@ -64,7 +64,7 @@ void decode_body(Invocation& inv) {
 // One encoder per format: a codec's encode is a routine of its own, the format fixed in its body.
 template <int Format>
 void encode_body(Invocation& inv) {
-  Cell* img = boot::bodies::arg_cell(inv, 0);
+  Cell* img = routine::arg_cell(inv, 0);
   if (!img->is(Type::image)) fire(Err::script_invalid_arg, {*img});
   *inv.result = *encode(img, Format);
 }
@@ -82,12 +82,12 @@ void define_codec_routines() {
   };
   static const char* const names[] = {"image-encode-bmp*", "image-encode-png*", "image-encode-gif*",
                                       "image-encode-jpeg*", "image-encode-tiff*"};
-  boot::define_routine("image-decode*", R"~("Decodes an image file or its bytes; none for bytes of no known format"
+  routine::define("image-decode*", R"~("Decodes an image file or its bytes; none for bytes of no known format"
       data [any-type!] return: [image! none!])~", decode_entry);
   stack::Mark mark;
-  Cell* spec = boot::push_spec(R"~("Encodes an image in the codec's file format"
+  Cell* spec = routine::push_spec(R"~("Encodes an image in the codec's file format"
       img [image!] where [any-type!] return: [binary!])~");
-  for (int f = imaging::bmp; f <= imaging::tiff; ++f) boot::define_routine(names[f], *spec, encode_entries[f]);
+  for (int f = imaging::bmp; f <= imaging::tiff; ++f) routine::define(names[f], *spec, encode_entries[f]);
 }
 
 }  // namespace vyn::image

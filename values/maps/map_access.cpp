@@ -4,7 +4,7 @@
 #include "core/hashtable.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/maps/map.hpp"
 #include "values/maps/map_entries.hpp"
 #include "values/words/word.hpp"

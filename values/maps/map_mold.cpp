@@ -1,6 +1,6 @@
 // values/maps/map_mold.cpp: the text of maps: their pairs one per line (form), between "#[" and "]"
 // with each pair on a line of its own, indented a level deeper (mold), or on one line (/flat).
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block_actions.hpp"
 #include "values/cycles.hpp"

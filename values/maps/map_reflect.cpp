@@ -5,7 +5,7 @@
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/cycles.hpp"
 #include "values/maps/map.hpp"
 #include "values/maps/map_entries.hpp"

@@ -6,7 +6,7 @@
 #include "core/error.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
 #include "values/numbers/date.hpp"

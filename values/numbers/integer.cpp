@@ -8,7 +8,7 @@
 #include "core/stack.hpp"
 #include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/date.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/numbers/money.hpp"

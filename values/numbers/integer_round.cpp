@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/numbers/number.hpp"
 

@@ -5,7 +5,7 @@
 
 #include "core/error.hpp"
 #include "core/stack.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/random.hpp"
 #include "values/registry.hpp"
 #include "values/text/string_storage.hpp"

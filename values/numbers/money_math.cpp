@@ -1,8 +1,8 @@
 // values/numbers/money_math.cpp: money! arithmetic with its mixed operands, comparison and rounding.
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/money.hpp"
 #include "values/words/symbol.hpp"
 

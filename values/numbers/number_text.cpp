@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "core/text/float_text.hpp"
-#include "eval/lexer/tables.hpp"
+#include "values/lexer/tables.hpp"
 #include "values/text/string_storage.hpp"
 
 namespace vyn::number_text {

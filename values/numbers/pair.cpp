@@ -4,12 +4,12 @@
 #include <cmath>
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 #include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
 #include "values/series/path_write_back.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/installers.hpp"
 #include "values/text/load_text.hpp"
 #include "values/numbers/pair.hpp"

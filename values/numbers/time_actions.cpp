@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/numbers/date.hpp"

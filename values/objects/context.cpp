@@ -11,8 +11,8 @@
 #include "values/cycles.hpp"
 #include "values/objects/object.hpp"
 #include "values/predefined.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/registry.hpp"
-#include "values/runtime_cells.hpp"
 #include "values/words/symbol.hpp"
 
 namespace vyn::context {

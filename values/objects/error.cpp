@@ -3,8 +3,8 @@
 #include "values/objects/error.hpp"
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
-#include "eval/interp.hpp"
+#include "values/frames.hpp"
+#include "values/evaluator_hooks.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
@@ -69,7 +69,7 @@ void from_names(const Cell& err, Cell spec) {
 void from_fields(const Cell& err, Cell spec) {
   context::bind_block(spec, object::context(err), true);
   Cell* top = stack::top();
-  Flow flow = interp::eval_block(spec, false);
+  Flow flow = evaluator::eval_block(spec, false);
   if (flow != Flow::normal) to_exception(flow);
   stack::set_top(top);
   Cell t = *field(err, Field::type);
@@ -104,7 +104,7 @@ Cell* make_from(Cell* spec) {
     }
     default: fire(Err::script_bad_make_arg, {make_datatype(Type::error), *spec});
   }
-  *field(*err, Field::near) = interp::current_code();
+  *field(*err, Field::near) = evaluator::current_code();
   return err;
 }
 

@@ -2,12 +2,12 @@
 // system/state, and lookups of categories and ids by name.
 #include "core/error.hpp"
 #include "core/gc.hpp"
-#include "eval/frames.hpp"
-#include "eval/interp.hpp"
+#include "values/frames.hpp"
+#include "values/evaluator_hooks.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/error.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/objects/object.hpp"
-#include "values/runtime_cells.hpp"
 
 namespace vyn::error {
 namespace {
@@ -31,7 +31,7 @@ void note_raise() {
     raised_depth = -1;
     return;
   }
-  globals[3] = interp::current_code();
+  globals[3] = evaluator::current_code();
   bool in_call = stack::frame_depth() > 0;
   globals[4] = in_call ? stack::get_call() : make_none();
   raised_depth = in_call ? stack::frame_depth() : -1;

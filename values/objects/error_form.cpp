@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "core/error.hpp"
-#include "eval/frames.hpp"
-#include "eval/front_ends.hpp"
+#include "values/frames.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"

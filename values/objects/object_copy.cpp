@@ -1,7 +1,7 @@
 // values/objects/object_copy.cpp: copying objects (clone, copy, the values of a prototype) and the deep
 // copies of series values they make; rebinding a function to a copied object.
 #include "core/error.hpp"
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"

@@ -1,8 +1,8 @@
 // values/objects/object_events.cpp: the events record of an object and the calls of its on-change* and
 // on-deep-change* handlers.
 #include "core/error.hpp"
-#include "eval/frames.hpp"
-#include "eval/interp.hpp"
+#include "values/frames.hpp"
+#include "values/evaluator_hooks.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
@@ -68,7 +68,7 @@ void call_handler(const Cell& handler, NodeId owner_ctx, const Cell& name,
   if (function::CompiledBody body = function::compiled_body(function::entry_of(*h))) {
     flow = body(stack::arguments(), owner_ctx);  // a handler made at start-up, in C++
   } else {
-    flow = interp::call_function(*h, owner_ctx, name, callback_class);
+    flow = evaluator::call_function(*h, owner_ctx, name, callback_class);
   }
   if (flow != Flow::normal) to_exception(flow);  // the exit has cut the frames to its target
   stack::unwind_func();
@@ -129,7 +129,7 @@ void fire_on_set(const Cell& obj, Cell word, const Cell& old_value, const Cell& 
   int32_t locals = cached_locals(o, on_change, handler);
   if (word::context(word) != context(o)) context::bind_word(context(o), word);
   call_handler(handler, context(o), predefined::word(W::on_change_star), {word, old_value, new_value}, locals,
-               interp::change);
+               evaluator::change);
 }
 
 void fire_on_set_top(const Cell& obj, Cell word) {
@@ -150,7 +150,7 @@ void fire_on_deep_set(const Cell& owner, Cell word, const Cell& target, const Ce
   call_handler(handler, context(o), predefined::word(W::on_deep_change_star),
 
                {o, word, target, action, added, make_integer(index), make_integer(part)}, locals,
-               interp::deep_change);
+               evaluator::deep_change);
 }
 
 }  // namespace vyn::object

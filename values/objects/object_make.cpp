@@ -1,7 +1,7 @@
 // values/objects/object_make.cpp: making objects: `make` from a block or an object spec, with or
 // without a prototype, and `construct`'s evaluation-free form.
 #include "core/error.hpp"
-#include "eval/interp.hpp"
+#include "values/evaluator_hooks.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
@@ -17,7 +17,7 @@ namespace {
 // way leaves as the Exit exception, the frame stacks already cut to its target.
 void evaluate(Cell spec) {
   Cell* top = stack::top();
-  Flow flow = interp::eval_block(spec, false);
+  Flow flow = evaluator::eval_block(spec, false);
   if (flow != Flow::normal) to_exception(flow);
   stack::set_top(top);
 }

@@ -2,7 +2,7 @@
 // "make object! [" ... "]" (mold).
 #include <cstring>
 
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/objects/context.hpp"
 #include "values/cycles.hpp"

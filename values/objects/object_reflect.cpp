@@ -4,7 +4,7 @@
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/context.hpp"
 #include "values/cycles.hpp"
 #include "values/numbers/logic.hpp"

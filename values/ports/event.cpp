@@ -4,7 +4,7 @@
 #include "core/gc_layout.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/ports/event.hpp"
 #include "values/numbers/pair.hpp"
 #include "values/series/path_write_back.hpp"

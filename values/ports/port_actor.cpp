@@ -3,8 +3,8 @@
 
 #include "core/error.hpp"
 #include "core/flow.hpp"
-#include "eval/frames.hpp"
-#include "eval/interp.hpp"
+#include "values/frames.hpp"
+#include "values/evaluator_hooks.hpp"
 #include "core/stack.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
@@ -31,7 +31,7 @@ void call_actor(Cell* fn, const Cell& name, Cell* first, int32_t count) {
   stack::mark_func(&name, fn->w1);
   for (int32_t i = 0; i < std::min(count, slots); ++i) stack::push(first[i]);
   for (int32_t i = count; i < slots; ++i) stack::push(make_none());
-  Flow f = interp::call_function(*fn, 0, name, interp::port);
+  Flow f = evaluator::call_function(*fn, 0, name, evaluator::port);
   if (f != Flow::normal) to_exception(f);  // the exit has cut the frames to its target
   Cell* callee = stack::arguments();
   stack::unwind_func();

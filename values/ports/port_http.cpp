@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/error.hpp"
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "platform/http.hpp"
 #include "values/series/binary.hpp"

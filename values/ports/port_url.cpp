@@ -1,7 +1,7 @@
 // values/ports/port_url.cpp: ports made from url! values through the URL parser of the base library.
 #include "core/error.hpp"
 #include "core/flow.hpp"
-#include "eval/interp.hpp"
+#include "values/evaluator_hooks.hpp"
 #include "core/stack.hpp"
 #include "values/objects/object.hpp"
 #include "values/ports/port.hpp"
@@ -17,7 +17,7 @@ Cell* parse_url(Cell* url) {
   if (fn.is(Type::function)) {
     Cell* f = stack::push(fn);
     Cell* base = stack::top();
-    Flow flow = interp::call_with(*f, url, 1, name);
+    Flow flow = evaluator::call_with(*f, url, 1, name);
     if (flow != Flow::normal) to_exception(flow);
     *result = *stack::last_value();
     stack::set_top(base);

@@ -11,7 +11,7 @@
 #include "core/series.hpp"
 #include "core/stack.hpp"
 #include "values/series/bitset.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/images/image.hpp"
 #include "values/registry.hpp"
 #include "values/series/series.hpp"

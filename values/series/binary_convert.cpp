@@ -3,7 +3,7 @@
 
 #include "core/error.hpp"
 #include "core/text/unicode.hpp"
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/binary.hpp"
 #include "values/series/block.hpp"

@@ -8,7 +8,7 @@
 #include "values/series/bitset.hpp"
 #include "values/series/bitset_entries.hpp"
 #include "values/series/block_actions.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/text/string_storage.hpp"
 
 namespace vyn::bitset {

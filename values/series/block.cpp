@@ -6,9 +6,9 @@
 #include "core/error.hpp"
 #include "core/stack.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/registry.hpp"
-#include "values/runtime_cells.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/typeset.hpp"
 

@@ -2,7 +2,7 @@
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/words/word.hpp"
 
 namespace vyn::block {

@@ -1,7 +1,7 @@
 // values/series/block_make.cpp: make and to for block! and the types that take them over.
 #include "core/error.hpp"
-#include "eval/dispatch.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/dispatch_direct.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"

@@ -2,7 +2,7 @@
 // /part limits and the cycle guard.
 #include <cstring>
 
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"

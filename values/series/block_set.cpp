@@ -5,7 +5,7 @@
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/error_args.hpp"
 
 namespace vyn::block {

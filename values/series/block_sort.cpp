@@ -11,7 +11,7 @@
 #include "values/series/block_actions.hpp"
 #include "values/series/block_sort_text.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/objects/ownership.hpp"
 #include "values/series/series.hpp"

@@ -11,7 +11,7 @@
 #include "core/sort.hpp"
 #include "core/text/unicode.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/text/string_storage.hpp"
 
 namespace vyn::block {

@@ -1,7 +1,7 @@
 // values/series/paren.cpp: paren!, a block that evaluates when met in code and molds in parentheses.
 #include <string>
 
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "values/series/block_actions.hpp"
 #include "values/installers.hpp"
 #include "values/registry.hpp"

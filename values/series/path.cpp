@@ -1,7 +1,7 @@
 // values/series/path.cpp: the path family (path!, lit-path!, set-path!, get-path!): block-like series
 // told apart by type, made and converted like blocks and written with slashes.
 #include "core/error.hpp"
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"

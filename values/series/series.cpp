@@ -7,7 +7,7 @@
 
 #include "core/error.hpp"
 #include "core/hashtable.hpp"
-#include "eval/dispatch.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/error_args.hpp"

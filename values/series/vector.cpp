@@ -8,11 +8,12 @@
 
 #include "core/error.hpp"
 #include "core/text/float_text.hpp"
+#include "values/text/float_append.hpp"
 #include "core/series.hpp"
 #include "core/stack.hpp"
 #include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/registry.hpp"
 #include "values/text/string_actions.hpp"
 #include "values/text/string_storage.hpp"

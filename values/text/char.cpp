@@ -5,7 +5,7 @@
 #include "core/error.hpp"
 #include "core/text/unicode.hpp"
 #include "core/stack.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/installers.hpp"
 #include "values/registry.hpp"
 #include "values/series/series.hpp"

@@ -8,7 +8,7 @@
 
 #include "core/error.hpp"
 #include "core/series.hpp"
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "platform/file_io.hpp"
 #include "values/series/block.hpp"

@@ -3,7 +3,7 @@
 #include "core/stack.hpp"
 #include "values/words/symbol.hpp"
 #include "values/series/bitset.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/series/series.hpp"
 #include "values/text/string_actions.hpp"
 #include "values/text/string_storage.hpp"

@@ -1,7 +1,7 @@
 // values/text/string_find.cpp: find, select and path access on character series and binaries.
 #include "core/text/casefold.hpp"
 #include "core/error.hpp"
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/registry.hpp"

@@ -1,6 +1,6 @@
 // values/text/string_modify.cpp: append, insert, change, take and swap on character series.
 #include "core/error.hpp"
-#include "eval/front_ends.hpp"
+#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/ownership.hpp"

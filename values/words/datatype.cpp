@@ -1,6 +1,6 @@
 // values/words/datatype.cpp: datatype!, the values that name types.
 #include "core/stack.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/registry.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/words/word.hpp"

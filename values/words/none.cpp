@@ -1,6 +1,6 @@
 // values/words/none.cpp: none!, the empty value. Series actions on none answer none.
 #include "core/stack.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/logic.hpp"
 #include "values/registry.hpp"
 #include "values/text/string_storage.hpp"

@@ -8,9 +8,9 @@
 #include "core/hashtable.hpp"
 #include "core/hashtable_symbols.hpp"
 #include "core/text/unicode.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/registry.hpp"
-#include "values/runtime_cells.hpp"
+#include "core/runtime_cells.hpp"
 
 namespace vyn::symbol {
 namespace {
@@ -71,8 +71,6 @@ void init(int32_t n) {
   runtime_cells().symbols = hashtable::new_(n, make_none(), hashtable::Kind::symbols, 0);
 }
 
-NodeId table() { return runtime_cells().symbols; }
-
 uint32_t make(std::string_view utf8) { return intern(utf8, false); }
 uint32_t make_alt(std::string_view utf8) { return intern(utf8, true); }
 
@@ -84,14 +82,6 @@ uint32_t make_from_string(const Cell& str) {
 }
 
 Cell* entry(uint32_t id) { return entries() + (id - 1); }
-
-uint32_t resolve(uint32_t id) {
-  if (id == 0) return id;
-  SeriesBuffer* b = buffer_of(hashtable::record(table())->values);
-  if (id > b->used() / sizeof(Cell)) return id;
-  int32_t alias = entry_alias(reinterpret_cast<const Cell*>(b->data())[id - 1]);
-  return alias > 0 ? static_cast<uint32_t>(alias) : id;
-}
 
 int32_t alias_of(uint32_t id) { return entry_alias(*entry(id)); }
 

@@ -5,13 +5,14 @@
 #include <string_view>
 
 #include "core/cell.hpp"
+#include "core/hashtable_symbols.hpp"
 #include "core/word_cell.hpp"
 
 namespace vyn::symbol {
 
-// Makes the table with room for n symbols; called once at start-up.
+// Makes the table with room for n symbols; called once at start-up. table() and resolve(), which
+// the hashing of words needs, live in core (core/hashtable_symbols.hpp).
 void init(int32_t n);
-NodeId table();
 
 // The id of a UTF-8 spelling, interning it when absent. A spelling that differs from an earlier
 // one only in the case of ASCII letters is a new symbol whose alias is the earlier one. May
@@ -28,8 +29,6 @@ uint32_t make_from_string(const Cell& str);
 // The entry cell (its payload read through core/word_cell.hpp): alias, the string! spelling made on
 // demand, the UTF-8 spelling. Good until the next allocation.
 Cell* entry(uint32_t id);
-// The canonical id: the alias when it has one, else the id. Never allocates.
-uint32_t resolve(uint32_t id);
 int32_t alias_of(uint32_t id);
 // The UTF-8 spelling; good until the next allocation.
 std::string_view spelling(uint32_t id);

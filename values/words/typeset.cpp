@@ -4,7 +4,7 @@
 #include "core/error.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/registry.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/words/word.hpp"

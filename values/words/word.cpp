@@ -5,7 +5,7 @@
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
-#include "values/runtime_cells.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/words/symbol.hpp"
 
 namespace vyn::word {

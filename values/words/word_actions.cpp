@@ -2,7 +2,7 @@
 // refinement!.
 #include "core/error.hpp"
 #include "core/stack.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/context.hpp"
 #include "values/text/load_text.hpp"
 #include "values/predefined.hpp"

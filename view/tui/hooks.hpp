@@ -1,6 +1,8 @@
 // view/tui/hooks.hpp: what console output and waiting ask of the text UI.
 #pragma once
 
+#include "core/cell.hpp"
+
 namespace vyn::tui {
 
 bool active();
@@ -11,5 +13,8 @@ void before_print();
 void after_print();
 // After every wait: lets the text UI process pending events.
 void wait_hook();
+// The console's print hook (core/print_hooks.hpp): the string from its head, to the console,
+// between before_print and after_print.
+void print_string(const Cell& str, bool line_end);
 
 }  // namespace vyn::tui

@@ -3,9 +3,9 @@
 // holds them as routine! values without global words of their own.
 #include "view/tui/platform_routines.hpp"
 
-#include "values/callables/routine_bodies.hpp"
+#include "values/callables/routine_define.hpp"
 #include "core/error.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
@@ -238,7 +238,7 @@ void platform_routine(Invocation& inv) {
   for (int i = 0; i < definition_count; ++i) {
     if (!word_spelled(name, definitions[i].name)) continue;
     stack::Mark mark;
-    Cell* spec = boot::push_spec(definitions[i].spec);
+    Cell* spec = routine::push_spec(definitions[i].spec);
     function::routine_push(*spec, make_none(), entries()[i], -1, false);
     *inv.result = *stack::last_value();
     return;

@@ -1,5 +1,6 @@
 // Case tables, checked against python3 for every code point, and case changes of characters and text.
 #include "core/text/casefold.hpp"
+#include "values/text/case_change.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Terminal column widths: the cases the console relies on, every code point against python3, and
 // the width of a text.
 #include "core/text/display_width.hpp"
+#include "values/text/text_width.hpp"
 
 #include <gtest/gtest.h>
 

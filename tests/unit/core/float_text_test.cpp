@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/text/float_text.hpp"
+#include "values/text/float_append.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 
 namespace vyn::test {

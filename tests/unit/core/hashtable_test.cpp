@@ -18,7 +18,7 @@
 #include "core/typed_array.hpp"
 #include "core/word_cell.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 
 namespace vyn::test {
 namespace {

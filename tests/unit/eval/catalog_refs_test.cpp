@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "eval/arg_list.hpp"
+#include "values/callables/arg_list.hpp"
 #include "eval/front_ends.hpp"
 #include "eval/native_table.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"

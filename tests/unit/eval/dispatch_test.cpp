@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "eval/dispatch.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/front_ends.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 
 namespace vyn::test {
 namespace {

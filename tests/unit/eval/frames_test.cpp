@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 
 namespace vyn::test {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/text/float_text.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/series/block.hpp"

@@ -1,7 +1,7 @@
 // The lexer's byte classes, transitions and float automaton.
 #include <gtest/gtest.h>
 
-#include "eval/lexer/tables.hpp"
+#include "values/lexer/tables.hpp"
 
 namespace vyn::lexer {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "boot/base_sources.hpp"
 #include "boot/boot_image.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "library/vynbin.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 

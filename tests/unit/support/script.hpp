@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "eval/interp.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 

@@ -9,7 +9,7 @@
 #include "eval/front_ends.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/series/block_actions.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/words/typeset.hpp"
 #include "values/words/word.hpp"
 

@@ -3,7 +3,7 @@
 
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/cycles.hpp"
-#include "values/runtime_cells.hpp"
+#include "core/runtime_cells.hpp"
 
 namespace vyn::test {
 namespace {

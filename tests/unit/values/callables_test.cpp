@@ -4,7 +4,7 @@
 #include "eval/native_table.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/words/typeset.hpp"
 #include "values/words/word.hpp"
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 
 namespace vyn::test {
 namespace {

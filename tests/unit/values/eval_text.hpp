@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
-#include "eval/lexer/lexer.hpp"
+#include "values/lexer/lexer.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/objects/error.hpp"
 #include "values/words/word.hpp"

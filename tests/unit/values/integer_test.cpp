@@ -9,7 +9,7 @@
 #include "core/text/float_text.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/number.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"

@@ -4,7 +4,7 @@
 
 #include "tests/unit/values/eval_text.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
 

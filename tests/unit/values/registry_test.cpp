@@ -5,7 +5,7 @@
 
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/numbers/logic.hpp"
 
 namespace vyn::test {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/unit/support/runtime_fixture.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/text/string_actions.hpp"
 
 namespace vyn::test {

@@ -1,10 +1,10 @@
 // Symbols, contexts, words and the predefined vocabulary.
 #include <gtest/gtest.h>
 
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
 #include "values/compare.hpp"
-#include "values/compare_ops.hpp"
+#include "core/compare_ops.hpp"
 #include "values/objects/context.hpp"
 #include "values/predefined.hpp"
 #include "values/words/symbol.hpp"

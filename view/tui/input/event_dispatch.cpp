@@ -2,7 +2,7 @@
 // error and exit, the widget senders, key events and focus changes, and decoding the input buffer.
 #include "core/error.hpp"
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "core/stack.hpp"
 #include "eval/trace.hpp"

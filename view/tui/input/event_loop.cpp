@@ -8,7 +8,7 @@
 
 #include "core/error.hpp"
 #include "eval/exits.hpp"
-#include "eval/frames.hpp"
+#include "values/frames.hpp"
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/numbers/pair.hpp"
