@@ -19,6 +19,7 @@
 #include "values/numbers/pair.hpp"
 #include "values/numbers/point.hpp"
 #include "values/numbers/tuple.hpp"
+#include "values/ports/handle.hpp"
 #include "values/words/word.hpp"
 
 namespace vyn::vynbin::reader {
@@ -268,6 +269,7 @@ bool unwritable(Type t) {
 }
 
 void typed(Decoder& d, NodeId parent, const Head& h) {
+  if (d.boot && h.type == Type::handle && !h.shared) return append(parent, handle::make(d.u(), handle::none));
   if (unwritable(h.type) && !(d.boot && h.type == Type::routine)) fire(Err::access_no_codec, {make_datatype(h.type)});
   if (series_record(d, parent, h) || context_record(d, parent, h)) return;
   Cell v;

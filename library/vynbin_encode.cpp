@@ -19,6 +19,7 @@
 #include "values/numbers/pair.hpp"
 #include "values/numbers/point.hpp"
 #include "values/numbers/tuple.hpp"
+#include "values/ports/handle.hpp"
 #include "values/series/vector.hpp"
 #include "values/words/typeset.hpp"
 #include "values/words/word.hpp"
@@ -300,7 +301,13 @@ void value(Writer& w, const Cell& v) {
   // a handle names a resource of the running process: a boot image holds none in its place (the
   // start-up that follows makes what it needs anew)
   if (w.boot && v.is(Type::handle)) {
-    w.head(Type::none_, false, 0, false, v.new_line());
+    if (handle::kind_of(v) == handle::none && static_cast<int32_t>(v.w3) == -1) {
+      // one of no kind names nothing outside: it is written with its value
+      w.head(Type::handle, false, 0, false, v.new_line());
+      w.u(handle::value_of(v));
+    } else {
+      w.head(Type::none_, false, 0, false, v.new_line());
+    }
     ++w.counter;
     return;
   }

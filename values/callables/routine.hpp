@@ -54,5 +54,7 @@ const int32_t* entries_of() {
 }
 // The body of an entry index, or nullptr.
 Body body(int32_t entry);
+// How many bodies are registered.
+int32_t body_count();
 
 }  // namespace vyn::routine
