@@ -17,6 +17,7 @@
 #include "values/series/block.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 // Defined by the generated source that only the program links; absent elsewhere.
 extern "C" {
@@ -63,7 +64,7 @@ Cell field(const Cell& obj, const char* name) {
 
 // The catalog, the error prototype and system/state of the image's `system`.
 void adopt_system() {
-  Cell system = *word::value_cell(word::load("system"));
+  Cell system = *word::value_cell(predefined::word(predefined::W::system));
   Cell catalog = field(field(system, "catalog"), "errors");
   Cell prototype = field(field(system, "standard"), "error");
   error::set_globals(catalog, prototype, field(system, "state"));

@@ -18,6 +18,7 @@
 #include "values/objects/object.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::system_object {
 namespace {
@@ -156,13 +157,13 @@ void set_cache() {
   if (dir.empty()) return;
   stack::Mark mark;
   Cell* text = push_utf8(dir, Type::file);
-  Cell options = field(*word::value_cell(word::load("system")), "options");
-  if (Cell* slot = context::value_cell_of(object::context(options), symbol::make("cache"))) *slot = *text;
+  Cell options = field(*word::value_cell(predefined::word(predefined::W::system)), "options");
+  if (Cell* slot = context::value_cell_of(object::context(options), predefined::symbol(predefined::S::cache))) *slot = *text;
 }
 
 // Sets system/SUB/NAME to the value on the stack top, and drops it.
 void set_sub_field(const char* sub, const char* name) {
-  Cell object = field(*word::value_cell(word::load("system")), sub);
+  Cell object = field(*word::value_cell(predefined::word(predefined::W::system)), sub);
   if (Cell* slot = context::value_cell_of(object::context(object), symbol::make(name))) *slot = *stack::last_value();
   stack::pop(1);
 }

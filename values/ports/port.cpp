@@ -12,6 +12,7 @@
 #include "values/text/string_storage.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::port {
 namespace {
@@ -67,7 +68,7 @@ int32_t form(Cell* value, Cell* buffer, Cell* part, int32_t limit) {
 }
 
 Cell system_value(const char* object, const char* field) {
-  Cell* system = word::get(word::load("system"));
+  Cell* system = word::get(predefined::word(predefined::W::system));
   Cell v = field_of(*system, object);
   return field ? field_of(v, field) : v;
 }

@@ -6,13 +6,14 @@
 #include "values/objects/object.hpp"
 #include "values/ports/port.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::port {
 
 Cell* parse_url(Cell* url) {
   Cell* result = stack::push(make_none());
-  Cell parser = *word::get(word::load("url-parser"));
-  Cell name = word::load("parse-url");
+  Cell parser = *word::get(predefined::word(predefined::W::url_parser));
+  Cell name = predefined::word(predefined::W::parse_url);
   Cell fn = object::is_object_like(parser.type()) ? *object::select_word(parser, name) : make_none();
   if (fn.is(Type::function)) {
     Cell* f = stack::push(fn);
