@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "core/cell.hpp"
-#include "values/callables/routine_define.hpp"
 #include "values/callables/routine.hpp"
 
 namespace vyn::boot {

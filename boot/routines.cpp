@@ -4,7 +4,7 @@
 #include "boot/routine_bodies.hpp"
 #include "eval/natives/shift.hpp"
 #include "core/stack.hpp"
-#include "values/ports/event_routines.hpp"
+#include "values/ports/event.hpp"
 #include "view/tui/helper_routines.hpp"
 #include "view/tui/platform_routines.hpp"
 
@@ -57,11 +57,13 @@ const Definition definitions[] = {
         r [integer!] g [integer!] b [integer!] a [integer!])~", bodies::as_ipv4},
     {"count-chars", R"~("Count UTF-8 encoded characters between two positions in a binary series"
         start [binary!] pos [binary!] return: [integer!])~", bodies::count_chars},
-    {"stack-size?", R"~(return: [integer!])~", bodies::stack_size_q},
-    {"pick-stack", R"~(idx [integer!])~", bodies::pick_stack},
-    {"frame-index?", R"~(return: [integer!])~", bodies::frame_index_q},
-    {"collect-calls", R"~(blk [block!])~", bodies::collect_calls},
-    {"tracing?", "", bodies::tracing_q},
+    {"stack-size?", R"~("Returns the number of cells on the evaluation stack" return: [integer!])~", bodies::stack_size_q},
+    {"pick-stack", R"~("Returns a cell of the evaluation stack, counted from its bottom; none outside it"
+        idx [integer!])~", bodies::pick_stack},
+    {"frame-index?", R"~("Returns the stack position of the current call's arguments" return: [integer!])~", bodies::frame_index_q},
+    {"collect-calls", R"~("Appends the named calls of the call stack to a block" blk [block!])~", bodies::collect_calls},
+    {"tracing?", R"~("Returns TRUE while the interpreter reports its events to a tracer")~",
+        bodies::tracing_q},
     {"set-tracing", R"~("Switches the interpreter's event reporting, only while a tracer is installed"
         on [logic!] return: [logic!])~", bodies::set_tracing},
     {"read-stdin-line", R"~("Reads one line of standard input; none at its end"
@@ -73,11 +75,14 @@ const Definition definitions[] = {
         data [any-type!] "string!, block! of files!, an image! or none!"
         return: [logic!] "indicates success")~", bodies::write_clipboard},
     {"write-stdout", R"~("Write data to STDOUT" data [any-type!])~", bodies::write_stdout},
-    {"_set-buffer-history", R"~(line [string!] hist [block!])~", bodies::set_buffer_history},
-    {"_read-input", R"~(prompt [string!] hidden? [logic!])~", bodies::read_input},
+    {"_set-buffer-history", R"~("Gives the next line edit its line buffer and history"
+        line [string!] hist [block!])~", bodies::set_buffer_history},
+    {"_read-input", R"~("Reads a line into the line buffer, with the line editor on a terminal"
+        prompt [string!] hidden? [logic!])~", bodies::read_input},
     {"_input-ended?", R"~("Whether standard input reached its end" return: [logic!])~",
         bodies::input_ended_q},
-    {"_terminate-console", "", bodies::terminate_console},
+    {"_terminate-console", R"~("Ends the console's use of the terminal; nothing is left to do here")~",
+        bodies::terminate_console},
     {"_trace-floor", R"~("Leaves the calls made so far out of error traces (none), or restores a floor"
         floor [any-type!] return: [integer!] "The floor before")~", bodies::trace_floor},
     {"_terminal-size", R"~("The terminal's size in character cells; none when standard input is not one"
@@ -87,13 +92,15 @@ const Definition definitions[] = {
     {"input-stdin", R"~("Reads a line of standard input" return: [string!])~", bodies::input_stdin},
     {"read-stdin", R"~("Reads bytes of standard input into a binary buffer"
         buffer [binary!] buflen [integer!])~", bodies::read_stdin},
-    {"find-flag?", R"~(facet [any-type!] flag [word!])~", event::find_flag_q},
-    {"send-event-os", R"~(event [event!] queued? [logic!] return: [logic!])~", event::send_event_os},
-    {"_tui-focused?", R"~(face [object!] return: [logic!])~", tui::focused_q},
-    {"_tui-widget-data", R"~(face [object!] return: [integer!])~", tui::widget_data_of},
-    {"_tui-set-face-ui", R"~(face [object!] ui [string!])~", tui::set_face_ui},
-    {"_gui-routine", R"~(name [word!])~", tui::platform_routine},
-    {"_gui-init", R"~(platform [object!])~", tui::gui_init_body},
+    {"find-flag?", R"~("Returns TRUE if a face's flags facet is or holds the flag"
+        facet [any-type!] flag [word!])~", event::find_flag_q},
+    {"send-event-os", R"~("Hands an event to the platform; the text UI takes none, so always FALSE"
+        event [event!] queued? [logic!] return: [logic!])~", event::send_event_os},
+    {"_tui-focused?", R"~("Returns TRUE if the face has the text UI's focus" face [object!] return: [logic!])~", tui::focused_q},
+    {"_tui-widget-data", R"~("Returns the text UI's widget data of a face" face [object!] return: [integer!])~", tui::widget_data_of},
+    {"_tui-set-face-ui", R"~("Sets the text UI's rendering of a face" face [object!] ui [string!])~", tui::set_face_ui},
+    {"_gui-routine", R"~("Returns the platform routine of a name" name [word!])~", tui::platform_routine},
+    {"_gui-init", R"~("Starts the text UI back end with its platform object" platform [object!])~", tui::gui_init_body},
 };
 // clang-format on
 constexpr int definition_count = sizeof(definitions) / sizeof(definitions[0]);

@@ -18,7 +18,7 @@ struct SeriesBuffer {
   uint32_t size;   // data bytes, a multiple of 16
   uint32_t head;   // offset of the first used unit
   uint32_t tail;   // offset just past the last used unit
-  uint32_t spare;
+  uint32_t spare;  // the evaluator's note of the plan it keeps for a block of code, else 0
 
   static constexpr uint32_t unit_mask = 0x1F;
   static constexpr uint32_t owned = 0x00080000;   // has an owner to notify of changes

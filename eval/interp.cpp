@@ -5,9 +5,11 @@
 
 #include "core/error.hpp"
 #include "core/gc.hpp"
+#include "eval/engine/engine.hpp"
 #include "eval/fast_ops.hpp"
 #include "values/frames.hpp"
 #include "eval/interp_internal.hpp"
+#include "eval/interp_steps.hpp"
 #include "core/stack.hpp"
 #include "eval/trace.hpp"
 #include "platform/signals.hpp"
@@ -45,30 +47,15 @@ void mark_code(void*) {
 
 const Cell* at(const Cell& code, int32_t i) { return block::cells(code) + i; }
 
-// Whether the next value is a word whose value is an operator; the operator goes to op. A word
-// not yet looked up has its index found and stored back.
-bool infix_operator(const Cell& code, int32_t position, int32_t end, Cell* op) {
-  if (position >= end) return false;
-  Cell* next = block::cells(code) + position;
-  if (!next->is(Type::word) || !word::context(*next)) return false;
-  Cell* values = context::values(word::context(*next));
-  if (!values) return false;
-  int32_t index = word::index(*next);
-  if (index < 0) {
-    index = context::find_word(word::context(*next), word::symbol(*next), true);
-    if (index < 0) return false;
-    word::set_index(*next, index);
-  }
-  if (!values[index].is(Type::op)) return false;
-  *op = values[index];
-  return true;
-}
+}  // namespace
 
 // A word whose value cannot be an expression's result.
 [[noreturn, gnu::cold, gnu::noinline]] void word_error(const Cell& w, Type t) {
   if (t == Type::op) fire(Err::script_no_op_arg, {w});
   fire(Err::script_no_value, {w});
 }
+
+namespace {
 
 [[nodiscard]] Flow set_word(const Cell& sw, Cell code, int32_t& position, int32_t end, bool push) {
   stack::mark_interp_native(&sw);
@@ -115,6 +102,8 @@ bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end
          s == symbol::resolve(predefined::symbol(predefined::S::system_global));
 }
 
+}  // namespace
+
 // The value kinds the hot path of single leaves to this routine.
 [[nodiscard, gnu::noinline]] Flow single_rare(Cell v, Cell code, int32_t& position, int32_t end, bool push,
                                             bool literal_functions) {
@@ -144,6 +133,8 @@ bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end
   return Flow::normal;
 }
 
+namespace {
+
 // One value's evaluation, before any infix lookahead. Words and values that stand for themselves
 // take the short road.
 [[nodiscard, gnu::always_inline]] inline Flow single(Cell code, int32_t& position, int32_t end, bool push, bool literal_functions) {
@@ -169,39 +160,6 @@ bool system_issue(const Cell& v, const Cell& code, int32_t position, int32_t end
       put(v, push);
       return Flow::normal;
   }
-}
-
-// The right operand of an integer operation when it is an integer as it stands or a bound word
-// whose value is one; nullptr sends the operation the long way (which also raises the errors).
-inline const Cell* number_operand(const Cell& code, int32_t position) {
-  const Cell* v = block::cells(code) + position;
-  if (v->is(Type::integer) || v->is(Type::float_)) return v;
-  if (!v->is(Type::word) || !word::context(*v) || word::index(*v) < 0) return nullptr;
-  const Cell* values = context::values(word::context(*v));
-  if (!values) return nullptr;
-  const Cell* value = values + word::index(*v);
-  return value->is(Type::integer) || value->is(Type::float_) ? value : nullptr;
-}
-
-// An infix operation on two numbers done in place of the left operand, the operator at position
-// and its right operand after it; false when it must be called (any other operand, an integer
-// overflow, a zero divisor, a float comparison, a tracer listening).
-inline bool integer_step(const Cell& op, const Cell& code, int32_t& position, int32_t end, Cell* left) {
-  bool integer = left->is(Type::integer);
-  if ((!integer && !left->is(Type::float_)) || position + 1 >= end || trace::active) return false;
-  Fast kind = fast_kind(op);
-  if (kind == Fast::none) return false;
-  const Cell* right = number_operand(code, position + 1);
-  if (!right) return false;
-  Cell result;
-  if (integer && right->is(Type::integer)) {
-    if (!integer_op(kind, left->int_value(), right->int_value(), &result)) return false;
-  } else if (!float_op(kind, number_of(*left), number_of(*right), &result)) {
-    return false;
-  }
-  *left = result;
-  position += 2;
-  return true;
 }
 
 // An infix call: the left operand is at start, the operator's right operand follows in the code.
@@ -248,6 +206,7 @@ void init() {
   gc::add_mark_callback(mark_code);
   install_callbacks();
   evaluator::set_hooks({eval_block, call_with, call_function, current_code});
+  engine::init();
 }
 Cell& current_code() { return code_cell; }
 
@@ -262,6 +221,8 @@ Flow eval_block(Cell block, bool chain) {
 }
 
 Flow eval_block_here(Cell block) {
+  // the engine takes every block but those entered while a tracer is installed
+  if (engine::on && !trace::enabled) [[likely]] return engine::run_block_here(block);
   CodeScope scope;
   int32_t end = block::length_total(block);
   int32_t position = series_head(block) < 0 ? 0 : series_head(block);

@@ -10,6 +10,7 @@
 #include "eval/front_ends.hpp"
 #include "eval/interp.hpp"
 #include "eval/interp_internal.hpp"
+#include "eval/interp_steps.hpp"
 #include "eval/native_table.hpp"
 #include "eval/routine_call.hpp"
 #include "core/stack.hpp"
@@ -45,6 +46,8 @@ struct Gather {
   }
 };
 
+}  // namespace
+
 // Runs a native or an action front-end. An exit raised inside C++ code that could not answer a
 // status (a comparator, a change handler) arrives as an Exit exception, the frames already cut to
 // its target, and goes on from here as the call's status. The heap refusing a native's buffer is
@@ -62,6 +65,8 @@ Flow call_native(const Cell& callable, const Call& call) {
     fire(Err::internal_no_memory);
   }
 }
+
+namespace {
 
 // The list's entry i; good until the next allocation.
 inline const Cell& entry(const Gather& g, int32_t i) { return block::cells(g.list)[i]; }
@@ -343,21 +348,6 @@ bool has_refinements(const Gather& g) {
   return make_call(g);
 }
 
-// The value at position when it stands for itself and no operator can follow it (the next value
-// is not a word), so that its evaluation is the value itself: block and scalar arguments skip the
-// evaluator. Never while a tracer listens, which must see every step.
-inline const Cell* inert_argument(const Cell& code, int32_t position, int32_t end) {
-  const Cell* v = block::cells(code) + position;
-  switch (v->type()) {
-    case Type::block: case Type::integer: case Type::string: case Type::float_: case Type::none_:
-    case Type::logic: case Type::char_:
-      break;
-    default: return nullptr;
-  }
-  if (position + 1 < end && v[1].is(Type::word)) return nullptr;
-  return trace::active ? nullptr : v;
-}
-
 // The refinements of a plain call: every one off.
 constexpr auto make_all_off() {
   std::array<int32_t, max_refinements> a{};
@@ -365,6 +355,7 @@ constexpr auto make_all_off() {
   return a;
 }
 constexpr std::array<int32_t, max_refinements> all_off_table = make_all_off();
+}  // namespace
 const int32_t* const all_off = all_off_table.data();
 
 // The plain call's argument i failed its type check.
@@ -399,7 +390,6 @@ const int32_t* const all_off = all_off_table.data();
   return fetch_quoted(g);
 }
 
-}  // namespace
 
 Flow eval_code(const Cell& callable_in, Cell code, int32_t& position, int32_t end, bool push,
                const CallSite& site_in) {

@@ -6,6 +6,7 @@
 #include "core/cell.hpp"
 #include "core/flow.hpp"
 #include "core/stack.hpp"
+#include "eval/call.hpp"
 #include "eval/trace.hpp"
 
 namespace vyn::interp {
@@ -42,6 +43,19 @@ inline void put(const Cell& value, bool push) {
   if (trace::active) [[unlikely]] trace::pushed(value);
 }
 bool is_callable(Type t);
+
+// What the evaluation engine (eval/engine) shares with this evaluator, so that both take the same
+// steps: the value kinds other than words, values, parens and set-words (the value already read,
+// position past it); the error of a word whose value cannot start an expression; a native or
+// action call; and the plain call's pieces.
+[[nodiscard]] Flow single_rare(Cell v, Cell code, int32_t& position, int32_t end, bool push,
+                               bool literal_functions);
+[[noreturn]] void word_error(const Cell& w, Type t);
+[[nodiscard]] Flow call_native(const Cell& callable, const Call& call);
+extern const int32_t* const all_off;  // every refinement off
+[[noreturn]] void plain_type_error(const Cell& callable, const Cell& name, int32_t i, const Cell& value);
+void plain_missing(const Cell& callable, const Cell& name, int32_t i, const Cell& types);
+[[nodiscard]] Flow plain_quoted(Cell code, int32_t& position, int32_t end);
 Cell anon_word();
 // Points the C++ callback hooks (sort comparators) at the interpreter.
 void install_callbacks();

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "values/callables/routine_define.hpp"
+#include "values/callables/routine.hpp"
 #include "core/text/unicode.hpp"
 #include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"

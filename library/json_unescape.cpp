@@ -3,7 +3,7 @@
 // routine still checks \u sequences, which can name an unpaired surrogate.
 #include "library/json_unescape.hpp"
 
-#include "values/callables/routine_define.hpp"
+#include "values/callables/routine.hpp"
 #include "core/error.hpp"
 #include "values/text/string_storage.hpp"
 

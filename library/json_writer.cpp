@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "values/callables/routine_define.hpp"
+#include "values/callables/routine.hpp"
 #include "core/error.hpp"
 #include "core/text/float_text.hpp"
 #include "core/text/unicode.hpp"

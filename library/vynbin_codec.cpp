@@ -2,7 +2,7 @@
 // a value into a binary!, `vynbin-decode*` turns one back into its value (or a block of them).
 #include <vector>
 
-#include "values/callables/routine_define.hpp"
+#include "values/callables/routine.hpp"
 #include "core/alloc_limit.hpp"
 #include "core/error.hpp"
 #include "core/stack.hpp"

@@ -1,17 +1,17 @@
 // eval/natives/environment.cpp: get-env, set-env and list-env over the process environment, and
-// size? of a file.
+// size? of a file, and to-local-file.
 #include <string>
 
 #include "core/error.hpp"
+#include "core/stack.hpp"
 #include "eval/native_table.hpp"
 #include "eval/natives/support.hpp"
-#include "core/stack.hpp"
 #include "platform/environment.hpp"
-#include "values/series/block.hpp"
 #include "values/maps/map.hpp"
+#include "values/series/block.hpp"
 #include "values/text/string_storage.hpp"
-#include "values/words/symbol.hpp"
 #include "values/text/url.hpp"
+#include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
 
 namespace vyn::natives {
@@ -68,6 +68,15 @@ Flow size_q_(const Call& c) {
   if (!size) c.args[0] = make_none();
   else if (*size > 2147483647) c.args[0] = make_float(static_cast<double>(*size));
   else c.args[0] = make_integer(static_cast<int32_t>(*size));
+  return Flow::normal;
+}
+
+// To-local-file, a file name in the system's own form.
+
+Flow to_local_file_(const Call& c) {
+  using Ref = Refs<Native::to_local_file>;
+  std::string local = file::to_local(c.args[0], c.has(Ref::full));
+  c.args[0] = *file::push_name(local, Type::string);
   return Flow::normal;
 }
 

@@ -1,18 +1,20 @@
-// eval/natives/numbers.cpp: the sign tests, zero?, max and min, to-hex and as-pair.
+// eval/natives/numbers.cpp: the sign tests, zero?, max and min, to-hex, as-pair, shift, and
+// as-point2D and as-point3D.
 #include <cmath>
 #include <string_view>
 
+#include "core/compare_ops.hpp"
 #include "core/error.hpp"
 #include "eval/dispatch.hpp"
 #include "eval/native_table.hpp"
+#include "eval/natives/shift.hpp"
 #include "eval/natives/support.hpp"
-#include "core/compare_ops.hpp"
 #include "values/numbers/money.hpp"
 #include "values/numbers/number.hpp"
 #include "values/numbers/pair.hpp"
 #include "values/numbers/point.hpp"
-#include "values/text/string_storage.hpp"
 #include "values/numbers/tuple.hpp"
+#include "values/text/string_storage.hpp"
 #include "values/words/word.hpp"
 #include "values/predefined.hpp"
 
@@ -205,5 +207,33 @@ Flow as_money(const Call& c) {
 
 Flow max_(const Call& c) { return max_min<true>(c); }
 Flow min_(const Call& c) { return max_min<false>(c); }
+
+// The shift native: arithmetic right by default, /left, /logical.
+
+// /left wins when both /left and /logical are given.
+Flow shift_(const Call& c) {
+  using Ref = Refs<Native::shift>;
+  int32_t data = c.args[0].int_value();
+  int32_t bits = c.args[1].int_value();
+  int32_t r = c.has(Ref::left)      ? shifts::left(data, bits)
+              : c.has(Ref::logical) ? shifts::logical(data, bits)
+                                    : shifts::right(data, bits);
+  c.args[0] = make_integer(r);
+  return Flow::normal;
+}
+
+// As-point2D and as-point3D, points from separate coordinates.
+
+// The argument types are checked by the spec: integer! or float! each.
+Flow as_point2D(const Call& c) {
+  c.args[0] = point::make2(point::number_to_f32(c.args[0]), point::number_to_f32(c.args[1]));
+  return Flow::normal;
+}
+
+Flow as_point3D(const Call& c) {
+  c.args[0] = point::make3(point::number_to_f32(c.args[0]), point::number_to_f32(c.args[1]),
+                           point::number_to_f32(c.args[2]));
+  return Flow::normal;
+}
 
 }  // namespace vyn::natives

@@ -39,15 +39,18 @@ Shape shape_of(const Cell& list) {
   return s;
 }
 
-// A refinement must keep its ordinal, an argument its kind and no type the built-in refuses.
-bool entry_fits(const Entry& made, const Entry& built) {
+// A refinement must keep its ordinal, an argument its kind and no type the built-in refuses. An
+// action's entries dispatch on the first argument and check the others themselves, so its type
+// blocks describe more than they guard: an action's argument may take any value but unset.
+bool entry_fits(const Entry& made, const Entry& built, bool action) {
   Type t = made.cell.type();
   if (t != built.cell.type() || made.kind != built.kind) return false;
   if (t == Type::refinement) return word::index(made.cell) == word::index(built.cell);
   if (t == Type::integer) return made.cell.int_value() == built.cell.int_value();
   for (int id = 1; id <= type_count; ++id) {
     auto t = static_cast<Type>(id);
-    if (typeset::has(value_types, t) && typeset::has(made.cell, t) && !typeset::has(built.cell, t)) return false;
+    if (!typeset::has(value_types, t) || !typeset::has(made.cell, t) || typeset::has(built.cell, t)) continue;
+    if (!action || t == Type::unset) return false;
   }
   return true;
 }
@@ -61,7 +64,7 @@ bool fits(Type type, int index, const Cell& list) {
   if (!built.recorded && !sealed) built = {true, made};
   if (!built.recorded || made.size() != built.shape.size()) return false;
   for (size_t i = 0; i < made.size(); ++i)
-    if (!entry_fits(made[i], built.shape[i])) return false;
+    if (!entry_fits(made[i], built.shape[i], type == Type::action)) return false;
   return true;
 }
 

@@ -2,7 +2,7 @@
 // routines through which the image codec objects of system/codecs reach them.
 #include <string>
 
-#include "values/callables/routine_define.hpp"
+#include "values/callables/routine.hpp"
 #include "core/error.hpp"
 #include "core/stack.hpp"
 #include "platform/files.hpp"

@@ -5,7 +5,7 @@
 #include "core/stack.hpp"
 #include "values/numbers/date.hpp"
 #include "values/numbers/number.hpp"
-#include "values/series/path_write_back.hpp"
+#include "values/series/path.hpp"
 #include "values/numbers/time.hpp"
 
 namespace vyn::date {

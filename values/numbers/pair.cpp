@@ -8,7 +8,7 @@
 #include "core/stack.hpp"
 #include "values/arith_rows.hpp"
 #include "values/series/block.hpp"
-#include "values/series/path_write_back.hpp"
+#include "values/series/path.hpp"
 #include "core/compare_ops.hpp"
 #include "values/installers.hpp"
 #include "values/text/load_text.hpp"

@@ -16,7 +16,7 @@
 #include "core/compare_ops.hpp"
 #include "values/text/load_text.hpp"
 #include "values/numbers/pair.hpp"
-#include "values/series/path_write_back.hpp"
+#include "values/series/path.hpp"
 #include "values/numbers/random.hpp"
 #include "values/registry.hpp"
 #include "values/text/string_storage.hpp"

@@ -8,7 +8,7 @@
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/numbers/date.hpp"
-#include "values/series/path_write_back.hpp"
+#include "values/series/path.hpp"
 #include "values/objects/error_args.hpp"
 #include "values/installers.hpp"
 #include "values/numbers/number.hpp"

@@ -1,15 +1,17 @@
 // values/ports/event.cpp: event! entries: make from a spec block, form and mold, comparison, fields by
 // path and pick; and the maker the view back end calls.
+#include "values/ports/event.hpp"
+
+#include "core/compare_ops.hpp"
 #include "core/error.hpp"
 #include "core/gc_layout.hpp"
 #include "core/stack.hpp"
-#include "values/series/block.hpp"
-#include "core/compare_ops.hpp"
-#include "values/ports/event.hpp"
 #include "values/numbers/pair.hpp"
-#include "values/series/path_write_back.hpp"
 #include "values/registry.hpp"
+#include "values/series/block.hpp"
+#include "values/series/path.hpp"
 #include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
 
 namespace vyn::event {
@@ -166,5 +168,34 @@ void install() {
       def<Action::pick>(pick),
   });
 }
+
+// Find-flag? and send-event-os, the routines of event!.
+namespace {
+
+bool same_symbol(const Cell& a, const Cell& b) {
+  return symbol::resolve(word::symbol(a)) == symbol::resolve(word::symbol(b));
+}
+
+bool block_holds(const Cell& b, const Cell& flag) {
+  for (int32_t i = series_head(b), n = block::length_total(b); i < n; ++i) {
+    const Cell& w = *block::vs_abs_at(b, i);
+    if ((w.is(Type::word) || w.is(Type::lit_word)) && same_symbol(w, flag)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// Neither test allocates, so the argument cells can be read in place.
+void find_flag_q(routine::Invocation& inv) {
+  const Cell& facet = inv.result[0];
+  const Cell& flag = inv.result[1];
+  bool found = facet.is(Type::word) ? same_symbol(facet, flag)
+               : facet.is(Type::block) ? block_holds(facet, flag)
+                                       : false;
+  *inv.result = make_logic(found);
+}
+
+void send_event_os(routine::Invocation& inv) { *inv.result = make_logic(false); }
 
 }  // namespace vyn::event

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/cell.hpp"
+#include "values/callables/routine.hpp"
 
 namespace vyn::event {
 
@@ -78,5 +79,12 @@ Cell key_word(int32_t code);
 bool word_is(Cell word, std::string_view spelling);
 
 void install();
+
+// The bodies of the event routines that start-up defines.
+
+// find-flag? facet flag: whether a word facet is the flag, or a block facet holds it.
+void find_flag_q(routine::Invocation& inv);
+// send-event-os event queued?: hands an event to the back end; this one takes none (false).
+void send_event_os(routine::Invocation& inv);
 
 }  // namespace vyn::event

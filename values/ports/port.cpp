@@ -5,7 +5,9 @@
 #include <string>
 
 #include "core/error.hpp"
+#include "core/flow.hpp"
 #include "core/stack.hpp"
+#include "values/evaluator_hooks.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
 #include "values/registry.hpp"
@@ -115,6 +117,37 @@ Cell* write(Cell* port, Cell* data, const WriteOptions& o) {
   forward(Action::close, {*port});
   stack::set_top(copied + 1);
   return copied;
+}
+
+// Ports made from url! values through the URL parser of the base library.
+
+Cell* parse_url(Cell* url) {
+  Cell* result = stack::push(make_none());
+  Cell parser = *word::get(predefined::word(predefined::W::url_parser));
+  Cell name = predefined::word(predefined::W::parse_url);
+  Cell fn = object::is_object_like(parser.type()) ? *object::select_word(parser, name) : make_none();
+  if (fn.is(Type::function)) {
+    Cell* f = stack::push(fn);
+    Cell* base = stack::top();
+    Flow flow = evaluator::call_with(*f, url, 1, name);
+    if (flow != Flow::normal) to_exception(flow);
+    *result = *stack::last_value();
+    stack::set_top(base);
+  }
+  if (!result->is(Type::object)) fire(Err::script_invalid_arg, {*url});
+  stack::set_top(result + 1);
+  return result;
+}
+
+Cell* open_url(Cell* url, bool open) {
+  Cell* spec = parse_url(url);
+  Cell* port = stack::push(*make(spec, spec, Type::port));
+  if (open) {
+    Cell no = make_logic(false);
+    forward(Action::open, {*port, no, no, no, no, no, make_none()});
+  }
+  stack::set_top(port + 1);
+  return port;
 }
 
 }  // namespace vyn::port

@@ -1,14 +1,16 @@
 // values/series/path.cpp: the path family (path!, lit-path!, set-path!, get-path!): block-like series
 // told apart by type, made and converted like blocks and written with slashes.
+#include "values/series/path.hpp"
+
 #include "core/error.hpp"
-#include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
+#include "values/dispatch_direct.hpp"
+#include "values/installers.hpp"
+#include "values/registry.hpp"
 #include "values/series/block.hpp"
 #include "values/series/block_actions.hpp"
-#include "values/installers.hpp"
-#include "values/series/path.hpp"
-#include "values/registry.hpp"
 #include "values/text/string_actions.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::path {
 namespace {
@@ -133,5 +135,25 @@ void install() { define(Type::path, true); }
 void install_lit_path() { define(Type::lit_path, false); }
 void install_set_path() { define(Type::set_path, false); }
 void install_get_path() { define(Type::get_path, false); }
+
+// Putting a changed scalar back where a path found it.
+
+void write_back(const Cell& changed, const PathStep& step) {
+  if (!step.path) return;
+  Cell path = *step.path;
+  if (step.index == 1) {
+    Cell head = block::vs_head(path)[0];
+    word::set(head, changed);
+    return;
+  }
+  if (!step.container) return;
+  Cell* held = stack::push(changed);
+  Cell* element = stack::push(block::vs_head(path)[step.index - 1]);
+  if (element->is(Type::get_word)) *element = *word::value_cell(*element);
+  else if (element->is(Type::paren)) element = nullptr;  // evaluated once already: not again
+  auto fn = element ? registry::entry<Action::eval_path>(step.container->type()) : nullptr;
+  if (fn) fn(step.container, element, held, PathStep{step.path, nullptr, step.index - 1, true});
+  stack::set_top(held);
+}
 
 }  // namespace vyn::path

@@ -3,7 +3,7 @@
 // holds them as routine! values without global words of their own.
 #include "view/tui/platform_routines.hpp"
 
-#include "values/callables/routine_define.hpp"
+#include "values/callables/routine.hpp"
 #include "core/error.hpp"
 #include "values/frames.hpp"
 #include "eval/interp.hpp"
