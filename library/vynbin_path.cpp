@@ -34,6 +34,11 @@ bool slot_of(NodeId ctx, uint32_t index, Cell& at) {
 bool callable_step(Cell& at, uint32_t index) {
   Type t = underlying(at);
   if (t == Type::native || t == Type::action) return cell_of(make_series(Type::block, at.w2), index, at);
+  if (t == Type::routine) {  // boot images only: index 0 is the spec
+    if (index != 0) return false;
+    at = make_series(Type::block, at.w2);
+    return true;
+  }
   if (t != Type::function || index > 1) return false;
   at = index == 0 ? make_series(Type::block, at.w2) : function::companion(at)[function::Companion::body];
   return true;
