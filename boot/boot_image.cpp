@@ -1,20 +1,23 @@
-// boot/boot_image.cpp: making the boot image from the embedded base-library text, and loading it.
+// boot/boot_image.cpp: making the boot image from a runtime that evaluated the base library, and
+// loading it at start-up.
 #include "boot/boot_image.hpp"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <vector>
 
-#include "boot/base_sources.hpp"
 #include "boot/script.hpp"
 #include "core/error.hpp"
-#include "eval/interp.hpp"
-#include "values/lexer/lexer.hpp"
 #include "core/stack.hpp"
 #include "library/vynbin.hpp"
+#include "values/objects/context.hpp"
+#include "values/objects/error.hpp"
+#include "values/objects/object.hpp"
+#include "core/runtime_cells.hpp"
 #include "values/series/block.hpp"
-#include "values/text/string_storage.hpp"
+#include "values/words/symbol.hpp"
+#include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 // Defined by the generated source that only the program links; absent elsewhere.
 extern "C" {
@@ -25,55 +28,100 @@ extern const unsigned long vyn_boot_image_size __attribute__((weak));
 namespace vyn::boot::image {
 namespace {
 
-[[noreturn]] void fail(const char* name) {
-  std::fprintf(stderr, "*** Base library: error in %s\n", name);
-  report_pending_error();
-  std::exit(1);
+std::vector<Cell>& values_at_start() {
+  static std::vector<Cell> values;
+  return values;
 }
 
-// Evaluates each file's block; the pairs are held on the stack in `files`.
-void evaluate(const Cell& files) {
-  for (int32_t i = 0; i + 1 < block::length_total(files); i += 2) {
-    Cell name = block::cells(files)[i];
-    try {
-      (void)interp::eval_block(block::cells(files)[i + 1], false);
-    } catch (const Raised&) {
-      fail(string::to_utf8(name).c_str());
-    }
+int32_t literal_base = -1;
+
+bool same_bits(const Cell& a, const Cell& b) {
+  return a.header == b.header && a.w1 == b.w1 && a.w2 == b.w2 && a.w3 == b.w3;
+}
+
+// Values that start-up makes the same way before the image is decoded: left out when unchanged.
+bool made_before(const Cell& v) {
+  switch (v.type()) {
+    case Type::native: case Type::action: case Type::op: case Type::routine: case Type::datatype:
+    case Type::typeset: case Type::unset: case Type::none_: case Type::logic: case Type::integer:
+    case Type::tuple: case Type::char_: case Type::float_: case Type::handle:
+      return true;
+    default:
+      return false;
   }
+}
+
+bool changed(int32_t i, const Cell& v) {
+  const std::vector<Cell>& before = values_at_start();
+  if (static_cast<size_t>(i) >= before.size()) return !v.is(Type::unset);
+  return !(made_before(v) && same_bits(before[static_cast<size_t>(i)], v));
+}
+
+Cell field(const Cell& obj, const char* name) {
+  Cell* v = obj.is(Type::object) ? context::value_cell_of(object::context(obj), symbol::make(name)) : nullptr;
+  return v ? *v : make_none();
+}
+
+// The catalog, the error prototype and system/state of the image's `system`.
+void adopt_system() {
+  Cell system = *word::value_cell(predefined::word(predefined::W::system));
+  Cell catalog = field(field(system, "catalog"), "errors");
+  Cell prototype = field(field(system, "standard"), "error");
+  error::set_globals(catalog, prototype, field(system, "state"));
 }
 
 }  // namespace
 
+void note_start() {
+  NodeId g = context::global();
+  int32_t n = context::slot_count(g);
+  values_at_start().assign(context::values(g), context::values(g) + n);
+}
+
 std::string make() {
   stack::Mark mark;
-  Cell* files = block::push_only(2 * base_source_count);
-  for (int i = 0; i < base_source_count; ++i) {
-    Cell* name = string::make_at(stack::push_unset(), 16);
-    string::append_latin1(*name, base_sources[i].name);
-    block::append_copy(*files, *name);
-    Cell* code = stack::push_unset();
-    const char* text = base_sources[i].text;
-    lexer::scan(code, reinterpret_cast<const uint8_t*>(text), static_cast<uint32_t>(std::strlen(text)),
-                lexer::ScanArgs{});
-    block::append_copy(*files, *code);
+  NodeId g = context::global();
+  int32_t n = context::slot_count(g);
+  Cell* table = block::push_only(n + 1);
+  Cell* defined = block::push_only(2 * n);
+  block::append_copy(*table, make_integer(static_cast<int32_t>(object::last_class_id())));
+  for (int32_t i = 0; i < n; ++i) {
+    Cell w = *context::word_at(g, i);
+    w.header = static_cast<uint32_t>(Type::word);
+    block::append_copy(*table, w);
+    Cell v = context::values(g)[i];
+    if (!changed(i, v)) continue;
+    block::append_copy(*defined, w);
+    block::append_copy(*defined, v);
   }
-  return vynbin::encode(*files, true);
+  return vynbin::encode_boot_image(*table, *defined);
+}
+
+// The image's values land in a block of their own that the root block holds: start-up code
+// that runs while they are decoded may add to the root block without moving them.
+void load_from(const uint8_t* bytes, size_t n) {
+  Cell& root = runtime_cells().root;
+  literal_base = block::length_total(root);
+  block::make_in(&root, 256);
+  try {
+    vynbin::decode_boot_image(bytes, n, block::cells(root)[literal_base]);
+  } catch (const Raised&) {
+    std::fprintf(stderr, "*** Start-up: the boot image is damaged\n");
+    report_pending_error();
+    std::exit(1);
+  }
+  const Cell& table = literal(0);
+  if (table.is(Type::block) && block::length_total(table) > 0 && block::cells(table)[0].is(Type::integer))
+    object::reserve_class_ids(static_cast<uint32_t>(block::cells(table)[0].int_value()));
+  adopt_system();
 }
 
 bool load() {
   if (!vyn_boot_image || !&vyn_boot_image_size) return false;
-  stack::Mark mark;
-  Cell* out = block::push_only(1);
-  try {
-    vynbin::decode(vyn_boot_image, vyn_boot_image_size, *out, *out);
-  } catch (const Raised&) {
-    fail("the boot image");
-  }
-  Cell files = block::cells(*out)[0];
-  stack::push(files);
-  evaluate(files);
+  load_from(vyn_boot_image, vyn_boot_image_size);
   return true;
 }
+
+const Cell& literal(int32_t n) { return block::cells(block::cells(runtime_cells().root)[literal_base])[n]; }
 
 }  // namespace vyn::boot::image

@@ -1,23 +1,42 @@
-// boot/boot_image.hpp: the boot image: the base library's files, scanned into blocks at build
-// time and written as Vynbin data that the program carries, so that start-up decodes blocks
-// instead of scanning text.
+// boot/boot_image.hpp: the boot image: the state the base library leaves behind, made at build
+// time and decoded at start-up in place of evaluating the library.
 //
-// The image is one block of pairs: each file's name (a string!) and the block its text scans to,
-// in load order. A first-stage program (tools/make-boot-image.cpp), built from the same sources,
-// makes it from the base library it embeds as text; the program links the result. A program
-// without an image (the first stage itself, the unit tests) loads the text.
+// A first-stage program (tools/make-boot-image.cpp), built from the same sources, starts a runtime
+// that evaluates the base library's text, then writes in compact Vynbin (library/vynbin.hpp):
+// the word table (the last class id given, then every global word in the global context's order)
+// as the first root value, every non-scalar value the library defined or changed as a root value
+// of its own (shared structure written once), and a definition per global word the library set.
+// The program links the result; start-up decodes it into the root block, where its values stay as
+// the literal table, and computes what depends on the machine or the run afresh. A program
+// without an image (the first stage itself, the unit tests) evaluates the text.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "core/cell.hpp"
 
 namespace vyn::boot::image {
 
-// Scans every embedded base-library file and answers the image's bytes.
+// Set by the first stage: called before the library's text is evaluated, and once it is, before
+// anything that depends on the machine or the run.
+inline void (*on_library_start)() = nullptr;
+inline void (*on_library_loaded)() = nullptr;
+
+// Remembers the global words' values before the library runs, so that make writes only what the
+// library defined or changed.
+void note_start();
+// The image of the runtime's present state.
 std::string make();
 
-// Decodes the program's image and evaluates its blocks in order in the global context; an error
-// is reported with its file's name and ends the process. Answers false when the program carries
-// no image.
+// Decodes the program's image, when it carries one (else answers false), and hands the `system`
+// it defines to the error machinery. A damaged image ends the process.
 bool load();
+// The same for an image at hand.
+void load_from(const uint8_t* bytes, size_t n);
+
+// Literal n of the image: its n-th root value (the word table is literal 0).
+const Cell& literal(int32_t n);
 
 }  // namespace vyn::boot::image

@@ -6,6 +6,8 @@
 
 #include "boot/base_library.hpp"
 #include "boot/base_sources.hpp"
+#include "boot/boot_image.hpp"
+#include "boot/system_object.hpp"
 #include "eval/front_ends.hpp"
 #include "values/lexer/lexer.hpp"
 #include "eval/native_table.hpp"
@@ -18,6 +20,7 @@
 #include "values/registry.hpp"
 #include "values/words/typeset.hpp"
 #include "values/words/word.hpp"
+#include "view/tui/platform_routines.hpp"
 
 namespace vyn::boot {
 namespace {
@@ -128,14 +131,22 @@ void bootstrap() {
   native_shape::seal(get("any-type!"));
   define_routines();
   library::define_json_unescape();
-  image::define_codec_routines();
+  vyn::image::define_codec_routines();
   vynbin::define_routines();
   define_constants();
   define_predicates();
   define_base_arith();
   bind_operators();
   define_lexer_object();
-  load_base_library();
+  tui::register_platform_routines();
+  if (boot::image::load()) {
+    system_object::refresh_for_image();
+  } else {
+    load_base_library();
+    system_object::finish_library();
+    if (boot::image::on_library_loaded) boot::image::on_library_loaded();
+  }
+  system_object::finish_run();
   bind_compiled_bodies();
   define_fault_trigger();  // last: the other bodies keep their entries whether it is there or not
 }

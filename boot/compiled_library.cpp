@@ -20,6 +20,7 @@
 #include "values/text/string_storage.hpp"
 #include "values/words/typeset.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::boot {
 namespace {
@@ -314,9 +315,9 @@ const Compiled compiled[] = {
 }  // namespace
 
 void bind_compiled_bodies() {
-  series_types = *word::value_cell(word::load("series!"));
-  to_symbol = word::symbol(word::load("to"));
-  make_symbol = word::symbol(word::load("make"));
+  series_types = *word::value_cell(predefined::word(predefined::W::series_type));
+  to_symbol = word::symbol(predefined::word(predefined::W::to));
+  make_symbol = word::symbol(predefined::word(predefined::W::make));
   constexpr size_t count = sizeof compiled / sizeof compiled[0];
   static const auto entries = [] {
     std::array<int32_t, count> e{};

@@ -25,6 +25,7 @@
 #include "values/words/symbol.hpp"
 #include "values/text/url.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::natives {
 bool last_lf();  // print and prin keep it: whether the last text they wrote ended its line
@@ -117,7 +118,7 @@ std::vector<editor::Completed> completed_entries(const Cell& result) {
 // no break, return or throw leaves it for the frames of the code that asked for the line.
 std::vector<editor::Completed> complete(const std::u32string& line, size_t cursor) {
   std::vector<editor::Completed> out;
-  Cell name = word::load("vyn-complete-input");
+  Cell name = predefined::word(predefined::W::vyn_complete_input);
   Cell* fn = word::value_cell(name);
   if (!fn || !fn->is(Type::function)) return out;
   Cell* top = stack::top();
@@ -157,8 +158,8 @@ std::u32string stdin_line(bool& ended) {
 // A resize while keys are read is the console's new size at once, as the next command sees it.
 // A width of 0 or less counts as 80.
 void console_size(int columns, int rows) {
-  uint32_t console_sym = symbol::make("console"), size_sym = symbol::make("size");
-  Cell system = *word::value_cell(word::load("system"));
+  uint32_t console_sym = predefined::symbol(predefined::S::console), size_sym = predefined::symbol(predefined::S::size);
+  Cell system = *word::value_cell(predefined::word(predefined::W::system));
   if (!system.is(Type::object) || rows <= 0) return;
   Cell* console = context::value_cell_of(object::context(system), console_sym);
   if (!console || !console->is(Type::object)) return;

@@ -17,6 +17,7 @@
 #include "values/numbers/tuple.hpp"
 #include "values/text/url.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::boot::bodies {
 namespace {
@@ -67,7 +68,7 @@ void write_safely(Invocation& inv) {
   if (!local_path(*arg_cell(inv, 0), path)) fire(Err::access_cannot_open, {*arg_cell(inv, 0)});
   Type t = arg_cell(inv, 1)->type();
   if (t != Type::binary && t != Type::string)
-    fire(Err::script_expect_arg, {word::load("_write-safely"), make_datatype(t), word::load("data")});
+    fire(Err::script_expect_arg, {predefined::word(predefined::W::write_safely), make_datatype(t), predefined::word(predefined::W::data)});
   std::string bytes = bytes_from_head(*arg_cell(inv, 1));
   if (os::write_whole_file(path, bytes.data(), bytes.size(), cause)) return;
   stack::Mark mark;

@@ -83,7 +83,6 @@ void init() {
   system_object::init();
   cellpool::init();
   boot::bootstrap();
-  system_object::finish();
   // The values start-up made are bound: the collector runs from here on, when no series frame has
   // room and before every big series (in stress mode at every allocation, putting every caller's
   // rooting to the test).

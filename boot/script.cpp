@@ -15,13 +15,14 @@
 #include "values/objects/ownership.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::boot {
 namespace {
 
 // system/FIELD, or none.
 Cell system_field(const char* name) {
-  Cell system = *word::value_cell(word::load("system"));
+  Cell system = *word::value_cell(predefined::word(predefined::W::system));
   Cell* v = system.is(Type::object) ? context::value_cell_of(object::context(system), symbol::make(name)) : nullptr;
   return v ? *v : make_none();
 }
@@ -30,8 +31,8 @@ Cell system_field(const char* name) {
 void own_options_path() {
   Cell options = system_field("options");
   if (!options.is(Type::object)) return;
-  Cell* path = context::value_cell_of(object::context(options), symbol::make("path"));
-  if (path && path->is(Type::file)) ownership::bind(*path, options, word::load("path"));
+  Cell* path = context::value_cell_of(object::context(options), predefined::symbol(predefined::S::path));
+  if (path && path->is(Type::file)) ownership::bind(*path, options, predefined::word(predefined::W::path));
 }
 
 }  // namespace

@@ -22,9 +22,8 @@ void eval_startup_text(const char* text) {
   (void)interp::eval_block(*code, false);
 }
 
-// From the boot image when the program carries one, else from the embedded text.
 void load_base_library() {
-  if (image::load()) return;
+  if (image::on_library_start) image::on_library_start();
   for (int i = 0; i < base_source_count; ++i) {
     try {
       eval_startup_text(base_sources[i].text);

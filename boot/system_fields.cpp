@@ -12,11 +12,13 @@
 #include "boot/system_object.hpp"
 #include "core/error.hpp"
 #include "core/stack.hpp"
+#include "platform/file_io.hpp"
 #include "platform/user_folder.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::system_object {
 namespace {
@@ -132,9 +134,14 @@ system/options: make system/options [
 ]
 )~";
 
-const char* const late_text = R"~(
-system/version: load system/version
-extract-boot-args
+const char* const version_text = "system/version: load system/version";
+
+// The commit date in the local zone, and the text UI set up for this terminal.
+const char* const refresh_text = R"~(
+system/build/git/date: to-local-date system/build/git/date
+if all [object? system/view object? system/view/platform function? select system/view/platform 'init] [
+    system/view/platform/init
+]
 )~";
 
 Cell field(const Cell& object, const char* name) {
@@ -150,22 +157,53 @@ void set_cache() {
   if (dir.empty()) return;
   stack::Mark mark;
   Cell* text = push_utf8(dir, Type::file);
-  Cell options = field(*word::value_cell(word::load("system")), "options");
-  if (Cell* slot = context::value_cell_of(object::context(options), symbol::make("cache"))) *slot = *text;
+  Cell options = field(*word::value_cell(predefined::word(predefined::W::system)), "options");
+  if (Cell* slot = context::value_cell_of(object::context(options), predefined::symbol(predefined::S::cache))) *slot = *text;
 }
 
-}  // namespace
+// Sets system/SUB/NAME to the value on the stack top, and drops it.
+void set_sub_field(const char* sub, const char* name) {
+  Cell object = field(*word::value_cell(predefined::word(predefined::W::system)), sub);
+  if (Cell* slot = context::value_cell_of(object::context(object), symbol::make(name))) *slot = *stack::last_value();
+  stack::pop(1);
+}
 
-void finish() {
+template <typename Step>
+void filling_system(Step step) {
   try {
-    for (const char* text : {build_text, locale_text, options_text}) boot::eval_startup_text(text);
-    set_cache();
-    boot::eval_startup_text(late_text);
+    step();
   } catch (const Raised&) {
     std::fprintf(stderr, "*** Start-up: error while filling system\n");
     boot::report_pending_error();
     std::exit(1);
   }
+}
+
+}  // namespace
+
+void finish_library() {
+  filling_system([] {
+    for (const char* text : {build_text, locale_text, options_text, version_text}) boot::eval_startup_text(text);
+  });
+}
+
+void refresh_for_image() {
+  filling_system([] {
+    stack::Mark mark;
+    push_utf8(os::current_dir(), Type::file);
+    set_sub_field("options", "path");
+    if (command_line().empty()) stack::push(make_none());
+    else push_utf8(join_arguments(command_line(), 0), Type::string);
+    set_sub_field("script", "args");
+    boot::eval_startup_text(refresh_text);
+  });
+}
+
+void finish_run() {
+  filling_system([] {
+    set_cache();
+    boot::eval_startup_text("extract-boot-args");
+  });
 }
 
 }  // namespace vyn::system_object

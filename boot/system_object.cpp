@@ -18,6 +18,7 @@
 #include "values/words/symbol.hpp"
 #include "values/text/url.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::system_object {
 
@@ -140,7 +141,7 @@ void init() {
   add(system, "version");
   add_value(system, "build", make_none());
   add_value(system, "words", words_object());
-  add_value(system, "platform", word::load("Linux"));
+  add_value(system, "platform", predefined::word(predefined::W::Linux));
   Cell* catalog = new_object(catalog_id);
   for (const char* name : {"datatypes", "actions", "natives", "accessors"}) add_value(catalog, name, make_none());
   push_catalog();
@@ -169,7 +170,7 @@ void init() {
   push_standard(&prototype);
   add(system, "standard");
   for (const char* name : {"lexer", "console", "view", "reactivity", "tools"}) add_value(system, name, make_none());
-  Cell word = word::load("system");
+  Cell word = predefined::word(predefined::W::system);
   word::set(word, *system);
   error::set_globals(errors, prototype, state);
   stack::set_top(top);

@@ -19,8 +19,13 @@ const std::vector<std::string>& command_line_arguments();
 void init();
 
 // Fills the fields that hold language functions or need the base library (build, accessors,
-// locale, the options' change hooks, state/callbacks), makes the version a tuple, sets
-// options/cache and splits the command line with extract-boot-args.
-void finish();
+// locale, the options' change hooks, state/callbacks) and makes the version a tuple.
+void finish_library();
+// What a boot image cannot hold, since it depends on the machine or the run: the current
+// directory, the command line, the build's commit date in the local zone, and the text UI's
+// set-up (terminal size and colours).
+void refresh_for_image();
+// Sets options/cache and splits the command line with extract-boot-args.
+void finish_run();
 
 }  // namespace vyn::system_object

@@ -17,6 +17,7 @@
 #include "platform/terminal.hpp"
 #include "values/words/word.hpp"
 #include "view/tui/input/event_loop.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::boot {
 namespace {
@@ -24,7 +25,7 @@ namespace {
 // `_save-cfg` saves only once the console has read its settings, and reports its own failures;
 // behind a try/all barrier nothing it raises, throws or breaks leaves it.
 void save_settings() {
-  Cell name = word::load("_save-cfg");
+  Cell name = predefined::word(predefined::W::save_cfg);
   Cell* fn = word::value_cell(name);
   if (!fn || !fn->is(Type::function)) return;
   Cell* top = stack::top();

@@ -33,6 +33,18 @@ std::string encode(const Cell& value, bool compact = true);
 // buffer: decoding allocates.
 void decode(const uint8_t* bytes, size_t n, const Cell& out, const Cell& source);
 
+// The boot image: the start-up decoding of a program's image into `out` (the root block), with the
+// collector off. Definitions (a word record after the prefix 0xC4, then its value) set global words
+// and leave nothing in `out`; routines, C++ bodies of functions, class ids and the global
+// context's object are read too. Data that is not Vynbin data, or does not unpack, prints
+// "Error: Not a Vynbin file!" or "Error: Vynbin compressed data corrupted!" and ends the process
+// with status 1; other damage raises script/vb-invalid-record as decode does.
+void decode_boot_image(const uint8_t* bytes, size_t n, const Cell& out);
+// Writes a boot image: the word table (a block of global words, in the global context's order)
+// as the first root value, then every non-scalar value of `defined` (pairs of a word and its
+// value) as a root value, then one definition per pair.
+std::string encode_boot_image(const Cell& table, const Cell& defined);
+
 // The routines `vynbin-encode*` and `vynbin-decode*` that the codec object calls.
 void define_routines();
 

@@ -1,9 +1,12 @@
 // library/vynbin_decode.cpp: the Vynbin reader: the preamble and body of both layouts, the
 // reading of integers, symbols and record heads, and the scalar records.
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
 #include "core/error.hpp"
+#include "core/gc.hpp"
 #include "core/codecs/lz.hpp"
 #include "core/series.hpp"
 #include "library/vynbin.hpp"
@@ -16,6 +19,7 @@
 #include "values/numbers/pair.hpp"
 #include "values/numbers/point.hpp"
 #include "values/numbers/tuple.hpp"
+#include "values/ports/handle.hpp"
 #include "values/words/word.hpp"
 
 namespace vyn::vynbin::reader {
@@ -229,6 +233,7 @@ Cell issue(Decoder& d) {
   return w;
 }
 
+
 // A scalar record, or false when the type is not one.
 bool scalar(Decoder& d, const Head& h, Cell& v) {
   Type t = h.type;
@@ -264,7 +269,8 @@ bool unwritable(Type t) {
 }
 
 void typed(Decoder& d, NodeId parent, const Head& h) {
-  if (unwritable(h.type)) fire(Err::access_no_codec, {make_datatype(h.type)});
+  if (d.boot && h.type == Type::handle && !h.shared) return append(parent, handle::make(d.u(), handle::none));
+  if (unwritable(h.type) && !(d.boot && h.type == Type::routine)) fire(Err::access_no_codec, {make_datatype(h.type)});
   if (series_record(d, parent, h) || context_record(d, parent, h)) return;
   Cell v;
   need(d, !h.shared && scalar(d, h, v));
@@ -285,14 +291,34 @@ void small_record(Decoder& d, NodeId parent, uint8_t b, bool shared) {
   copy_record(d, parent);
 }
 
+// A definition of a boot image: a global word, then the record of its value, which is set to the
+// word; neither stays in the output block.
+void definition(Decoder& d, NodeId parent, uint8_t tag) {
+  need(d, d.boot && parent == d.out && (tag & 63) >= static_cast<uint8_t>(Type::word) &&
+              (tag & 63) <= static_cast<uint8_t>(Type::issue) && !(tag & 0x40));
+  if ((tag & 63) == static_cast<uint8_t>(Type::issue)) return append(parent, issue(d));
+  Cell w = d.global_word(d.symbol_index(), Type::word);
+  record(d, parent);
+  Cell out = make_series(Type::block, parent);
+  SeriesBuffer* buf = buffer_of(parent);
+  word::set(w, block::cells(out)[block::length_total(out) - 1]);
+  buf->tail -= sizeof(Cell);
+}
+
 // Returns whether the record starts a new line.
 bool compact_record(Decoder& d, NodeId parent) {
-  bool new_line = false, shared = false;
+  bool new_line = false, shared = false, defines = false;
   uint8_t b = d.byte();
   for (; b == 0xC0 || b == 0xC1 || b == 0xC4; b = d.byte()) {
-    need(d, b != 0xC4);  // definitions belong to start-up images only
+    need(d, b != 0xC4 || d.boot);  // definitions belong to start-up images only
     new_line |= b == 0xC0;
     shared |= b == 0xC1;
+    defines |= b == 0xC4;
+  }
+  if (defines) {
+    need(d, !shared && b < 0x80);
+    definition(d, parent, b);
+    return false;
   }
   if (b >= 0x80) {
     small_record(d, parent, b, shared);
@@ -372,25 +398,49 @@ void body(Decoder& d, bool symbols) {
 }  // namespace vyn::vynbin::reader
 
 namespace vyn::vynbin {
+namespace {
 
-void decode(const uint8_t* bytes, size_t n, const Cell& out, const Cell& source) {
-  if (n < 8 || std::memcmp(bytes, "VYNBIN", 6) != 0) fire(Err::script_invalid_data, {source});
+// The preamble, then the body as it stands or unpacked; `bad` reports data that is no Vynbin
+// data or does not unpack.
+template <typename Bad>
+void run(reader::Decoder& d, const uint8_t* bytes, size_t n, Bad bad) {
+  if (n < 8 || std::memcmp(bytes, "VYNBIN", 6) != 0) bad(false);
   uint8_t flags = bytes[7];
-  reader::Decoder d;
   d.compact = (flags & flag_compact) != 0;
-  d.out = series_node(out);
   if (!(flags & flag_packed)) {
     d.in = {bytes, bytes + 8, bytes + n};
     return reader::body(d, flags & flag_symbols);
   }
   uint32_t size = 0;
   uint8_t* unpacked = compress::unpack(bytes + 8, n - 8, &size);
-  if (!unpacked) fire(Err::script_invalid_data, {source});
+  if (!unpacked) bad(true);
   std::string plain(reinterpret_cast<const char*>(unpacked), size);
   compress::free_buffer(unpacked);
   auto* p = reinterpret_cast<const uint8_t*>(plain.data());
   d.in = {p, p, p + size};
   reader::body(d, flags & flag_symbols);
+}
+
+}  // namespace
+
+void decode(const uint8_t* bytes, size_t n, const Cell& out, const Cell& source) {
+  reader::Decoder d;
+  d.out = series_node(out);
+  run(d, bytes, n, [&](bool) { fire(Err::script_invalid_data, {source}); });
+}
+
+void decode_boot_image(const uint8_t* bytes, size_t n, const Cell& out) {
+  reader::Decoder d;
+  d.boot = true;
+  d.out = series_node(out);
+  bool was = gc::enabled();
+  gc::set_enabled(false);
+  run(d, bytes, n, [](bool packed) {
+    std::printf("Error: %s\n", packed ? "Vynbin compressed data corrupted!" : "Not a Vynbin file!");
+    std::fflush(stdout);
+    std::exit(1);
+  });
+  gc::set_enabled(was);
 }
 
 }  // namespace vyn::vynbin

@@ -10,6 +10,7 @@
 #include "values/series/block.hpp"
 #include "values/objects/context.hpp"
 #include "values/callables/function.hpp"
+#include "values/callables/routine.hpp"
 #include "values/objects/object.hpp"
 #include "values/predefined.hpp"
 #include "values/registry.hpp"
@@ -111,14 +112,23 @@ void object_body(Decoder& d, NodeId parent, const ContextHead& c, uint32_t class
   cell_at(parent, at) = *held;
 }
 
+// The global context's object (system/words), which only a boot image holds.
+void global_object(NodeId parent) {
+  Cell words = object::cell_for(context::global(), decoded_class_id);
+  object::store_self(words);
+  append(parent, words);
+}
+
 void object_record(Decoder& d, NodeId parent, const Head& h) {
-  d.s();  // the class id: a decoded object belongs to no maker's class
+  // the class id: a decoded object belongs to no maker's class, but in the boot image
+  int32_t class_id = d.s();
+  if (d.boot && class_id == -2 && !h.bit6) return global_object(parent);
   if (h.bit6) {
     d.s();
     d.s();
   }
   ContextHead c = inner_context_head(d);
-  object_body(d, parent, c, decoded_class_id, h.bit6);
+  object_body(d, parent, c, d.boot ? static_cast<uint32_t>(class_id) : decoded_class_id, h.bit6);
 }
 
 void error_record(Decoder& d, NodeId parent) {
@@ -169,6 +179,16 @@ void check_spec(Decoder& d, NodeId ctx, const Cell& spec) {
     need(d, symbol::resolve(word::symbol(*context::word_at(made, i))) == symbol::resolve(word::symbol(*context::word_at(ctx, i))));
 }
 
+// A boot image's function may have a C++ body (its entry index) and no language body.
+void boot_function_extras(Decoder& d, NodeId parent, int32_t at) {
+  int32_t entry = d.s();
+  bool has_body = d.byte() != 0;
+  need(d, entry >= 0 && (entry == 0 || function::compiled_body(entry) != nullptr));
+  Cell* comp = function::companion(cell_at(parent, at));
+  if (entry) comp[function::Companion::entry] = make_integer(entry);
+  if (!has_body) comp[function::Companion::body] = make_none();
+}
+
 void function_record(Decoder& d, NodeId parent) {
   uint32_t spec_cells = d.count(1), body_cells = d.count(1);
   ContextHead c = inner_context_head(d);
@@ -190,7 +210,8 @@ void function_record(Decoder& d, NodeId parent) {
   NodeId body_node = block_into(d, series_node(function::companion(fn)[function::Companion::body]));
   function::companion(fn)[function::Companion::body] = make_series(Type::block, body_node);
   Cell spec_block = make_series(Type::block, spec_node);
-  check_spec(d, ctx, spec_block);
+  if (d.boot) boot_function_extras(d, parent, at);
+  else check_spec(d, ctx, spec_block);
   cell_at(parent, at).header |= function::validate_spec(spec_block);
   *context::owner(ctx) = cell_at(parent, at);
 }
@@ -213,12 +234,30 @@ void builtin_record(Decoder& d, NodeId parent, Type t) {
   cell_at(parent, at) = *made;
 }
 
+// A routine of a boot image: flag, spec, entry index of its C++ body, result type id.
+void routine_record(Decoder& d, NodeId parent) {
+  bool flag = d.byte() != 0;
+  int32_t at = next_index(parent);
+  append(parent, make_none());
+  stack::Mark mark;
+  Cell* holder = block::push_only(1);
+  nested(d, series_node(*holder));
+  Cell spec = block::cells(*holder)[0];
+  need(d, spec.is(Type::block));
+  spec.set_new_line(false);
+  int32_t entry = d.s();
+  int32_t last = d.s();
+  need(d, routine::body(entry) != nullptr);
+  function::routine_push(spec, make_none(), entry, last, flag);
+  cell_at(parent, at) = *stack::last_value();
+}
+
 void op_record(Decoder& d, NodeId parent, const Head& h) {
   int32_t at = next_index(parent);
   nested(d, parent);
   Cell& v = cell_at(parent, at);
   Type t = v.type();
-  need(d, t == Type::native || t == Type::action || t == Type::function);
+  need(d, t == Type::native || t == Type::action || t == Type::function || (d.boot && t == Type::routine));
   need(d, d.compact || (h.bits & op::underlying_mask) >> op::underlying_shift == static_cast<uint32_t>(t));
   // made as make op! makes one, which refuses what does not take exactly two arguments
   stack::Mark mark;
@@ -286,9 +325,10 @@ bool context_record(Decoder& d, NodeId parent, const Head& h) {
     return true;
   }
   if (t != Type::context && t != Type::object && t != Type::error && t != Type::function &&
-      t != Type::native && t != Type::action && t != Type::op)
+      t != Type::native && t != Type::action && t != Type::op && t != Type::routine)
     return false;
-  bool shareable = t == Type::object || t == Type::error || t == Type::function;
+  need(d, t != Type::routine || d.boot);
+  bool shareable = t == Type::object || t == Type::error || t == Type::function || t == Type::routine;
   need(d, !h.shared || shareable);
   if (h.shared) append(parent, shared_target(d, t));
   else if (t == Type::context) object_body(d, parent, context_head(d, h), decoded_class_id, false);
@@ -296,6 +336,7 @@ bool context_record(Decoder& d, NodeId parent, const Head& h) {
   else if (t == Type::error) error_record(d, parent);
   else if (t == Type::function) function_record(d, parent);
   else if (t == Type::op) op_record(d, parent, h);
+  else if (t == Type::routine) routine_record(d, parent);
   else builtin_record(d, parent, t);
   return true;
 }

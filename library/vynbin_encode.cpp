@@ -19,8 +19,10 @@
 #include "values/numbers/pair.hpp"
 #include "values/numbers/point.hpp"
 #include "values/numbers/tuple.hpp"
+#include "values/ports/handle.hpp"
 #include "values/series/vector.hpp"
 #include "values/words/typeset.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::vynbin::writer {
 namespace {
@@ -296,6 +298,19 @@ void close_level(Writer& w) {
 }
 
 void value(Writer& w, const Cell& v) {
+  // a handle names a resource of the running process: a boot image holds none in its place (the
+  // start-up that follows makes what it needs anew)
+  if (w.boot && v.is(Type::handle)) {
+    if (handle::kind_of(v) == handle::none && static_cast<int32_t>(v.w3) == -1) {
+      // one of no kind names nothing outside: it is written with its value
+      w.head(Type::handle, false, 0, false, v.new_line());
+      w.u(handle::value_of(v));
+    } else {
+      w.head(Type::none_, false, 0, false, v.new_line());
+    }
+    ++w.counter;
+    return;
+  }
   if (!scalar(w, v)) {
     if (series_type(v.type())) series(w, v);
     else if (!context_value(w, v)) no_codec(v);
@@ -351,6 +366,57 @@ std::string assemble_standard(const Writer& w) {
 }
 
 }  // namespace
+
+namespace {
+
+// Values whose record holds no series, context or callable: written in their definition.
+bool plain_scalar(Type t) {
+  switch (t) {
+    case Type::unset: case Type::none_: case Type::logic: case Type::integer: case Type::float_:
+    case Type::time: case Type::percent: case Type::char_: case Type::datatype: case Type::typeset:
+    case Type::pair: case Type::tuple: case Type::date: case Type::money: case Type::point2D:
+    case Type::point3D: case Type::issue:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The prefix 0xC4 and a global word: the next record is its value.
+void definition_head(Writer& w, const Cell& word) {
+  w.rec.byte(0xC4);
+  w.rec.tag(Type::word, false);
+  w.u(w.symbol_index(word::symbol(word)));
+}
+
+}  // namespace
+
+std::string encode_boot_image(const Cell& table, const Cell& defined) {
+  Writer w;
+  w.boot = true;
+  writer::value(w, table);
+  int32_t n = block::length_total(defined) / 2;
+  const Cell* pairs = block::cells(defined);
+  std::vector<int32_t> literal(static_cast<size_t>(n), -1);
+  for (int32_t i = 0; i < n; ++i) {
+    Cell v = pairs[2 * i + 1];
+    if (plain_scalar(v.type())) continue;
+    literal[static_cast<size_t>(i)] = static_cast<int32_t>(w.counter);
+    writer::value(w, v);
+  }
+  for (int32_t i = 0; i < n; ++i) {
+    definition_head(w, pairs[2 * i]);
+    int32_t at = literal[static_cast<size_t>(i)];
+    if (at < 0) {
+      writer::value(w, pairs[2 * i + 1]);
+      --w.counter;  // a definition takes no record index
+      continue;
+    }
+    w.rec.byte(0xFF);
+    w.path({static_cast<uint32_t>(at)});
+  }
+  return assemble_compact(w);
+}
 
 std::string encode(const Cell& v, bool compact) {
   Writer w;

@@ -70,7 +70,11 @@ void word(Writer& w, const Cell& v) {
 
 void object_like(Writer& w, const Cell& v) {
   NodeId ctx = object::context(v);
-  if (ctx == context::global()) no_codec(v);
+  if (ctx == context::global()) {
+    if (!w.boot) no_codec(v);
+    w.head(Type::object, false, 0, false, v.new_line());
+    return w.s(global_class_mark);
+  }
   if (const std::vector<uint32_t>* p = open_or_find(w, ctx)) {
     w.head(v.type(), false, 0, true, v.new_line());
     return w.path(*p);
@@ -95,10 +99,12 @@ void object_like(Writer& w, const Cell& v) {
   close_level(w);
 }
 
-// Functions made from source only: a body of C++ code has no record.
+// Functions made from source only: a body of C++ code has no record but in a boot image, which
+// adds the C++ body's entry index and whether there is no language body.
 void function_(Writer& w, const Cell& v) {
   const Cell body = function::companion(v)[function::Companion::body];
-  if (!body.is(Type::block) || function::entry_of(v) != 0) no_codec(v);
+  bool coded = !body.is(Type::block) || function::entry_of(v) != 0;
+  if (coded && !w.boot) no_codec(v);
   NodeId ctx = function::context_of(v);
   if (const std::vector<uint32_t>* p = open_or_find(w, ctx)) {
     w.head(Type::function, false, 0, true, v.new_line());
@@ -106,11 +112,32 @@ void function_(Writer& w, const Cell& v) {
   }
   w.head(Type::function, false, 0, false, v.new_line());
   w.u(buffer_of(callable::spec_node(v))->tail / sizeof(Cell));
-  w.u(buffer_of(series_node(body))->tail / sizeof(Cell));
+  w.u(body.is(Type::block) ? buffer_of(series_node(body))->tail / sizeof(Cell) : 0);
   context_record(w, ctx);
   w.counter = 0;
   value(w, callable::spec(v));
-  value(w, body);
+  value(w, body.is(Type::block) ? body : callable::spec(v));
+  if (w.boot) {
+    w.s(function::entry_of(v));
+    w.rec.byte(body.is(Type::block) ? 1 : 0);
+  }
+  close_level(w);
+}
+
+// A routine, in a boot image only: its flag, its spec, the entry index of its C++ body and the
+// type id of its result. Its body is always C++ code.
+void routine_(Writer& w, const Cell& v) {
+  if (!w.boot) no_codec(v);
+  if (const std::vector<uint32_t>* p = open_or_find(w, function::context_of(v))) {
+    w.head(Type::routine, false, 0, true, v.new_line());
+    return w.path(*p);
+  }
+  w.head(Type::routine, false, 0, false, v.new_line());
+  w.rec.byte((v.header & function::routine_flag) ? 1 : 0);
+  value(w, callable::spec(v));
+  const Cell* comp = function::companion(v);
+  w.s(comp[function::Companion::entry].int_value());
+  w.s(comp[function::Companion::owner].int_value());
   close_level(w);
 }
 
@@ -123,7 +150,7 @@ void builtin(Writer& w, const Cell& v) {
 }
 
 void op(Writer& w, const Cell& v) {
-  if (op::underlying(v) == Type::routine) no_codec(v);
+  if (op::underlying(v) == Type::routine && !w.boot) no_codec(v);
   w.head(Type::op, false, v.header & op::underlying_mask, false, v.new_line());
   Cell inner = op::callee(v);
   inner.set_new_line(false);
@@ -140,6 +167,7 @@ bool context_value(Writer& w, const Cell& v) {
   else if (t == Type::function) function_(w, v);
   else if (t == Type::native || t == Type::action) builtin(w, v);
   else if (t == Type::op) op(w, v);
+  else if (t == Type::routine) routine_(w, v);
   else return false;
   return true;
 }

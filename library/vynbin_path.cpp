@@ -30,6 +30,11 @@ bool slot_of(NodeId ctx, uint32_t index, Cell& at) {
 bool callable_step(Cell& at, uint32_t index) {
   Type t = op::runs_as(at);
   if (t == Type::native || t == Type::action) return cell_of(callable::spec(at), index, at);
+  if (t == Type::routine) {  // boot images only: index 0 is the spec
+    if (index != 0) return false;
+    at = callable::spec(at);
+    return true;
+  }
   if (t != Type::function || index > 1) return false;
   at = index == 0 ? callable::spec(at) : function::companion(at)[function::Companion::body];
   return true;

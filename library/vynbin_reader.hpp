@@ -26,6 +26,8 @@ struct Head {
 
 struct Decoder {
   bool compact = true;
+  // Decoding the program's boot image: definitions, routines, C++ bodies and class ids allowed.
+  bool boot = false;
   format::In in;
   NodeId out = 0;
   const uint8_t* offsets = nullptr;  // the name-offset table, 4 bytes per symbol

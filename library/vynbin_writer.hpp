@@ -18,8 +18,14 @@ namespace vyn::vynbin::writer {
 
 using namespace format::header;
 
+// The class id that stands for the global context's object (system/words) in a boot image.
+inline constexpr int32_t global_class_mark = -2;
+
 struct Writer {
   bool compact = true;
+  // A boot image: routines, C++ bodies of functions, class ids and the global context's object
+  // are written too, for the start-up decoder alone.
+  bool boot = false;
   format::Out rec;
   std::vector<uint32_t> symbols;
   std::unordered_map<uint32_t, uint32_t> symbol_indexes;  // a scan of symbols would be quadratic

@@ -1,39 +1,92 @@
-// tools/make-boot-image.cpp: the first stage of the build: scans the base library that this
-// program embeds as text into blocks and writes them, as a boot image, into a C++ source that
-// the program links (boot/boot_image.hpp).
+// tools/make-boot-image.cpp: the first stage of the build: starts a runtime that evaluates the
+// base library this program embeds as text, and writes what it leaves behind, as a boot image,
+// into a C++ source that the program links (boot/boot_image.hpp).
+//
+// With --run, it runs its arguments as the program would, from the library's text instead of an
+// image: the test that both starts agree compares the two.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "boot/boot_image.hpp"
 #include "boot/runtime.hpp"
+#include "boot/script.hpp"
+#include "boot/system_object.hpp"
+#include "boot/termination.hpp"
+#include "core/error.hpp"
+#include "values/callables/function.hpp"
+#include "values/callables/routine.hpp"
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make-boot-image OUTPUT.cpp\n");
-    return 2;
+namespace {
+
+std::string image_bytes;
+int routines_before = 0, bodies_before = 0;
+
+// Entry indexes name C++ bodies in the image: the library must not register bodies of its own,
+// or a program that does not evaluate it would number them otherwise.
+void capture() {
+  if (vyn::routine::body_count() != routines_before || vyn::function::compiled_body_count() != bodies_before) {
+    std::fprintf(stderr, "make-boot-image: the base library registered C++ bodies while it was evaluated\n");
+    std::exit(1);
   }
-  vyn::runtime::init();
-  std::string bytes = vyn::boot::image::make();
-  vyn::runtime::shutdown();
+  try {
+    image_bytes = vyn::boot::image::make();
+  } catch (const vyn::Raised&) {
+    std::fprintf(stderr, "make-boot-image: ");
+    vyn::boot::report_pending_error();
+    std::exit(1);
+  }
+}
+
+void note_bodies() {
+  vyn::boot::image::note_start();
+  routines_before = vyn::routine::body_count();
+  bodies_before = vyn::function::compiled_body_count();
+}
+
+bool write_source(const char* path) {
   std::string out = "// Generated from boot/base/*.vyn at build time: do not edit.\n"
                     "extern \"C\" {\nextern const unsigned long vyn_boot_image_size;\n"
                     "extern const unsigned char vyn_boot_image[];\n"
-                    "const unsigned long vyn_boot_image_size = " + std::to_string(bytes.size()) + ";\n"
+                    "const unsigned long vyn_boot_image_size = " + std::to_string(image_bytes.size()) + ";\n"
                     "alignas(16) const unsigned char vyn_boot_image[] = {";
-  for (size_t i = 0; i < bytes.size(); ++i) {
+  for (size_t i = 0; i < image_bytes.size(); ++i) {
     if (i % 24 == 0) out += "\n";
-    out += std::to_string(static_cast<unsigned char>(bytes[i])) + ",";
+    out += std::to_string(static_cast<unsigned char>(image_bytes[i])) + ",";
   }
   out += "\n};\n}\n";
-  std::string tmp = std::string(argv[1]) + ".tmp";
+  std::string tmp = std::string(path) + ".tmp";
   FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size() || std::fclose(f) != 0) {
     std::perror(tmp.c_str());
-    return 1;
+    return false;
   }
-  if (std::rename(tmp.c_str(), argv[1]) != 0) {
-    std::perror(argv[1]);
-    return 1;
+  if (std::rename(tmp.c_str(), path) != 0) {
+    std::perror(path);
+    return false;
   }
-  return 0;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--run") == 0) {
+    argv[1] = argv[0];
+    vyn::system_object::set_command_line(argc - 1, argv + 1);
+    vyn::runtime::init();
+    vyn::boot::install_termination();
+    int status = vyn::boot::run_command_line();
+    vyn::runtime::shutdown();
+    return status;
+  }
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make-boot-image OUTPUT.cpp | make-boot-image --run ARGS...\n");
+    return 2;
+  }
+  vyn::boot::image::on_library_loaded = capture;
+  vyn::boot::image::on_library_start = note_bodies;
+  vyn::runtime::init();
+  vyn::runtime::shutdown();
+  return write_source(argv[1]) ? 0 : 1;
 }

@@ -23,8 +23,8 @@ constexpr const char* word_names[] = {
 };
 constexpr const char* refinement_names[] = {"local", "extern", "compare", "part", "skip", "with"};
 
-static_assert(static_cast<int>(S::count_) == 112);
-static_assert(static_cast<int>(W::count_) == 105);
+static_assert(static_cast<int>(S::count_) == 122);
+static_assert(static_cast<int>(W::count_) == 130);
 
 uint32_t symbols[static_cast<int>(S::count_)];
 Cell refinements[static_cast<int>(R::count_)];

@@ -105,7 +105,7 @@ Flow case_(const Call& c) {
   while (position < end) {
     Flow f = interp::eval_next(code, position, end, false);
     if (f != Flow::normal) return f;
-    if (position >= end) fire(Err::script_need_value, {word::load("case")});
+    if (position >= end) fire(Err::script_need_value, {predefined::word(predefined::W::case_)});
     last_true = logic::result_true();
     if (!last_true) {
       ++position;

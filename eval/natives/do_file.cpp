@@ -29,7 +29,7 @@ Cell* field_of(const Cell& obj, const char* name) {
   return i < 0 ? nullptr : context::values(object::context(obj)) + i;
 }
 
-Cell system_object() { return *word::value_cell(word::load("system")); }
+Cell system_object() { return *word::value_cell(predefined::word(predefined::W::system)); }
 
 // While the script runs: system/script is a new object (its parent the one before, args the
 // /args value) and the process is in the script's directory. Both come back however it ends.
@@ -40,11 +40,11 @@ class ScriptScope {
     if (Cell* s = field_of(system_object(), "script")) *old_ = *s;
     Cell* obj = object::make_context_at(stack::push_unset(), 5);
     NodeId ctx = object::context(*obj);
-    object::set_field(ctx, symbol::make("title"), make_none());
-    object::set_field(ctx, symbol::make("header"), make_none());
-    object::set_field(ctx, symbol::make("parent"), *old_);
-    object::set_field(ctx, symbol::make("path"), make_none());
-    object::set_field(ctx, symbol::make("args"), args);
+    object::set_field(ctx, predefined::symbol(predefined::S::title), make_none());
+    object::set_field(ctx, predefined::symbol(predefined::S::header), make_none());
+    object::set_field(ctx, predefined::symbol(predefined::S::parent), *old_);
+    object::set_field(ctx, predefined::symbol(predefined::S::path), make_none());
+    object::set_field(ctx, predefined::symbol(predefined::S::args), args);
     if (Cell* s = field_of(system_object(), "script")) *s = *obj;
     size_t slash = path.rfind('/');
     if (slash != std::string::npos && getcwd(dir_, sizeof dir_)) {
@@ -69,7 +69,7 @@ class ScriptScope {
 Flow library_do_file(const Cell& fn, const Cell& file, const Cell& args) {
   Cell* result = stack::arguments();
   Cell values[3] = {file, make_none(), args};
-  Flow f = interp::call_with(fn, values, 3, word::load("do-file"));
+  Flow f = interp::call_with(fn, values, 3, predefined::word(predefined::W::do_file));
   if (f != Flow::normal) return f;
   *result = *stack::last_value();
   stack::set_top(result + 1);
@@ -79,19 +79,19 @@ Flow library_do_file(const Cell& fn, const Cell& file, const Cell& args) {
 }  // namespace
 
 Flow expand_block(const Cell& block) {
-  Cell pre = *word::value_cell(word::load("preprocessor"));
+  Cell pre = *word::value_cell(predefined::word(predefined::W::preprocessor));
   Cell* fn = field_of(pre, "expand");
   if (!fn || !fn->is(Type::function)) return Flow::normal;
   Cell values[3] = {block, make_none(), make_logic(false)};
   Cell expand = *fn;
   Cell* base = stack::top();
-  Flow f = interp::call_with(expand, values, 3, word::load("expand"));
+  Flow f = interp::call_with(expand, values, 3, predefined::word(predefined::W::expand));
   if (f == Flow::normal) stack::set_top(base);
   return f;
 }
 
 Flow do_file(Cell* file, const Cell& args, bool expand) {
-  Cell fn = *word::value_cell(word::load("do-file"));
+  Cell fn = *word::value_cell(predefined::word(predefined::W::do_file));
   if (fn.is(Type::function)) return library_do_file(fn, *file, args);
   if (file->is(Type::url)) fire(Err::internal_not_here, {make_datatype(Type::url)});
   std::string path = file::to_local(*file, false);
@@ -110,7 +110,7 @@ Flow do_file(Cell* file, const Cell& args, bool expand) {
   }
   ScriptScope scope(path, args);
   // A barrier: break, continue, return, exit and throw end at the script's top as their errors.
-  Cell name = word::load("do-file");
+  Cell name = predefined::word(predefined::W::do_file);
   stack::mark_try_all(&name);
   stack::push_unset();
   Flow f = interp::eval_block(*code, true);

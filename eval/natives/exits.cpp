@@ -12,6 +12,7 @@
 #include "values/objects/error_args.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::natives {
 namespace {
@@ -40,7 +41,7 @@ Flow try_(const Call& c) {
   bool keep = c.has(Ref::keep);
   int depth = stack::frame_depth();
   Cell* result = c.args;
-  Cell try_word = word::load("try");
+  Cell try_word = predefined::word(predefined::W::try_);
   if (all) stack::mark_try_all(&try_word); else stack::mark_try(&try_word);
   stack::push_unset();
   try {
@@ -71,7 +72,7 @@ Flow catch_(const Call& c) {
   Cell* name = c.ref(Ref::name);
   Cell wanted = name ? *name : make_none();
   Cell* result = c.args;
-  Cell catch_word = word::load("catch");
+  Cell catch_word = predefined::word(predefined::W::catch_);
   stack::mark_catch(&catch_word);
   stack::push_unset();
   Flow f = interp::eval_block(body, true);

@@ -10,6 +10,7 @@
 #include "values/maps/map.hpp"
 #include "values/series/series.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::natives {
 namespace {
@@ -116,7 +117,7 @@ Flow forall_(const Call& c) {
   Cell w = c.args[0], body = c.args[1];
   Cell start = *word::value_cell(w);
   if (!iterable(start.type()))
-    fire(Err::script_expect_arg, {word::load("forall"), make_datatype(start.type()), w});
+    fire(Err::script_expect_arg, {predefined::word(predefined::W::forall), make_datatype(start.type()), w});
   stack::push(start);
   open_loop(make_unset());
   bool broke = false;

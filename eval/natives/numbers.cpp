@@ -16,6 +16,7 @@
 #include "values/numbers/tuple.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::natives {
 namespace {
@@ -35,7 +36,7 @@ int sign_of(const Call& c, Native n) {
   }
   if (v.is(Type::money)) return money::sign_q(v);
   fire(Err::script_expect_arg,
-       {word::load(word_of(static_cast<int>(n))), make_datatype(v.type()), word::load("number")});
+       {word::load(word_of(static_cast<int>(n))), make_datatype(v.type()), predefined::word(predefined::W::number)});
 }
 
 bool point_zero(const Cell& p) {
@@ -167,7 +168,7 @@ Flow zero_q(const Call& c) {
     case Type::tuple: zero = tuple::zero_q(v); break;
     case Type::point2D: case Type::point3D: zero = point_zero(v); break;
     default:
-      fire(Err::script_expect_arg, {word::load("zero?"), make_datatype(v.type()), word::load("value")});
+      fire(Err::script_expect_arg, {predefined::word(predefined::W::zero_q), make_datatype(v.type()), predefined::word(predefined::W::value)});
   }
   c.args[0] = make_logic(zero);
   return Flow::normal;

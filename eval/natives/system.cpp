@@ -9,6 +9,7 @@
 #include "core/error.hpp"
 #include "values/series/block.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::natives {
 namespace {
@@ -71,7 +72,7 @@ Flow stats_(const Call& c) {
     c.args[0] = *data;
     return Flow::normal;
   }
-  Cell name = word::load("show-memory-stats");
+  Cell name = predefined::word(predefined::W::show_memory_stats);
   Cell fn = *word::value_cell(name);
   if (!fn.is(Type::function)) fire(Err::script_no_value, {name});
   Cell* base = stack::top();

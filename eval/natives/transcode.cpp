@@ -46,7 +46,7 @@ Cell field_of(const Cell& object, const char* name) {
 // list has no entry for a comma, which makes no value: its type is none.
 Cell kind_word(uint8_t kind) {
   if (kind >= static_cast<uint8_t>(lexer::Kind::comma)) return make_none();
-  Cell system = *word::value_cell(word::load("system"));
+  Cell system = *word::value_cell(predefined::word(predefined::W::system));
   Cell states = field_of(field_of(system, "lexer"), "exit-states");
   if (!block::is_any_block(states.type()) || kind >= block::vs_length(states)) return make_none();
   return block::vs_head(states)[kind];

@@ -12,6 +12,7 @@
 #include "values/numbers/logic.hpp"
 #include "values/series/series.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::parse {
 
@@ -54,7 +55,7 @@ Cell run(Parser& p, Cell rules) {
     return make_logic(s.matched);
   }
   bool ok = (r == R::ok || r == R::brk) && p.at_end();
-  if (p.callback->is(Type::function)) call_back(p, word::load("end"), ok, rules, series_head(rules));
+  if (p.callback->is(Type::function)) call_back(p, predefined::word(predefined::W::end), ok, rules, series_head(rules));
   if (p.result->is(Type::block)) return *p.result;
   return make_logic(ok);
 }

@@ -16,6 +16,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$(tr -d '\n' < "$work/display")"
 unset WAYLAND_DISPLAY TMUX STY
+export CLIPBOARD_TEST_DIR="$work"
 limit=60
 [ -n "${VYN_GC_STRESS:-}" ] && limit=600
 (cd "$work" && timeout "$limit" "$bin" "$here/x11.vyn") < /dev/null > "$work/out"

@@ -109,6 +109,8 @@ int32_t register_body(CompiledBody body) {
   return static_cast<int32_t>(bodies().size());
 }
 
+int32_t compiled_body_count() { return static_cast<int32_t>(bodies().size()); }
+
 CompiledBody compiled_body(int32_t entry) {
   if (entry < 1 || entry > static_cast<int32_t>(bodies().size())) return nullptr;
   return bodies()[static_cast<size_t>(entry - 1)];

@@ -71,6 +71,8 @@ using CompiledBody = Flow (*)(Cell* args, NodeId owner);
 int32_t register_body(CompiledBody body);
 // The body of an entry index, or nullptr.
 CompiledBody compiled_body(int32_t entry);
+// How many bodies are registered.
+int32_t compiled_body_count();
 // The entry index of a function value's C++ body, or 0.
 inline int32_t entry_of(const Cell& fn) {
   if (!fn.is(Type::function) && !fn.is(Type::routine)) return 0;

@@ -24,6 +24,8 @@ int32_t register_body(Body b) {
   return static_cast<int32_t>(bodies().size());
 }
 
+int32_t body_count() { return static_cast<int32_t>(bodies().size()); }
+
 Body body(int32_t entry) {
   if (entry < 1 || entry > static_cast<int32_t>(bodies().size())) return nullptr;
   return bodies()[static_cast<size_t>(entry - 1)];

@@ -54,6 +54,8 @@ const int32_t* entries_of() {
 }
 // The body of an entry index, or nullptr.
 Body body(int32_t entry);
+// How many bodies are registered.
+int32_t body_count();
 
 // Making a routine! from its spec text and C++ body, and binding its word, for start-up and for
 // the datatypes and layers that bring routines of their own.

@@ -19,6 +19,7 @@
 #include "values/words/symbol.hpp"
 #include "values/numbers/time.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::date {
 
@@ -95,7 +96,7 @@ Cell field_of(const Cell& object, const char* name) {
 // The first three characters of the month's name in system/locale/months; the English names
 // while the locale object has no month list yet.
 std::vector<uint32_t> month_abbreviation(int32_t month) {
-  Cell locale = field_of(*word::value_cell(word::load("system")), "locale");
+  Cell locale = field_of(*word::value_cell(predefined::word(predefined::W::system)), "locale");
   std::vector<uint32_t> out;
   if (!locale.is(Type::object)) {
     for (int i = 0; i < 3; ++i) out.push_back(static_cast<uint8_t>(english_months[month - 1][i]));

@@ -10,6 +10,7 @@
 #include "values/text/string_storage.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::money {
 namespace {
@@ -109,8 +110,8 @@ int field_of(const Cell& element) {
   if (element.is(Type::integer)) return element.int_value() == 1 || element.int_value() == 2 ? element.int_value() : 0;
   if (!word::any_word_q(element.type())) return 0;
   uint32_t s = symbol::resolve(word::symbol(element));
-  if (s == symbol::resolve(symbol::make("code"))) return 1;
-  if (s == symbol::resolve(symbol::make("amount"))) return 2;
+  if (s == symbol::resolve(predefined::symbol(predefined::S::code))) return 1;
+  if (s == symbol::resolve(predefined::symbol(predefined::S::amount))) return 2;
   return 0;
 }
 

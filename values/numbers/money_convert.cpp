@@ -11,6 +11,7 @@
 #include "values/text/string_storage.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::money {
 namespace {
@@ -166,11 +167,11 @@ namespace {
 
 // system/options/money-digits when it is an integer!, else 2.
 int shown_decimals() {
-  Cell system = *word::value_cell(word::load("system"));
+  Cell system = *word::value_cell(predefined::word(predefined::W::system));
   if (!system.is(Type::object)) return 2;
-  Cell* options = context::value_cell_of(object::context(system), symbol::make("options"));
+  Cell* options = context::value_cell_of(object::context(system), predefined::symbol(predefined::S::options));
   if (!options || !options->is(Type::object)) return 2;
-  Cell* digits = context::value_cell_of(object::context(*options), symbol::make("money-digits"));
+  Cell* digits = context::value_cell_of(object::context(*options), predefined::symbol(predefined::S::money_digits));
   return digits && digits->is(Type::integer) ? digits->int_value() : 2;
 }
 

@@ -12,6 +12,7 @@
 #include "values/numbers/money.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::money {
 namespace {
@@ -37,7 +38,7 @@ Cell field_of(const Cell& object, const char* name) {
 
 // system/locale/currencies/list, or none! while the locale does not hold one.
 Cell locale_list() {
-  Cell system = *word::value_cell(word::load("system"));
+  Cell system = *word::value_cell(predefined::word(predefined::W::system));
   Cell list = field_of(field_of(field_of(system, "locale"), "currencies"), "list");
   return block::is_any_block(list.type()) ? list : make_none();
 }

@@ -113,7 +113,7 @@ Cell* make(Cell*, Cell* spec, Type) { return make_from(spec); }
 
 Cell* eval_path(Cell* parent, Cell* element, Cell* value, const PathStep& step) {
   bool word_like = element->type() >= Type::word && element->type() <= Type::get_word;
-  if (word_like && symbol::resolve(word::symbol(*element)) == symbol::resolve(symbol::make("stack")))
+  if (word_like && symbol::resolve(word::symbol(*element)) == symbol::resolve(predefined::symbol(predefined::S::stack)))
     fire(Err::script_invalid_path_set, {step.path ? *step.path : make_none()});
   return object::eval_path(parent, element, value, step);
 }

@@ -29,6 +29,10 @@ void fill_values(NodeId ctx) {
 }  // namespace
 
 uint32_t new_class_id() { return ++class_counter; }
+uint32_t last_class_id() { return class_counter; }
+void reserve_class_ids(uint32_t last) {
+  if (last > class_counter) class_counter = last;
+}
 
 Cell get_word_at(NodeId ctx, int32_t index) { return *context::word_at(ctx, index); }
 

@@ -25,6 +25,10 @@ inline constexpr uint32_t error_class_id = 1;
 inline constexpr uint32_t owner_mark = 0x10000;
 
 uint32_t new_class_id();
+// The last class id given, and giving ids above `last` from now on (objects of a boot image keep
+// the ids they were made with).
+uint32_t last_class_id();
+void reserve_class_ids(uint32_t last);
 
 // ---- the cell
 

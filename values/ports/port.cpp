@@ -14,6 +14,7 @@
 #include "values/text/string_storage.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::port {
 namespace {
@@ -69,7 +70,7 @@ int32_t form(Cell* value, Cell* buffer, Cell* part, int32_t limit) {
 }
 
 Cell system_value(const char* object, const char* field) {
-  Cell* system = word::get(word::load("system"));
+  Cell* system = word::get(predefined::word(predefined::W::system));
   Cell v = field_of(*system, object);
   return field ? field_of(v, field) : v;
 }
@@ -122,8 +123,8 @@ Cell* write(Cell* port, Cell* data, const WriteOptions& o) {
 
 Cell* parse_url(Cell* url) {
   Cell* result = stack::push(make_none());
-  Cell parser = *word::get(word::load("url-parser"));
-  Cell name = word::load("parse-url");
+  Cell parser = *word::get(predefined::word(predefined::W::url_parser));
+  Cell name = predefined::word(predefined::W::parse_url);
   Cell fn = object::is_object_like(parser.type()) ? *object::select_word(parser, name) : make_none();
   if (fn.is(Type::function)) {
     Cell* f = stack::push(fn);

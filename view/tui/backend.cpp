@@ -9,6 +9,7 @@
 #include "values/words/word.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/input/event_loop.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::tui {
 namespace {
@@ -26,11 +27,11 @@ void set_field(const Cell& object, const char* name, const Cell& value) {
 
 // TUI-helpers/check-color-support: 4 (true colour) or 2 (256 colours); 4 when it cannot be asked.
 int32_t color_depth() {
-  Cell helpers = *word::value_cell(word::load("TUI-helpers"));
+  Cell helpers = *word::value_cell(predefined::word(predefined::W::tui_helpers));
   Cell check = field(helpers, "check-color-support");
   if (!check.is(Type::function)) return 4;
   stack::Mark mark;
-  Cell name = word::load("check-color-support");
+  Cell name = predefined::word(predefined::W::check_color_support);
   Flow f = interp::call_with(check, nullptr, 0, name);
   if (f != Flow::normal) return 4;
   Cell answer = *stack::last_value();
@@ -40,7 +41,7 @@ int32_t color_depth() {
 }  // namespace
 
 Cell view_field(const char* name) {
-  Cell system = *word::value_cell(word::load("system"));
+  Cell system = *word::value_cell(predefined::word(predefined::W::system));
   return field(field(system, "view"), name);
 }
 

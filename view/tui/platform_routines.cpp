@@ -23,6 +23,7 @@
 #include "view/tui/draw/draw.hpp"
 #include "view/tui/input/event_loop.hpp"
 #include "view/tui/screen/text_layout.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::tui {
 namespace {
@@ -131,7 +132,7 @@ void make_view_body(Invocation& inv) {
 void draw_image(Invocation& inv) {
   Cell image = *arg(inv, 0);
   draw::run_on_image(image, *arg(inv, 1));
-  Cell poke = word::load("poke");
+  Cell poke = predefined::word(predefined::W::poke);
   ownership::check(*arg(inv, 0), poke, nullptr, -1, -1);
   answer_none(inv);
 }
@@ -148,7 +149,7 @@ void request_font(Invocation& inv) { *inv.result = *arg(inv, 0); }
 // TUI-helpers/<name> with the five arguments; errors and exits out of it reach the caller as
 // errors (the barrier turns exits into errors).
 void call_helper(Invocation& inv, const char* name) {
-  Cell helpers = *word::value_cell(word::load("TUI-helpers"));
+  Cell helpers = *word::value_cell(predefined::word(predefined::W::tui_helpers));
   Cell* fn = helpers.is(Type::object) ? context::value_cell_of(context::of(helpers), symbol::make(name)) : nullptr;
   if (!fn || !fn->is(Type::function)) fire(Err::script_no_value, {word::load(name)});
   Cell function = *fn;
@@ -245,6 +246,8 @@ void platform_routine(Invocation& inv) {
   }
   fire(Err::script_invalid_arg, {name});
 }
+
+void register_platform_routines() { (void)entries(); }
 
 void gui_init_body(Invocation& inv) {
   gui_init(*arg(inv, 0));

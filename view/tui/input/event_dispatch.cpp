@@ -11,6 +11,7 @@
 #include "view/tui/input/event_loop.hpp"
 #include "view/tui/screen/ansi_out.hpp"
 #include "view/tui/screen/console_mode.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::tui {
 namespace {
@@ -40,7 +41,7 @@ int32_t dispatch_to_awake(const event::Record& r) {
   trace::active = false;
   int32_t done = 0;
   try {
-    Cell name = word::load("awake");
+    Cell name = predefined::word(predefined::W::awake);
     stack::mark_try_all(&name);
     Cell* ev = event::push(r);
     Cell awake = view_field("awake");

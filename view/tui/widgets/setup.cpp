@@ -10,6 +10,7 @@
 #include "values/objects/context.hpp"
 #include "values/objects/object.hpp"
 #include "values/words/word.hpp"
+#include "values/predefined.hpp"
 
 namespace vyn::tui {
 namespace {
@@ -48,7 +49,7 @@ int32_t run_update(Widget* w) {
 namespace widgets {
 
 Cell call_helper(const char* name, const Cell& face) {
-  Cell helpers = *word::value_cell(word::load("TUI-helpers"));
+  Cell helpers = *word::value_cell(predefined::word(predefined::W::tui_helpers));
   if (!helpers.is(Type::object)) return make_none();
   stack::Mark mark;
   Cell* held = stack::push(face);
