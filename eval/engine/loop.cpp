@@ -14,13 +14,14 @@
 #include "eval/engine/plans.hpp"
 #include "eval/engine/records.hpp"
 #include "eval/fast_ops.hpp"
-#include "values/frames.hpp"
 #include "eval/interp.hpp"
 #include "eval/interp_internal.hpp"
 #include "eval/interp_steps.hpp"
+#include "eval/natives/support.hpp"
 #include "eval/routine_call.hpp"
 #include "eval/trace.hpp"
 #include "platform/signals.hpp"
+#include "values/frames.hpp"
 #include "values/callables/function.hpp"
 #include "values/numbers/logic.hpp"
 #include "values/predefined.hpp"
@@ -143,15 +144,6 @@ enum CallStage : uint8_t { gathering = 0, argument = 1, body = 2, branch = 3, lo
 
 inline bool looping(const Record& r) { return r.stage == CallStage::loop_cond || r.stage == CallStage::loop_body; }
 
-// A float! count truncated toward zero; out-of-range counts are clamped (as loop and repeat do).
-int64_t loop_count(const Cell& count) {
-  if (count.is(Type::integer)) return count.int_value();
-  double d = std::trunc(count.float_value());
-  if (!(d == d)) return 0;
-  if (d > 2147483647.0) return 2147483647;
-  if (d < -2147483648.0) return -2147483648LL;
-  return static_cast<int64_t>(d);
-}
 
 // The block a loop native's pass runs: while's condition or body, loop's or repeat's body.
 inline const Cell& pass_block(const Record& r) {
@@ -477,7 +469,7 @@ loop_open: {
     r->stage = CallStage::loop_cond;
     goto loop_pass;
   }
-  r->count = loop_count(a[r->call->special == Special::loop_ ? 0 : 1]);
+  r->count = natives::loop_count(a[r->call->special == Special::loop_ ? 0 : 1]);
   if (r->count <= 0) {
     a[0] = make_none();
     e = waiting(*r);

@@ -10,9 +10,7 @@
 #include "values/words/word.hpp"
 
 namespace vyn::natives {
-namespace {
 
-// A float! count truncated toward zero; out-of-range counts are clamped.
 int64_t loop_count(const Cell& count) {
   if (count.is(Type::integer)) return count.int_value();
   double d = std::trunc(count.float_value());
@@ -21,8 +19,6 @@ int64_t loop_count(const Cell& count) {
   if (d < -2147483648.0) return -2147483648LL;
   return static_cast<int64_t>(d);
 }
-
-}  // namespace
 
 Flow while_(const Call& c) {
   Cell cond = c.args[0], body = c.args[1];

@@ -1,6 +1,8 @@
 // eval/natives/support.hpp: what the natives that evaluate blocks share.
 #pragma once
 
+#include <cstdint>
+
 #include "core/cell.hpp"
 #include "eval/call.hpp"
 #include "core/flow.hpp"
@@ -13,6 +15,8 @@ namespace vyn::natives {
 // frame's result slot), continue_ and normal go on; any other code is passed on.
 inline bool goes_on(Flow f) { return f == Flow::normal || f == Flow::continue_; }
 [[nodiscard]] Flow body_pass(const Cell& body);
+// The count of loop and repeat: a float! truncated toward zero, out-of-range counts clamped.
+int64_t loop_count(const Cell& count);
 // Pushes a loop frame named <body>; its result slot starts as the given value.
 void open_loop(const Cell& initial);
 // Pops the loop frame; its result slot's value becomes the native's result.
