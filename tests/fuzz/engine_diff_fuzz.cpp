@@ -6,6 +6,8 @@
 // recursion that runs into the stack limit. The block runs once on the interpreter and once on the
 // engine (its verifier on), each time from the same start; the molded answer (an error with its
 // near, where and stack), the words' values afterwards and the recursion's depth must be the same.
+// Every loop and recursion the tokens can make ends soon, whatever they rebind: f stops past 12
+// and the while loop counts with natives no token rebinds.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,7 +32,7 @@ repeat i length? fz-words [set pick fz-words i pick fz-keep i]
 // Run before each pass: the same start for both.
 constexpr std::string_view prelude = R"vyn(
 a: 1 b: 2 c: 0 n: 3 dd: 0
-f: func [x] [either x < 2 [x] [(f x - 1) + (f x - 2)]]
+f: func [x] [either any [x < 2 x > 12] [x] [(f x - 1) + (f x - 2)]]
 g: func [x /twice /local y] [y: x if twice [y: y * 2] return y + 1]
 h: does [a: a + 1 exit]
 deep: func [k] [dd: dd + 1 deep k + 1]
@@ -42,7 +44,7 @@ const char* const tokens[] = {
     "a", "b", "c", "n", "a:", "b:", "c:", "n:", "0", "1", "2", "-1", "2147483647", "-2147483648",
     "+", "-", "*", "<", "=", "/", "//", "f", "g", "g/twice", "h", "either", "if", "unless",
     "[", "]", "(", ")", "return", "exit", "break", "continue", "throw 'x", "catch", "try",
-    "loop 2", "repeat n 2", "while [c < 3] [c: c + 1]", "do code", "self-mod", "deep 0",
+    "loop 2", "repeat n 2", "while [lesser? c 3] [c: add c 1]", "do code", "self-mod", "deep 0",
     "append code [c: c + 1]", "clear code", "insert code [a]", "reverse code", "bind code self",
     "set 'either :if", "set 'if :unless", "set '+ :-", "set '< :*", "set 'a :+", "f: :g",
     "g: func [x] [x - 1]", "either: func [c t f] [t]", "'a", ":a", "none", "true", "false",
