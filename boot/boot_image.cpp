@@ -35,10 +35,6 @@ std::vector<Cell>& values_at_start() {
 
 int32_t literal_base = -1;
 
-bool same_bits(const Cell& a, const Cell& b) {
-  return a.header == b.header && a.w1 == b.w1 && a.w2 == b.w2 && a.w3 == b.w3;
-}
-
 // Values that start-up makes the same way before the image is decoded: left out when unchanged.
 bool made_before(const Cell& v) {
   switch (v.type()) {
@@ -54,7 +50,7 @@ bool made_before(const Cell& v) {
 bool changed(int32_t i, const Cell& v) {
   const std::vector<Cell>& before = values_at_start();
   if (static_cast<size_t>(i) >= before.size()) return !v.is(Type::unset);
-  return !(made_before(v) && same_bits(before[static_cast<size_t>(i)], v));
+  return !(made_before(v) && same_cell(before[static_cast<size_t>(i)], v));
 }
 
 Cell field(const Cell& obj, const char* name) {

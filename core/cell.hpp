@@ -91,6 +91,18 @@ inline constexpr uint32_t tuple_size_mask = 0xFu << tuple_size_shift;
 inline constexpr uint32_t money_sign_bit = 0x4000;  // money!: header bit 14, the sign
 
 // Copies source into target unless both are the same cell; returns the target.
+// Whether two cells are the same bit for bit: header and the three payload words.
+inline bool same_cell(const Cell& a, const Cell& b) {
+  uint64_t x[2], y[2];
+  std::memcpy(x, &a, sizeof x);
+  std::memcpy(y, &b, sizeof y);
+  return ((x[0] ^ y[0]) | (x[1] ^ y[1])) == 0;
+}
+// Whether two cells hold the same payload words, whatever their headers.
+inline bool same_payload(const Cell& a, const Cell& b) {
+  return a.w1 == b.w1 && a.w2 == b.w2 && a.w3 == b.w3;
+}
+
 inline Cell* copy_cell(const Cell* source, Cell* target) {
   if (source != target) *target = *source;
   return target;

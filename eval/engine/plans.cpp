@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unordered_map>
 
 #include "core/gc.hpp"
@@ -24,12 +25,14 @@ std::vector<uint32_t>& free_slots = *new std::vector<uint32_t>;
 
 struct CellHash {
   size_t operator()(const Cell& c) const {
-    uint64_t a = (uint64_t{c.header} << 32) | c.w1, b = (uint64_t{c.w2} << 32) | c.w3;
+    uint64_t w[2];
+    std::memcpy(w, &c, sizeof w);
+    uint64_t a = w[0], b = w[1];
     return static_cast<size_t>((a * 0x9E3779B97F4A7C15ull) ^ (b + (a >> 29)));
   }
 };
 struct CellEq {
-  bool operator()(const Cell& a, const Cell& b) const { return same(a, b); }
+  bool operator()(const Cell& a, const Cell& b) const { return same_cell(a, b); }
 };
 using CallPlans = std::unordered_map<Cell, CallPlan*, CellHash, CellEq>;
 CallPlans& call_plans = *new CallPlans;  // this epoch's
@@ -97,7 +100,7 @@ bool same_plan(const CallPlan& a, const CallPlan& b) {
   if (a.steps.size() != b.steps.size() || a.locals != b.locals || a.special != b.special) return false;
   for (size_t i = 0; i < a.steps.size(); ++i) {
     const ArgStep &x = a.steps[i], &y = b.steps[i];
-    if (x.op != y.op || x.index != y.index || !same(x.types, y.types)) return false;
+    if (x.op != y.op || x.index != y.index || !same_cell(x.types, y.types)) return false;
   }
   return true;
 }
@@ -160,7 +163,7 @@ Plan* plan_for(const Cell& block) {
 Entry& entry_at(Plan& plan, int32_t position, const Cell& live) {
   if (static_cast<size_t>(position) >= plan.entries.size()) plan.entries.resize(position + 16);
   Entry& e = plan.entries[position];
-  if (e.kind != Kind::unknown && same(e.cell, live)) {
+  if (e.kind != Kind::unknown && same_cell(e.cell, live)) {
     if (verify && e.kind != classify(live)) verify_failed("a plan entry no longer matches its cell");
     return e;
   }
@@ -172,7 +175,7 @@ Entry& entry_at(Plan& plan, int32_t position, const Cell& live) {
 
 const CallPlan* call_plan(Entry* entry, const Cell& callable_in) {
   Cell callable = callable_in;  // a copy: making a plan allocates
-  if (entry && entry->call && entry->epoch == epoch && same(entry->call->callee, callable)) {
+  if (entry && entry->call && entry->epoch == epoch && same_cell(entry->call->callee, callable)) {
     if (verify) check_call_plan(*entry->call, callable);
     return entry->call;
   }

@@ -63,14 +63,6 @@ struct Plan {
 
 inline uint32_t epoch = 1;  // the collection count, as far as call plans are concerned
 
-// All 16 bytes alike, compared as two 64-bit words.
-inline bool same(const Cell& a, const Cell& b) {
-  uint64_t x[2], y[2];
-  std::memcpy(x, &a, sizeof x);
-  std::memcpy(y, &b, sizeof y);
-  return ((x[0] ^ y[0]) | (x[1] ^ y[1])) == 0;
-}
-
 Kind classify(const Cell& cell);
 // The block's plan, or nullptr while it has run only once.
 Plan* plan_for(const Cell& block);
@@ -86,12 +78,12 @@ void init_plans();
 inline Entry& entry_fast(Plan& plan, int32_t position, const Cell& live) {
   if (static_cast<size_t>(position) < plan.entries.size() && !verify) [[likely]] {
     Entry& e = plan.entries[position];
-    if (e.kind != Kind::unknown && same(e.cell, live)) [[likely]] return e;
+    if (e.kind != Kind::unknown && same_cell(e.cell, live)) [[likely]] return e;
   }
   return entry_at(plan, position, live);
 }
 inline const CallPlan* call_plan_fast(Entry* entry, const Cell& callable) {
-  if (entry && entry->call && entry->epoch == epoch && !verify && same(entry->call->callee, callable))
+  if (entry && entry->call && entry->epoch == epoch && !verify && same_cell(entry->call->callee, callable))
     [[likely]] return entry->call;
   return call_plan(entry, callable);
 }

@@ -11,6 +11,7 @@
 #include "values/numbers/money.hpp"
 #include "values/numbers/number.hpp"
 #include "values/numbers/pair.hpp"
+#include "values/numbers/point.hpp"
 #include "values/objects/object.hpp"
 #include "values/registry.hpp"
 #include "values/series/series.hpp"
@@ -45,11 +46,11 @@ bool same_values(const Cell& a, const Cell& b) {
     case Type::native: case Type::action: case Type::op:
       return callable::identity(a) == callable::identity(b) && callable::spec_node(a) == callable::spec_node(b);
     case Type::point2D:
-      return a.w1 == b.w1 && a.w2 == b.w2;
+      return point::bits(a, 0) == point::bits(b, 0) && point::bits(a, 1) == point::bits(b, 1);
     case Type::money: return money::compare(const_cast<Cell*>(&a), const_cast<Cell*>(&b), cmp::same) == 0;
     default:
       if (is_series(t)) return series_node(a) == series_node(b) && series_head(a) == series_head(b);
-      return a.w1 == b.w1 && a.w2 == b.w2 && a.w3 == b.w3;
+      return same_payload(a, b);
   }
 }
 
