@@ -8,16 +8,16 @@
 
 #include "boot/script.hpp"
 #include "core/error.hpp"
+#include "core/runtime_cells.hpp"
 #include "core/stack.hpp"
 #include "library/vynbin.hpp"
 #include "values/objects/context.hpp"
 #include "values/objects/error.hpp"
 #include "values/objects/object.hpp"
-#include "core/runtime_cells.hpp"
+#include "values/predefined.hpp"
 #include "values/series/block.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
-#include "values/predefined.hpp"
 
 // Defined by the generated source that only the program links; absent elsewhere.
 extern "C" {
