@@ -244,12 +244,11 @@ Flow eval_block_here(Cell block) {
   return Flow::normal;
 }
 
-Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,
-                     bool literal_functions) {
-  Cell* start = stack::top();
-  if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position, *at(code, position), make_none());
-  Flow f = single(code, position, end, push, literal_functions);
-  if (f != Flow::normal || no_infix) return f;
+namespace {
+
+// eval_expression after its first value: the operators that follow it.
+[[gnu::always_inline]] inline Flow lookahead(Cell code, int32_t& position, int32_t end, bool push, Cell* start) {
+  Flow f;
   Cell op;
   while (infix_operator(code, position, end, &op)) {
     if (integer_step(op, code, position, end, push ? start : stack::arguments())) continue;
@@ -263,6 +262,21 @@ Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, b
   }
   if (trace::active) [[unlikely]] trace::expression_done(code, position, push);
   return Flow::normal;
+}
+
+}  // namespace
+
+Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,
+                     bool literal_functions) {
+  Cell* start = stack::top();
+  if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position, *at(code, position), make_none());
+  Flow f = single(code, position, end, push, literal_functions);
+  if (f != Flow::normal || no_infix) return f;
+  return lookahead(code, position, end, push, start);
+}
+
+Flow infix_tail(Cell code, int32_t& position, int32_t end, bool push, Cell* start) {
+  return lookahead(code, position, end, push, start);
 }
 
 Flow eval_next(Cell code, int32_t& position, int32_t end, bool push) {

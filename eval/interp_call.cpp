@@ -484,6 +484,17 @@ Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {
 }  // namespace vyn::interp
 
 namespace vyn::interp {
+namespace {
+
+// The plain call's argument i, just pushed, against its typeset (read again: evaluating the
+// argument may have moved the list).
+inline void check_plain(const Cell& callable, const Cell& name, const Cell& list, int32_t i) {
+  const Cell& types = block::cells(list)[i];
+  const Cell& value = *stack::last_value();
+  if (!typeset::has(types, value.type())) plain_type_error(callable, name, i, value);
+}
+
+}  // namespace
 
 // The common call: through a word, its fixed arguments from the code, every refinement off.
 Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end, bool push) {
@@ -509,24 +520,35 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
           plain_missing(callable, name, i, *e);
           continue;
         }
+        if (args::kind_of(*e) == args::evaluated) {
+          // a value that stands for itself, or a word's plain value with no operator after it:
+          // pushed and checked here, no evaluation made and nothing allocated on the way
+          const Cell* v = inert_argument(code, position, end);
+          if (!v && (v = plain_word(code, position)) &&
+              position + 1 < end && block::cells(code)[position + 1].is(Type::word)) {
+            // operators may follow: the expression goes on from its first value
+            Cell* start = stack::push(*v);
+            ++position;
+            Flow f = infix_tail(code, position, end, true, start);
+            if (f != Flow::normal) return f;
+            check_plain(callable, name, list, i);
+            break;
+          }
+          if (v) {
+            const Cell* pushed = stack::push(*v);
+            ++position;
+            if (!typeset::has(*e, pushed->type())) plain_type_error(callable, name, i, *pushed);
+            break;
+          }
+        }
         Flow f;
         switch (args::kind_of(*e)) {
-          case args::evaluated:
-            if (const Cell* v = inert_argument(code, position, end)) {
-              stack::push(*v);
-              ++position;
-              f = Flow::normal;
-            } else {
-              f = eval_expression(code, position, end, false, true, false);
-            }
-            break;
+          case args::evaluated: f = eval_expression(code, position, end, false, true, false); break;
           case args::literal: stack::push(block::cells(code)[position++]); f = Flow::normal; break;
           default: f = plain_quoted(code, position, end); break;
         }
         if (f != Flow::normal) return f;
-        const Cell& types = block::cells(list)[i];
-        const Cell& value = *stack::last_value();
-        if (!typeset::has(types, value.type())) plain_type_error(callable, name, i, value);
+        check_plain(callable, name, list, i);
         break;
       }
       case Type::refinement:

@@ -28,6 +28,9 @@ inline constexpr int apply_positional = 1, apply_named = 2, apply_single = 4;
 // Calls the callable with arguments taken from code at position; position moves past them.
 [[nodiscard]] Flow eval_code(const Cell& callable, Cell code, int32_t& position, int32_t end, bool push,
                              const CallSite& site);
+// An expression's operators after its first value, which is at start (pushed) or in the current
+// frame's result slot: eval_expression's lookahead.
+[[nodiscard]] Flow infix_tail(Cell code, int32_t& position, int32_t end, bool push, Cell* start);
 // Evaluates the path met at code[position] (moving position on).
 [[nodiscard]] Flow eval_path_at(Cell path, Cell code, int32_t& position, int32_t end, bool set, bool get,
                                 bool push);

@@ -80,4 +80,20 @@ inline const Cell* inert_argument(const Cell& code, int32_t position, int32_t en
   return trace::active ? nullptr : v;
 }
 
+// The value of the word at position when it stands for a value: a bound word whose value is
+// neither a callable nor unset nor an operator, which is what the evaluator's first step pushes
+// for it (the look-up is the one the evaluator makes, so an index found on the way is kept). Never
+// while a tracer listens.
+inline const Cell* plain_word(const Cell& code, int32_t position) {
+  const Cell* v = block::cells(code) + position;
+  if (!v->is(Type::word) || !word::context(*v) || trace::active) return nullptr;
+  const Cell* value = word::value_cell(*v);
+  switch (value->type()) {
+    case Type::native: case Type::action: case Type::function: case Type::routine: case Type::unset:
+    case Type::op:
+      return nullptr;
+    default: return value;
+  }
+}
+
 }  // namespace vyn::interp
