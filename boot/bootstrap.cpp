@@ -7,6 +7,7 @@
 #include "boot/base_library.hpp"
 #include "boot/base_sources.hpp"
 #include "boot/boot_image.hpp"
+#include "boot/prescanned_specs.hpp"
 #include "boot/system_object.hpp"
 #include "eval/front_ends.hpp"
 #include "values/lexer/lexer.hpp"
@@ -17,6 +18,7 @@
 #include "values/series/block.hpp"
 #include "values/images/image.hpp"
 #include "values/callables/native_shape.hpp"
+#include "values/callables/routine.hpp"
 #include "values/registry.hpp"
 #include "values/words/typeset.hpp"
 #include "values/words/word.hpp"
@@ -80,9 +82,7 @@ void bind_typesets() {
 // Makes a native! or action! from its spec text and index, and binds its word to it.
 void define_callable(const char* name, const char* spec_text, int index, Type type) {
   stack::Mark mark;
-  Cell* spec = stack::push_unset();
-  lexer::ScanArgs args;
-  lexer::scan(spec, reinterpret_cast<const uint8_t*>(spec_text), static_cast<uint32_t>(std::strlen(spec_text)), args);
+  Cell* spec = routine::push_spec(spec_text);
   Cell* made = block::push_only(2);
   block::append_copy(*made, *spec);
   block::append_copy(*made, make_integer(index));
@@ -124,6 +124,7 @@ void bind_operators() {
 }  // namespace
 
 void bootstrap() {
+  prescanned::start();
   bind_datatypes();
   bind_typesets();
   bind_actions();
@@ -139,6 +140,7 @@ void bootstrap() {
   bind_operators();
   define_lexer_object();
   tui::register_platform_routines();
+  prescanned::stop();
   if (boot::image::load()) {
     system_object::refresh_for_image();
   } else {

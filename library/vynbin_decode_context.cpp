@@ -179,14 +179,16 @@ void check_spec(Decoder& d, NodeId ctx, const Cell& spec) {
     need(d, symbol::resolve(word::symbol(*context::word_at(made, i))) == symbol::resolve(word::symbol(*context::word_at(ctx, i))));
 }
 
-// A boot image's function may have a C++ body (its entry index) and no language body.
-void boot_function_extras(Decoder& d, NodeId parent, int32_t at) {
+// A boot image's function may have a C++ body (its entry index) and no language body; its spec
+// was checked when the image was made, which wrote the flags the check gives. Answers them.
+uint32_t boot_function_extras(Decoder& d, NodeId parent, int32_t at) {
   int32_t entry = d.s();
-  bool has_body = d.byte() != 0;
-  need(d, entry >= 0 && (entry == 0 || function::compiled_body(entry) != nullptr));
+  uint8_t bits = d.byte();
+  need(d, bits < 8 && entry >= 0 && (entry == 0 || function::compiled_body(entry) != nullptr));
   Cell* comp = function::companion(cell_at(parent, at));
   if (entry) comp[function::Companion::entry] = make_integer(entry);
-  if (!has_body) comp[function::Companion::body] = make_none();
+  if (!(bits & 1)) comp[function::Companion::body] = make_none();
+  return (bits & 2 ? function::flag_no_trace : 0) | (bits & 4 ? function::flag_trace : 0);
 }
 
 void function_record(Decoder& d, NodeId parent) {
@@ -210,9 +212,12 @@ void function_record(Decoder& d, NodeId parent) {
   NodeId body_node = block_into(d, series_node(function::companion(fn)[function::Companion::body]));
   function::companion(fn)[function::Companion::body] = make_series(Type::block, body_node);
   Cell spec_block = make_series(Type::block, spec_node);
-  if (d.boot) boot_function_extras(d, parent, at);
-  else check_spec(d, ctx, spec_block);
-  cell_at(parent, at).header |= function::validate_spec(spec_block);
+  if (d.boot) {
+    cell_at(parent, at).header |= boot_function_extras(d, parent, at);
+  } else {
+    check_spec(d, ctx, spec_block);
+    cell_at(parent, at).header |= function::validate_spec(spec_block);
+  }
   *context::owner(ctx) = cell_at(parent, at);
 }
 

@@ -100,7 +100,8 @@ void object_like(Writer& w, const Cell& v) {
 }
 
 // Functions made from source only: a body of C++ code has no record but in a boot image, which
-// adds the C++ body's entry index and whether there is no language body.
+// adds the C++ body's entry index, and a byte: bit 0 set when there is a language body, bits 1
+// and 2 the no-trace and trace flags that checking the spec gives (start-up need not check it).
 void function_(Writer& w, const Cell& v) {
   const Cell body = function::companion(v)[function::Companion::body];
   bool coded = !body.is(Type::block) || function::entry_of(v) != 0;
@@ -119,7 +120,9 @@ void function_(Writer& w, const Cell& v) {
   value(w, body.is(Type::block) ? body : callable::spec(v));
   if (w.boot) {
     w.s(function::entry_of(v));
-    w.rec.byte(body.is(Type::block) ? 1 : 0);
+    uint32_t flags = function::validate_spec(callable::spec(v));
+    w.rec.byte(static_cast<uint8_t>((body.is(Type::block) ? 1 : 0) | (flags & function::flag_no_trace ? 2 : 0) |
+                                    (flags & function::flag_trace ? 4 : 0)));
   }
   close_level(w);
 }

@@ -1,6 +1,7 @@
 // tools/make-boot-image.cpp: the first stage of the build: starts a runtime that evaluates the
 // base library this program embeds as text, and writes what it leaves behind, as a boot image,
-// into a C++ source that the program links (boot/boot_image.hpp).
+// into a C++ source that the program links (boot/boot_image.hpp), with the spec blocks that
+// start-up scans before the image is decoded (boot/prescanned_specs.hpp).
 //
 // With --run, it runs its arguments as the program would, from the library's text instead of an
 // image: the test that both starts agree compares the two.
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "boot/boot_image.hpp"
+#include "boot/prescanned_specs.hpp"
 #include "boot/runtime.hpp"
 #include "boot/script.hpp"
 #include "boot/system_object.hpp"
@@ -19,7 +21,7 @@
 
 namespace {
 
-std::string image_bytes;
+std::string image_bytes, spec_bytes;
 int routines_before = 0, bodies_before = 0;
 
 // Entry indexes name C++ bodies in the image: the library must not register bodies of its own,
@@ -39,22 +41,27 @@ void capture() {
 }
 
 void note_bodies() {
+  spec_bytes = vyn::boot::prescanned::finish_recording();
   vyn::boot::image::note_start();
   routines_before = vyn::routine::body_count();
   bodies_before = vyn::function::compiled_body_count();
 }
 
-bool write_source(const char* path) {
-  std::string out = "// Generated from boot/base/*.vyn at build time: do not edit.\n"
-                    "extern \"C\" {\nextern const unsigned long vyn_boot_image_size;\n"
-                    "extern const unsigned char vyn_boot_image[];\n"
-                    "const unsigned long vyn_boot_image_size = " + std::to_string(image_bytes.size()) + ";\n"
-                    "alignas(16) const unsigned char vyn_boot_image[] = {";
-  for (size_t i = 0; i < image_bytes.size(); ++i) {
+// One byte array and its size, as C definitions.
+std::string byte_array(const std::string& name, const std::string& bytes) {
+  std::string out = "extern const unsigned long " + name + "_size;\nextern const unsigned char " + name + "[];\n"
+                    "const unsigned long " + name + "_size = " + std::to_string(bytes.size()) + ";\n"
+                    "alignas(16) const unsigned char " + name + "[] = {";
+  for (size_t i = 0; i < bytes.size(); ++i) {
     if (i % 24 == 0) out += "\n";
-    out += std::to_string(static_cast<unsigned char>(image_bytes[i])) + ",";
+    out += std::to_string(static_cast<unsigned char>(bytes[i])) + ",";
   }
-  out += "\n};\n}\n";
+  return out + "\n};\n";
+}
+
+bool write_source(const char* path) {
+  std::string out = "// Generated from boot/base/*.vyn at build time: do not edit.\nextern \"C\" {\n" +
+                    byte_array("vyn_boot_image", image_bytes) + byte_array("vyn_builtin_specs", spec_bytes) + "}\n";
   std::string tmp = std::string(path) + ".tmp";
   FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size() || std::fclose(f) != 0) {
@@ -86,6 +93,7 @@ int main(int argc, char** argv) {
   }
   vyn::boot::image::on_library_loaded = capture;
   vyn::boot::image::on_library_start = note_bodies;
+  vyn::boot::prescanned::record();
   vyn::runtime::init();
   vyn::runtime::shutdown();
   return write_source(argv[1]) ? 0 : 1;

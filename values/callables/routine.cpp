@@ -40,10 +40,13 @@ inline constexpr int32_t body_stores_result = -1;
 }  // namespace
 
 Cell* push_spec(const char* spec_text) {
+  if (push_prescanned)
+    if (Cell* made = push_prescanned(spec_text)) return made;
   Cell* spec = stack::push_unset();
   lexer::ScanArgs args;
   lexer::scan(spec, reinterpret_cast<const uint8_t*>(spec_text),
               static_cast<uint32_t>(std::strlen(spec_text)), args);
+  if (on_spec_scanned) on_spec_scanned(spec_text, *spec);
   return spec;
 }
 

@@ -62,6 +62,11 @@ int32_t body_count();
 
 // Pushes the block that spec text scans to.
 Cell* push_spec(const char* spec_text);
+// Start-up may hold the blocks its spec texts scan to, made at build time (boot/prescanned_specs):
+// push_spec asks it first, and scans the text when it answers nullptr. The first stage watches
+// every scan instead, to write them.
+inline Cell* (*push_prescanned)(const char* spec_text) = nullptr;
+inline void (*on_spec_scanned)(const char* spec_text, const Cell& spec) = nullptr;
 // Makes a routine! from its spec block (which must be rooted; routines may share one) and body
 // entry, and binds the global word to it. The body stores the result itself, whatever the spec's
 // return type.

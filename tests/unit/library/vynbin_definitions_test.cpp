@@ -6,8 +6,10 @@
 #include <string>
 
 #include "library/vynbin.hpp"
+#include "values/callables/function.hpp"
 #include "values/words/word.hpp"
 #include "tests/unit/support/runtime_fixture.hpp"
+#include "tests/unit/support/script.hpp"
 
 namespace vyn::test {
 namespace {
@@ -45,6 +47,38 @@ TEST_F(BootImageDecoding, DefinitionsSetWordsAndKeepLiteralsShared) {
   EXPECT_EQ(series_node(a), series_node(b));
   EXPECT_EQ(series_node(a), series_node(block::cells(*root)[1]));
   EXPECT_EQ(word::value_cell(word::load("boot-test-n"))->int_value(), 1000);
+}
+
+// An image's functions are not checked at start: the trace flags their attributes give come from
+// the image, as does whether they have a language body.
+TEST_F(BootImageDecoding, FunctionsKeepTheirTraceFlags) {
+  const char* names[] = {"boot-test-plain", "boot-test-trace", "boot-test-quiet"};
+  run("boot-test-plain: func [a] [a + 1] boot-test-trace: func [[trace] a] [a] "
+      "boot-test-quiet: func [[no-trace] a /b] [a]");
+  constexpr uint32_t flags = function::flag_trace | function::flag_no_trace;
+  uint32_t before[3];
+  Cell* table = block::push_only(3);
+  Cell* defined = block::push_only(6);
+  for (int i = 0; i < 3; ++i) {
+    Cell w = word::load(names[i]);
+    before[i] = word::value_cell(w)->header & flags;
+    block::append_copy(*table, w);
+    block::append_copy(*defined, w);
+    block::append_copy(*defined, *word::value_cell(w));
+  }
+  std::string image = vynbin::encode_boot_image(*table, *defined);
+  for (const char* name : names) {
+    Cell w = word::load(name);
+    word::set(w, make_none());
+  }
+  Cell* root = block::push_only(1);
+  vynbin::decode_boot_image(data_of(image), image.size(), *root);
+  EXPECT_EQ(before[0], 0u);
+  EXPECT_EQ(before[1], function::flag_trace);
+  EXPECT_EQ(before[2], function::flag_no_trace);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(word::value_cell(word::load(names[i]))->header & flags, before[i]) << names[i];
+  EXPECT_EQ(run("boot-test-plain 41").int_value(), 42);
+  EXPECT_EQ(mold(*word::value_cell(word::load("boot-test-quiet")), false), "func [[no-trace] a /b][a]");
 }
 
 TEST_F(BootImageDecoding, DefinitionsBelongToStartUpOnly) {
