@@ -39,6 +39,14 @@ struct Parser {
   int depth = 0;      // into levels
   int collect_depth = 0;
   const char* stack_floor = nullptr;
+  // Words met in the rules, by their symbol's low bits: the symbol and its keyword (none_word
+  // for any other word). A symbol's canonical spelling never changes, so one look-up per word and
+  // parse call suffices.
+  struct Known {
+    uint32_t symbol;
+    uint8_t key;
+  };
+  Known known[16] = {};
 
   int32_t index() const { return series_head(*input); }
   void set_index(int32_t i) { set_series_head(*input, i); }
@@ -56,6 +64,9 @@ enum class Key : uint8_t {
 };
 Key keyword(const Cell& word);
 bool is_word(const Cell& v, Key k);
+// The same, with the parser's memory of plain words.
+Key keyword(Parser& p, const Cell& word);
+inline bool is_word(Parser& p, const Cell& v, Key k) { return v.is(Type::word) && keyword(p, v) == k; }
 
 // engine.cpp
 R match_block(Parser& p, Cell block);
@@ -87,7 +98,11 @@ R insert(Parser& p, Cell block, int32_t& pos);
 R change(Parser& p, Cell block, int32_t& pos);
 
 // native.cpp
-void fire_event(Parser& p, predefined::W event, bool matched, Cell block, int32_t pos);
+void call_event(Parser& p, predefined::W event, bool matched, Cell block, int32_t pos);
+// Tells the trace callback, when there is one.
+inline void fire_event(Parser& p, predefined::W event, bool matched, Cell block, int32_t pos) {
+  if (p.callback->is(Type::function)) call_event(p, event, matched, block, pos);
+}
 // Evaluates a paren of the rules; its value is answered. Exits pass up as the Exit exception.
 Cell eval_paren(Cell paren);
 
