@@ -63,7 +63,7 @@ bool bitset_rule(Parser& p, const Cell& element, Cell& bitset) {
 
 // A repeated bitset over text, without a trace: the characters are taken in one loop, as many as
 // the rule would take one at a time, and the outcome is the one the rule-by-rule loop gives.
-bool repeat_bitset(Parser& p, Cell block, int32_t& end, int32_t min, int32_t max, R& outcome) {
+bool repeat_bitset(Parser& p, const Cell& block, int32_t& end, int32_t min, int32_t max, R& outcome) {
   Cell bitset;
   if (!series::is_char_series(p.input->type()) || p.callback->is(Type::function) ||
       !bitset_rule(p, element(block, end), bitset))
@@ -87,7 +87,7 @@ bool repeat_bitset(Parser& p, Cell block, int32_t& end, int32_t min, int32_t max
 
 // any, some, opt, while and counts: end comes in at the governed rule and leaves past it (the
 // first iteration finds where the rule ends).
-R repeat(Parser& p, Cell block, int32_t& end, int32_t min, int32_t max, bool guard) {
+R repeat(Parser& p, const Cell& block, int32_t& end, int32_t min, int32_t max, bool guard) {
   int32_t start = end;
   grow(p, state_cells);
   R fast;
@@ -119,7 +119,7 @@ R repeat(Parser& p, Cell block, int32_t& end, int32_t min, int32_t max, bool gua
 }
 
 // to and thru: the rule is tried at each index until it matches.
-R to_thru(Parser& p, Cell block, int32_t& pos, bool thru) {
+R to_thru(Parser& p, const Cell& block, int32_t& pos, bool thru) {
   int32_t start = pos;
   if (is_word(element(block, start), Key::end)) {
     ++pos;
@@ -151,7 +151,7 @@ R to_thru(Parser& p, Cell block, int32_t& pos, bool thru) {
 }
 
 // not and ahead: the input comes back to where the rule began.
-R look(Parser& p, Cell block, int32_t& pos, bool invert) {
+R look(Parser& p, const Cell& block, int32_t& pos, bool invert) {
   grow(p, state_cells);
   int32_t at = p.index();
   R r = rule(p, block, pos);
@@ -161,7 +161,7 @@ R look(Parser& p, Cell block, int32_t& pos, bool invert) {
   return ok != invert ? R::ok : R::fail;
 }
 
-R case_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+R case_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& key) {
   Cell w = element(block, pos);
   if (!w.is(Type::word)) fire(Err::script_parse_end, {key});
   Cell v = word_value(w);
@@ -176,13 +176,13 @@ R case_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
   return r;
 }
 
-R if_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+R if_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& key) {
   if (pos >= block_end(block) || !element(block, pos).is(Type::paren)) fire(Err::script_parse_end, {key});
   Cell v = eval_paren(element(block, pos++));
   return logic::truthy(v) ? R::ok : R::fail;
 }
 
-R into_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+R into_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& key) {
   if (!block::is_any_block(p.input->type())) fire(Err::script_parse_block, {*p.input});
   Cell sub = pos < block_end(block) ? element(block, pos) : make_none();
   if (sub.is(Type::word)) sub = word_value(sub);
@@ -207,7 +207,7 @@ R into_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
   return R::ok;
 }
 
-R count_rule(Parser& p, Cell block, int32_t& pos, const Cell& first) {
+R count_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& first) {
   int32_t n = first.int_value(), m = n;
   Cell next = pos < block_end(block) ? element(block, pos) : make_none();
   if (next.is(Type::word) && keyword(next) == Key::none_word) {
@@ -229,7 +229,7 @@ R count_rule(Parser& p, Cell block, int32_t& pos, const Cell& first) {
   return repeat(p, block, pos, n, m, true);
 }
 
-R keyword_rule(Parser& p, Cell block, int32_t& pos, Key k, const Cell& key) {
+R keyword_rule(Parser& p, const Cell& block, int32_t& pos, Key k, const Cell& key) {
   switch (k) {
     case Key::any: case Key::some: case Key::opt: case Key::while_: {
       need(block, pos, key);
@@ -264,7 +264,7 @@ R keyword_rule(Parser& p, Cell block, int32_t& pos, Key k, const Cell& key) {
 }
 
 // A rule element that is a value (a word's value included).
-R value_rule(Parser& p, Cell block, int32_t& pos, const Cell& v) {
+R value_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& v) {
   switch (v.type()) {
     case Type::block: return match_block(p, v);
     case Type::paren: eval_paren(v); return R::ok;
@@ -274,7 +274,7 @@ R value_rule(Parser& p, Cell block, int32_t& pos, const Cell& v) {
   }
 }
 
-R matched(Parser& p, R r, Cell block, int32_t pos) {
+R matched(Parser& p, R r, const Cell& block, int32_t pos) {
   fire_event(p, W::match, r == R::ok || r == R::brk, block, pos);
   return r;
 }
@@ -339,13 +339,13 @@ bool is_word(const Cell& v, Key k) { return v.is(Type::word) && keyword(v) == k;
 
 // A paren or the trace callback may cut the rule block under a loop that goes back to its rule:
 // a rule that is gone is an end of rule, not a read past the block's tail.
-Cell element(Cell block, int32_t pos) {
+Cell element(const Cell& block, int32_t pos) {
   if (pos >= block_end(block)) fire(Err::script_parse_end, {block});
   return block::cells(block)[pos];
 }
-int32_t block_end(Cell block) { return block::length_total(block); }
+int32_t block_end(const Cell& block) { return block::length_total(block); }
 
-void need(Cell block, int32_t pos, const Cell& keyword) {
+void need(const Cell& block, int32_t pos, const Cell& keyword) {
   if (pos >= block_end(block)) fire(Err::script_parse_end, {keyword});
 }
 
@@ -402,7 +402,7 @@ void grow(Parser& p, int n) {
   if (p.cells > max_cells || deep) fire(Err::script_parse_stack);
 }
 
-R rule(Parser& p, Cell block, int32_t& pos) {
+R rule(Parser& p, const Cell& block, int32_t& pos) {
   Cell v = element(block, pos++);
   fire_event(p, W::fetch, true, block, pos - 1);
   switch (v.type()) {
@@ -438,7 +438,7 @@ R rule(Parser& p, Cell block, int32_t& pos) {
   }
 }
 
-R match_block(Parser& p, Cell block) {
+R match_block(Parser& p, const Cell& block) {
   grow(p, block_cells);
   block::append_copy(*p.rule_stack, block);
   int32_t entry = p.index();

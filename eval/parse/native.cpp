@@ -62,7 +62,7 @@ Cell run(Parser& p, Cell rules) {
 
 }  // namespace
 
-void call_event(Parser& p, W event, bool matched, Cell block, int32_t pos) {
+void call_event(Parser& p, W event, bool matched, const Cell& block, int32_t pos) {
   if (!call_back(p, predefined::word(event), matched, block, pos)) throw Stop{matched};
 }
 
