@@ -1,11 +1,10 @@
 // values/series/block_sort_text.cpp: the sort of a block of strings by their own order, on keys made once.
 //
 // Comparing two strings through the general comparison finds both buffers anew every time; here
-// each string's characters are found once, then the same sort runs over the keys with the same
-// comparisons, so the order is the one the general road gives. The keys are small (address,
-// length, unit and the string's place in the block) and the comparison is inlined into the sort.
-// A key also holds its string's first eight characters, folded, when they are all ASCII: most
-// comparisons end there, without reading the strings themselves.
+// each string gets a small key once (length, unit, place in the block, and its first eight
+// characters folded when they are all ASCII), then the same sort runs over the keys with the same
+// comparisons, inlined, so the order is the one the general road gives. Most comparisons end at
+// the prefixes, without reading the strings themselves.
 #include "values/series/block_sort_text.hpp"
 
 #include <array>
@@ -13,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/compare_ops.hpp"
 #include "core/sort.hpp"
 #include "core/sort_quick.hpp"
 #include "core/text/casefold.hpp"
@@ -24,26 +22,40 @@
 namespace vyn::block {
 namespace {
 
-constexpr uint32_t index_bits = 30;  // the rest of Key::tag is the unit's shift (0, 1 or 2)
-constexpr uint32_t index_mask = (1u << index_bits) - 1;
+// Key::tag: the string's place in the block (a block holds fewer than 2^28 cells), its unit's shift
+// (0, 1 or 2) above it, and the top bit once the string is back in the block.
+constexpr uint32_t index_mask = (1u << 28) - 1;
+constexpr uint32_t shift_at = 28;
+constexpr uint32_t placed = 1u << 31;
 
 struct Key {
-  const uint8_t* at;
-  uint32_t length;
-  uint32_t tag;
   // The first eight characters (fewer for a shorter string, then zero bytes), folded unless the
   // case counts, first character in the highest byte; 0 when one of them is not ASCII.
   uint64_t prefix;
-  uint32_t shift() const { return tag >> index_bits; }
+  uint32_t length;
+  uint32_t tag;
+  uint32_t shift() const { return (tag >> shift_at) & 3; }
   uint32_t index() const { return tag & index_mask; }
 };
-static_assert(sizeof(Key) == 24);
+static_assert(sizeof(Key) == 16);
 
-inline uint32_t char_at(const Key& k, uint32_t i) {
-  switch (k.shift()) {
-    case 0: return k.at[i];
-    case 1: return reinterpret_cast<const uint16_t*>(k.at)[i];
-    default: return reinterpret_cast<const uint32_t*>(k.at)[i];
+// The strings as the block holds them: nothing allocates while the sort runs, so the cells and
+// their buffers stay where they are. A string's characters are read only when the prefixes leave
+// the order open.
+struct Strings {
+  const Cell* cells;
+  const uint8_t* at(const Key& k) const {
+    const Cell& c = cells[k.index()];
+    int32_t head = series_head(c) < 0 ? 0 : series_head(c);  // within the text: its length is not 0
+    return buffer_of(series_node(c))->data() + (static_cast<uint32_t>(head) << k.shift());
+  }
+};
+
+inline uint32_t char_at(const uint8_t* at, uint32_t shift, uint32_t i) {
+  switch (shift) {
+    case 0: return at[i];
+    case 1: return reinterpret_cast<const uint16_t*>(at)[i];
+    default: return reinterpret_cast<const uint32_t*>(at)[i];
   }
 }
 
@@ -85,9 +97,9 @@ int compare_bytes(const uint8_t* a, const uint8_t* b, uint32_t n, bool fold) {
   }
 }
 
-int compare_chars(const Key& x, const Key& y, uint32_t n, bool fold) {
+int compare_chars(const uint8_t* a, uint32_t a_shift, const uint8_t* b, uint32_t b_shift, uint32_t n, bool fold) {
   for (uint32_t i = 0; i < n; ++i) {
-    uint32_t c = char_at(x, i), d = char_at(y, i);
+    uint32_t c = char_at(a, a_shift, i), d = char_at(b, b_shift, i);
     if (c == d) continue;
     if (fold) {
       c = folded(c);
@@ -104,31 +116,39 @@ int compare_chars(const Key& x, const Key& y, uint32_t n, bool fold) {
 // where they first differ either both strings have a character, or the shorter one has ended
 // (a zero byte against a character that is not zero); equal prefixes decide nothing, since a zero
 // byte may be a character.
-inline int compare_keys(const Key& x, const Key& y, bool fold) {
+inline int compare_keys(const Strings& s, const Key& x, const Key& y, bool fold) {
   if (x.prefix != y.prefix && x.prefix && y.prefix) return x.prefix < y.prefix ? -1 : 1;
   if (x.length == 0) return y.length == 0 ? 0 : -1;
   if (y.length == 0) return 1;
   uint32_t n = x.length < y.length ? x.length : y.length;
-  int c = (x.tag | y.tag) >> index_bits == 0 ? compare_bytes(x.at, y.at, n, fold) : compare_chars(x, y, n, fold);
+  const uint8_t *a = s.at(x), *b = s.at(y);
+  int c = x.shift() + y.shift() == 0 ? compare_bytes(a, b, n, fold) : compare_chars(a, x.shift(), b, y.shift(), n, fold);
   if (c) return c;
   return x.length < y.length ? -1 : x.length > y.length ? 1 : 0;
 }
 
-// The stable sort's callback: w1 is the comparison (fold unless cmp::case_sort), w2 reverses.
-int compare_records(const uint8_t* a, const uint8_t* b, intptr_t op, intptr_t reverse) {
+struct Order {
+  Strings strings;
+  bool fold;
+};
+
+// The stable sort's callback: w1 is the Order, w2 reverses.
+int compare_records(const uint8_t* a, const uint8_t* b, intptr_t order, intptr_t reverse) {
   const Key* x = reinterpret_cast<const Key*>(a);
   const Key* y = reinterpret_cast<const Key*>(b);
   if (reverse) std::swap(x, y);
-  return compare_keys(*x, *y, op != cmp::case_sort);
+  const Order& o = *reinterpret_cast<const Order*>(order);
+  return compare_keys(o.strings, *x, *y, o.fold);
 }
 
 // The default sort's view of the keys: they never move, and the comparison is inlined.
 struct KeyView {
   Key* keys;
+  Strings strings;
   bool fold;
   bool reversed;
   int compare(uint32_t i, uint32_t j) const {
-    return reversed ? compare_keys(keys[j], keys[i], fold) : compare_keys(keys[i], keys[j], fold);
+    return reversed ? compare_keys(strings, keys[j], keys[i], fold) : compare_keys(strings, keys[i], keys[j], fold);
   }
   void swap(uint32_t i, uint32_t j) { std::swap(keys[i], keys[j]); }
   void reverse(uint32_t lo, uint32_t hi) {  // [lo, hi)
@@ -138,15 +158,34 @@ struct KeyView {
 
 uint32_t shift_of(uint32_t unit) { return unit == 1 ? 0 : unit == 2 ? 1 : 2; }
 
-uint64_t prefix_of(const Key& k, bool fold) {
-  uint32_t n = k.length < 8 ? k.length : 8;
+uint64_t prefix_of(const uint8_t* at, uint32_t shift, uint32_t length, bool fold) {
+  uint32_t n = length < 8 ? length : 8;
   uint64_t p = 0;
   for (uint32_t i = 0; i < n; ++i) {
-    uint32_t c = char_at(k, i);
+    uint32_t c = char_at(at, shift, i);
     if (c >= 0x80) return 0;
     p |= uint64_t{fold ? folded(c) : c} << (56 - 8 * i);
   }
   return p;
+}
+
+// Puts the strings into the order of the keys: each cycle of the permutation is walked once, and
+// every key that has had its string placed is marked.
+void place(Cell* cells, Key* keys, uint32_t n) {
+  for (uint32_t i = 0; i < n; ++i) {
+    if (keys[i].tag & placed) continue;
+    Cell first = cells[i];
+    for (uint32_t j = i;;) {
+      keys[j].tag |= placed;
+      uint32_t k = keys[j].index();
+      if (k == i) {
+        cells[j] = first;
+        break;
+      }
+      cells[j] = cells[k];
+      j = k;
+    }
+  }
 }
 
 }  // namespace
@@ -157,24 +196,23 @@ bool sort_strings(const Cell& series, int32_t head, uint32_t n, bool case_sort, 
   for (uint32_t i = 0; i < n; ++i)
     if (!cells[i].is(Type::string)) return false;
   if (n <= 1) return true;
-  std::vector<Cell> strings(cells, cells + n);
   std::vector<Key> keys(n);
+  Strings strings{cells};
   for (uint32_t i = 0; i < n; ++i) {
-    Cell& c = strings[i];
-    uint32_t unit = unicode::checked_unit(buffer_of(series_node(c)));
-    keys[i] = {string::vs_head(c), static_cast<uint32_t>(string::length(c)), i | shift_of(unit) << index_bits, 0};
-    keys[i].prefix = prefix_of(keys[i], !case_sort);
+    uint32_t shift = shift_of(unicode::checked_unit(buffer_of(series_node(cells[i]))));
+    uint32_t length = static_cast<uint32_t>(string::length(cells[i]));
+    keys[i] = {0, length, i | shift << shift_at};
+    if (length) keys[i].prefix = prefix_of(strings.at(keys[i]), shift, length, !case_sort);
   }
-  intptr_t op = case_sort ? cmp::case_sort : cmp::sort;
   if (stable) {
+    Order order{strings, !case_sort};
     sort::Records records{0, 0, reinterpret_cast<uint8_t*>(keys.data()), false};
-    sort::merge(records, n, sizeof(Key), op, reverse, compare_records);
+    sort::merge(records, n, sizeof(Key), reinterpret_cast<intptr_t>(&order), reverse, compare_records);
   } else {
-    KeyView view{keys.data(), !case_sort, reverse};
+    KeyView view{keys.data(), strings, !case_sort, reverse};
     sort::quick_view(view, n);
   }
-  cells = block::cells(series) + head;
-  for (uint32_t i = 0; i < n; ++i) cells[i] = strings[keys[i].index()];
+  place(cells, keys.data(), n);
   return true;
 }
 
