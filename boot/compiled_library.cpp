@@ -17,6 +17,7 @@
 #include "values/objects/context.hpp"
 #include "values/callables/function.hpp"
 #include "values/registry.hpp"
+#include "values/text/string_split.hpp"
 #include "values/text/string_storage.hpp"
 #include "values/words/typeset.hpp"
 #include "values/words/word.hpp"
@@ -49,6 +50,11 @@ Flow split_body(Cell* args, NodeId) {
   Cell* out = block::make_at(stack::push_unset(), 8);
   Cell* text = stack::push(args[0]);
   Cell* dlm = stack::push(args[1]);
+  if (dlm->is(Type::bitset)) {
+    string::split_at_bitset(text, dlm, out);
+    args[0] = *out;
+    return Flow::normal;
+  }
   int32_t size = dlm->is(Type::string) ? string::length_q(*dlm) : 1;
   if (size == 0) {
     block::append_copy(*out, *piece(text, string::length_q(*text)));

@@ -69,7 +69,7 @@ Cell part_copy(Parser& p, int32_t from, int32_t to) {
   return *actions::copy_direct(src, result, part, false, nullptr);
 }
 
-R copy_or_set(Parser& p, Cell block, int32_t& pos, bool copy) {
+R copy_or_set(Parser& p, const Cell& block, int32_t& pos, bool copy) {
   Cell key = element(block, pos - 1);
   Cell w = element(block, pos);
   if (!w.is(Type::word)) fire(Err::script_parse_end, {key});
@@ -88,7 +88,7 @@ R copy_or_set(Parser& p, Cell block, int32_t& pos, bool copy) {
   return r;
 }
 
-R collect(Parser& p, Cell block, int32_t& pos) {
+R collect(Parser& p, const Cell& block, int32_t& pos) {
   Cell key = element(block, pos - 1);
   Cell first = element(block, pos);
   int32_t kind = is_word(first, Key::set) ? set_word : is_word(first, Key::into) ? into
@@ -128,7 +128,7 @@ R collect(Parser& p, Cell block, int32_t& pos) {
   return r;
 }
 
-R keep(Parser& p, Cell block, int32_t& pos) {
+R keep(Parser& p, const Cell& block, int32_t& pos) {
   Cell key = element(block, pos - 1);
   if (p.collect_depth == 0) fire(Err::script_parse_keep);
   bool pick = spelled(element(block, pos), predefined::S::pick);

@@ -12,6 +12,8 @@
 #include "core/stack.hpp"
 #include "values/series/block.hpp"
 #include "values/numbers/logic.hpp"
+#include "values/series/bitset.hpp"
+#include "values/text/string_storage.hpp"
 #include "values/series/series.hpp"
 #include "values/words/symbol.hpp"
 #include "values/words/word.hpp"
@@ -33,11 +35,66 @@ constexpr KeyRow key_rows[] = {
 #undef VYN_PARSE_KEYWORD
 };
 
+// The bits of a bitset, read in place; good until the next allocation.
+struct Bits {
+  const uint8_t* bytes;
+  uint32_t limit;  // numbers below it are in the array
+  bool beyond;     // whether the numbers past the array are members
+  bool has(uint32_t cp) const { return cp < limit ? bytes[cp >> 3] & (0x80u >> (cp & 7)) : beyond; }
+};
+
+// Where the characters from `from` on stop being members, at stop at most.
+template <class Unit>
+int32_t take_members(const uint8_t* data, int32_t from, int32_t stop, const Bits& set) {
+  const Unit* at = reinterpret_cast<const Unit*>(data);
+  while (from < stop && set.has(at[from])) ++from;
+  return from;
+}
+
+// The bitset a rule element is, or holds as a plain word's value; false for anything else.
+bool bitset_rule(Parser& p, const Cell& element, Cell& bitset) {
+  bitset = element;
+  if (element.is(Type::word)) {
+    if (keyword(p, element) != Key::none_word) return false;
+    bitset = *word::value_cell(element);
+  }
+  return bitset.is(Type::bitset);
+}
+
+// A repeated bitset over text, without a trace: the characters are taken in one loop, as many as
+// the rule would take one at a time, and the outcome is the one the rule-by-rule loop gives.
+bool repeat_bitset(Parser& p, const Cell& block, int32_t& end, int32_t min, int32_t max, R& outcome) {
+  Cell bitset;
+  if (!series::is_char_series(p.input->type()) || p.callback->is(Type::function) ||
+      !bitset_rule(p, element(block, end), bitset))
+    return false;
+  NodeId bits = series_node(bitset);
+  Bits set{buffer_of(bits)->data(), static_cast<uint32_t>(bitset::byte_count(bits)) * 8, bitset::is_complemented(bits)};
+  SeriesBuffer* text = buffer_of(series_node(*p.input));
+  int32_t from = p.index(), stop = p.end();
+  if (max >= 0 && int64_t{from} + max < stop) stop = from + max;
+  int32_t to = from;
+  switch (unicode::checked_unit(text)) {
+    case 1: to = take_members<uint8_t>(text->data(), from, stop, set); break;
+    case 2: to = take_members<uint16_t>(text->data(), from, stop, set); break;
+    default: to = take_members<uint32_t>(text->data(), from, stop, set); break;
+  }
+  if (to > from) p.set_index(to);
+  outcome = to - from >= min ? R::ok : R::fail;
+  ++end;
+  return true;
+}
+
 // any, some, opt, while and counts: end comes in at the governed rule and leaves past it (the
 // first iteration finds where the rule ends).
-R repeat(Parser& p, Cell block, int32_t& end, int32_t min, int32_t max, bool guard) {
+R repeat(Parser& p, const Cell& block, int32_t& end, int32_t min, int32_t max, bool guard) {
   int32_t start = end;
   grow(p, state_cells);
+  R fast;
+  if (repeat_bitset(p, block, end, min, max, fast)) {
+    grow(p, -state_cells);
+    return fast;
+  }
   int32_t count = 1;
   R outcome = R::ok;
   for (;;) {
@@ -62,7 +119,7 @@ R repeat(Parser& p, Cell block, int32_t& end, int32_t min, int32_t max, bool gua
 }
 
 // to and thru: the rule is tried at each index until it matches.
-R to_thru(Parser& p, Cell block, int32_t& pos, bool thru) {
+R to_thru(Parser& p, const Cell& block, int32_t& pos, bool thru) {
   int32_t start = pos;
   if (is_word(element(block, start), Key::end)) {
     ++pos;
@@ -94,7 +151,7 @@ R to_thru(Parser& p, Cell block, int32_t& pos, bool thru) {
 }
 
 // not and ahead: the input comes back to where the rule began.
-R look(Parser& p, Cell block, int32_t& pos, bool invert) {
+R look(Parser& p, const Cell& block, int32_t& pos, bool invert) {
   grow(p, state_cells);
   int32_t at = p.index();
   R r = rule(p, block, pos);
@@ -104,7 +161,7 @@ R look(Parser& p, Cell block, int32_t& pos, bool invert) {
   return ok != invert ? R::ok : R::fail;
 }
 
-R case_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+R case_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& key) {
   Cell w = element(block, pos);
   if (!w.is(Type::word)) fire(Err::script_parse_end, {key});
   Cell v = word_value(w);
@@ -119,13 +176,13 @@ R case_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
   return r;
 }
 
-R if_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+R if_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& key) {
   if (pos >= block_end(block) || !element(block, pos).is(Type::paren)) fire(Err::script_parse_end, {key});
   Cell v = eval_paren(element(block, pos++));
   return logic::truthy(v) ? R::ok : R::fail;
 }
 
-R into_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
+R into_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& key) {
   if (!block::is_any_block(p.input->type())) fire(Err::script_parse_block, {*p.input});
   Cell sub = pos < block_end(block) ? element(block, pos) : make_none();
   if (sub.is(Type::word)) sub = word_value(sub);
@@ -150,7 +207,7 @@ R into_rule(Parser& p, Cell block, int32_t& pos, const Cell& key) {
   return R::ok;
 }
 
-R count_rule(Parser& p, Cell block, int32_t& pos, const Cell& first) {
+R count_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& first) {
   int32_t n = first.int_value(), m = n;
   Cell next = pos < block_end(block) ? element(block, pos) : make_none();
   if (next.is(Type::word) && keyword(next) == Key::none_word) {
@@ -172,7 +229,7 @@ R count_rule(Parser& p, Cell block, int32_t& pos, const Cell& first) {
   return repeat(p, block, pos, n, m, true);
 }
 
-R keyword_rule(Parser& p, Cell block, int32_t& pos, Key k, const Cell& key) {
+R keyword_rule(Parser& p, const Cell& block, int32_t& pos, Key k, const Cell& key) {
   switch (k) {
     case Key::any: case Key::some: case Key::opt: case Key::while_: {
       need(block, pos, key);
@@ -207,7 +264,7 @@ R keyword_rule(Parser& p, Cell block, int32_t& pos, Key k, const Cell& key) {
 }
 
 // A rule element that is a value (a word's value included).
-R value_rule(Parser& p, Cell block, int32_t& pos, const Cell& v) {
+R value_rule(Parser& p, const Cell& block, int32_t& pos, const Cell& v) {
   switch (v.type()) {
     case Type::block: return match_block(p, v);
     case Type::paren: eval_paren(v); return R::ok;
@@ -217,7 +274,7 @@ R value_rule(Parser& p, Cell block, int32_t& pos, const Cell& v) {
   }
 }
 
-R matched(Parser& p, R r, Cell block, int32_t pos) {
+R matched(Parser& p, R r, const Cell& block, int32_t pos) {
   fire_event(p, W::match, r == R::ok || r == R::brk, block, pos);
   return r;
 }
@@ -234,11 +291,12 @@ bool pushes_state(Key k) {
 
 }  // namespace
 
-// A copy of a word's value: word::get leaves one on the value stack, which a rule repeated in a
-// loop would otherwise fill up.
+// A copy of a word's value, read in place: nothing is left on the value stack, which a rule
+// repeated in a loop would otherwise fill up.
 Cell word_value(const Cell& word) {
-  stack::Mark mark;
-  return *word::get(word);
+  Cell* v = word::value_cell(word);
+  if (v->is(Type::unset)) fire(Err::script_no_value, {word});
+  return *v;
 }
 
 // The keywords indexed by canonical symbol: start-up interns them early, so their ids are small
@@ -254,23 +312,40 @@ struct KeyIndex {
   }
 };
 
-Key keyword(const Cell& word) {
+const KeyIndex& key_index() {
   static const KeyIndex index;
-  uint32_t sym = symbol::resolve(word::symbol(word));
-  return sym < index.by_symbol.size() ? index.by_symbol[sym] : Key::none_word;
+  return index;
+}
+
+// A keyword spelled canonically is found by its own symbol; any other symbol is resolved first.
+Key keyword(const Cell& word) {
+  const std::vector<Key>& by_symbol = key_index().by_symbol;
+  uint32_t sym = word::symbol(word);
+  if (sym < by_symbol.size() && by_symbol[sym] != Key::none_word) return by_symbol[sym];
+  sym = symbol::resolve(sym);
+  return sym < by_symbol.size() ? by_symbol[sym] : Key::none_word;
+}
+
+Key keyword(Parser& p, const Cell& word) {
+  uint32_t sym = word::symbol(word);
+  Parser::Known& slot = p.known[sym & 15];
+  if (slot.symbol == sym && sym != 0) return static_cast<Key>(slot.key);
+  Key k = keyword(word);
+  slot = {sym, static_cast<uint8_t>(k)};
+  return k;
 }
 
 bool is_word(const Cell& v, Key k) { return v.is(Type::word) && keyword(v) == k; }
 
 // A paren or the trace callback may cut the rule block under a loop that goes back to its rule:
 // a rule that is gone is an end of rule, not a read past the block's tail.
-Cell element(Cell block, int32_t pos) {
+Cell element(const Cell& block, int32_t pos) {
   if (pos >= block_end(block)) fire(Err::script_parse_end, {block});
   return block::cells(block)[pos];
 }
-int32_t block_end(Cell block) { return block::length_total(block); }
+int32_t block_end(const Cell& block) { return block::length_total(block); }
 
-void need(Cell block, int32_t pos, const Cell& keyword) {
+void need(const Cell& block, int32_t pos, const Cell& keyword) {
   if (pos >= block_end(block)) fire(Err::script_parse_end, {keyword});
 }
 
@@ -320,13 +395,14 @@ static uintptr_t stack_low_water() {
 
 void grow(Parser& p, int n) {
   p.cells += n;
+  if (n <= 0) return;
   char here;
   bool deep = (p.stack_floor && p.stack_floor - &here > stack_budget()) ||
               reinterpret_cast<uintptr_t>(&here) < stack_low_water();
-  if (n > 0 && (p.cells > max_cells || deep)) fire(Err::script_parse_stack);
+  if (p.cells > max_cells || deep) fire(Err::script_parse_stack);
 }
 
-R rule(Parser& p, Cell block, int32_t& pos) {
+R rule(Parser& p, const Cell& block, int32_t& pos) {
   Cell v = element(block, pos++);
   fire_event(p, W::fetch, true, block, pos - 1);
   switch (v.type()) {
@@ -347,7 +423,7 @@ R rule(Parser& p, Cell block, int32_t& pos) {
       return R::ok;
     }
     case Type::word: {
-      Key k = keyword(v);
+      Key k = keyword(p, v);
       if (k == Key::none_word) {
         Cell held = word_value(v);
         if (held.is(Type::unset)) fire(Err::script_no_value, {v});
@@ -362,7 +438,7 @@ R rule(Parser& p, Cell block, int32_t& pos) {
   }
 }
 
-R match_block(Parser& p, Cell block) {
+R match_block(Parser& p, const Cell& block) {
   grow(p, block_cells);
   block::append_copy(*p.rule_stack, block);
   int32_t entry = p.index();
@@ -370,7 +446,7 @@ R match_block(Parser& p, Cell block) {
   R outcome = R::ok;
   while (pos < block_end(block)) {
     Cell v = element(block, pos);
-    if (is_word(v, Key::bar)) {
+    if (is_word(p, v, Key::bar)) {
       if (pos + 1 >= block_end(block)) fire(Err::script_parse_end, {v});
       break;  // an alternative succeeded: the rest is skipped
     }
@@ -378,7 +454,7 @@ R match_block(Parser& p, Cell block) {
     if (r == R::ok) continue;
     if (r != R::fail) { outcome = r; break; }
     p.set_index(entry);
-    while (pos < block_end(block) && !is_word(element(block, pos), Key::bar)) ++pos;
+    while (pos < block_end(block) && !is_word(p, element(block, pos), Key::bar)) ++pos;
     if (pos >= block_end(block)) { outcome = R::fail; break; }
     if (++pos >= block_end(block)) fire(Err::script_parse_end, {element(block, pos - 1)});
   }

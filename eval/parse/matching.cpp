@@ -107,7 +107,7 @@ bool match_type(Parser& p, const Cell& type) {
   return ok;
 }
 
-int32_t extent(Cell block, int32_t pos) {
+int32_t extent(const Cell& block, int32_t pos) {
   int32_t end = block_end(block);
   if (pos >= end) return pos;
   Cell v = element(block, pos++);

@@ -26,7 +26,7 @@ int32_t position_of(Parser& p, const Cell& v) {
 }
 
 // The value a rule element stands for: a word's value, a paren's result, else itself.
-Cell value_of(Cell block, int32_t pos, const Cell& key) {
+Cell value_of(const Cell& block, int32_t pos, const Cell& key) {
   if (pos >= block_end(block)) fire(Err::script_parse_rule, {key});
   Cell v = element(block, pos);
   if (is_path(v.type())) fire(Err::script_parse_rule, {v});
@@ -63,7 +63,7 @@ int32_t replace(Parser& p, int32_t from, int32_t to, Cell* value, bool only) {
 
 }  // namespace
 
-R remove(Parser& p, Cell block, int32_t& pos) {
+R remove(Parser& p, const Cell& block, int32_t& pos) {
   Cell v = element(block, pos);
   if (is_path(v.type())) fire(Err::script_parse_rule, {v});
   int32_t from = position_of(p, v);
@@ -85,7 +85,7 @@ R remove(Parser& p, Cell block, int32_t& pos) {
   return r;
 }
 
-R insert(Parser& p, Cell block, int32_t& pos) {
+R insert(Parser& p, const Cell& block, int32_t& pos) {
   Cell key = element(block, pos - 1);
   bool only = spelled_only(element(block, pos));
   if (only && ++pos >= block_end(block)) fire(Err::script_parse_end, {key});
@@ -102,7 +102,7 @@ R insert(Parser& p, Cell block, int32_t& pos) {
   return R::ok;
 }
 
-R change(Parser& p, Cell block, int32_t& pos) {
+R change(Parser& p, const Cell& block, int32_t& pos) {
   Cell key = element(block, pos - 1);
   if (pos >= block_end(block)) fire(Err::script_parse_rule, {key});
   bool only = spelled_only(element(block, pos));

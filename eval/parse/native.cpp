@@ -62,8 +62,7 @@ Cell run(Parser& p, Cell rules) {
 
 }  // namespace
 
-void fire_event(Parser& p, W event, bool matched, Cell block, int32_t pos) {
-  if (!p.callback->is(Type::function)) return;
+void call_event(Parser& p, W event, bool matched, const Cell& block, int32_t pos) {
   if (!call_back(p, predefined::word(event), matched, block, pos)) throw Stop{matched};
 }
 

@@ -39,6 +39,14 @@ struct Parser {
   int depth = 0;      // into levels
   int collect_depth = 0;
   const char* stack_floor = nullptr;
+  // Words met in the rules, by their symbol's low bits: the symbol and its keyword (none_word
+  // for any other word). A symbol's canonical spelling never changes, so one look-up per word and
+  // parse call suffices.
+  struct Known {
+    uint32_t symbol;
+    uint8_t key;
+  };
+  Known known[16] = {};
 
   int32_t index() const { return series_head(*input); }
   void set_index(int32_t i) { set_series_head(*input, i); }
@@ -56,38 +64,45 @@ enum class Key : uint8_t {
 };
 Key keyword(const Cell& word);
 bool is_word(const Cell& v, Key k);
+// The same, with the parser's memory of plain words.
+Key keyword(Parser& p, const Cell& word);
+inline bool is_word(Parser& p, const Cell& v, Key k) { return v.is(Type::word) && keyword(p, v) == k; }
 
 // engine.cpp
-R match_block(Parser& p, Cell block);
-R rule(Parser& p, Cell block, int32_t& pos);
+R match_block(Parser& p, const Cell& block);
+R rule(Parser& p, const Cell& block, int32_t& pos);
 // The rule that follows a keyword at pos: parse-end with the keyword when there is none.
-void need(Cell block, int32_t pos, const Cell& keyword);
-Cell element(Cell block, int32_t pos);
+void need(const Cell& block, int32_t pos, const Cell& keyword);
+Cell element(const Cell& block, int32_t pos);
 // A copy of a word's value, leaving nothing on the value stack (rules repeat in loops).
 Cell word_value(const Cell& word);
-int32_t block_end(Cell block);
+int32_t block_end(const Cell& block);
 void grow(Parser& p, int n);  // counts cells pushed; parse-stack past the limit
 
 // matching.cpp
 bool match_literal(Parser& p, const Cell& value);
 bool match_type(Parser& p, const Cell& type);
 // Where the rule at pos ends, without running it.
-int32_t extent(Cell block, int32_t pos);
+int32_t extent(const Cell& block, int32_t pos);
 
 // capture.cpp
-R copy_or_set(Parser& p, Cell block, int32_t& pos, bool copy);
-R collect(Parser& p, Cell block, int32_t& pos);
-R keep(Parser& p, Cell block, int32_t& pos);
+R copy_or_set(Parser& p, const Cell& block, int32_t& pos, bool copy);
+R collect(Parser& p, const Cell& block, int32_t& pos);
+R keep(Parser& p, const Cell& block, int32_t& pos);
 Cell part_copy(Parser& p, int32_t from, int32_t to);
 Cell value_at(Parser& p, int32_t index);  // the input's item as a value: char! for text
 
 // modify.cpp
-R remove(Parser& p, Cell block, int32_t& pos);
-R insert(Parser& p, Cell block, int32_t& pos);
-R change(Parser& p, Cell block, int32_t& pos);
+R remove(Parser& p, const Cell& block, int32_t& pos);
+R insert(Parser& p, const Cell& block, int32_t& pos);
+R change(Parser& p, const Cell& block, int32_t& pos);
 
 // native.cpp
-void fire_event(Parser& p, predefined::W event, bool matched, Cell block, int32_t pos);
+void call_event(Parser& p, predefined::W event, bool matched, const Cell& block, int32_t pos);
+// Tells the trace callback, when there is one.
+inline void fire_event(Parser& p, predefined::W event, bool matched, const Cell& block, int32_t pos) {
+  if (p.callback->is(Type::function)) call_event(p, event, matched, block, pos);
+}
 // Evaluates a paren of the rules; its value is answered. Exits pass up as the Exit exception.
 Cell eval_paren(Cell paren);
 

@@ -167,8 +167,8 @@ Cell* reverse(Cell* s, Cell* part, Cell* skip) {
   return s;
 }
 
-// A new series of the source's type and unit holding count units from index. May allocate; the
-// source is read through its node afterwards.
+}  // namespace
+
 Cell* push_copy_range(const Cell& source, int32_t index, int32_t count, Cell* result) {
   Cell src = source;
   SeriesBuffer* b = buffer(src);
@@ -188,6 +188,8 @@ Cell* push_copy_range(const Cell& source, int32_t index, int32_t count, Cell* re
   result->header |= src.header & Cell::flag_new_line;
   return result;
 }
+
+namespace {
 
 Cell* take(Cell* s, Cell* part, bool deep, bool last) {
   int32_t left = units_left(*s, false);

@@ -27,5 +27,8 @@ int32_t offset_by(Cell* args, bool at);
 uint64_t head_bytes_be(const Cell& bin, int32_t max);
 // The count a /part argument gives for the series: a count, or a position in the same series.
 int32_t part_count(const Cell& s, const Cell& part);
+// A new series of the source's type and unit holding count units from index, into result (which
+// must be rooted); copy/part's road. May allocate; the source is read through its node afterwards.
+Cell* push_copy_range(const Cell& source, int32_t index, int32_t count, Cell* result);
 
 }  // namespace vyn::series

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "core/error.hpp"
 #include "core/series.hpp"
@@ -82,20 +83,25 @@ Cell* binary_read(Cell* file, const std::string& path, int64_t seek, int64_t par
   return out;
 }
 
-Cell* text_of(const std::string& bytes) {
-  return string::load_utf8_checked(unicode::outside(bytes.data()),
-                                   static_cast<uint32_t>(bytes.size()));
+Cell* text_of(const char* bytes, size_t length) {
+  return string::load_utf8_checked(unicode::outside(bytes), static_cast<uint32_t>(length));
 }
+Cell* text_of(const std::string& bytes) { return text_of(bytes.data(), bytes.size()); }
 
-// One string per line; a CR before the LF goes, and a final LF adds no empty line.
+// One string per line; a CR before the LF goes, and a final LF adds no empty line. The lines are
+// counted first, so the block is made once at its size.
 Cell* lines_of(const std::string& bytes) {
-  Cell* out = block::make_at(stack::push_unset(), 16);
+  size_t count = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+  if (!bytes.empty() && bytes.back() != '\n') ++count;
+  if (count > 0x7FFFFFF0u / sizeof(Cell)) fire(Err::internal_no_memory);
+  Cell* out = block::make_at(stack::push_unset(), static_cast<int32_t>(count < 16 ? 16 : count));
+  const char* data = bytes.data();
   size_t start = 0;
   while (start < bytes.size()) {
-    size_t lf = bytes.find('\n', start);
-    size_t end = lf == std::string::npos ? bytes.size() : lf;
-    size_t stop = end > start && bytes[end - 1] == '\r' && lf != std::string::npos ? end - 1 : end;
-    block::append_copy(*out, *text_of(bytes.substr(start, stop - start)));
+    const void* found = std::memchr(data + start, '\n', bytes.size() - start);
+    size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - data) : bytes.size();
+    size_t stop = end > start && data[end - 1] == '\r' && found ? end - 1 : end;
+    block::append_copy(*out, *text_of(data + start, stop - start));
     stack::pop(1);
     start = end + 1;
   }
