@@ -1,4 +1,5 @@
 // values/text/string_find.cpp: find, select and path access on character series and binaries.
+#include "core/text/byte_search.hpp"
 #include "core/text/casefold.hpp"
 #include "core/error.hpp"
 #include "values/dispatch_direct.hpp"
@@ -125,10 +126,25 @@ uint32_t other_case(uint32_t c) {
   return c;
 }
 
+// Whether a search may compare bytes: text and pattern one byte per unit, and when folding a
+// pattern of ASCII only, whose letters are the only ones that fold onto ASCII in such a text.
+bool bytewise(const Matcher& m) {
+  if (m.p.kind != Pattern::text || m.s.unit != 1 || m.pv.unit != 1 || m.pv.length < 1) return false;
+  if (!m.fold) return true;
+  for (int32_t k = 0; k < m.pv.length; ++k)
+    if (m.pv.at[k] >= 0x80) return false;
+  return true;
+}
+
 // The first match from head on, one position at a time. In a text of one byte per character,
 // positions whose first character cannot start a match are passed over byte by byte.
 Match forward(const Matcher& m, int32_t head, int32_t end) {
   int32_t n = m.length();
+  if (bytewise(m)) {
+    int64_t at = byte_search::find(m.s.at + head, static_cast<size_t>(end - head), m.pv.at,
+                                   static_cast<size_t>(n), m.fold);
+    return at < 0 ? Match{} : Match{head + static_cast<int32_t>(at), n};
+  }
   bool texty = m.p.kind == Pattern::text || m.p.kind == Pattern::one_char;
   uint32_t first = m.p.kind == Pattern::text ? m.pv[0] : m.p.cp;
   if (m.s.unit == 1 && texty && first < 0x80) {

@@ -2,6 +2,7 @@
 #include "core/error.hpp"
 #include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
+#include "values/numbers/number.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/ownership.hpp"
 #include "values/registry.hpp"
@@ -128,11 +129,28 @@ void write_over(Cell* series, int32_t at, int32_t replaced, const Cell* ch, Sour
   if (n < replaced) remove_part(*series, static_cast<uint32_t>(at + n), static_cast<uint32_t>(replaced - n));
 }
 
+// An integer! appended once: its decimal text goes straight to the tail, without the string that
+// forming it on its own would make.
+Cell* append_integer(Cell* series, const Cell& value, int32_t part, bool notify) {
+  integer::Decimal d = integer::form_decimal(value.int_value());
+  std::string_view text = d.view().substr(0, part >= 0 ? static_cast<size_t>(part) : std::string_view::npos);
+  int32_t at = length_total(*series);
+  int32_t n = static_cast<int32_t>(text.size());
+  check_size(series, static_cast<uint32_t>(n), 1);
+  bool owned = notify && ownership::before(*series, Action::append, at, n);
+  append_latin1(*series, text);
+  if (owned) ownership::after(*series, Action::append, at, n);
+  set_series_head(*series, 0);
+  return series;
+}
+
 }  // namespace
 
 Cell* append_value(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bool is_append,
                    bool notify) {
   if (dup <= 0) return series;
+  if (is_append && dup == 1 && value->is(Type::integer) && !series->is(Type::symbol))
+    return append_integer(series, *value, part, notify);
   int32_t at = is_append ? length_total(*series) : clamped_head(series);
   bool is_char = value->is(Type::char_);
   Cell ch = *value;
