@@ -145,6 +145,9 @@ bool same_key(const Cell& a, const Cell& b, int op) {
 
 void renew_array(NodeId table, NodeId Record::*field, uint32_t bytes, uint8_t byte, uint32_t unit) {
   NodeId node = record(table)->*field;
+  // a big array grows in its own frame: no new frame, and the pages it has are not faulted again
+  if (node && buffer_of(node)->size < bytes && (buffer_of(node)->flags & SeriesBuffer::big))
+    alloc::expand_series_copy(node, (bytes + 15) & ~15u);
   if (node && buffer_of(node)->size >= bytes) {
     array::fill(node, byte);
     buffer_of(node)->tail = buffer_of(node)->head + bytes;
