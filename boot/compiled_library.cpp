@@ -113,7 +113,27 @@ Flow sum_body(Cell* args, NodeId) {
   const Cell* cells = block::cells(values);  // nothing allocates below
   Cell total = cells[head].is(Type::float_) ? make_float(0.0) : make_integer(0);
   if (!cells[head].is(Type::integer) && !cells[head].is(Type::float_)) return language_body();
-  for (int32_t i = head; i < end; ++i)
+  int32_t i = head;
+  if (total.is(Type::integer)) {  // integers in 32 bits while they stay there
+    int32_t n = 0;
+    for (; i < end && cells[i].is(Type::integer); ++i) {
+      int32_t r;
+      if (__builtin_add_overflow(n, cells[i].int_value(), &r)) break;
+      n = r;
+    }
+    total = make_integer(n);
+    if (i < end && !add_number(&total, cells[i++])) return language_body();  // to a float, or not a number
+  }
+  if (i < end && total.is(Type::float_)) {  // then floats, as + adds them, in a register
+    double d = total.float_value();
+    for (; i < end; ++i) {
+      if (cells[i].is(Type::integer)) d += static_cast<double>(cells[i].int_value());
+      else if (cells[i].is(Type::float_)) d += cells[i].float_value();
+      else break;
+    }
+    total = make_float(d);
+  }
+  for (; i < end; ++i)
     if (!add_number(&total, cells[i])) return language_body();
   args[0] = total;
   return Flow::normal;

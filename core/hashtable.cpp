@@ -53,8 +53,9 @@ NodeId copy_word_table(Cell context) {
 }
 
 // The live entry of a kind 1 or 2 table that matches key under op, or nullptr. Never allocates.
-Cell* find_unique(const Record* r, const Cell& key_cell, int op) {
+Cell* find_unique(const Record* r, const Cell& key_cell, int op, uint32_t* hash = nullptr) {
   Lookup key = lookup_of(key_cell);
+  if (hash) *hash = key.hash;
   Cell* cells = cells_of(r->values);
   return probe_find(slots_of(r), key.hash, r->buckets, [&](int32_t at) -> Cell* {
     Cell* e = cells + at;
@@ -144,6 +145,9 @@ bool same_key(const Cell& a, const Cell& b, int op) {
 
 void renew_array(NodeId table, NodeId Record::*field, uint32_t bytes, uint8_t byte, uint32_t unit) {
   NodeId node = record(table)->*field;
+  // a big array grows in its own frame: no new frame, and the pages it has are not faulted again
+  if (node && buffer_of(node)->size < bytes && (buffer_of(node)->flags & SeriesBuffer::big))
+    alloc::expand_series_copy(node, (bytes + 15) & ~15u);
   if (node && buffer_of(node)->size >= bytes) {
     array::fill(node, byte);
     buffer_of(node)->tail = buffer_of(node)->head + bytes;
@@ -232,6 +236,23 @@ Cell* find(NodeId table, const Cell& key_ref, int32_t start, int32_t skip, int o
     case Kind::symbols: return find_unique(r, key, op);
     default: return nullptr;  // record tables are searched through get_key
   }
+}
+
+Cell* find_unique(NodeId table, const Cell& key_ref, int op, uint32_t& hash) {
+  Cell key = key_ref;
+  const Record* r = record(table);
+  assert(r->kind == static_cast<int32_t>(Kind::map) || r->kind == static_cast<int32_t>(Kind::symbols));
+  if (r->kind == static_cast<int32_t>(Kind::map) && is_word(key.type())) key.set_type(Type::set_word);
+  return find_unique(r, key, op, &hash);
+}
+
+Cell* put_hashed(NodeId table, Cell* cell, uint32_t hash) {
+  NodeId values = record(table)->values;
+  int32_t p = static_cast<int32_t>(cell - cells_of(values));
+  assert(p >= 0 && p < cell_count(values) && "the cell stands in the table's block");
+  assert(hash == lookup_of(*cell).hash && "the hash is the key's");
+  insert_unique(table, p, hash);
+  return cells_of(values) + p;
 }
 
 Cell* find_next(NodeId table, const Cell& key, Cursor& cursor) {

@@ -73,6 +73,12 @@ Cell* put_value(NodeId table, Cell* cell, int& status);
 Cell* find(NodeId table, const Cell& key, int32_t start, int32_t skip, int op, bool last,
            bool reverse);
 
+// find for a map! or symbol table (no refinements), which also answers the key's hash in hash, for
+// put_hashed to take when the key then goes in.
+Cell* find_unique(NodeId table, const Cell& key, int op, uint32_t& hash);
+// put for a map! or symbol table, given the hash find_unique answered for an equal key.
+Cell* put_hashed(NodeId table, Cell* cell, uint32_t hash);
+
 // Walks the entries equal to key (op 0) along the probe sequence; start with a fresh cursor.
 struct Cursor {
   int32_t bucket = -1;

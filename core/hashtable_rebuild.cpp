@@ -70,9 +70,12 @@ void reinsert(NodeId table, const Indexed& indexed) {
   Record* r = record(table);
   Slots sl = slots_of(r);
   const Cell* cells = cells_of(r->values);
+  constexpr size_t ahead = 32;  // cells: the bucket of an entry this far on is read in meanwhile
+  size_t total = indexed.hashes.size();
   for (size_t word = 0; word < indexed.bits.size(); ++word) {
     for (uint64_t bits = indexed.bits[word]; bits; bits &= bits - 1) {
       int32_t p = static_cast<int32_t>(word * 64 + __builtin_ctzll(bits));
+      if (p + ahead < total) sl.prefetch(indexed.hashes[p + ahead] & sl.mask);
       uint32_t h = hash::pointer_keyed_q(cells[p]) ? hash::value(cells[p], false) : indexed.hashes[p];
       Probe probe(h, r->buckets);
       while (sl.flag(probe.at()) != empty && probe.next()) {}

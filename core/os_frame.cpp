@@ -29,6 +29,19 @@ void virtual_free(void* address) {
   total -= rounded;
 }
 
+void* virtual_resize(void* address, size_t size) {
+  uint64_t* start = static_cast<uint64_t*>(address) - 1;
+  size_t old = start[0];
+  size_t rounded = round_to(size + sizeof(uint64_t), page_size);
+  if (rounded < size || (rounded > old && !within_limit(rounded - old))) return nullptr;
+  void* p = mremap(start, old, rounded, MREMAP_MAYMOVE);
+  if (p == MAP_FAILED) return nullptr;
+  total = total - old + rounded;
+  auto* words = static_cast<uint64_t*>(p);
+  words[0] = rounded;
+  return words + 1;
+}
+
 void* reserve_space(size_t size) {
   void* p = mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   return p == MAP_FAILED ? nullptr : p;

@@ -15,6 +15,10 @@ constexpr size_t round_to(size_t x, size_t n) { return (x + n - 1) & ~(n - 1); }
 // caller gets the address after it. A refused mapping raises internal/no-memory.
 void* virtual_alloc(size_t size);
 void virtual_free(void* address);
+// Resizes a frame of virtual_alloc to hold size bytes, keeping its contents: the system remaps its
+// pages, so nothing is copied and only added pages are ever touched. Answers the frame's address,
+// which may have changed, or nullptr (the frame left as it was) when the system or the cap refuses.
+void* virtual_resize(void* address, size_t size);
 
 // Address space reserved without memory behind it (PROT_NONE), for areas whose parts are
 // committed at fixed places later; nullptr when the system refuses.

@@ -228,6 +228,44 @@ void move_data(SeriesBuffer* from, SeriesBuffer* to) {
   std::memcpy(to->head_ptr(), from->data() + from->head, n);
 }
 
+// A big buffer that grows stays in its OS frame, which the system remaps to the new size: its
+// data is neither copied nor touched again, and only the added pages are ever faulted in. The head
+// moves to the start of the data, as it does in a move. Answers nullptr when the frame cannot be
+// remapped, and the caller moves the series instead.
+SeriesBuffer* grow_big(NodeId node, uint32_t size) {
+  SeriesBuffer* b = buffer_of(node);
+  if (!(b->flags & SeriesBuffer::big) || (b->flags & SeriesBuffer::malloced)) return nullptr;
+  if (size == 0) size = b->size * 2;
+  size = static_cast<uint32_t>(round_to(size, 16));
+  if (size <= b->size || size > 0x7FFFFFF0u) return nullptr;
+  if (gc::stress() && gc::enabled() && gc::stress_policy::due()) gc::collect();
+  b = buffer_of(node);
+  BigFrame* frame = reinterpret_cast<BigFrame*>(b) - 1;
+  size_t need = size_t{size} + sizeof(SeriesBuffer);
+  auto* moved = static_cast<BigFrame*>(virtual_resize(frame, need + sizeof(BigFrame)));
+  if (!moved) return nullptr;
+  if (moved != frame) {
+    if (mem.big_head == frame) {
+      mem.big_head = moved;
+    } else {
+      BigFrame* before = mem.big_head;
+      while (before->next != frame) before = before->next;
+      before->next = moved;
+    }
+  }
+  moved->need = need;
+  ++mem.buffers_made;
+  b = moved->buffer();
+  set_node_buffer(node, b);
+  if (b->head) {
+    std::memmove(b->data(), b->data() + b->head, b->size - b->head);
+    b->tail -= b->head;
+    b->head = 0;
+  }
+  b->size = size;
+  return b;
+}
+
 }  // namespace
 
 SeriesBuffer* expand_series(NodeId node, uint32_t size) {
@@ -236,6 +274,7 @@ SeriesBuffer* expand_series(NodeId node, uint32_t size) {
 }
 
 SeriesBuffer* expand_series_copy(NodeId node, uint32_t size) {
+  if (SeriesBuffer* grown = grow_big(node, size)) return grown;
   SeriesBuffer* old;
   SeriesBuffer* fresh = move_series(node, size, &old);
   move_data(old, fresh);

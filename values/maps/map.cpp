@@ -35,14 +35,14 @@ void copy_in_place(Cell* series) {
   *series = copied;
 }
 
-// Appends key (normalised, on the value stack) with an unset! value and indexes it; answers the
-// key's position.
-int32_t append_pair(const Cell& m, const Cell& key) {
+// Appends key (normalised, on the value stack) with an unset! value and indexes it under hash, the
+// one its look-up made (normalising keeps a key's hash); answers the key's position.
+int32_t append_pair(const Cell& m, const Cell& key, uint32_t hash) {
   Cell block = make_series(Type::block, block_node(m));
   *block::alloc_tail(block) = key;  // stored before the next allocation can move the block
   *block::alloc_tail(block) = make_unset();
   int32_t p = cells_total(m) - 2;
-  hashtable::put(table_node(m), entries(m) + p);
+  hashtable::put_hashed(table_node(m), entries(m) + p, hash);
   return p;
 }
 
@@ -87,10 +87,12 @@ void normalise(Cell* key, const Cell& path) {
 }
 
 int32_t store(const Cell& m, Cell* key, const Cell& value, int op, const Cell& path) {
-  int32_t p = find_key(m, *key, op);
+  uint32_t hash = 0;
+  Cell* found = hashtable::find_unique(table_node(m), *key, op, hash);
+  int32_t p = found ? static_cast<int32_t>(found - entries(m)) : -1;
   if (p < 0) {
     normalise(key, path);
-    p = append_pair(m, *key);
+    p = append_pair(m, *key, hash);
   } else if (!present(m, p)) {
     hashtable::record(table_node(m))->live++;  // the removed pair comes back in its place
   }

@@ -46,10 +46,23 @@ Decimal form_decimal(int32_t v) {
   int i = sizeof d.text;
   // the magnitude as unsigned, so -2147483648 needs no case of its own
   uint32_t m = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-  do {
-    d.text[--i] = static_cast<char>('0' + m % 10);
-    m /= 10;
-  } while (m != 0);
+  // two digits a step: half the divisions
+  static constexpr char pairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  while (m >= 100) {
+    uint32_t r = (m % 100) * 2;
+    m /= 100;
+    d.text[--i] = pairs[r + 1];
+    d.text[--i] = pairs[r];
+  }
+  if (m >= 10) {
+    d.text[--i] = pairs[m * 2 + 1];
+    d.text[--i] = pairs[m * 2];
+  } else {
+    d.text[--i] = static_cast<char>('0' + m);
+  }
   if (v < 0) d.text[--i] = '-';
   d.start = static_cast<uint8_t>(i);
   return d;

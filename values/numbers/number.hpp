@@ -35,8 +35,10 @@ inline int32_t negate_wrapping(int32_t v) { return static_cast<int32_t>(0u - sta
 int32_t abs_checked(int32_t v);
 
 // Decimal text held by value: no separators, no "+".
+// Sixteen characters of room (eleven are ever used) make it too large to come back in registers:
+// the digits are written where the caller keeps the value, not packed into registers byte by byte.
 struct Decimal {
-  char text[12];
+  char text[16];
   uint8_t start;
   std::string_view view() const { return {text + start, sizeof text - start}; }
 };

@@ -34,6 +34,26 @@ void index_inserted(Cell* series, int32_t at, int32_t inserted, int32_t moved) {
   }
 }
 
+// One value appended to a block without an index or an owner to tell: the usual append, with no
+// gap to open, no copy of the source to take and nothing to index. The block grows as append
+// grows it.
+Cell* append_one(Cell* series, const Cell& value) {
+  NodeId node = series_node(*series);
+  SeriesBuffer* b = buffer_of(node);
+  if (b->tail + cell_size > b->size) {
+    uint64_t need = uint64_t{b->tail} + cell_size;
+    if (need > 0x7FFFFFF0u) fire(Err::internal_no_memory);
+    Cell kept = value;  // the value may stand in the block's own buffer
+    b = alloc::expand_series_copy(node, static_cast<uint32_t>(need * 2 <= 0x7FFFFFF0u ? need * 2 : need));
+    *reinterpret_cast<Cell*>(b->tail_ptr()) = kept;
+  } else {
+    *reinterpret_cast<Cell*>(b->tail_ptr()) = value;
+  }
+  b->tail += cell_size;
+  set_series_head(*series, 0);
+  return series;
+}
+
 }  // namespace
 
 // append and insert: a block-like value is spliced unless /only; /part limits the spliced cells;
@@ -41,6 +61,9 @@ void index_inserted(Cell* series, int32_t at, int32_t inserted, int32_t moved) {
 // after the new cells.
 Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bool is_append) {
   bool splice = !only && is_any_block(value->type());
+  if (!splice && is_append && dup == 1 && !table_of(*series) &&
+      !(buffer_of(series_node(*series))->flags & SeriesBuffer::owned))
+    return append_one(series, *value);
   int32_t count = 1;
   if (splice) {
     int32_t len = vs_length(*value);

@@ -1,4 +1,7 @@
 // values/text/string_find.cpp: find, select and path access on character series and binaries.
+#include <cstring>
+
+#include "core/text/byte_search.hpp"
 #include "core/text/casefold.hpp"
 #include "core/error.hpp"
 #include "values/dispatch_direct.hpp"
@@ -125,10 +128,50 @@ uint32_t other_case(uint32_t c) {
   return c;
 }
 
+// For each ASCII character, the characters from 0x80 to 0xFF that fold onto it (from the case
+// tables, once): few or none.
+struct Partners {
+  uint8_t of[128][4] = {};
+  uint8_t count[128] = {};
+};
+const Partners& partners() {
+  static const Partners table = [] {
+    Partners t;
+    for (uint32_t a = 0; a < 0x80; ++a)
+      for (uint32_t c = 0x80; c < 0x100; ++c)
+        if (casefold::same_folded(c, a) && t.count[a] < 4) t.of[a][t.count[a]++] = static_cast<uint8_t>(c);
+    return t;
+  }();
+  return table;
+}
+
+// Whether a search from head to end may compare bytes: text and pattern one byte per unit, and
+// when folding, a pattern of ASCII whose characters past the first have none of their partners
+// above ASCII in that stretch of the text. (The first character is compared on its ASCII cases
+// alone, as the search by characters below does.)
+bool bytewise(const Matcher& m, int32_t head, int32_t end) {
+  if (m.p.kind != Pattern::text || m.s.unit != 1 || m.pv.unit != 1 || m.pv.length < 1) return false;
+  if (!m.fold) return true;
+  for (int32_t k = 0; k < m.pv.length; ++k)
+    if (m.pv.at[k] >= 0x80) return false;
+  const Partners& p = partners();
+  for (int32_t k = 1; k < m.pv.length; ++k) {
+    uint8_t a = m.pv.at[k];
+    for (int i = 0; i < p.count[a]; ++i)
+      if (std::memchr(m.s.at + head, p.of[a][i], static_cast<size_t>(end - head))) return false;
+  }
+  return true;
+}
+
 // The first match from head on, one position at a time. In a text of one byte per character,
 // positions whose first character cannot start a match are passed over byte by byte.
 Match forward(const Matcher& m, int32_t head, int32_t end) {
   int32_t n = m.length();
+  if (bytewise(m, head, end)) {
+    int64_t at = byte_search::find(m.s.at + head, static_cast<size_t>(end - head), m.pv.at,
+                                   static_cast<size_t>(n), m.fold);
+    return at < 0 ? Match{} : Match{head + static_cast<int32_t>(at), n};
+  }
   bool texty = m.p.kind == Pattern::text || m.p.kind == Pattern::one_char;
   uint32_t first = m.p.kind == Pattern::text ? m.pv[0] : m.p.cp;
   if (m.s.unit == 1 && texty && first < 0x80) {

@@ -1,7 +1,10 @@
 // values/text/string_modify.cpp: append, insert, change, take and swap on character series.
+#include <cstring>
+
 #include "core/error.hpp"
 #include "values/dispatch_direct.hpp"
 #include "core/stack.hpp"
+#include "values/numbers/number.hpp"
 #include "values/series/block.hpp"
 #include "values/objects/ownership.hpp"
 #include "values/registry.hpp"
@@ -128,11 +131,64 @@ void write_over(Cell* series, int32_t at, int32_t replaced, const Cell* ch, Sour
   if (n < replaced) remove_part(*series, static_cast<uint32_t>(at + n), static_cast<uint32_t>(replaced - n));
 }
 
+// An integer! appended once: its decimal text goes straight to the tail, without the string that
+// forming it on its own would make.
+Cell* append_integer(Cell* series, const Cell& value, int32_t part, bool notify) {
+  integer::Decimal d = integer::form_decimal(value.int_value());
+  std::string_view text = d.view().substr(0, part >= 0 ? static_cast<size_t>(part) : std::string_view::npos);
+  int32_t at = length_total(*series);
+  int32_t n = static_cast<int32_t>(text.size());
+  check_size(series, static_cast<uint32_t>(n), 1);
+  bool owned = notify && ownership::before(*series, Action::append, at, n);
+  append_latin1(*series, text);
+  if (owned) ownership::after(*series, Action::append, at, n);
+  set_series_head(*series, 0);
+  return series;
+}
+
+// Whether text appended once from value may go straight to the tail: a text of the same unit in
+// another buffer, and a target without an owner to tell.
+bool plain_text_append(const Cell& series, const Cell& value) {
+  switch (value.type()) {
+    case Type::string: case Type::file: case Type::url: case Type::email: case Type::ref: break;
+    default: return false;
+  }
+  if (series.is(Type::symbol) || series_node(series) == series_node(value)) return false;
+  SeriesBuffer* t = buffer_of(series_node(series));
+  if (t->flags & SeriesBuffer::owned) return false;
+  return unicode::checked_unit(t) == unicode::checked_unit(buffer_of(series_node(value)));
+}
+
+// Its units copied to the tail, the target growing as concatenate grows it.
+Cell* append_plain_text(Cell* series, Cell* value, int32_t part) {
+  int32_t n = limited(length_q(*value), part);
+  check_size(series, static_cast<uint32_t>(n), 1);
+  NodeId tn = series_node(*series);
+  SeriesBuffer* t = buffer_of(tn);
+  uint32_t unit = unicode::checked_unit(t);
+  uint64_t bytes = uint64_t{static_cast<uint32_t>(n)} * unit;
+  if (bytes) {
+    if (t->tail + bytes > t->size) {
+      uint64_t grown = ((t->tail + bytes) * 2 + 15) & ~uint64_t{15};
+      if (grown > 0x7FFFFFF0u) fire(Err::internal_no_memory);
+      t = alloc::expand_series_copy(tn, static_cast<uint32_t>(grown));
+    }
+    uint32_t from = static_cast<uint32_t>(series_head(*value) < 0 ? 0 : series_head(*value)) * unit;
+    std::memcpy(t->tail_ptr(), buffer_of(series_node(*value))->data() + from, bytes);
+    t->tail += static_cast<uint32_t>(bytes);
+  }
+  set_series_head(*series, 0);
+  return series;
+}
+
 }  // namespace
 
 Cell* append_value(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bool is_append,
                    bool notify) {
   if (dup <= 0) return series;
+  if (is_append && dup == 1 && value->is(Type::integer) && !series->is(Type::symbol))
+    return append_integer(series, *value, part, notify);
+  if (is_append && dup == 1 && plain_text_append(*series, *value)) return append_plain_text(series, value, part);
   int32_t at = is_append ? length_total(*series) : clamped_head(series);
   bool is_char = value->is(Type::char_);
   Cell ch = *value;

@@ -248,7 +248,20 @@ void truncate_at(const Cell& str, int32_t index) {
 
 void append_latin1(const Cell& str, std::string_view text) {
   NodeId node = series_node(str);
-  for (unsigned char c : text) append_char(node, c);
+  bool ascii = true;
+  for (unsigned char c : text) ascii &= c < 0x80;
+  if (!ascii) {  // a 1-byte buffer widens at the first character past ASCII, as append_char does
+    for (unsigned char c : text) append_char(node, c);
+    return;
+  }
+  SeriesBuffer* b = buffer_of(node);
+  uint32_t unit = unicode::checked_unit(b);
+  uint64_t bytes = uint64_t{text.size()} * unit;
+  if (b->tail + bytes > b->size) b = grow_to(node, b->tail + bytes);
+  uint8_t* at = b->tail_ptr();
+  if (unit == 1) std::memcpy(at, text.data(), text.size());
+  else for (unsigned char c : text) put_char(at, unit, c), at += unit;
+  b->tail += static_cast<uint32_t>(bytes);
 }
 
 const char* byte_to_hex(uint8_t b) {

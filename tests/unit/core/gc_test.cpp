@@ -327,6 +327,39 @@ TEST_F(Collector, BigSeriesAreKeptOrReturnedWhole) {
   EXPECT_FALSE(block::buffer(*kept)->flags & SeriesBuffer::mark);
 }
 
+// A big series grows in its own frame: its bytes from the head stay, the head moves to the start,
+// and the list of big frames still leads to every one of them, whichever frame the grown one was.
+TEST_F(Collector, BigSeriesGrowInPlaceAndStayListed) {
+  for (int which = 0; which < 3; ++which) {
+    gc::collect();
+    Cell* big[3];
+    for (int i = 0; i < 3; ++i) {
+      big[i] = stack::push(make_series(Type::binary, alloc::new_bytes(3 << 20)));
+      SeriesBuffer* b = block::buffer(*big[i]);
+      std::memset(b->data(), 'a' + i, 3 << 20);
+      b->head = 5;
+      b->tail = (3 << 20) - 1;
+    }
+    NodeId node = series_node(*big[which]);
+    SeriesBuffer* grown = alloc::expand_series_copy(node, 40 << 20);
+    EXPECT_EQ(buffer_of(node), grown);
+    EXPECT_EQ(grown->size, 40u << 20);
+    EXPECT_EQ(grown->head, 0u);
+    EXPECT_EQ(grown->tail, (3u << 20) - 6);
+    EXPECT_EQ(grown->data()[0], 'a' + which);
+    EXPECT_EQ(grown->data()[(3 << 20) - 6], 'a' + which);  // bytes past the tail travel too
+    grown->data()[(40 << 20) - 1] = 'z';
+    gc::collect();
+    int listed = 0;
+    for (alloc::BigFrame* f = alloc::big_series(); f; f = f->next) ++listed;
+    EXPECT_EQ(listed, 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(block::buffer(*big[i])->head_ptr()[0], 'a' + i);
+    stack::pop(3);
+  }
+  gc::collect();
+  EXPECT_EQ(alloc::big_series(), nullptr);
+}
+
 std::vector<int> called;
 void note_one(void*) { called.push_back(1); }
 void note_two(void*) { called.push_back(2); }
