@@ -34,8 +34,15 @@ int common_length(const uint8_t* a, const uint8_t* b, int max) {
   return len;
 }
 
+uint16_t load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+
 // Positions are 1-based: the byte at position p is data[p - 1]. Looks along the chain from
-// candidate for a match longer than best.length, up to max bytes.
+// candidate for a match longer than best.length, up to max bytes. A chain link holds the distance
+// back to the previous position with the same hash, 0 for none or one too far to reach.
 Match longest_match(const Work& w, const uint8_t* data, uint32_t i, uint32_t candidate, Match best,
                     int max) {
   if (best.length >= max) return best;
@@ -43,18 +50,23 @@ Match longest_match(const Work& w, const uint8_t* data, uint32_t i, uint32_t can
   int budget = best.length >= 8 ? 32 : 128;
   uint32_t limit = i > uint32_t(window) ? i - window : 0;
   const uint8_t* here = data + i - 1;
+  // A candidate must agree on the first two bytes and on the two around the end of the best
+  // match so far; both pairs are compared as one load each.
+  const uint16_t start = load16(here);
+  uint16_t end = load16(here + best.length - 1);
   while (candidate > limit && budget-- > 0) {
     const uint8_t* there = data + candidate - 1;
-    int b = best.length;
-    if (there[b - 1] == here[b - 1] && there[b] == here[b] && there[0] == here[0] &&
-        there[1] == here[1]) {
+    if (load16(there + best.length - 1) == end && load16(there) == start) {
       int len = common_length(there, here, max);
       if (len > best.length) {
         best = {len, int(i - candidate)};
         if (len >= nice) break;
+        end = load16(here + len - 1);
       }
     }
-    candidate = w.chain[candidate & (window - 1)];
+    uint32_t back = w.chain[candidate & (window - 1)];
+    if (back == 0) break;
+    candidate -= back;
   }
   return best;
 }
@@ -107,7 +119,8 @@ void encode(Encoder& e, uint32_t n) {
       h = ((h << 5) ^ data[i + 1]) & mask;
       c = w.head[h];
       w.head[h] = i;
-      w.chain[i & (window - 1)] = c;
+      uint32_t back = c ? i - c : 0;
+      w.chain[i & (window - 1)] = uint16_t(back < uint32_t(window) ? back : 0);
     }
     if (skip) {
       --skip;

@@ -42,7 +42,7 @@ inline constexpr int window = 32768;
 // Everything one call needs, in one allocation.
 struct Work {
   uint32_t head[window];
-  uint32_t chain[window];
+  uint16_t chain[window];  // distance back along the hash chain, 0 at its end
   uint32_t symbols[symbol_capacity];  // a byte, or distance << 8 | (length - 3)
   int symbol_count;
   uint32_t lit_freq[288];
