@@ -44,7 +44,8 @@ void insert_sorted(SeriesFrame* f) {
 }
 
 SeriesBuffer* new_big(size_t need) {
-  auto* frame = static_cast<BigFrame*>(virtual_alloc(need + sizeof(BigFrame)));
+  // A big series is mostly filled whole soon after it is made (a file read, a codec's output).
+  auto* frame = static_cast<BigFrame*>(virtual_alloc(need + sizeof(BigFrame), true));
   frame->next = mem.big_head;
   frame->prev = nullptr;
   frame->need = need;
