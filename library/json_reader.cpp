@@ -4,6 +4,7 @@
 // position, read the text instead.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "values/callables/routine.hpp"
@@ -28,6 +29,7 @@ struct Reader {
   std::string text;
   size_t at = 0;
   int depth = 0;
+  Cell* levels = nullptr;  // a block of the blocks level_items hands out, on the value stack
 
   bool more() const { return at < text.size(); }
   char peek() const { return more() ? text[at] : '\0'; }
@@ -231,13 +233,31 @@ bool items(Reader& r, Cell* list, char close, bool object) {
   }
 }
 
+// The block that collects the items of a container at the reader's depth, emptied: one per level,
+// kept for the whole read, so containers leave no grown and dropped buffers behind.
+Cell* level_items(Reader& r) {
+  if (block::length_total(*r.levels) < r.depth) {
+    Cell* fresh = block::make_at(stack::push_unset(), 8);
+    block::append_copy(*r.levels, *fresh);
+    stack::pop(1);
+  }
+  Cell* list = stack::push(block::cells(*r.levels)[r.depth - 1]);
+  block::truncate_at(*list, 0);
+  return list;
+}
+
+// A container's value gets a block of exactly its items.
 bool container(Reader& r, Cell* parent, bool object) {
   if (++r.depth > max_depth) return false;
   stack::Mark mark;
-  Cell* list = block::make_at(stack::push_unset(), 8);
+  Cell* list = level_items(r);
   if (!items(r, list, object ? '}' : ']', object)) return false;
-  if (object) list = map::make_at(stack::push_unset(), *list);
-  block::append_copy(*parent, *list);
+  int32_t n = block::length_total(*list);
+  Cell* exact = block::make_at(stack::push_unset(), n);
+  std::memcpy(block::cells(*exact), block::cells(*list), size_t(n) * sizeof(Cell));
+  block::buffer(*exact)->tail = uint32_t(n) * sizeof(Cell);
+  if (object) exact = map::make_at(stack::push_unset(), *exact);
+  block::append_copy(*parent, *exact);
   --r.depth;
   return true;
 }
@@ -287,6 +307,7 @@ void read_body(routine::Invocation& inv) {
   stack::Mark mark;
   Reader r;
   r.text = string::to_utf8(*input);
+  r.levels = block::make_at(stack::push_unset(), 16);
   Cell* out = block::make_at(stack::push_unset(), 1);
   bool ok = !unloadable(r.text) && value(r, out);
   if (ok) {
