@@ -11,6 +11,7 @@
 #include <climits>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 namespace vyn::os {
@@ -76,7 +77,6 @@ std::optional<size_t> fill_piece(int fd, uint8_t* out, size_t size, int64_t offs
   while (done < size) {
     ssize_t n = ::pread(fd, out + done, std::min<size_t>(size - done, size_t{1} << 30),
                         offset + static_cast<int64_t>(done));
-    if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;
     if (n == 0) break;
     done += static_cast<size_t>(n);
@@ -99,9 +99,16 @@ std::optional<size_t> fill(int fd, uint8_t* out, size_t size, int64_t offset) {
     size_t from = std::min(size, k * piece), n = std::min(size - from, piece);
     got[k] = fill_piece(fd, out + from, n, offset + static_cast<int64_t>(from));
   };
-  for (size_t k = 1; k < read_threads; ++k) helpers[k - 1] = std::thread(run, k);
+  for (size_t k = 1; k < read_threads; ++k) {
+    try {
+      helpers[k - 1] = std::thread(run, k);
+    } catch (const std::system_error&) {
+      run(k);  // no thread to be had: read here instead
+    }
+  }
   run(0);
-  for (std::thread& t : helpers) t.join();
+  for (std::thread& t : helpers)
+    if (t.joinable()) t.join();
   size_t done = 0;
   for (size_t k = 0; k < read_threads; ++k) {
     if (!got[k]) return std::nullopt;
