@@ -30,10 +30,7 @@ struct Direct {
 };
 
 void encode(BlockWriter& blocks, uint32_t n) {
-  if (n >= parallel_input) {
-    encode_parallel(blocks, n);
-    return;
-  }
+  if (n >= parallel_input && encode_parallel(blocks, n)) return;
   ParseState s;
   Direct sink{blocks};
   parse(blocks.w.chains, blocks.data, n, 1, 1, n + 1, s, sink);

@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 
+#include "core/alloc_limit.hpp"
 #include "core/heap.hpp"
 
 namespace vyn::compress {
@@ -90,9 +93,16 @@ struct Space {
 
 }  // namespace
 
-void encode_parallel(BlockWriter& blocks, uint32_t n) {
+bool encode_parallel(BlockWriter& blocks, uint32_t n) {
   size_t per_slot = symbols_per_slot * sizeof(uint32_t) + 2 * overlap * sizeof(Record);
-  auto* raw = static_cast<uint8_t*>(heap::alloc(sizeof(Space) + slots * per_slot));
+  size_t bytes = sizeof(Space) + slots * per_slot;
+  std::optional<alloc::Scratch> charge;
+  try {
+    charge.emplace(bytes);
+  } catch (const std::bad_alloc&) {
+    return false;  // past the allocation cap: the one-pass parse makes the same symbols
+  }
+  auto* raw = static_cast<uint8_t*>(heap::alloc(bytes));
   auto* space = reinterpret_cast<Space*>(raw);
   for (uint32_t k = 0; k < slots; ++k) {
     uint8_t* at = raw + sizeof(Space) + k * per_slot;
@@ -136,6 +146,7 @@ void encode_parallel(BlockWriter& blocks, uint32_t n) {
   ParseState end = last->state;
   heap::free(raw);
   finish(blocks, end, n);
+  return true;
 }
 
 }  // namespace vyn::compress

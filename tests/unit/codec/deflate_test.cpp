@@ -2,6 +2,7 @@
 // size reported when the output buffer is short.
 #include <gtest/gtest.h>
 
+#include "core/alloc_limit.hpp"
 #include "tests/unit/codec/codec_support.hpp"
 
 namespace vyn::test {
@@ -166,6 +167,18 @@ TEST(Deflate, PacksKnownInputsToKnownBytes) {
     EXPECT_EQ(out.size(), c.size);
     EXPECT_EQ(compress::crc32(out.data(), out.size()), c.crc);
   }
+}
+
+// Past the allocation cap the segments' scratch space is refused and one parse runs instead, to
+// the same bytes.
+TEST(Deflate, UnderTheCapOneParseGivesTheSameBytes) {
+  Bytes in = log_lines(6500000), out;
+  alloc::set_limit(size_t{16} << 20);
+  int r = pack(compress::deflate_compress, in, out);
+  alloc::set_limit(0);
+  ASSERT_EQ(r, compress::done);
+  EXPECT_EQ(out.size(), 917395u);
+  EXPECT_EQ(compress::crc32(out.data(), out.size()), 0xCED09F85u);
 }
 
 }  // namespace
