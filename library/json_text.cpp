@@ -30,18 +30,27 @@ void measure(const uint8_t* p, size_t n, uint64_t& count, uint32_t& unit) {
   unit = std::max(unit, need);
 }
 
-// Decodes the writer's own UTF-8 (well formed, every code point whole) into units of U at out.
+// Decodes the writer's own UTF-8 into units of U at out. It comes from the runtime's encoder, one
+// whole sequence per code point (surrogates included, which the loaders take too), so the lead
+// byte alone tells each sequence's length.
 template <class U>
 U* decode(const uint8_t* p, size_t n, U* out) {
   const uint8_t* end = p + n;
   while (p < end) {
-    if (*p < 0x80) {
-      *out++ = static_cast<U>(*p++);
-      continue;
+    uint32_t b = *p;
+    if (b < 0x80) {
+      *out++ = static_cast<U>(b);
+      ++p;
+    } else if (b < 0xE0) {
+      *out++ = static_cast<U>((b & 0x1F) << 6 | (p[1] & 0x3F));
+      p += 2;
+    } else if (b < 0xF0) {
+      *out++ = static_cast<U>((b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+      p += 3;
+    } else {
+      *out++ = static_cast<U>((b & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F));
+      p += 4;
     }
-    int32_t cp;
-    p = unicode::fast_decode_utf8_char(p, end, cp);
-    *out++ = static_cast<U>(cp);
   }
   return out;
 }
