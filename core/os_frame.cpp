@@ -11,11 +11,12 @@ namespace {
 size_t total = 0;
 }
 
-void* virtual_alloc(size_t size) {
+void* virtual_alloc(size_t size, bool huge) {
   size_t rounded = round_to(size + sizeof(uint64_t), page_size);
   if (rounded < size || !within_limit(rounded)) fire(Err::internal_no_memory);
   void* p = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) fire(Err::internal_no_memory);
+  if (huge) madvise(p, rounded, MADV_HUGEPAGE);
   total += rounded;
   auto* words = static_cast<uint64_t*>(p);
   words[0] = rounded;

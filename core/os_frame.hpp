@@ -12,8 +12,9 @@ inline constexpr size_t page_size = 4096;
 constexpr size_t round_to(size_t x, size_t n) { return (x + n - 1) & ~(n - 1); }
 
 // A frame is (size + 8) rounded up to whole pages; its first word holds that rounded size and the
-// caller gets the address after it. A refused mapping raises internal/no-memory.
-void* virtual_alloc(size_t size);
+// caller gets the address after it. A refused mapping raises internal/no-memory. A huge frame asks
+// for 2 MB pages: one fault per 2 MB as it is filled, and fewer TLB misses when it is read.
+void* virtual_alloc(size_t size, bool huge = false);
 void virtual_free(void* address);
 // Resizes a frame of virtual_alloc to hold size bytes, keeping its contents: the system remaps its
 // pages, so nothing is copied and only added pages are ever touched. Answers the frame's address,

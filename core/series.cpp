@@ -43,8 +43,13 @@ void insert_sorted(SeriesFrame* f) {
   at->prev = f;
 }
 
+constexpr size_t huge_series = size_t{32} << 20;
+
 SeriesBuffer* new_big(size_t need) {
-  auto* frame = static_cast<BigFrame*>(virtual_alloc(need + sizeof(BigFrame)));
+  // A very big series is mostly filled whole soon after it is made (a file read, a codec's
+  // output): it asks for huge pages. Below that size the last part-used huge page would cost more
+  // memory than the faults it saves.
+  auto* frame = static_cast<BigFrame*>(virtual_alloc(need + sizeof(BigFrame), need >= huge_series));
   frame->next = mem.big_head;
   frame->prev = nullptr;
   frame->need = need;

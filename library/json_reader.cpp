@@ -2,9 +2,12 @@
 // values; on anything it does not accept (bad text, an unpaired surrogate, an integer too large,
 // very deep nesting) it answers none and the reader's rules, which report errors with their
 // position, read the text instead.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "values/callables/routine.hpp"
 #include "core/text/unicode.hpp"
@@ -25,9 +28,12 @@ namespace {
 constexpr int max_depth = 768;
 
 struct Reader {
-  std::string text;
+  std::string utf8;       // the text as UTF-8, when it is not read where it lies
+  std::string_view text;  // UTF-8, or Latin-1 when latin1
+  bool latin1 = false;
   size_t at = 0;
   int depth = 0;
+  Cell* levels = nullptr;  // a block of the blocks level_items hands out, on the value stack
 
   bool more() const { return at < text.size(); }
   char peek() const { return more() ? text[at] : '\0'; }
@@ -99,6 +105,23 @@ bool escape(Reader& r, std::string& out) {
   }
 }
 
+// The text from run to the read position, as UTF-8.
+void append_run(const Reader& r, std::string& out, size_t run) {
+  if (!r.latin1) {
+    out.append(r.text.substr(run, r.at - run));
+    return;
+  }
+  for (size_t i = run; i < r.at; ++i) {
+    auto c = static_cast<unsigned char>(r.text[i]);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back(static_cast<char>(0xC0 | c >> 6));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+}
+
 // The content of a string literal, decoded to UTF-8; the opening quote is at the read position.
 bool string_text(Reader& r, std::string& out) {
   ++r.at;
@@ -109,7 +132,7 @@ bool string_text(Reader& r, std::string& out) {
       if (c == '"' || c == '\\' || c < 0x20) break;
       ++r.at;
     }
-    out.append(r.text, run, r.at - run);
+    append_run(r, out, run);
     if (!r.more()) return false;
     char c = r.text[r.at];
     if (c == '"') {
@@ -178,7 +201,7 @@ bool number(Reader& r, Cell* parent) {
     while (is_digit(r.peek())) ++r.at;
     whole = false;
   }
-  std::string digits = r.text.substr(start, r.at - start);
+  std::string digits(r.text.substr(start, r.at - start));
   if (whole && digits.size() <= 11) {
     long long n = std::strtoll(digits.c_str(), nullptr, 10);
     if (n >= INT32_MIN && n <= INT32_MAX) {
@@ -231,20 +254,38 @@ bool items(Reader& r, Cell* list, char close, bool object) {
   }
 }
 
+// The block that collects the items of a container at the reader's depth, emptied: one per level,
+// kept for the whole read, so containers leave no grown and dropped buffers behind.
+Cell* level_items(Reader& r) {
+  if (block::length_total(*r.levels) < r.depth) {
+    Cell* fresh = block::make_at(stack::push_unset(), 8);
+    block::append_copy(*r.levels, *fresh);
+    stack::pop(1);
+  }
+  Cell* list = stack::push(block::cells(*r.levels)[r.depth - 1]);
+  block::truncate_at(*list, 0);
+  return list;
+}
+
+// A container's value gets a block of exactly its items.
 bool container(Reader& r, Cell* parent, bool object) {
   if (++r.depth > max_depth) return false;
   stack::Mark mark;
-  Cell* list = block::make_at(stack::push_unset(), 8);
+  Cell* list = level_items(r);
   if (!items(r, list, object ? '}' : ']', object)) return false;
-  if (object) list = map::make_at(stack::push_unset(), *list);
-  block::append_copy(*parent, *list);
+  int32_t n = block::length_total(*list);
+  Cell* exact = block::make_at(stack::push_unset(), n);
+  std::memcpy(block::cells(*exact), block::cells(*list), size_t(n) * sizeof(Cell));
+  block::buffer(*exact)->tail = uint32_t(n) * sizeof(Cell);
+  if (object) exact = map::make_at(stack::push_unset(), *exact);
+  block::append_copy(*parent, *exact);
   --r.depth;
   return true;
 }
 
 // Whether the UTF-8 text holds a code point DC00-DCFF or FFFE, whose bytes the string loader
 // refuses: the rules read such text.
-bool unloadable(const std::string& text) {
+bool unloadable(std::string_view text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {
     auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     if (byte(i) == 0xED && (byte(i + 1) & 0xFC) == 0xB0) return true;
@@ -281,14 +322,31 @@ bool value(Reader& r, Cell* parent) {
   }
 }
 
+// A big text of 1-byte units is read where it lies, as Latin-1: a big series keeps its address for
+// its whole life, and nothing changes the text while it is read. Other text is read as a UTF-8
+// copy.
+void set_text(Reader& r, const Cell& input) {
+  SeriesBuffer* b = buffer_of(series_node(input));
+  if (b->unit() == 1 && (b->flags & SeriesBuffer::big)) {
+    uint32_t head = static_cast<uint32_t>(std::max(series_head(input), 0));
+    uint32_t n = head < b->tail ? b->tail - head : 0;
+    r.text = std::string_view(reinterpret_cast<const char*>(b->data()) + head, n);
+    r.latin1 = true;
+    return;
+  }
+  r.utf8 = string::to_utf8(input);
+  r.text = r.utf8;
+}
+
 // A block holding the value of the text, or none when the fast path does not accept it.
 void read_body(routine::Invocation& inv) {
   Cell* input = routine::arg_cell(inv, 0);
   stack::Mark mark;
   Reader r;
-  r.text = string::to_utf8(*input);
+  set_text(r, *input);
+  r.levels = block::make_at(stack::push_unset(), 16);
   Cell* out = block::make_at(stack::push_unset(), 1);
-  bool ok = !unloadable(r.text) && value(r, out);
+  bool ok = (r.latin1 || !unloadable(r.text)) && value(r, out);
   if (ok) {
     r.skip_ws();
     ok = !r.more();

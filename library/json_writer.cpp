@@ -11,6 +11,7 @@
 #include "core/text/float_text.hpp"
 #include "core/text/unicode.hpp"
 #include "core/stack.hpp"
+#include "library/json_text.hpp"
 #include "library/json_unescape.hpp"
 #include "values/series/block.hpp"
 #include "values/maps/map_entries.hpp"
@@ -26,7 +27,7 @@ constexpr int max_depth = 400;
 constexpr size_t max_text = 0x7FFFFFF0u;
 
 struct Writer {
-  std::string out;
+  JsonText out;
   std::string indent;
   bool pretty = false;
   bool ascii = false;
@@ -39,13 +40,7 @@ struct Writer {
 // Whether the UTF-8 loader refuses the bytes of the code point.
 bool refused(uint32_t cp) { return (cp >= 0xDC00 && cp <= 0xDCFF) || cp == 0xFFFE; }
 
-void put_utf8(std::string& out, uint32_t cp) {
-  uint8_t bytes[4];
-  int n = unicode::encode_utf8(cp, bytes);
-  out.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
-}
-
-void put_unit(std::string& out, uint32_t unit) {
+void put_unit(JsonText& out, uint32_t unit) {
   char text[8];
   std::snprintf(text, sizeof text, "\\u%04X", unit);
   out += text;
@@ -65,7 +60,8 @@ void put_char(Writer& w, uint32_t cp) {
   }
   if (cp >= 32 && (!w.ascii || cp <= 127)) {
     w.unloadable |= refused(cp);
-    put_utf8(w.out, cp);
+    if (cp < 0x80) w.out.push_back(static_cast<char>(cp));
+    else w.out.put_wide(cp);
   } else if (cp <= 0xFFFF) {
     put_unit(w.out, cp);
   } else {
@@ -201,8 +197,7 @@ void write_body(routine::Invocation& inv) {
     return;
   }
   stack::Mark mark;
-  *inv.result = *string::load_utf8_checked(unicode::outside(w.out.data()),
-                                           static_cast<uint32_t>(w.out.size()));
+  *inv.result = *w.out.to_string();
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <climits>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 namespace vyn::os {
 namespace {
@@ -68,6 +70,54 @@ bool open_at(Fd& f, const std::string& path, int64_t seek, struct stat& st, bool
   return true;
 }
 
+// Reads size bytes at offset into out, as much as the file still holds when it shrank meanwhile;
+// nothing on a read error.
+std::optional<size_t> fill_piece(int fd, uint8_t* out, size_t size, int64_t offset) {
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pread(fd, out + done, std::min<size_t>(size - done, size_t{1} << 30),
+                        offset + static_cast<int64_t>(done));
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+// A large read goes in pieces on several threads: most of its time is the system making fresh
+// pages for the buffer and copying into them, which then runs on several cores. Answers the
+// length of the whole pieces from the start, with the first short one.
+constexpr size_t parallel_read = size_t{32} << 20;
+constexpr size_t read_threads = 4;
+
+std::optional<size_t> fill(int fd, uint8_t* out, size_t size, int64_t offset) {
+  if (size < parallel_read) return fill_piece(fd, out, size, offset);
+  size_t piece = (size / read_threads + 4095) & ~size_t{4095};
+  std::optional<size_t> got[read_threads];
+  std::thread helpers[read_threads - 1];
+  auto run = [&](size_t k) {
+    size_t from = std::min(size, k * piece), n = std::min(size - from, piece);
+    got[k] = fill_piece(fd, out + from, n, offset + static_cast<int64_t>(from));
+  };
+  for (size_t k = 1; k < read_threads; ++k) {
+    try {
+      helpers[k - 1] = std::thread(run, k);
+    } catch (const std::system_error&) {
+      run(k);  // no thread to be had: read here instead
+    }
+  }
+  run(0);
+  for (std::thread& t : helpers)
+    if (t.joinable()) t.join();
+  size_t done = 0;
+  for (size_t k = 0; k < read_threads; ++k) {
+    if (!got[k]) return std::nullopt;
+    done += *got[k];
+    if (*got[k] < std::min(size - std::min(size, k * piece), piece)) break;
+  }
+  return done;
+}
+
 }  // namespace
 
 std::optional<std::string> read_part(const std::string& path, int64_t seek, int64_t part) {
@@ -99,14 +149,7 @@ std::optional<size_t> read_part_into(const std::string& path, int64_t seek, int6
   int64_t left = past_end || part == 0 ? 0 : st.st_size - std::max<int64_t>(seek, 0);
   size_t size = static_cast<size_t>(part >= 0 ? std::min(left, part) : left);
   uint8_t* out = room(size);
-  size_t done = 0;
-  while (done < size) {  // a file that shrank meanwhile gives what it still holds
-    ssize_t n = ::read(f.fd, out + done, std::min<size_t>(size - done, size_t{1} << 30));
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return done;
+  return fill(f.fd, out, size, std::max<int64_t>(seek, 0) * !past_end);
 }
 
 WriteResult write_bytes(const std::string& path, const std::string& bytes, WriteMode mode,

@@ -10,24 +10,39 @@
 namespace vyn::compress {
 namespace {
 
+uint64_t load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// Bits above count are zero, or are the input bytes that come next, already in their places: a
+// refill ORs those same bytes in again.
 struct BitReader {
   const uint8_t* pos;
   const uint8_t* end;
-  uint32_t bits = 0;
+  uint64_t bits = 0;
   int count = 0;
   bool overrun = false;  // bits were taken that the input does not have
 
   void refill() {
-    while (count <= 24 && pos < end) bits |= uint32_t(*pos++) << count, count += 8;
+    if (count >= 32) return;
+    if (end - pos >= 8) {
+      bits |= load64(pos) << count;
+      pos += (63 - count) >> 3;
+      count |= 56;
+      return;
+    }
+    while (count <= 56 && pos < end) bits |= uint64_t(*pos++) << count, count += 8;
   }
   uint32_t peek16() {
     refill();
-    return bits & 0xFFFF;
+    return uint32_t(bits & 0xFFFF);
   }
   void drop(int n) {
     if (n > count) overrun = true;
     n = std::min(n, count);
-    bits = n == 32 ? 0 : bits >> n;
+    bits >>= n;
     count -= n;
   }
   uint32_t take(int n) {
@@ -89,14 +104,9 @@ bool build_table(const uint8_t* lengths, int m, Table& t) {
   return true;
 }
 
-// The next symbol of t, or -1 when the bits match no code of t.
-int decode(BitReader& in, const Table& t) {
-  if (t.size == 0) return -1;
-  uint32_t v = in.peek16(), r = 0;
-  if (uint16_t f = t.fast[v & ((1u << fast_bits) - 1)]) {
-    in.drop(f & 15);
-    return f >> 4;
-  }
+// A symbol whose code is longer than fast_bits: a search of the canonical entries.
+[[gnu::noinline]] int decode_long(BitReader& in, const Table& t, uint32_t v) {
+  uint32_t r = 0;
   for (int b = 0; b < 16; ++b) r |= ((v >> b) & 1u) << (15 - b);
   uint32_t key = r << 16 | 0xFFFF;
   const uint32_t* after = std::upper_bound(t.entry, t.entry + t.size, key);
@@ -106,6 +116,17 @@ int decode(BitReader& in, const Table& t) {
   if ((e ^ (r << 16)) >> (32 - len)) return -1;
   in.drop(len);
   return int(e >> 4 & 0xFFF);
+}
+
+// The next symbol of t, or -1 when the bits match no code of t.
+[[gnu::always_inline]] inline int decode(BitReader& in, const Table& t) {
+  if (t.size == 0) return -1;
+  uint32_t v = in.peek16();
+  if (uint16_t f = t.fast[v & ((1u << fast_bits) - 1)]) {
+    in.drop(f & 15);
+    return f >> 4;
+  }
+  return decode_long(in, t, v);
 }
 
 struct Inflater {
@@ -123,6 +144,7 @@ struct Inflater {
   int codes(const uint8_t* lengths, int hlit, int hdist);
   int dynamic();
   int data();
+  void copy(uint32_t distance, uint32_t length);
 };
 
 int Inflater::stored() {
@@ -193,16 +215,28 @@ int Inflater::data() {
     if (in.overrun) return corrupt;
     if (distance > produced) return too_far;
     if (produced + length > max_output) return corrupt;
-    if (produced + length <= capacity) {  // all within the output: copied byte by byte, as copies may overlap
-      uint8_t* to = out + produced;
-      const uint8_t* from = to - distance;
-      for (uint32_t k = 0; k < length; ++k) to[k] = from[k];
-      produced += length;
-      continue;
-    }
-    for (uint32_t k = 0; k < length; ++k)
-      put(produced - distance < capacity ? out[produced - distance] : 0);
+    copy(distance, length);
   }
+}
+
+// A match of length bytes from distance back. Past the capacity only the length is counted.
+void Inflater::copy(uint32_t distance, uint32_t length) {
+  if (produced + length + 8 <= capacity) {
+    uint8_t* to = out + produced;
+    const uint8_t* from = to - distance;
+    produced += length;
+    if (distance >= 8) {  // eight at a time: each piece reads only bytes already written
+      for (uint32_t k = 0; k < length; k += 8) std::memcpy(to + k, from + k, 8);
+    } else if (distance == 1) {
+      std::memset(to, *from, length);
+    } else {  // byte by byte: a near overlapping copy repeats the pattern
+      for (uint32_t k = 0; k < length; ++k) to[k] = from[k];
+    }
+    return;
+  }
+  uint32_t k = 0;
+  for (; k < length && produced < capacity; ++k, ++produced) out[produced] = out[produced - distance];
+  produced += length - k;
 }
 
 }  // namespace

@@ -75,14 +75,15 @@ Flow compress_(const Call& c) {
 }
 
 // No deflate stream expands a byte into more than 1,032 bytes, so a larger /size is only a waste
-// and is cut down to that. Without it the stream is measured first, so that a stream expanding past
-// what memory holds is refused before anything is made.
+// and is cut down to that. Without it the first try has room for four times the input (pages never
+// written cost no memory), which ordinary data fits in one pass; a stream expanding further is
+// measured by that try, so one expanding past what memory holds is refused before more is made.
 Flow decompress_(const Call& c) {
   using Ref = Refs<Native::decompress>;
   const Method& m = method_of(c.args[1]);
   Cell* in = input_of(&c.args[0]);
   size_t n = size_t(binary::length(*in));
-  size_t capacity = 0;
+  size_t capacity = std::min<size_t>(n * 4 + 64, compress::max_output);
   Cell* size = c.ref(Ref::size);
   if (size && m.unpack != compress::gzip_decompress && size->int_value() > int64_t(n))
     capacity = std::min<size_t>(size_t(size->int_value()), n * 1032 + 64);

@@ -2,6 +2,7 @@
 // size reported when the output buffer is short.
 #include <gtest/gtest.h>
 
+#include "core/alloc_limit.hpp"
 #include "tests/unit/codec/codec_support.hpp"
 
 namespace vyn::test {
@@ -116,6 +117,68 @@ TEST(Deflate, GzipOfGzipDataIsTheDataItself) {
   Bytes in = {0x1F, 0x8B, 0x08, 1, 2, 3}, out;
   ASSERT_EQ(pack(compress::gzip_compress, in, out), compress::done);
   EXPECT_EQ(out, in);
+}
+
+// Log-like lines: numbers that drift, so matches of every length and distance, far ones included.
+Bytes log_lines(size_t n) {
+  std::string s;
+  std::mt19937 gen(11);
+  for (uint32_t k = 0; s.size() < n; ++k)
+    s += "2024-05-" + std::to_string(10 + k / 40000) + " id=" + std::to_string(k * 7919 % 100003) +
+         (gen() % 3 ? " GET /index" : " POST /api/v") + std::to_string(gen() % 40) + " ok\n";
+  s.resize(n);
+  return bytes_of(s);
+}
+
+// A 1,200-byte record over and over: parses started at different places stay out of step.
+Bytes records(size_t n) {
+  Bytes b(n);
+  for (size_t k = 0; k < n; ++k) b[k] = uint8_t(((k % 1200) * 37 + (k % 1200) / 7) % 251);
+  return b;
+}
+
+// The encoder's choices are fixed: the same input always packs to the same bytes. A change in the
+// match search or block choice shows up here as a different size or checksum. Inputs of 4 MB and
+// more are parsed in segments, which must join into the same symbols: the long log lines join
+// where the parses meet, the records never meet and are parsed again in order.
+TEST(Deflate, PacksKnownInputsToKnownBytes) {
+  struct Case {
+    const char* name;
+    Bytes data;
+    size_t size;
+    uint32_t crc;
+  } cases[] = {
+      {"text", text_bytes(200000, 1), 49823, 0x04734C9D},
+      {"repetitive", repetitive(300000), 815, 0xF88F12CD},
+      {"log lines", log_lines(1500000), 212121, 0xF4381D13},
+      {"long log lines", log_lines(6500000), 917395, 0xCED09F85},
+      {"records", records(5500000), 29979, 0xA5C359DC},
+      {"mixed", [] {
+         Bytes b = text_bytes(70000, 3), r = random_bytes(70000, 4);
+         b.insert(b.end(), r.begin(), r.end());
+         b.insert(b.end(), b.begin(), b.begin() + 40000);
+         return b;
+       }(), 100240, 0x6A080FA3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes out;
+    ASSERT_EQ(pack(compress::deflate_compress, c.data, out), compress::done);
+    EXPECT_EQ(out.size(), c.size);
+    EXPECT_EQ(compress::crc32(out.data(), out.size()), c.crc);
+  }
+}
+
+// Past the allocation cap the segments' scratch space is refused and one parse runs instead, to
+// the same bytes.
+TEST(Deflate, UnderTheCapOneParseGivesTheSameBytes) {
+  Bytes in = log_lines(6500000), out;
+  alloc::set_limit(size_t{16} << 20);
+  int r = pack(compress::deflate_compress, in, out);
+  alloc::set_limit(0);
+  ASSERT_EQ(r, compress::done);
+  EXPECT_EQ(out.size(), 917395u);
+  EXPECT_EQ(compress::crc32(out.data(), out.size()), 0xCED09F85u);
 }
 
 }  // namespace
