@@ -58,7 +58,7 @@ const Cell* at(const Cell& code, int32_t i) { return block::cells(code) + i; }
 
 namespace {
 
-[[nodiscard]] Flow set_word(const Cell& sw, Cell code, int32_t& position, int32_t end, bool push) {
+[[nodiscard, gnu::noinline]] Flow set_word(const Cell& sw, Cell code, int32_t& position, int32_t end, bool push) {
   stack::mark_interp_native(&sw);
   Cell* frame = stack::push(sw);
   if (trace::active) [[unlikely]] trace::fire(trace::push, code, position - 1, sw, make_none());
@@ -86,7 +86,7 @@ namespace {
   return Flow::normal;
 }
 
-[[nodiscard]] Flow paren(const Cell& p, bool push) {
+[[nodiscard, gnu::noinline]] Flow paren(const Cell& p, bool push) {
   Cell body = predefined::word(predefined::W::body);
   stack::mark_interp_native(&body);
   stack::push_unset();
@@ -153,7 +153,9 @@ namespace {
       put(*value, push);
       return Flow::normal;
     }
-    case Type::paren: case Type::set_word: case Type::set_path: case Type::get_word: case Type::lit_word:
+    case Type::paren: return paren(v, push);
+    case Type::set_word: return set_word(v, code, position, end, push);
+    case Type::set_path: case Type::get_word: case Type::lit_word:
     case Type::path: case Type::get_path: case Type::lit_path: case Type::native: case Type::action:
     case Type::function: case Type::routine: case Type::op: case Type::issue:
       return single_rare(v, code, position, end, push, literal_functions);
@@ -232,7 +234,7 @@ Flow eval_block_here(Cell block) {
   code_cell = block;
   // before each expression (and for an empty block, as in `forever []`): where a termination
   // request ends the process
-  signals::poll();
+  if (position >= end) signals::poll();
   while (position < end) {
     signals::poll();
     set_series_head(code_cell, position);

@@ -471,7 +471,14 @@ Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {
   }
   Cell body = function::companion(fn)[function::Companion::body];
   trace::Body traced(fn);  // prolog; the header's trace and no-trace flags
-  Flow f = body.is(Type::block) ? eval_block(body, true) : Flow::normal;
+  Flow f = Flow::normal;
+  if (body.is(Type::block)) {  // eval_block's steps, in line
+    Cell name = predefined::word(predefined::W::body);
+    stack::mark_eval(&name);
+    stack::push_unset();
+    f = eval_block_here(body);
+    if (f == Flow::normal) stack::unwind_last();
+  }
   traced.leave(f);  // epilog
   if (f == Flow::return_ || f == Flow::exit) {
     stack::set_top(stack::arguments() + 1);
@@ -508,8 +515,10 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
   int32_t n = block::length_total(list);
   int32_t locals = 0;
   bool active = true;
+  // the list's cells, read again after each step that may allocate (and so move them)
+  const Cell* entries = block::cells(list);
   for (int32_t i = 0; i < n; ++i) {
-    const Cell* e = block::cells(list) + i;
+    const Cell* e = entries + i;
     switch (e->type()) {
       case Type::typeset: {
         if (!active) {
@@ -518,20 +527,22 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
         }
         if (position >= end) {
           plain_missing(callable, name, i, *e);
+          entries = block::cells(list);
           continue;
         }
         if (args::kind_of(*e) == args::evaluated) {
           // a value that stands for itself, or a word's plain value with no operator after it:
           // pushed and checked here, no evaluation made and nothing allocated on the way
-          const Cell* v = inert_argument(code, position, end);
-          if (!v && (v = plain_word(code, position)) &&
-              position + 1 < end && block::cells(code)[position + 1].is(Type::word)) {
+          const Cell* at = block::cells(code) + position;
+          const Cell* v = inert_at(at, position, end);
+          if (!v && (v = plain_word_at(at)) && position + 1 < end && at[1].is(Type::word)) {
             // operators may follow: the expression goes on from its first value
             Cell* start = stack::push(*v);
             ++position;
             Flow f = infix_tail(code, position, end, true, start);
             if (f != Flow::normal) return f;
             check_plain(callable, name, list, i);
+            entries = block::cells(list);
             break;
           }
           if (v) {
@@ -549,12 +560,11 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
         }
         if (f != Flow::normal) return f;
         check_plain(callable, name, list, i);
+        entries = block::cells(list);
         break;
       }
       case Type::refinement:
-        if (!function_like) {  // every refinement stays off: only their count is wanted
-          const Cell& last = block::cells(list)[n - 1];
-          locals = last.is(Type::integer) ? last.int_value() : 0;
+        if (!function_like) {  // every refinement stays off, and no local follows
           i = n;
           break;
         }

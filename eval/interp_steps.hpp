@@ -68,8 +68,7 @@ inline bool integer_step(const Cell& op, const Cell& code, int32_t& position, in
 // The value at position when it stands for itself and no operator can follow it (the next value
 // is not a word), so that its evaluation is the value itself: block and scalar arguments skip the
 // evaluator. Never while a tracer listens, which must see every step.
-inline const Cell* inert_argument(const Cell& code, int32_t position, int32_t end) {
-  const Cell* v = block::cells(code) + position;
+inline const Cell* inert_at(const Cell* v, int32_t position, int32_t end) {
   switch (v->type()) {
     case Type::block: case Type::integer: case Type::string: case Type::float_: case Type::none_:
     case Type::logic: case Type::char_:
@@ -79,13 +78,15 @@ inline const Cell* inert_argument(const Cell& code, int32_t position, int32_t en
   if (position + 1 < end && v[1].is(Type::word)) return nullptr;
   return trace::active ? nullptr : v;
 }
+inline const Cell* inert_argument(const Cell& code, int32_t position, int32_t end) {
+  return inert_at(block::cells(code) + position, position, end);
+}
 
 // The value of the word at position when it stands for a value: a bound word whose value is
 // neither a callable nor unset nor an operator, which is what the evaluator's first step pushes
 // for it (the look-up is the one the evaluator makes, so an index found on the way is kept). Never
 // while a tracer listens.
-inline const Cell* plain_word(const Cell& code, int32_t position) {
-  const Cell* v = block::cells(code) + position;
+inline const Cell* plain_word_at(const Cell* v) {
   if (!v->is(Type::word) || !word::context(*v) || trace::active) return nullptr;
   const Cell* value = word::value_cell(*v);
   switch (value->type()) {
