@@ -213,6 +213,47 @@ void init() {
 }
 Cell& current_code() { return code_cell; }
 
+namespace {
+
+// eval_expression after its first value: the operators that follow it.
+[[gnu::always_inline]] inline Flow lookahead(Cell code, int32_t& position, int32_t end, bool push, Cell* start) {
+  Flow f;
+  Cell op;
+  while (infix_operator(code, position, end, &op)) {
+    if (integer_step(op, code, position, end, push ? start : stack::arguments())) continue;
+    Cell name = *at(code, position++);
+    if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position - 1, name, make_none());
+    Cell left = push ? *start : *stack::arguments();
+    stack::set_top(start);
+    stack::push(left);
+    f = infix_call(op, name, code, position, end, push, start);
+    if (f != Flow::normal) return f;
+  }
+  if (trace::active) [[unlikely]] trace::expression_done(code, position, push);
+  return Flow::normal;
+}
+
+}  // namespace
+
+namespace {
+
+// eval_expression's steps, in line where a block's loop takes its expressions.
+[[gnu::always_inline]] inline Flow expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,
+                                              bool literal_functions) {
+  Cell* start = stack::top();
+  if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position, *at(code, position), make_none());
+  Flow f = single(code, position, end, push, literal_functions);
+  if (f != Flow::normal || no_infix) return f;
+  return lookahead(code, position, end, push, start);
+}
+
+}  // namespace
+
+Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,
+                     bool literal_functions) {
+  return expression(code, position, end, no_infix, push, literal_functions);
+}
+
 Flow eval_block(Cell block, bool chain) {
   Cell body = predefined::word(predefined::W::body);
   stack::mark_eval(&body);
@@ -238,43 +279,12 @@ Flow eval_block_here(Cell block) {
   while (position < end) {
     signals::poll();
     set_series_head(code_cell, position);
-    Flow f = eval_expression(block, position, end, false, false, false);
+    Flow f = expression(block, position, end, false, false, false);
     if (f != Flow::normal) return f;
     if (position < end) stack::keep();
   }
   if (trace::active) [[unlikely]] trace::fire(trace::exit, block, position, *stack::arguments(), make_none());
   return Flow::normal;
-}
-
-namespace {
-
-// eval_expression after its first value: the operators that follow it.
-[[gnu::always_inline]] inline Flow lookahead(Cell code, int32_t& position, int32_t end, bool push, Cell* start) {
-  Flow f;
-  Cell op;
-  while (infix_operator(code, position, end, &op)) {
-    if (integer_step(op, code, position, end, push ? start : stack::arguments())) continue;
-    Cell name = *at(code, position++);
-    if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position - 1, name, make_none());
-    Cell left = push ? *start : *stack::arguments();
-    stack::set_top(start);
-    stack::push(left);
-    f = infix_call(op, name, code, position, end, push, start);
-    if (f != Flow::normal) return f;
-  }
-  if (trace::active) [[unlikely]] trace::expression_done(code, position, push);
-  return Flow::normal;
-}
-
-}  // namespace
-
-Flow eval_expression(Cell code, int32_t& position, int32_t end, bool no_infix, bool push,
-                     bool literal_functions) {
-  Cell* start = stack::top();
-  if (trace::active) [[unlikely]] trace::fire(trace::fetch, code, position, *at(code, position), make_none());
-  Flow f = single(code, position, end, push, literal_functions);
-  if (f != Flow::normal || no_infix) return f;
-  return lookahead(code, position, end, push, start);
 }
 
 Flow infix_tail(Cell code, int32_t& position, int32_t end, bool push, Cell* start) {

@@ -454,7 +454,10 @@ Flow call_unchecked(const Cell& callable, const Cell* values, int32_t count, con
   return call_literal(callable, values, count, name, true);
 }
 
-Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {
+namespace {
+
+// call_function's steps, in line in the plain call.
+[[gnu::always_inline]] inline Flow function_call(const Cell& function, NodeId owner) {
   Cell fn = function;
   NodeId ctx = function::context_of(fn);
   Cell* args = stack::arguments();
@@ -487,6 +490,10 @@ Flow call_function(const Cell& function, NodeId owner, const Cell&, int) {
   if (f == Flow::normal) stack::set_frame_flag(false);
   return f;
 }
+
+}  // namespace
+
+Flow call_function(const Cell& function, NodeId owner, const Cell&, int) { return function_call(function, owner); }
 
 }  // namespace vyn::interp
 
@@ -588,7 +595,7 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
         stack::push(make_logic(false));
         for (int32_t i = 1; i < locals; ++i) stack::push(make_none());
       }
-      f = call_function(callable, 0, name, ordinary);
+      f = function_call(callable, 0);
       break;
   }
   if (f != Flow::normal) return f;
