@@ -28,26 +28,51 @@ Cell* alloc_tail(NodeId node) {
   return c;
 }
 
-// The id of the first live entry along the probe whose spelling matches the name (ASCII case
-// folded with fold), or 0. Never allocates.
-uint32_t search(NodeId table, uint32_t h, const std::string& name, bool fold) {
+// What one walk along the probe finds for a spelling: the first live entry that matches it exactly
+// and the first that matches it with ASCII case folded (0 when none). Every case variant has the
+// same hash, so one walk finds both. With fold_only the walk stops at the first variant. Never
+// allocates.
+struct Found {
+  uint32_t exact = 0;
+  uint32_t variant = 0;
+};
+
+Found search(NodeId table, uint32_t h, const std::string& name, bool fold_only) {
   hashtable::Record* r = hashtable::record(table);
   Slots sl = hashtable::slots_of(table);
   const Cell* cells = hashtable::cells_of(r->values);
   const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
-  return hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> uint32_t {
+  Found found;
+  hashtable::probe_find(sl, h, r->buckets, [&](int32_t at) -> bool {
     SeriesBuffer* spelling = buffer_of(symbol::entry_utf8(cells[at]));
     if (spelling->used() != name.size() ||
-        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), !fold) != 0)
-      return 0;
-    return static_cast<uint32_t>(at) + 1;
+        hashtable::compare_keys(spelling->head_ptr(), bytes, spelling->used(), false) != 0)
+      return false;
+    uint32_t id = static_cast<uint32_t>(at) + 1;
+    if (!found.variant) found.variant = id;
+    if (fold_only) return true;
+    if (std::memcmp(spelling->head_ptr(), bytes, name.size()) != 0) return false;
+    found.exact = id;
+    return true;
   });
+  return found;
+}
+
+// The hash of a spelling with ASCII letters lowered, as key_buffer lowers them; a short one is
+// lowered on the stack.
+uint32_t spelling_hash(const uint8_t* bytes, uint32_t length) {
+  uint8_t local[64];
+  if (length > sizeof local) return hash::murmur3(hashtable::key_buffer(bytes, length), length);
+  for (uint32_t i = 0; i < length; ++i) {
+    uint8_t c = bytes[i];
+    local[i] = static_cast<uint8_t>(c - 'A') < 26 ? static_cast<uint8_t>(c + 32) : c;
+  }
+  return hash::murmur3(local, length);
 }
 
 // The alias a new spelling takes: the canonical id among its case variants, or -1. Resolving the
 // variant found keeps every alias canonical, whatever order rebuilds leave the variants in.
-int32_t alias_for(NodeId table, uint32_t h, const std::string& name) {
-  uint32_t variant = search(table, h, name, true);
+int32_t alias_for(NodeId table, uint32_t variant) {
   if (!variant) return -1;
   int32_t alias = symbol::entry_alias(hashtable::cells_of(hashtable::record(table)->values)[variant - 1]);
   return alias > 0 ? alias : static_cast<int32_t>(variant);
@@ -67,9 +92,11 @@ uint32_t resolve(uint32_t id) {
 
 uint32_t find(NodeId table, const uint8_t* bytes, uint32_t length, bool fold_only) {
   std::string name(reinterpret_cast<const char*>(bytes), length);
-  uint32_t h = hash::murmur3(hashtable::key_buffer(bytes, length), length);
-  if (uint32_t id = search(table, h, name, fold_only)) return id;
-  int32_t alias = fold_only ? -1 : alias_for(table, h, name);
+  uint32_t h = spelling_hash(bytes, length);
+  Found found = search(table, h, name, fold_only);
+  if (fold_only && found.variant) return found.variant;
+  if (found.exact) return found.exact;
+  int32_t alias = fold_only ? -1 : alias_for(table, found.variant);
   stack::Mark mark;
   NodeId utf8 = alloc::new_bytes(length + 1);
   stack::push(make_series(Type::binary, utf8));

@@ -128,7 +128,13 @@ Cell Decoder::resolve() {
   return at;
 }
 
-void append(NodeId parent, const Cell& v) { block::append_copy(make_series(Type::block, parent), v); }
+// Written in place while the buffer has room (a block record makes its buffer for all its members).
+void append(NodeId parent, const Cell& v) {
+  SeriesBuffer* b = buffer_of(parent);
+  if (b->tail + sizeof(Cell) > b->size) return block::append_copy(make_series(Type::block, parent), v);
+  *reinterpret_cast<Cell*>(b->tail_ptr()) = v;
+  b->tail += sizeof(Cell);
+}
 int32_t next_index(NodeId parent) { return block::length_total(make_series(Type::block, parent)); }
 
 void members(Decoder& d, NodeId node, uint32_t n) {

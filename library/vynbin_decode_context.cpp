@@ -302,7 +302,8 @@ void word_record(Decoder& d, NodeId parent, const Head& h) {
   if (!self_word(ctx, sym, index)) {
     if (index == -1) index = context::find_word(ctx, sym, true);
     need(d, index >= 0 && index < context::slot_count(ctx));
-    need(d, symbol::resolve(word::symbol(*context::word_at(ctx, index))) == symbol::resolve(sym));
+    uint32_t slot_sym = word::symbol(*context::word_at(ctx, index));
+    need(d, slot_sym == sym || symbol::resolve(slot_sym) == symbol::resolve(sym));
   }
   cell_at(parent, at) = word::make(h.type, sym, ctx, index);
 }

@@ -19,11 +19,10 @@ Cell* entries() {
   return reinterpret_cast<Cell*>(buffer_of(hashtable::record(table())->values)->data());
 }
 
-// The spelling copied out, so interning can allocate without the bytes moving under it.
+// find copies the spelling out before it allocates, so the bytes may lie in a movable buffer.
 uint32_t intern(std::string_view utf8, bool fold_only) {
-  std::string copy(utf8);
-  return vyn::symbol::find(table(), reinterpret_cast<const uint8_t*>(copy.data()),
-                           static_cast<uint32_t>(copy.size()), fold_only);
+  return vyn::symbol::find(table(), reinterpret_cast<const uint8_t*>(utf8.data()),
+                           static_cast<uint32_t>(utf8.size()), fold_only);
 }
 
 // Code points of a UTF-8 spelling, one at a time.

@@ -664,6 +664,14 @@ TEST_F(HashTable, InterningKeepsCaseVariantsApartWithTheirAlias) {
   EXPECT_EQ(alias(3006), 23);
   EXPECT_EQ(intern("Fo" "o"), 2u);
   EXPECT_GT(record(t)->buckets, 3000);
+  // spellings longer than 64 bytes are lowered for hashing elsewhere than short ones
+  std::string long_name(100, 'q');
+  std::string long_variant = long_name;
+  long_variant[99] = 'Q';
+  uint32_t long_id = intern(long_name);
+  EXPECT_EQ(intern(long_name), long_id);
+  EXPECT_EQ(intern(long_variant, true), long_id);
+  EXPECT_EQ(alias(intern(long_variant)), static_cast<int32_t>(long_id));
   expect_hashes_stored(t);
 }
 
