@@ -11,12 +11,14 @@ namespace {
 size_t total = 0;
 
 // The spare: whole pages of a freed big frame, kept mapped and counted in total, for the next big
-// frame to take without faulting them in again. A spare under spare_least is released.
+// frame to take without faulting them in again. A spare under spare_least is released, and a frame
+// over spare_most is never kept.
 struct Spare {
   uint8_t* at = nullptr;
   size_t size = 0;
 } spare;
 constexpr size_t spare_least = size_t{1} << 20;
+constexpr size_t spare_most = size_t{256} << 20;
 
 void unmap(void* start, size_t n) {
   if (munmap(start, n) != 0) fire(Err::internal_wrong_mem);
@@ -58,7 +60,7 @@ void* virtual_alloc(size_t size, bool huge, bool reuse) {
 void virtual_free(void* address, bool keep) {
   uint64_t* start = static_cast<uint64_t*>(address) - 1;
   size_t rounded = start[0];
-  if (!keep || rounded < spare_least) return unmap(start, rounded);
+  if (!keep || rounded < spare_least || rounded > spare_most) return unmap(start, rounded);
   if (spare.size >= rounded) return unmap(start, rounded);  // the larger of the two stays
   release_spare();
   spare = {reinterpret_cast<uint8_t*>(start), rounded};

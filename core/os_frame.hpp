@@ -15,7 +15,7 @@ constexpr size_t round_to(size_t x, size_t n) { return (x + n - 1) & ~(n - 1); }
 // caller gets the address after it. A refused mapping raises internal/no-memory. A huge frame asks
 // for 2 MB pages: one fault per 2 MB as it is filled, and fewer TLB misses when it is read.
 // With reuse (a big series' frame) the frame may be cut from the spare, pages that a freed frame
-// kept, faulted in already and not zeroed. With keep, a frame of 1 MB or more becomes the spare
+// kept, faulted in already and not zeroed. With keep, a frame of 1 MB to 256 MB becomes the spare
 // unless the spare is larger; the other of the two is released. The spare counts in os_total and
 // is released whenever the cap would refuse a request, or by release_spare.
 void* virtual_alloc(size_t size, bool huge = false, bool reuse = false);

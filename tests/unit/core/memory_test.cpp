@@ -174,7 +174,7 @@ TEST_F(Memory, RefusedMappingRaisesNoMemoryAndKeepsTotal) {
 
 // A freed big frame kept as the spare: counted as held, its pages taken by the next big frame
 // (the rest staying spare), grown into where it follows a frame or holds the new size whole, and
-// given up under the cap. Small frames are not kept; of two, the larger stays.
+// given up under the cap. Frames under 1 MB or over 256 MB are not kept; of two, the larger stays.
 TEST_F(Memory, TheSpareIsReusedCountedAndReleased) {
   constexpr size_t mb = size_t{1} << 20;
   alloc::release_spare();
@@ -188,6 +188,8 @@ TEST_F(Memory, TheSpareIsReusedCountedAndReleased) {
   EXPECT_EQ(spare, 8 * mb + 4096);
   EXPECT_EQ(alloc::os_total(), before + spare);
   alloc::virtual_free(alloc::virtual_alloc(2 * mb), true);  // the larger spare stays
+  EXPECT_EQ(alloc::spare_size(), spare);
+  alloc::virtual_free(alloc::virtual_alloc(300 * mb), true);  // too large to keep
   EXPECT_EQ(alloc::spare_size(), spare);
   EXPECT_EQ(alloc::os_total(), before + spare);
 
