@@ -47,10 +47,17 @@ size_t scratch_total() { return scratch; }
 
 // The collector is not held to the cap: under stress it copies every live buffer into new frames
 // before it returns the old ones, and a collection refused half-way could not be undone.
+// A freed big frame kept for reuse counts as held, and is released when only it stands in the way.
 bool within_limit(size_t n) {
   if (cap == 0 || gc::collecting()) return true;
-  size_t held = os_total() + scratch;
-  return held <= cap && n <= cap - held;
+  auto room = [&] {
+    size_t held = os_total() + scratch;
+    return held <= cap && n <= cap - held;
+  };
+  if (room()) return true;
+  if (!spare_size()) return false;
+  release_spare();
+  return room();
 }
 
 Scratch::Scratch(size_t n) { resize(n); }

@@ -125,10 +125,10 @@ Buckets buckets_of(const Record* r) {
 Slots slots_of(NodeId table) { return slots_of(record(table)); }
 
 Slots slots_of(const Record* r) {
-  return {reinterpret_cast<uint32_t*>(buffer_of(r->flags)->data()),
-          reinterpret_cast<Slot*>(buffer_of(r->keys)->data()),
-          static_cast<uint32_t>(r->buckets - 1)};
+  return {reinterpret_cast<Slot*>(buffer_of(r->keys)->data()), static_cast<uint32_t>(r->buckets - 1)};
 }
+
+void empty_slots(NodeId table) { array::fill(record(table)->keys, slot_fill); }
 
 uint32_t current_epoch() { return gc::stats().cycles + 1; }
 
@@ -170,9 +170,12 @@ NodeId new_(int32_t n, Cell source, Kind kind, int32_t extra) {
   // the record width first: a collection while the arrays are made walks the records by it
   if (records) record(table)->positions = static_cast<uint32_t>(sizeof(Cell) * (extra + 1));
   int32_t buckets = record(table)->buckets;
-  renew_array(table, &Record::flags, flag_bytes(buckets), all_empty, 1);
-  uint32_t key_size = kind <= Kind::symbols ? slot_size : int_size;
-  renew_array(table, &Record::keys, buckets * key_size, 0, key_size);
+  if (records) {
+    renew_array(table, &Record::flags, flag_bytes(buckets), all_empty, 1);
+    renew_array(table, &Record::keys, buckets * int_size, 0, int_size);
+  } else {
+    renew_array(table, &Record::keys, buckets * slot_size, slot_fill, slot_size);
+  }
   if (kind == Kind::hash) {
     renew_array(table, &Record::positions, n * int_size, 0xFF, int_size);
     renew_array(table, &Record::chains, 0, 0, int_size);
@@ -308,7 +311,7 @@ NodeId copy(NodeId table, NodeId block) {
   hold(fresh);
   bool hash_kind = kind_of(table) == Kind::hash;
   for (NodeId Record::*f : {&Record::flags, &Record::keys, &Record::positions, &Record::chains}) {
-    if (!hash_kind && (f == &Record::positions || f == &Record::chains)) continue;
+    if (!(record(table)->*f) || (!hash_kind && (f == &Record::positions || f == &Record::chains))) continue;
     NodeId c = array::copy(record(table)->*f);
     record(fresh)->*f = c;
   }
@@ -325,7 +328,8 @@ NodeId copy(NodeId table, NodeId block) {
 void clear(NodeId table) {
   Record* r = record(table);
   r->live = r->occupied = 0;
-  array::fill(r->flags, all_empty);
+  if (r->kind > static_cast<int32_t>(Kind::symbols)) array::fill(r->flags, all_empty);
+  else empty_slots(table);
   array::clear(r->values);
   if (r->kind == static_cast<int32_t>(Kind::hash)) {
     array::fill(r->positions, 0xFF);

@@ -2,11 +2,12 @@
 // tables, and the record tables keyed by a 32-bit key.
 //
 // A table is a record of eleven 32-bit words in a byte series of its own, known by its node; its
-// arrays (bucket flags, bucket keys, positions, chains) are series too, so the collector can find
-// and move all of them. Tables hold 32-bit indexes into their values series, never copies of
-// values. Buckets are a power of two (at least 4), two flag bits each, probed with a growing step
-// (offsets 1, 3, 6, 10 ... from the start bucket), and the table is rebuilt when the buckets that
-// are live or deleted reach 0.77 of the count.
+// arrays (bucket keys, positions, chains; bucket flags for record tables) are series too, so the
+// collector can find and move all of them. Tables hold 32-bit indexes into their values series,
+// never copies of values. Buckets are a power of two (at least 4), each live, deleted or empty
+// (value tables keep that in the bucket's key, record tables in two flag bits), probed with a
+// growing step (offsets 1, 3, 6, 10 ... from the start bucket), and the table is rebuilt when the
+// buckets that are live or deleted reach 0.77 of the count.
 //
 // Every function that may insert may allocate and so collect: the caller keeps the table reachable
 // (through its hash! or map! cell, a context, or a root) and re-derives addresses afterwards.
@@ -31,9 +32,9 @@ struct Record {
   int32_t live;         // live buckets (kind 0: distinct entries; records: live records)
   uint32_t positions;   // kind 0: node of the positions array; kinds 3-4: record width in bytes
   NodeId chains;        // kind 0: node of the array of chain nodes (element 0: released chain)
-  NodeId flags;         // node of the bucket flags, two bits per bucket
+  NodeId flags;         // kinds 3-4: node of the bucket flags, two bits per bucket; else 0
   NodeId keys;          // node of the bucket keys: kinds 0-2 a key and its value's hash per
-                        // bucket, kinds 3-4 one 32-bit word per bucket
+                        // bucket (its state too), kinds 3-4 one 32-bit word per bucket
   NodeId values;        // node of the values series
   int32_t occupied;     // live or deleted buckets
   int32_t buckets;      // a power of two, at least 4

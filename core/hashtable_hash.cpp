@@ -183,7 +183,7 @@ void remove_hash(NodeId table, int32_t position) {
     if (emptied) array::poke_int(record(table)->chains, -key, 0);
   }
   if (emptied) {
-    sl.set(bucket, deleted);
+    sl.remove(bucket);
     record(table)->live--;
   }
   ints(record(table)->positions)[position] = -1;
@@ -193,7 +193,7 @@ void reset_hash(NodeId table) {
   Record* r = record(table);
   r->live = r->occupied = 0;
   r->epoch = 0;
-  array::fill(r->flags, all_empty);
+  empty_slots(table);
   array::fill(r->positions, 0xFF);
   array::clear(r->chains);
 }
@@ -203,8 +203,7 @@ void rebuild_from_block(NodeId table, int32_t request) {
     int32_t size = static_cast<int32_t>(request * 1.5);
     int32_t buckets = static_cast<int32_t>(hash::next_pow2(static_cast<uint32_t>(size)));
     if (buckets < 4) buckets = 4;
-    renew_array(table, &Record::flags, flag_bytes(buckets), all_empty, 1);
-    renew_array(table, &Record::keys, buckets * slot_size, 0, slot_size);
+    renew_array(table, &Record::keys, buckets * slot_size, slot_fill, slot_size);
     int32_t count = cell_count(record(table)->values);
     int32_t room = count > array::length(record(table)->positions) ? count : array::length(record(table)->positions);
     renew_array(table, &Record::positions, room * int_size, 0xFF, int_size);

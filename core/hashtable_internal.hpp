@@ -1,6 +1,7 @@
 // core/hashtable_internal.hpp: the bucket scheme and the pieces the hash table files share.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "core/cell.hpp"
@@ -47,33 +48,35 @@ Buckets buckets_of(const Record* r);  // never allocates; good until the next al
 // A bucket of a value table (kinds 0 to 2): the entry's cell index in the values block (for a
 // hash! bucket of several equal values, minus its chain number) beside the hash of the value it
 // indexes. A probe compares hashes first, so an entry that does not match costs no read of its
-// cell or of what the cell refers to; the two words share a cache line.
+// cell or of what the cell refers to. The bucket's state lives in its key too (empty_key and
+// deleted_key are no index nor chain), so that a probe reads one cache line per bucket.
 struct Slot {
   int32_t key;
   uint32_t hash;
 };
 inline constexpr uint32_t slot_size = sizeof(Slot);
+inline constexpr uint8_t slot_fill = 0x80;  // every byte of an empty slot
+inline constexpr int32_t empty_key = static_cast<int32_t>(0x80808080u);
+inline constexpr int32_t deleted_key = INT32_MIN;
 
 // A raw view of a value table's buckets. Never held across an allocation.
 struct Slots {
-  uint32_t* flags;
   Slot* slots;
   uint32_t mask;
 
-  uint32_t flag(uint32_t i) const { return flag_at(flags, i); }
-  void set(uint32_t i, uint32_t f) { set_flag(flags, i, f); }
-  void take(uint32_t i, int32_t key, uint32_t hash) {
-    set(i, live);
-    slots[i] = {key, hash};
+  uint32_t flag(uint32_t i) const {
+    int32_t k = slots[i].key;
+    return k == empty_key ? empty : k == deleted_key ? deleted : live;
   }
-  // Starts the reads of a probe's first bucket: its flags and its slot.
-  void prefetch(uint32_t i) const {
-    __builtin_prefetch(flags + (i >> 4));
-    __builtin_prefetch(slots + i);
-  }
+  void remove(uint32_t i) { slots[i].key = deleted_key; }
+  void take(uint32_t i, int32_t key, uint32_t hash) { slots[i] = {key, hash}; }
+  // Starts the read of a probe's first bucket.
+  void prefetch(uint32_t i) const { __builtin_prefetch(slots + i); }
 };
 Slots slots_of(NodeId table);
 Slots slots_of(const Record* r);  // never allocates; good until the next allocation
+// Every bucket of a value table empty.
+void empty_slots(NodeId table);
 
 // The probe sequence: the start bucket, then offsets 1, 3, 6, 10 ... from it. Over a power of two
 // the first `buckets` steps visit every bucket once, so the walk ends there rather than at its
@@ -110,10 +113,9 @@ inline auto probe_find(const Slots& sl, uint32_t hash, int32_t buckets, Match&& 
   Probe probe(hash, buckets);
   sl.prefetch(probe.at());
   do {
-    uint32_t f = sl.flag(probe.at());
-    if (f == empty) break;
     Slot& s = sl.slots[probe.at()];
-    if (f == deleted || s.hash != hash) continue;
+    if (s.key == empty_key) break;
+    if (s.hash != hash || s.key == deleted_key) continue;
     if (Answer a = match(s.key)) return a;
   } while (probe.next());
   return Answer{};
@@ -135,14 +137,15 @@ inline auto probe_insert(const Slots& sl, uint32_t hash, int32_t buckets, Match&
   sl.prefetch(probe.at());
   int32_t free_at = -1;
   do {
-    uint32_t i = probe.at(), f = sl.flag(i);
-    if (f != live) {
+    uint32_t i = probe.at();
+    Slot& s = sl.slots[i];
+    if (s.key == empty_key || s.key == deleted_key) {
       if (free_at < 0) free_at = static_cast<int32_t>(i);
-      if (f == empty) break;
+      if (s.key == empty_key) break;
       continue;
     }
-    if (sl.slots[i].hash != hash) continue;
-    if (Answer a = match(sl.slots[i].key)) return Claim<Answer>{a, static_cast<int32_t>(i)};
+    if (s.hash != hash) continue;
+    if (Answer a = match(s.key)) return Claim<Answer>{a, static_cast<int32_t>(i)};
   } while (probe.next());
   return Claim<Answer>{Answer{}, free_at};
 }

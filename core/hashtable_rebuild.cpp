@@ -33,7 +33,7 @@ int32_t pow2_at_least_4(int64_t request) {
 void reindex(NodeId table) {
   Record* r = record(table);
   r->live = r->occupied = 0;
-  array::fill(r->flags, all_empty);
+  empty_slots(table);
   bool map = r->kind == static_cast<int32_t>(Kind::map);
   copy_into(table, 0, map ? 2 : 1);
   if (!map) return;
@@ -119,8 +119,7 @@ void rebuild_in_place(NodeId table, int32_t request) {
   int32_t entries = r->kind == static_cast<int32_t>(Kind::map) ? r->occupied : r->live;
   if (entries >= bound) return;
   Indexed indexed = indexed_positions(table);
-  renew_array(table, &Record::keys, size * slot_size, 0, slot_size);
-  renew_array(table, &Record::flags, flag_bytes(size), all_empty, 1);
+  renew_array(table, &Record::keys, size * slot_size, slot_fill, slot_size);
   r = record(table);
   r->buckets = size;
   r->upper = bound;

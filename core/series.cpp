@@ -49,7 +49,7 @@ SeriesBuffer* new_big(size_t need) {
   // A very big series is mostly filled whole soon after it is made (a file read, a codec's
   // output): it asks for huge pages. Below that size the last part-used huge page would cost more
   // memory than the faults it saves.
-  auto* frame = static_cast<BigFrame*>(virtual_alloc(need + sizeof(BigFrame), need >= huge_series));
+  auto* frame = static_cast<BigFrame*>(virtual_alloc(need + sizeof(BigFrame), need >= huge_series, true));
   frame->next = mem.big_head;
   frame->prev = nullptr;
   frame->need = need;
@@ -310,12 +310,13 @@ BigFrame* big_series() { return mem.big_head; }
 
 void free_big_series(BigFrame* frame, BigFrame* before) {
   if (before) before->next = frame->next; else mem.big_head = frame->next;
-  virtual_free(frame);
+  virtual_free(frame, true);  // kept as the spare for the next big series
 }
 
 void free_all_frames() {
   while (mem.series_head) free_series_frame(mem.series_head);
   while (mem.big_head) free_big_series(mem.big_head, nullptr);
+  release_spare();
   free_all_node_frames();
   heap::free_all();
   mem = Memory{};

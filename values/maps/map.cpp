@@ -121,7 +121,8 @@ Cell* make_at(Cell* cell, Cell block, int32_t size) {
     block::cells(*pairs)[p] = *key;
     stack::pop(1);
   }
-  NodeId table = hashtable::new_(size > n ? size : n, *pairs, hashtable::Kind::map, 0);
+  int32_t keys = n / 2;
+  NodeId table = hashtable::new_(size > keys ? size : keys, *pairs, hashtable::Kind::map, 0);
   *cell = make_series(Type::map, series_node(*pairs), 0, table);  // before anything allocates
   return cell;
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/alloc_limit.hpp"
 #include "core/gc.hpp"
 #include "core/node.hpp"
 #include "core/os_frame.hpp"
@@ -169,6 +170,61 @@ TEST_F(Memory, RefusedMappingRaisesNoMemoryAndKeepsTotal) {
   size_t before = alloc::os_total();
   EXPECT_EQ(raised([] { alloc::virtual_alloc(size_t{1} << 46); }), Err::internal_no_memory);
   EXPECT_EQ(alloc::os_total(), before);
+}
+
+// A freed big frame kept as the spare: counted as held, its pages taken by the next big frame
+// (the rest staying spare), grown into where it follows a frame or holds the new size whole, and
+// given up under the cap. Frames under 1 MB or over 256 MB are not kept; of two, the larger stays.
+TEST_F(Memory, TheSpareIsReusedCountedAndReleased) {
+  constexpr size_t mb = size_t{1} << 20;
+  alloc::release_spare();
+  size_t before = alloc::os_total();
+  alloc::virtual_free(alloc::virtual_alloc(mb / 2), true);
+  EXPECT_EQ(alloc::spare_size(), 0u);
+  void* big = alloc::virtual_alloc(8 * mb);
+  static_cast<uint8_t*>(big)[0] = 7;
+  alloc::virtual_free(big, true);
+  size_t spare = alloc::spare_size();
+  EXPECT_EQ(spare, 8 * mb + 4096);
+  EXPECT_EQ(alloc::os_total(), before + spare);
+  alloc::virtual_free(alloc::virtual_alloc(2 * mb), true);  // the larger spare stays
+  EXPECT_EQ(alloc::spare_size(), spare);
+  alloc::virtual_free(alloc::virtual_alloc(300 * mb), true);  // too large to keep
+  EXPECT_EQ(alloc::spare_size(), spare);
+  EXPECT_EQ(alloc::os_total(), before + spare);
+
+  void* taken = alloc::virtual_alloc(mb, false, true);  // cut from the spare's front, not zeroed
+  EXPECT_EQ(taken, big);
+  EXPECT_EQ(static_cast<uint8_t*>(taken)[0], 7);
+  EXPECT_EQ(alloc::os_total(), before + spare);
+  void* grown = alloc::virtual_resize(taken, 3 * mb);  // the spare follows: taken in place
+  EXPECT_EQ(grown, taken);
+  EXPECT_EQ(alloc::os_total(), before + spare);
+  EXPECT_EQ(alloc::virtual_resize(grown, 2 * mb), grown);  // holds that much already
+
+  void* other = alloc::virtual_alloc(mb / 2);  // not from the spare: moved onto it when it grows
+  static_cast<uint8_t*>(other)[100] = 9;
+  size_t held = alloc::os_total(), left = alloc::spare_size();
+  void* moved = alloc::virtual_resize(other, 2 * mb);
+  EXPECT_NE(moved, other);
+  EXPECT_EQ(static_cast<uint8_t*>(moved)[100], 9);
+  EXPECT_EQ(alloc::os_total(), held - (mb / 2 + 4096));
+  EXPECT_EQ(alloc::spare_size(), left - 2 * mb - 4096);
+  alloc::virtual_free(moved);
+  alloc::virtual_free(grown);
+  alloc::release_spare();
+  EXPECT_EQ(alloc::os_total(), before);
+}
+
+TEST_F(Memory, TheCapReleasesTheSpareBeforeItRefuses) {
+  constexpr size_t mb = size_t{1} << 20;
+  alloc::release_spare();
+  alloc::virtual_free(alloc::virtual_alloc(4 * mb), true);
+  alloc::set_limit(alloc::os_total() + alloc::scratch_total() + mb);  // room only without the spare
+  void* p = alloc::virtual_alloc(3 * mb);
+  EXPECT_EQ(alloc::spare_size(), 0u);
+  alloc::virtual_free(p);
+  alloc::set_limit(0);
 }
 
 }  // namespace
