@@ -510,15 +510,20 @@ inline void check_plain(const Cell& callable, const Cell& name, const Cell& list
 
 }  // namespace
 
-// The common call: through a word, its fixed arguments from the code, every refinement off.
-Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end, bool push) {
+namespace {
+
+// The common call: through a word, its fixed arguments from the code, every refinement off; made
+// once for each kind of callable (a native or action, a function, a routine), so that each takes
+// only its own steps.
+template <Type K>
+Flow word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end, bool push) {
   if (trace::active) [[unlikely]] trace::fire(trace::open, code, position, name, make_none());
   Cell* slot = stack::push(callable);
-  bool is_function = callable.is(Type::function);
-  if (is_function) stack::mark_interp_func(&name, function::context_of(callable));
+  constexpr bool is_function = K == Type::function;
+  if constexpr (is_function) stack::mark_interp_func(&name, function::context_of(callable));
   else stack::mark_interp_native(&name);
   Cell list = args::list(callable);
-  bool function_like = args::is_function_like(callable.type());
+  constexpr bool function_like = K != Type::native;
   int32_t n = block::length_total(list);
   int32_t locals = 0;
   bool active = true;
@@ -529,7 +534,7 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
     switch (e->type()) {
       case Type::typeset: {
         if (!active) {
-          if (function_like) stack::push(make_none());
+          if constexpr (function_like) stack::push(make_none());
           continue;
         }
         if (position >= end) {
@@ -571,7 +576,7 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
         break;
       }
       case Type::refinement:
-        if (!function_like) {  // every refinement stays off, and no local follows
+        if constexpr (!function_like) {  // every refinement stays off, and no local follows
           i = n;
           break;
         }
@@ -584,22 +589,19 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
   }
   if (trace::active) [[unlikely]] trace::fire(trace::call, code, position, callable, name);
   Flow f;
-  switch (callable.type()) {
-    case Type::native: case Type::action: {
-      f = call_native(callable, Call{stack::arguments(), all_off, false});
-      break;
+  if constexpr (K == Type::native) {
+    f = call_native(callable, Call{stack::arguments(), all_off, false});
+  } else if constexpr (K == Type::routine) {
+    f = exec_routine(callable, name);
+  } else {
+    if (locals > 0) {
+      stack::push(make_logic(false));
+      for (int32_t i = 1; i < locals; ++i) stack::push(make_none());
     }
-    case Type::routine: f = exec_routine(callable, name); break;
-    default:
-      if (locals > 0) {
-        stack::push(make_logic(false));
-        for (int32_t i = 1; i < locals; ++i) stack::push(make_none());
-      }
-      f = function_call(callable, 0);
-      break;
+    f = function_call(callable, 0);
   }
   if (f != Flow::normal) return f;
-  if (is_function) {
+  if constexpr (is_function) {
     if (push) stack::unwind_func(); else stack::unwind_func_last();
   } else {
     if (push) stack::unwind(); else stack::unwind_last();
@@ -612,6 +614,16 @@ Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& positio
     stack::set_top(slot);
   }
   return Flow::normal;
+}
+
+}  // namespace
+
+Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end, bool push) {
+  switch (callable.type()) {
+    case Type::function: return word_call<Type::function>(callable, name, code, position, end, push);
+    case Type::routine: return word_call<Type::routine>(callable, name, code, position, end, push);
+    default: return word_call<Type::native>(callable, name, code, position, end, push);
+  }
 }
 
 }  // namespace vyn::interp
