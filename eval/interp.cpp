@@ -144,7 +144,13 @@ namespace {
     case Type::word: {
       const Cell* value = word::value_cell(v);
       switch (value->type()) {
-        case Type::native: case Type::action: case Type::function: case Type::routine:
+        case Type::native: case Type::action:
+          if (!literal_functions) return eval_native_word_call(*value, v, code, position, end, push);
+          break;
+        case Type::function:
+          if (!literal_functions) return eval_function_word_call(*value, v, code, position, end, push);
+          break;
+        case Type::routine:
           if (!literal_functions) return eval_word_call(*value, v, code, position, end, push);
           break;
         case Type::unset: case Type::op: word_error(v, value->type());

@@ -618,6 +618,15 @@ Flow word_call(Cell callable, const Cell& name, Cell code, int32_t& position, in
 
 }  // namespace
 
+Flow eval_native_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end, bool push) {
+  return word_call<Type::native>(callable, name, code, position, end, push);
+}
+
+Flow eval_function_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end,
+                             bool push) {
+  return word_call<Type::function>(callable, name, code, position, end, push);
+}
+
 Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end, bool push) {
   switch (callable.type()) {
     case Type::function: return word_call<Type::function>(callable, name, code, position, end, push);

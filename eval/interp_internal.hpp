@@ -38,6 +38,11 @@ inline constexpr int apply_positional = 1, apply_named = 2, apply_single = 4;
 // Calls the callable named by a word (no refinements, no apply) with arguments from code.
 [[nodiscard]] Flow eval_word_call(Cell callable, const Cell& name, Cell code, int32_t& position, int32_t end,
                                   bool push);
+// The same for a callable known to be a native or action, or a function.
+[[nodiscard]] Flow eval_native_word_call(Cell callable, const Cell& name, Cell code, int32_t& position,
+                                         int32_t end, bool push);
+[[nodiscard]] Flow eval_function_word_call(Cell callable, const Cell& name, Cell code, int32_t& position,
+                                           int32_t end, bool push);
 
 // The value as the expression's result: pushed, or stored in the current frame's result slot.
 inline void put(const Cell& value, bool push) {
