@@ -23,6 +23,10 @@ namespace vyn::boot::image {
 // anything that depends on the machine or the run.
 inline void (*on_library_start)() = nullptr;
 inline void (*on_library_loaded)() = nullptr;
+// Set by the tool that records what decoding the image does to the heap: called before and after
+// it is decoded (the program then decodes it even when it carries a recording).
+inline void (*on_decode_start)(uint64_t extra) = nullptr;
+inline void (*on_decoded)() = nullptr;
 
 // Remembers the global words' values before the library runs, so that make writes only what the
 // library defined or changed.

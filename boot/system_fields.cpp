@@ -179,22 +179,28 @@ void filling_system(Step step) {
   }
 }
 
+// The fields that depend on the run: the current folder and the command line.
+void set_run_fields() {
+  stack::Mark mark;
+  push_utf8(os::current_dir(), Type::file);
+  set_sub_field("options", "path");
+  if (command_line().empty()) stack::push(make_none());
+  else push_utf8(join_arguments(command_line(), 0), Type::string);
+  set_sub_field("script", "args");
+}
+
 }  // namespace
 
 void finish_library() {
   filling_system([] {
+    set_run_fields();
     for (const char* text : {build_text, locale_text, options_text, version_text}) boot::eval_startup_text(text);
   });
 }
 
 void refresh_for_image() {
   filling_system([] {
-    stack::Mark mark;
-    push_utf8(os::current_dir(), Type::file);
-    set_sub_field("options", "path");
-    if (command_line().empty()) stack::push(make_none());
-    else push_utf8(join_arguments(command_line(), 0), Type::string);
-    set_sub_field("script", "args");
+    set_run_fields();
     boot::eval_startup_text(refresh_text);
   });
 }

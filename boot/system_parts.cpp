@@ -116,13 +116,9 @@ void push_options() {
 
 void push_script() {
   Cell* script = new_object(script_id);
-  for (const char* name : {"title", "header", "parent", "path"}) add_value(script, name, make_none());
-  if (command_line().empty()) {
-    add_value(script, "args", make_none());
-    return;
-  }
-  push_utf8(join_arguments(command_line(), 0), Type::string);
-  add(script, "args");
+  // args is set once the library is there (set_run_fields): until then start-up makes the same
+  // nodes whatever the command line holds, which replaying the boot heap relies on
+  for (const char* name : {"title", "header", "parent", "path", "args"}) add_value(script, name, make_none());
 }
 
 void push_standard(Cell* error_prototype) {

@@ -1,0 +1,58 @@
+// tools/make-boot-heap.cpp: the second stage of the build: starts a runtime from the boot image,
+// as the program does, records what decoding the image does to the heap (core/heap_snapshot.hpp)
+// and writes the record, which the program links and replays at start instead of decoding.
+//
+// The program and this tool run the same start-up up to the decoding, so the recording fits the
+// program's heap there; a program whose heap differs decodes the image instead.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "boot/boot_image.hpp"
+#include "boot/runtime.hpp"
+#include "core/heap_snapshot.hpp"
+
+namespace {
+
+vyn::alloc::snapshot::Recorder recorder;
+std::string record;
+std::string why;
+
+void start(uint64_t extra) { recorder.start(extra); }
+
+void finish() {
+  record = recorder.finish(why);
+  if (std::getenv("VYN_HEAP_REPORT")) std::fprintf(stderr, "changed nodes: %s\n", recorder.changed_report().c_str());
+}
+
+bool write_file(const char* path) {
+  std::string tmp = std::string(path) + ".tmp";
+  FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (!f || std::fwrite(record.data(), 1, record.size(), f) != record.size() || std::fclose(f) != 0) {
+    std::perror(tmp.c_str());
+    return false;
+  }
+  if (std::rename(tmp.c_str(), path) != 0) {
+    std::perror(path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make-boot-heap OUTPUT\n");
+    return 2;
+  }
+  vyn::boot::image::on_decode_start = start;
+  vyn::boot::image::on_decoded = finish;
+  vyn::runtime::init();
+  vyn::runtime::shutdown();
+  if (record.empty()) {
+    std::fprintf(stderr, "make-boot-heap: %s\n", why.empty() ? "the program carries no boot image" : why.c_str());
+    return 1;
+  }
+  return write_file(argv[1]) ? 0 : 1;
+}
