@@ -7,6 +7,7 @@
 #include "core/error.hpp"
 #include "core/gc.hpp"
 #include "core/node.hpp"
+#include "core/os_frame.hpp"
 #include "core/series.hpp"
 
 namespace vyn::alloc::snapshot {
@@ -14,6 +15,8 @@ namespace {
 
 constexpr char magic[8] = {'V', 'Y', 'N', 'H', 'E', 'A', 'P', '1'};
 constexpr uint32_t not_movable = SeriesBuffer::big | SeriesBuffer::malloced;
+// What a frame holds before its heap: the size word of its OS frame, then its header.
+constexpr size_t frame_hole = sizeof(uint64_t) + sizeof(SeriesFrame);
 
 // A slot holds a free link when it points into its own frame's slots (0 ends the chain).
 bool is_free(const NodeFrame* f, uintptr_t v) {
@@ -137,7 +140,7 @@ void Recorder::start(uint64_t extra) {
 }
 
 std::string Recorder::finish(std::string& why) {
-  std::string frames, links, moved, buffers, patches;
+  std::string frames, links, moved, table, buffers, patches;
   uint32_t frame_count = 0, link_count = 0, moved_count = 0, buffer_count = 0, patch_count = 0;
   changed_.clear();
   for (NodeFrame* f = node_frames(); f; f = f->next) {
@@ -184,6 +187,8 @@ std::string Recorder::finish(std::string& why) {
         put32(moved, id);
       }
       ++buffer_count;
+      put32(table, id);
+      put32(table, static_cast<uint32_t>(buffers.size()));
       buffers += bytes;
     }
   }
@@ -205,6 +210,12 @@ std::string Recorder::finish(std::string& why) {
   out += moved;
   put32(out, buffer_count);
   put64(out, buffers.size());
+  out += table;
+  // the stream starts a frame's heap, a page's frame header after a page boundary (the record
+  // starts on one), so that the program can map it as a frame straight from its file
+  size_t pad = (page_size - (out.size() + 4) % page_size) % page_size;
+  put32(out, static_cast<uint32_t>(pad));
+  out.append(pad + frame_hole, '\0');
   out += buffers;
   put32(out, patch_count);
   out += patches;
@@ -220,6 +231,7 @@ struct Parsed {
   std::vector<std::pair<NodeId, int32_t>> links;
   std::vector<NodeId> moved;      // nodes whose earlier buffer the stream replaces
   uint32_t buffer_count = 0;
+  const uint8_t* table = nullptr;   // node and offset in the stream of each buffer
   const uint8_t* stream = nullptr;  // the buffers, headers and data, as they lie in a frame
   size_t stream_bytes = 0;
   std::vector<Patch> patches;
@@ -256,8 +268,9 @@ bool parse(const uint8_t* record, size_t n, uint64_t extra, Parsed& p) {
   for (uint32_t i = 0; i < count && r.ok; ++i) p.moved.push_back(r.u32());
   p.buffer_count = r.u32();
   p.stream_bytes = r.u64();
+  p.table = r.take(8 * size_t{p.buffer_count});
+  r.take(r.u32() + frame_hole);
   p.stream = r.take(p.stream_bytes);
-  if (!r.ok || !well_formed(p.stream, p.stream_bytes, p.buffer_count)) return false;
   count = r.u32();
   for (uint32_t i = 0; i < count && r.ok; ++i) {
     Patch patch{r.u32(), r.u32(), r.u32(), nullptr};
@@ -317,6 +330,23 @@ const uint8_t* copy_run(const uint8_t* start, const uint8_t* end) {
   return stop;
 }
 
+// Maps the stream from the program's file as a frame of its own, its pages read when first
+// touched; false when it cannot be mapped, and the stream is copied instead.
+bool map_stream(const Parsed& p) {
+  const uint8_t* image = p.stream - frame_hole;
+  void* space = map_program_frame(image, frame_hole + p.stream_bytes);
+  if (!space) return false;
+  size_t heap_bytes = round_to(frame_hole + p.stream_bytes, page_size) - frame_hole;
+  SeriesFrame* f = adopt_series_frame(space, heap_bytes, p.stream_bytes);
+  for (uint32_t i = 0; i < p.buffer_count; ++i) {
+    uint32_t entry[2];
+    std::memcpy(entry, p.table + 8 * size_t{i}, sizeof entry);
+    *node_slot(entry[0]) = reinterpret_cast<uintptr_t>(f->heap() + entry[1]);
+  }
+  memory().buffers_made += p.buffer_count;
+  return true;
+}
+
 bool place_buffers(const Parsed& p) {
   for (NodeId node : p.moved) {
     if (!find_node_frame(node)) return false;
@@ -325,15 +355,17 @@ bool place_buffers(const Parsed& p) {
     old->flags &= ~SeriesBuffer::in_use;
   }
   // every buffer's node must lie in a frame before the slots are written
-  const uint8_t* end = p.stream + p.stream_bytes;
-  for (const uint8_t* at = p.stream; at < end;) {
-    SeriesBuffer h;
-    std::memcpy(&h, at, sizeof h);
-    if (!find_node_frame(h.node)) return false;
-    at += sizeof h + h.size;
+  for (uint32_t i = 0; i < p.buffer_count; ++i) {
+    uint32_t entry[2];
+    std::memcpy(entry, p.table + 8 * size_t{i}, sizeof entry);
+    if (!find_node_frame(entry[0]) || entry[1] + sizeof(SeriesBuffer) > p.stream_bytes) return false;
   }
-  for (const uint8_t* at = p.stream; at < end;)
-    if (!(at = copy_run(at, end))) return false;
+  if (!map_stream(p)) {
+    if (!well_formed(p.stream, p.stream_bytes, p.buffer_count)) return false;
+    const uint8_t* end = p.stream + p.stream_bytes;
+    for (const uint8_t* at = p.stream; at < end;)
+      if (!(at = copy_run(at, end))) return false;
+  }
   for (const Patch& patch : p.patches) {
     if (!find_node_frame(patch.node)) return false;
     SeriesBuffer* b = node_buffer(patch.node);

@@ -1,7 +1,10 @@
 // core/os_frame.cpp: OS frames over mmap/munmap.
 #include "core/os_frame.hpp"
 
+#include <fcntl.h>
+#include <link.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include "core/alloc_limit.hpp"
 #include "core/error.hpp"
@@ -53,6 +56,43 @@ void* virtual_alloc(size_t size, bool huge, bool reuse) {
   void* p = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) fire(Err::internal_no_memory);
   if (huge) madvise(p, rounded, MADV_HUGEPAGE);
+  total += rounded;
+  return framed(static_cast<uint64_t*>(p), rounded);
+}
+
+namespace {
+
+struct FileSpan {
+  uintptr_t address;
+  off_t offset = -1;
+};
+
+// The offset in the program's file of an address in its loaded image (its first object's loaded
+// segments), when the address lies in one that the file holds.
+int find_offset(dl_phdr_info* info, size_t, void* data) {
+  auto* span = static_cast<FileSpan*>(data);
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    const ElfW(Phdr)& ph = info->dlpi_phdr[i];
+    uintptr_t start = info->dlpi_addr + ph.p_vaddr;
+    if (ph.p_type == PT_LOAD && span->address >= start && span->address < start + ph.p_filesz)
+      span->offset = static_cast<off_t>(span->address - start + ph.p_offset);
+  }
+  return 1;  // the program comes first; the libraries are not looked at
+}
+
+}  // namespace
+
+void* map_program_frame(const void* image, size_t size) {
+  size_t rounded = round_to(size, page_size);
+  FileSpan span{reinterpret_cast<uintptr_t>(image)};
+  if (span.address % page_size || !within_limit(rounded)) return nullptr;
+  dl_iterate_phdr(find_offset, &span);
+  if (span.offset < 0) return nullptr;
+  int fd = open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  void* p = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, span.offset);
+  close(fd);
+  if (p == MAP_FAILED) return nullptr;
   total += rounded;
   return framed(static_cast<uint64_t*>(p), rounded);
 }

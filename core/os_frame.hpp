@@ -20,6 +20,11 @@ constexpr size_t round_to(size_t x, size_t n) { return (x + n - 1) & ~(n - 1); }
 // is released whenever the cap would refuse a request, or by release_spare.
 void* virtual_alloc(size_t size, bool huge = false, bool reuse = false);
 void virtual_free(void* address, bool keep = false);
+// A frame of size bytes (the first 8 taken by its size word) whose pages come from the program's
+// own file: image is a page-aligned address in the program's loaded image, whose bytes the frame
+// starts with. The pages are read from the file when first touched and copied when first written,
+// so bytes never used cost nothing. Answers nullptr when the file cannot be mapped so.
+void* map_program_frame(const void* image, size_t size);
 void release_spare();
 size_t spare_size();
 // Resizes a frame of virtual_alloc to hold size bytes, keeping its contents: the system remaps its

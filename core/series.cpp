@@ -116,6 +116,16 @@ SeriesFrame* new_series_frame() {
   return f;
 }
 
+SeriesFrame* adopt_series_frame(void* memory, size_t heap_bytes, size_t used) {
+  auto* f = static_cast<SeriesFrame*>(memory);
+  f->total = heap_bytes + sizeof(SeriesFrame);
+  f->bump = f->heap() + used;
+  f->end = f->heap() + heap_bytes;
+  insert_sorted(f);
+  if (!mem.series_current) mem.series_current = f;
+  return f;
+}
+
 void free_series_frame(SeriesFrame* f) {
   if (f->prev) f->prev->next = f->next; else mem.series_head = f->next;
   if (f->next) f->next->prev = f->prev; else mem.series_last = f->prev;

@@ -82,6 +82,9 @@ void free_all_frames();
 
 SeriesFrame* new_series_frame();
 void free_series_frame(SeriesFrame* frame);
+// Makes a series frame of memory from virtual_alloc or map_program_frame (after its size word),
+// whose heap holds heap_bytes, the first used of them holding buffers already.
+SeriesFrame* adopt_series_frame(void* memory, size_t heap_bytes, size_t used);
 SeriesFrame* find_series_frame(size_t need);
 
 // A new buffer for count units; offset is the byte offset of the head in the data, or
