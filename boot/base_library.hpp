@@ -7,6 +7,8 @@ namespace vyn::boot {
 // The routines, before the library functions that use them (process exit, quiet setting, the
 // shifts, directories, tuples from integers, the stack, the clipboard, standard output).
 void define_routines();
+// Registers the routines' bodies only, in the order defining them does.
+void register_routine_bodies();
 // `_raise-fault`, for the tests of fault reports: only when VYN_TEST_FAULTS is set.
 void define_fault_trigger();
 // The constant words and the colour tuples.
@@ -14,6 +16,9 @@ void define_constants();
 // The type predicates: one per datatype (bitset? .. vector?) and one per typeset (any-list? ..
 // planar?).
 void define_predicates();
+// The predicates' bodies registered, and the typeset words' symbols noted, without defining them.
+void register_predicate_bodies();
+void note_typeset_symbols();
 // mod and modulo, from their source text.
 void define_base_arith();
 // system/lexer, with exit-states: the words that name the lexer's token kinds in its events.

@@ -4,12 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "boot/script.hpp"
 #include "core/error.hpp"
-#include "core/heap_snapshot.hpp"
 #include "core/runtime_cells.hpp"
 #include "core/stack.hpp"
 #include "library/vynbin.hpp"
@@ -25,8 +23,6 @@
 extern "C" {
 extern const unsigned char vyn_boot_image[] __attribute__((weak));
 extern const unsigned long vyn_boot_image_size __attribute__((weak));
-extern const unsigned char vyn_boot_heap[] __attribute__((weak));
-extern const unsigned char vyn_boot_heap_end[] __attribute__((weak));
 }
 
 namespace vyn::boot::image {
@@ -97,11 +93,12 @@ std::string make() {
   return vynbin::encode_boot_image(*table, *defined);
 }
 
-namespace {
-
-// What the heap must hold for the recorded decoding to fit it, besides its node table: the image
-// itself and the tables that decoding adds to.
-uint64_t heap_extra(const uint8_t* bytes, size_t n) {
+// What the heap must hold for a recorded start-up to fit it, besides its node table: the image
+// itself and the tables that start-up adds to.
+uint64_t heap_extra() {
+  if (!present()) return 0;
+  const uint8_t* bytes = vyn_boot_image;
+  size_t n = vyn_boot_image_size;
   uint64_t h = n;
   for (size_t i = 0; i < n; i += n / 64 + 1) h = h * 0x100000001B3ull + bytes[i];
   h = h * 31 + static_cast<uint64_t>(symbol::count());
@@ -109,53 +106,37 @@ uint64_t heap_extra(const uint8_t* bytes, size_t n) {
   return h * 31 + static_cast<uint64_t>(block::length_total(runtime_cells().root));
 }
 
-// VYN_BOOT_HEAP=decode makes the program decode its image although it could replay the heap (the
-// tests compare the two); =report says on standard error which of the two it did.
-const char* heap_choice() {
-  const char* v = std::getenv("VYN_BOOT_HEAP");
-  return v ? v : "";
-}
-
-bool replay(const uint8_t* bytes, size_t n) {
-  if (!vyn_boot_heap || !vyn_boot_heap_end || on_decoded || std::strcmp(heap_choice(), "decode") == 0) return false;
-  return alloc::snapshot::apply(vyn_boot_heap, static_cast<size_t>(vyn_boot_heap_end - vyn_boot_heap),
-                                heap_extra(bytes, n));
-}
-
-void decode(const uint8_t* bytes, size_t n) {
-  Cell& root = runtime_cells().root;
-  uint64_t extra = heap_extra(bytes, n);
-  if (on_decode_start) on_decode_start(extra);
-  block::make_in(&root, 256);
-  vynbin::decode_boot_image(bytes, n, block::cells(root)[literal_base]);
-  if (on_decoded) on_decoded();
-}
-
-}  // namespace
-
 // The image's values land in a block of their own that the root block holds: start-up code
-// that runs while they are decoded may add to the root block without moving them. The program
-// carries what decoding its image does to the heap, and replays that when the heap is as the
-// recording found it.
+// that runs while they are decoded may add to the root block without moving them.
 void load_from(const uint8_t* bytes, size_t n) {
-  literal_base = block::length_total(runtime_cells().root);
+  Cell& root = runtime_cells().root;
+  literal_base = block::length_total(root);
   try {
-    bool replayed = replay(bytes, n);
-    if (!replayed) decode(bytes, n);
-    if (std::strcmp(heap_choice(), "report") == 0) std::fprintf(stderr, "boot heap: %s\n", replayed ? "replayed" : "decoded");
+    block::make_in(&root, 256);
+    vynbin::decode_boot_image(bytes, n, block::cells(root)[literal_base]);
   } catch (const Raised&) {
     std::fprintf(stderr, "*** Start-up: the boot image is damaged\n");
     report_pending_error();
     std::exit(1);
   }
+  if (on_decoded) on_decoded();
+  finish_load();
+}
+
+void finish_load() {
   const Cell& table = literal(0);
   if (table.is(Type::block) && block::length_total(table) > 0 && block::cells(table)[0].is(Type::integer))
     object::reserve_class_ids(static_cast<uint32_t>(block::cells(table)[0].int_value()));
   adopt_system();
 }
 
+bool present() { return vyn_boot_image && &vyn_boot_image_size; }
+
+int32_t literal_base_now() { return literal_base; }
+void set_literal_base(int32_t base) { literal_base = base; }
+
 bool load() {
-  if (!vyn_boot_image || !&vyn_boot_image_size) return false;
+  if (!present()) return false;
   load_from(vyn_boot_image, vyn_boot_image_size);
   return true;
 }

@@ -23,9 +23,8 @@ namespace vyn::boot::image {
 // anything that depends on the machine or the run.
 inline void (*on_library_start)() = nullptr;
 inline void (*on_library_loaded)() = nullptr;
-// Set by the tool that records what decoding the image does to the heap: called before and after
-// it is decoded (the program then decodes it even when it carries a recording).
-inline void (*on_decode_start)(uint64_t extra) = nullptr;
+// Set by the tool that records the boot heap (boot/boot_heap.hpp): called once the image is
+// decoded.
 inline void (*on_decoded)() = nullptr;
 
 // Remembers the global words' values before the library runs, so that make writes only what the
@@ -39,6 +38,18 @@ std::string make();
 bool load();
 // The same for an image at hand.
 void load_from(const uint8_t* bytes, size_t n);
+
+// Whether the program carries an image.
+bool present();
+// What follows decoding: the class ids the image gave reserved, its `system` handed to the error
+// machinery. A replayed start-up runs it too.
+void finish_load();
+// A fingerprint of the image and of the tables decoding adds to, as they are now (0 without an
+// image).
+uint64_t heap_extra();
+// Where the image's values start in the root block.
+int32_t literal_base_now();
+void set_literal_base(int32_t base);
 
 // Literal n of the image: its n-th root value (the word table is literal 0).
 const Cell& literal(int32_t n);

@@ -6,6 +6,7 @@
 
 #include "boot/base_library.hpp"
 #include "boot/base_sources.hpp"
+#include "boot/boot_heap.hpp"
 #include "boot/boot_image.hpp"
 #include "boot/prescanned_specs.hpp"
 #include "boot/system_object.hpp"
@@ -121,9 +122,22 @@ void bind_operators() {
   }
 }
 
-}  // namespace
+// What the built-ins' stretch of start-up leaves outside the heap and a replayed heap does not
+// hold: the C++ bodies, registered in the order defining their routines registers them, and the
+// typeset words' symbols.
+void restore_outside_heap() {
+  register_routine_bodies();
+  library::register_json_bodies();
+  vyn::image::register_codec_bodies();
+  vynbin::register_bodies();
+  register_predicate_bodies();
+  tui::register_platform_routines();
+  note_typeset_symbols();
+}
 
-void bootstrap() {
+// The built-ins, then the library from its image (or its text when the program has none).
+bool make_built_ins() {
+  heap::note_start();
   prescanned::start();
   bind_datatypes();
   bind_typesets();
@@ -141,7 +155,16 @@ void bootstrap() {
   define_lexer_object();
   tui::register_platform_routines();
   prescanned::stop();
-  if (boot::image::load()) {
+  return boot::image::load();
+}
+
+}  // namespace
+
+void bootstrap() {
+  bool replayed = heap::replay(restore_outside_heap);
+  bool image = replayed || make_built_ins();
+  heap::report(replayed);
+  if (image) {
     system_object::refresh_for_image();
   } else {
     load_base_library();

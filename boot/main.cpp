@@ -3,6 +3,8 @@
 // runs out.
 #include <pthread.h>
 
+#include <new>
+
 #include <cstdio>
 #include <string>
 
@@ -35,6 +37,8 @@ void* run(void* arg) {
   try {
     vyn::runtime::init();
   } catch (const vyn::Raised&) {
+    vyn::fault::report(94, "out of memory", __builtin_return_address(0));
+  } catch (const std::bad_alloc&) {  // a C++ table of start-up's refused
     vyn::fault::report(94, "out of memory", __builtin_return_address(0));
   }
   vyn::boot::install_termination();

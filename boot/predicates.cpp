@@ -102,6 +102,12 @@ const Entries& entries() {
 
 }  // namespace
 
+void register_predicate_bodies() { (void)entries(); }
+
+void note_typeset_symbols() {
+  for (int k = 0; k < typeset_count; ++k) typeset_symbols[k] = symbol::make(typeset_words[k]);
+}
+
 void define_predicates() {
   const Entries& e = entries();
   stack::Mark mark;

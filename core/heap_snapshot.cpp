@@ -139,7 +139,7 @@ void Recorder::start(uint64_t extra) {
   }
 }
 
-std::string Recorder::finish(std::string& why) {
+std::string Recorder::finish(std::string& why, const std::string& attachment) {
   std::string frames, links, moved, table, buffers, patches;
   uint32_t frame_count = 0, link_count = 0, moved_count = 0, buffer_count = 0, patch_count = 0;
   changed_.clear();
@@ -219,6 +219,8 @@ std::string Recorder::finish(std::string& why) {
   out += buffers;
   put32(out, patch_count);
   out += patches;
+  put32(out, static_cast<uint32_t>(attachment.size()));
+  out += attachment;
   return out;
 }
 
@@ -235,6 +237,7 @@ struct Parsed {
   const uint8_t* stream = nullptr;  // the buffers, headers and data, as they lie in a frame
   size_t stream_bytes = 0;
   std::vector<Patch> patches;
+  std::string_view attachment;
 };
 
 // Each buffer of the stream fits in it, with a sound header.
@@ -277,6 +280,8 @@ bool parse(const uint8_t* record, size_t n, uint64_t extra, Parsed& p) {
     patch.bytes = r.take(patch.length);
     p.patches.push_back(patch);
   }
+  uint32_t attached = r.u32();
+  if (const uint8_t* a = r.take(attached)) p.attachment = {reinterpret_cast<const char*>(a), attached};
   return r.ok && r.at == r.end;
 }
 
@@ -377,9 +382,10 @@ bool place_buffers(const Parsed& p) {
 
 }  // namespace
 
-bool apply(const uint8_t* record, size_t n, uint64_t extra) {
+bool apply(const uint8_t* record, size_t n, uint64_t extra, std::string_view& attachment) {
   Parsed p;
   if (!parse(record, n, extra, p)) return false;
+  attachment = p.attachment;
   // From here the heap changes: a record that matched the fingerprint but does not fit the heap
   // was made by another build, and the start-up cannot go on.
   if (!place_frames(p) || !place_buffers(p)) fire(Err::internal_no_memory);

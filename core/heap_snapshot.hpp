@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "core/cell.hpp"
@@ -31,7 +32,8 @@ class Recorder {
   void start(uint64_t extra);
   // The record of what changed since start; empty, with why set, when the stretch did something a
   // record cannot hold (freed a node it found, made a big or heap-held buffer).
-  std::string finish(std::string& why);
+  // attachment is kept with the record and handed back when it is replayed.
+  std::string finish(std::string& why, const std::string& attachment = {});
   // Node ids of buffers that existed at start and were changed (for a report).
   const std::string& changed_report() const { return changed_; }
 
@@ -47,6 +49,7 @@ class Recorder {
 
 // Replays a record made on a heap with the same fingerprint; answers false, having changed
 // nothing, when the fingerprint differs or the record is not one. Collections must be off.
-bool apply(const uint8_t* record, size_t n, uint64_t extra);
+// attachment is set to what the recording attached.
+bool apply(const uint8_t* record, size_t n, uint64_t extra, std::string_view& attachment);
 
 }  // namespace vyn::alloc::snapshot

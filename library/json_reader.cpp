@@ -356,8 +356,13 @@ void read_body(routine::Invocation& inv) {
 
 }  // namespace
 
-void define_json_reader() {
+int32_t register_json_reader() {
   static const int32_t entry = routine::register_body(read_body);
+  return entry;
+}
+
+void define_json_reader() {
+  int32_t entry = register_json_reader();
   routine::define("json-read*", R"~("Reads well-formed JSON text; none when it needs the rules"
       input [string!] return: [block! none!])~", entry);
 }

@@ -77,12 +77,22 @@ void unescape_body(routine::Invocation& inv) {
   *inv.result = *str;
 }
 
+int32_t unescape_entry() {
+  static const int32_t entry = routine::register_body(unescape_body);
+  return entry;
+}
+
 }  // namespace
 
+void register_json_bodies() {
+  (void)unescape_entry();
+  register_json_reader();
+  register_json_writer();
+}
+
 void define_json_unescape() {
-  static const int32_t entry = routine::register_body(unescape_body);
   routine::define("json-unescape*", R"~("Decodes the JSON escapes of a string in place"
-      str [string!] return: [string!])~", entry);
+      str [string!] return: [string!])~", unescape_entry());
   define_json_reader();
   define_json_writer();
 }

@@ -202,8 +202,13 @@ void write_body(routine::Invocation& inv) {
 
 }  // namespace
 
-void define_json_writer() {
+int32_t register_json_writer() {
   static const int32_t entry = routine::register_body(write_body);
+  return entry;
+}
+
+void define_json_writer() {
+  int32_t entry = register_json_writer();
   routine::define("json-write*", R"~("Writes JSON text; none when the writer's functions must"
       data [any-type!] indent [any-type!] ascii [logic!] return: [string! none!])~", entry);
 }

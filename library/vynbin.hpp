@@ -47,5 +47,7 @@ std::string encode_boot_image(const Cell& table, const Cell& defined);
 
 // The routines `vynbin-encode*` and `vynbin-decode*` that the codec object calls.
 void define_routines();
+// Registers their bodies only, in the same order.
+void register_bodies();
 
 }  // namespace vyn::vynbin

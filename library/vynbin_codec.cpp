@@ -49,9 +49,30 @@ void decode_body(routine::Invocation& inv) {
 
 // vynbin-encode* and vynbin-decode*: the Vynbin codec object's encode* and decode; the base
 // library unsets the words once the codec holds the routines.
+namespace {
+
+struct Entries {
+  int32_t encode, decode;
+};
+
+// Registered in this order, encoding first.
+const Entries& entries() {
+  static const Entries e = [] {
+    Entries made{};
+    made.encode = routine::register_body(encode_body);
+    made.decode = routine::register_body(decode_body);
+    return made;
+  }();
+  return e;
+}
+
+}  // namespace
+
+void register_bodies() { (void)entries(); }
+
 void define_routines() {
-  static const int32_t encode_entry = routine::register_body(encode_body);
-  static const int32_t decode_entry = routine::register_body(decode_body);
+  const int32_t encode_entry = entries().encode;
+  const int32_t decode_entry = entries().decode;
   routine::define("vynbin-encode*", R"~("Encodes a value as Vynbin data, compact or standard layout"
       data [any-type!] compact? [logic!] return: [binary!])~", encode_entry);
   routine::define("vynbin-decode*", R"~("Decodes Vynbin data, or a file or URL holding it, into its value or a block of its values"

@@ -1,13 +1,15 @@
-// tools/make-boot-heap.cpp: the second stage of the build: starts a runtime from the boot image,
-// as the program does, records what decoding the image does to the heap (core/heap_snapshot.hpp)
-// and writes the record, which the program links and replays at start instead of decoding.
+// tools/make-boot-heap.cpp: the third stage of the build: starts a runtime with the boot image, as
+// the program does, records what start-up does to the heap from its first built-in until the
+// image is decoded (boot/boot_heap.hpp), and writes the record, which the program links and
+// replays at start instead.
 //
-// The program and this tool run the same start-up up to the decoding, so the recording fits the
-// program's heap there; a program whose heap differs decodes the image instead.
+// The program and this tool run the same start-up up to that stretch, so the recording fits the
+// program's heap there; a program whose heap differs runs the stretch instead.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "boot/boot_heap.hpp"
 #include "boot/boot_image.hpp"
 #include "boot/runtime.hpp"
 #include "core/heap_snapshot.hpp"
@@ -21,7 +23,7 @@ std::string why;
 void start(uint64_t extra) { recorder.start(extra); }
 
 void finish() {
-  record = recorder.finish(why);
+  record = recorder.finish(why, vyn::boot::heap::outside_state());
   if (std::getenv("VYN_HEAP_REPORT")) std::fprintf(stderr, "changed nodes: %s\n", recorder.changed_report().c_str());
 }
 
@@ -46,7 +48,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make-boot-heap OUTPUT\n");
     return 2;
   }
-  vyn::boot::image::on_decode_start = start;
+  vyn::boot::heap::on_start = start;
   vyn::boot::image::on_decoded = finish;
   vyn::runtime::init();
   vyn::runtime::shutdown();

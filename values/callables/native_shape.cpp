@@ -2,6 +2,7 @@
 // natives and actions against them.
 #include "values/callables/native_shape.hpp"
 
+#include <cstring>
 #include <vector>
 
 #include "values/callables/arg_list.hpp"
@@ -71,6 +72,51 @@ bool fits(Type type, int index, const Cell& list) {
 void seal(const Cell& any_type) {
   sealed = true;
   value_types = any_type;
+}
+
+// The recorded shapes as bytes: the seal and its types, then per slot whether it is recorded, its
+// entry count and entries. Cells hold no addresses, so the bytes stand for the shapes in another
+// process whose heap has the same nodes.
+std::string save() {
+  std::string out(1, sealed ? '\1' : '\0');
+  out.append(reinterpret_cast<const char*>(&value_types), sizeof value_types);
+  for (const auto& side : built_ins) {
+    for (const Slot& s : side) {
+      uint32_t n = s.recorded ? static_cast<uint32_t>(s.shape.size()) + 1 : 0;
+      out.append(reinterpret_cast<const char*>(&n), sizeof n);
+      for (const Entry& e : s.shape) out.append(reinterpret_cast<const char*>(&e), sizeof e);
+    }
+  }
+  return out;
+}
+
+bool restore(std::string_view bytes) {
+  size_t at = 0;
+  auto take = [&](void* to, size_t n) {
+    if (bytes.size() - at < n) return false;
+    std::memcpy(to, bytes.data() + at, n);
+    at += n;
+    return true;
+  };
+  char seal_byte = 0;
+  Cell types{};
+  if (!take(&seal_byte, 1) || !take(&types, sizeof types)) return false;
+  for (auto& side : built_ins) {
+    for (Slot& s : side) {
+      uint32_t n = 0;
+      if (!take(&n, sizeof n)) return false;
+      s = Slot{};
+      s.recorded = n > 0;
+      for (uint32_t i = 1; i < n; ++i) {
+        Entry e{};
+        if (!take(&e, sizeof e)) return false;
+        s.shape.push_back(e);
+      }
+    }
+  }
+  sealed = seal_byte != 0;
+  value_types = types;
+  return at == bytes.size();
 }
 
 }  // namespace vyn::native_shape

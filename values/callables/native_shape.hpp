@@ -6,6 +6,9 @@
 // nor widen a type; and an index that start-up left without a built-in has no entry to run.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "core/cell.hpp"
 
 namespace vyn::native_shape {
@@ -16,5 +19,9 @@ bool fits(Type type, int index, const Cell& list);
 // Ends start-up's recording; any_type is the typeset of every type a value can have, the only
 // types compared.
 void seal(const Cell& any_type);
+// The recorded shapes and the seal as bytes, and back (false for bytes that are not such a record):
+// a start that replays the boot heap takes them from the record instead of making the built-ins.
+std::string save();
+bool restore(std::string_view bytes);
 
 }  // namespace vyn::native_shape

@@ -61,5 +61,7 @@ Cell* encode(Cell* img, int format);
 void install();
 // Binds the routines the image codec objects call.
 void define_codec_routines();
+// Registers their bodies only, in the same order.
+void register_codec_bodies();
 
 }  // namespace vyn::image

@@ -73,13 +73,30 @@ void encode_body(Invocation& inv) {
 
 // image-decode* and image-encode-<format>*, from which the image codec objects take their decode
 // and encode; the base library unsets the words once the codecs hold the routines.
-void define_codec_routines() {
-  static const int32_t decode_entry = routine::register_body(decode_body);
-  static const int32_t encode_entries[] = {
-      routine::register_body(encode_body<imaging::bmp>), routine::register_body(encode_body<imaging::png>),
-      routine::register_body(encode_body<imaging::gif>), routine::register_body(encode_body<imaging::jpeg>),
-      routine::register_body(encode_body<imaging::tiff>),
+namespace {
+
+struct CodecEntries {
+  int32_t decode;
+  int32_t encode[5];
+};
+
+const CodecEntries& codec_entries() {
+  static const CodecEntries entries = {
+      routine::register_body(decode_body),
+      {routine::register_body(encode_body<imaging::bmp>), routine::register_body(encode_body<imaging::png>),
+       routine::register_body(encode_body<imaging::gif>), routine::register_body(encode_body<imaging::jpeg>),
+       routine::register_body(encode_body<imaging::tiff>)},
   };
+  return entries;
+}
+
+}  // namespace
+
+void register_codec_bodies() { (void)codec_entries(); }
+
+void define_codec_routines() {
+  const int32_t decode_entry = codec_entries().decode;
+  const int32_t* encode_entries = codec_entries().encode;
   static const char* const names[] = {"image-encode-bmp*", "image-encode-png*", "image-encode-gif*",
                                       "image-encode-jpeg*", "image-encode-tiff*"};
   routine::define("image-decode*", R"~("Decodes an image file or its bytes; none for bytes of no known format"

@@ -43,7 +43,8 @@ TEST_F(HeapSnapshot, RefusesAHeapInAnotherState) {
   ASSERT_FALSE(record.empty()) << why;
   uint32_t used = alloc::current_node_frame()->used;
   // the heap has moved on since the record began, and another extra names another image
-  EXPECT_FALSE(alloc::snapshot::apply(bytes(record), record.size(), 7));
+  std::string_view attached;
+  EXPECT_FALSE(alloc::snapshot::apply(bytes(record), record.size(), 7, attached));
   EXPECT_EQ(alloc::current_node_frame()->used, used);
 }
 
@@ -51,9 +52,10 @@ TEST_F(HeapSnapshot, RefusesDamagedRecords) {
   uint64_t print = alloc::snapshot::fingerprint(3);
   std::string head = "VYNHEAP1" + std::string(reinterpret_cast<const char*>(&print), 8);
   uint32_t used = alloc::current_node_frame()->used;
+  std::string_view attached;
   for (const std::string& damaged : {std::string(), std::string("VYNHEAP0"), head, head + std::string(3, '\0'),
                                      head + std::string(64, '\xFF')})
-    EXPECT_FALSE(alloc::snapshot::apply(bytes(damaged), damaged.size(), 3));
+    EXPECT_FALSE(alloc::snapshot::apply(bytes(damaged), damaged.size(), 3, attached));
   EXPECT_EQ(alloc::current_node_frame()->used, used);
 }
 
