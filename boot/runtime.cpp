@@ -40,7 +40,9 @@ namespace {
 // The symbols and words the runtime works with exist from here on.
 void make_vocabulary() {
   symbol::init(4000);
-  runtime_cells().global = context::make(4000, false, false, 0, context::Kind::global);
+  // room for the 2,200 words start-up defines and some of a script's: the replayed boot heap
+  // carries the table, so spare room costs pages at every start
+  runtime_cells().global = context::make(2500, false, false, 0, context::Kind::global);
   datatype::make_type_words();
   predefined::init();
   predefined::init_refinements();
