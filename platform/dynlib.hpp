@@ -1,6 +1,7 @@
 // platform/dynlib.hpp: shared libraries opened when first needed. The program does not load the
 // libraries with long dependency chains (the HTTP client, TIFF) at start-up, where resolving
-// their dozens of dependencies would cost more than the rest of start-up.
+// their dozens of dependencies would cost more than the rest of start-up, nor the image codecs'
+// (PNG and its zlib, JPEG, GIF), which only a script that reads or writes images needs.
 #pragma once
 
 namespace vyn::os {
@@ -24,3 +25,5 @@ class DynLib {
 // The function `name` of the library, typed as its declaration in the library's header (which is
 // only read, never linked); nullptr when missing.
 #define VYN_DYN_FN(lib, name) (reinterpret_cast<decltype(&::name)>((lib).symbol(#name)))
+// The same, looked up once per place it is called from (for calls made once a row).
+#define VYN_DYN_FN_ONCE(lib, name) ([]() { static const auto fn = VYN_DYN_FN(lib, name); return fn; }())

@@ -8,11 +8,15 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "platform/dynlib.hpp"
 #include "platform/image_codec.hpp"
 
 namespace vyn::imaging {
 
 namespace {
+
+os::DynLib libgif("libgif.so.7");
+#define GIF_FN(name) VYN_DYN_FN_ONCE(libgif, name)
 
 struct Reader {
   const uint8_t* bytes;
@@ -36,13 +40,13 @@ int write_fn(GifFileType* gif, const GifByteType* from, int len) {
 bool read_extension(GifFileType* gif, int& transparent) {
   int code = 0;
   GifByteType* block = nullptr;
-  if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
+  if (GIF_FN(DGifGetExtension)(gif, &code, &block) == GIF_ERROR) return false;
   if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
     GraphicsControlBlock gcb{};
-    if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) transparent = gcb.TransparentColor;
+    if (GIF_FN(DGifExtensionToGCB)(block[0], block + 1, &gcb) == GIF_OK) transparent = gcb.TransparentColor;
   }
   while (block)
-    if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+    if (GIF_FN(DGifGetExtensionNext)(gif, &block) == GIF_ERROR) return false;
   return true;
 }
 
@@ -57,7 +61,7 @@ bool paint(GifFileType* gif, int transparent, Pixels& out) {
   std::vector<GifByteType> row(size_t(d.Width));
   for (int pass = d.Interlace ? 0 : 3; pass < 4; ++pass) {
     for (int y = d.Interlace ? start[pass] : 0; y < d.Height; y += d.Interlace ? step[pass] : 1) {
-      if (DGifGetLine(gif, row.data(), d.Width) == GIF_ERROR) return false;
+      if (GIF_FN(DGifGetLine)(gif, row.data(), d.Width) == GIF_ERROR) return false;
       int64_t cy = int64_t{d.Top} + y;
       for (int x = 0; x < d.Width && cy < out.height; ++x) {
         int64_t cx = int64_t{d.Left} + x;
@@ -77,10 +81,10 @@ bool first_frame(GifFileType* gif, Pixels& out) {
   int transparent = NO_TRANSPARENT_COLOR;
   for (;;) {
     GifRecordType type;
-    if (DGifGetRecordType(gif, &type) == GIF_ERROR || type == TERMINATE_RECORD_TYPE) return false;
+    if (GIF_FN(DGifGetRecordType)(gif, &type) == GIF_ERROR || type == TERMINATE_RECORD_TYPE) return false;
     if (type == EXTENSION_RECORD_TYPE && !read_extension(gif, transparent)) return false;
     if (type == IMAGE_DESC_RECORD_TYPE)
-      return DGifGetImageDesc(gif) != GIF_ERROR && paint(gif, transparent, out);
+      return GIF_FN(DGifGetImageDesc)(gif) != GIF_ERROR && paint(gif, transparent, out);
   }
 }
 
@@ -113,42 +117,44 @@ void quantize(const uint32_t* px, size_t n, std::vector<GifByteType>& indexes, C
 }
 
 bool write_frame(GifFileType* gif, const uint32_t* px, uint32_t w, uint32_t h) {
-  ColorMapObject* map = GifMakeMapObject(256, nullptr);
+  ColorMapObject* map = GIF_FN(GifMakeMapObject)(256, nullptr);
   if (!map) return false;
   std::vector<GifByteType> indexes;
   quantize(px, size_t{w} * h, indexes, map);
-  bool ok = EGifPutScreenDesc(gif, int(w), int(h), 8, 0, map) == GIF_OK;
+  bool ok = GIF_FN(EGifPutScreenDesc)(gif, int(w), int(h), 8, 0, map) == GIF_OK;
   GraphicsControlBlock gcb{};
   gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
   gcb.TransparentColor = 255;
   GifByteType ext[4];
-  EGifGCBToExtension(&gcb, ext);
-  ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_OK;
-  ok = ok && EGifPutImageDesc(gif, 0, 0, int(w), int(h), false, nullptr) == GIF_OK;
-  for (uint32_t y = 0; ok && y < h; ++y) ok = EGifPutLine(gif, &indexes[size_t{y} * w], int(w)) == GIF_OK;
-  GifFreeMapObject(map);
+  GIF_FN(EGifGCBToExtension)(&gcb, ext);
+  ok = ok && GIF_FN(EGifPutExtension)(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_OK;
+  ok = ok && GIF_FN(EGifPutImageDesc)(gif, 0, 0, int(w), int(h), false, nullptr) == GIF_OK;
+  for (uint32_t y = 0; ok && y < h; ++y) ok = GIF_FN(EGifPutLine)(gif, &indexes[size_t{y} * w], int(w)) == GIF_OK;
+  GIF_FN(GifFreeMapObject)(map);
   return ok;
 }
 
 }  // namespace
 
 bool decode_gif(const uint8_t* bytes, size_t n, Pixels& out) {
+  if (!libgif.available()) return false;
   Reader r{bytes, n};
   int error = 0;
-  GifFileType* gif = DGifOpen(&r, read_fn, &error);
+  GifFileType* gif = GIF_FN(DGifOpen)(&r, read_fn, &error);
   if (!gif) return false;
   bool ok = first_frame(gif, out);
-  DGifCloseFile(gif, &error);
+  GIF_FN(DGifCloseFile)(gif, &error);
   return ok;
 }
 
 bool encode_gif(const uint32_t* pixels, uint32_t w, uint32_t h, std::string& out) {
+  if (!libgif.available()) return false;
   int error = 0;
-  GifFileType* gif = EGifOpen(&out, write_fn, &error);
+  GifFileType* gif = GIF_FN(EGifOpen)(&out, write_fn, &error);
   if (!gif) return false;
-  EGifSetGifVersion(gif, true);
+  GIF_FN(EGifSetGifVersion)(gif, true);
   bool ok = write_frame(gif, pixels, w, h);
-  return EGifCloseFile(gif, &error) == GIF_OK && ok;
+  return GIF_FN(EGifCloseFile)(gif, &error) == GIF_OK && ok;
 }
 
 }  // namespace vyn::imaging
