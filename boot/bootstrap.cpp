@@ -126,6 +126,7 @@ void bind_operators() {
 // hold: the C++ bodies, registered in the order defining their routines registers them, and the
 // typeset words' symbols.
 void restore_outside_heap() {
+  system_object::register_bodies();
   register_routine_bodies();
   library::register_json_bodies();
   vyn::image::register_codec_bodies();
@@ -138,6 +139,7 @@ void restore_outside_heap() {
 // The built-ins, then the library from its image (or its text when the program has none).
 bool make_built_ins() {
   heap::note_start();
+  system_object::init();
   prescanned::start();
   bind_datatypes();
   bind_typesets();

@@ -82,7 +82,6 @@ void init() {
   lexer::init();
   interp::init();
   ownership::init();
-  system_object::init();
   cellpool::init();
   boot::bootstrap();
   // The values start-up made are bound: the collector runs from here on, when no series frame has

@@ -17,6 +17,9 @@ const std::vector<std::string>& command_line_arguments();
 // prototype and system/state to the error machinery. Needs the registry, the global context and
 // the predefined words.
 void init();
+// What init leaves outside the heap, done again without it: the C++ bodies it registers (in its
+// order) and the float-printing flags. A start that replays the boot heap calls it.
+void register_bodies();
 
 // Fills the fields that hold language functions or need the base library (build, accessors,
 // locale, the options' change hooks, state/callbacks) and makes the version a tuple.

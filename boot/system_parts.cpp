@@ -26,9 +26,14 @@ void gc_node_cycles(routine::Invocation& inv) {
   *inv.result = make_integer(static_cast<int32_t>(gc::stats().node_compactions));
 }
 
-void push_gc() {
+const int32_t* gc_entries() {
   static const int32_t entries[] = {routine::register_body(gc_active), routine::register_body(gc_cycles),
                                     routine::register_body(gc_node_cycles)};
+  return entries;
+}
+
+void push_gc() {
+  const int32_t* entries = gc_entries();
   static const char* const names[] = {"active?", "series-cycles", "nodes-cycles"};
   static const char* const specs[] = {"return: [logic!]", "return: [integer!]", "return: [integer!]"};
   Cell* gc_object = new_object(gc_id);
@@ -52,10 +57,19 @@ Flow float_changed(Cell* args, NodeId) {
   return Flow::normal;
 }
 
-void push_float_options() {
+int32_t float_entry() {
   static const int32_t entry = function::register_body(float_changed);
+  return entry;
+}
+
+void set_float_flags() {
   float_text::set_pretty_print(true);
   float_text::set_full_support(false);
+}
+
+void push_float_options() {
+  int32_t entry = float_entry();
+  set_float_flags();
   Cell* options = new_object(float_id);
   add_value(options, "pretty?", make_logic(true));
   add_value(options, "full?", make_logic(false));
@@ -68,6 +82,13 @@ void push_float_options() {
 }
 
 }  // namespace
+
+void register_bodies() {
+  (void)gc_entries();
+  (void)float_entry();
+  set_float_flags();
+}
+
 
 std::vector<std::string>& command_line() {
   static std::vector<std::string> args;

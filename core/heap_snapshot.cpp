@@ -359,11 +359,18 @@ bool place_buffers(const Parsed& p) {
     old->node = 0;
     old->flags &= ~SeriesBuffer::in_use;
   }
-  // every buffer's node must lie in a frame before the slots are written
+  // every buffer's node must lie in one of the record's frames before the slots are written
+  std::vector<uint32_t> capacity;  // by frame index
+  for (const FrameRecord& fr : p.frames) {
+    if (fr.index >= capacity.size()) capacity.resize(fr.index + 1, 0);
+    capacity[fr.index] = fr.capacity;
+  }
   for (uint32_t i = 0; i < p.buffer_count; ++i) {
     uint32_t entry[2];
     std::memcpy(entry, p.table + 8 * size_t{i}, sizeof entry);
-    if (!find_node_frame(entry[0]) || entry[1] + sizeof(SeriesBuffer) > p.stream_bytes) return false;
+    uint32_t frame = (entry[0] >> node_slot_bits) - 1, slot = entry[0] & ((1u << node_slot_bits) - 1);
+    if (frame >= capacity.size() || slot >= capacity[frame] || entry[1] + sizeof(SeriesBuffer) > p.stream_bytes)
+      return false;
   }
   if (!map_stream(p)) {
     if (!well_formed(p.stream, p.stream_bytes, p.buffer_count)) return false;
