@@ -1,4 +1,6 @@
 // eval/parse/capture.cpp: copy, set, collect and keep: what the rules take out of the input.
+#include <algorithm>
+
 #include "core/error.hpp"
 #include "eval/dispatch.hpp"
 #include "eval/front_ends.hpp"
@@ -60,8 +62,17 @@ Cell value_at(Parser& p, int32_t index) {
   return block::cells(*p.input)[index];
 }
 
+// Text and binary inputs copy as series::copy does with /part (start and count clamped to the
+// input), straight into a new series of the input's unit: no action dispatch for every capture.
 Cell part_copy(Parser& p, int32_t from, int32_t to) {
   stack::Mark mark;
+  if (!block::is_any_block(p.input->type())) {
+    int32_t total = p.tail();
+    int32_t start = from < 0 ? 0 : from > total ? total : from;
+    int64_t count = std::min<int64_t>(int64_t{to} - from, total - start);
+    Cell* result = stack::push(make_none());
+    return *series::push_copy_range(*p.input, start, static_cast<int32_t>(count), result);
+  }
   Cell* src = stack::push(*p.input);
   set_series_head(*src, from);
   Cell* part = stack::push(make_integer(to - from));

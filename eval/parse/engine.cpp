@@ -65,7 +65,7 @@ bool bitset_rule(Parser& p, const Cell& element, Cell& bitset) {
 // the rule would take one at a time, and the outcome is the one the rule-by-rule loop gives.
 bool repeat_bitset(Parser& p, const Cell& block, int32_t& end, int32_t min, int32_t max, R& outcome) {
   Cell bitset;
-  if (!series::is_char_series(p.input->type()) || p.callback->is(Type::function) ||
+  if (p.tracing || !series::is_char_series(p.input->type()) ||
       !bitset_rule(p, element(block, end), bitset))
     return false;
   NodeId bits = series_node(bitset);
@@ -326,28 +326,16 @@ Key keyword(const Cell& word) {
   return sym < by_symbol.size() ? by_symbol[sym] : Key::none_word;
 }
 
-Key keyword(Parser& p, const Cell& word) {
+Key remember_keyword(Parser& p, const Cell& word) {
   uint32_t sym = word::symbol(word);
-  Parser::Known& slot = p.known[sym & 15];
-  if (slot.symbol == sym && sym != 0) return static_cast<Key>(slot.key);
   Key k = keyword(word);
-  slot = {sym, static_cast<uint8_t>(k)};
+  p.known[sym & 15] = {sym, static_cast<uint8_t>(k)};
   return k;
 }
 
 bool is_word(const Cell& v, Key k) { return v.is(Type::word) && keyword(v) == k; }
 
-// A paren or the trace callback may cut the rule block under a loop that goes back to its rule:
-// a rule that is gone is an end of rule, not a read past the block's tail.
-Cell element(const Cell& block, int32_t pos) {
-  if (pos >= block_end(block)) fire(Err::script_parse_end, {block});
-  return block::cells(block)[pos];
-}
-int32_t block_end(const Cell& block) { return block::length_total(block); }
-
-void need(const Cell& block, int32_t pos, const Cell& keyword) {
-  if (pos >= block_end(block)) fire(Err::script_parse_end, {keyword});
-}
+void parse_end(const Cell& culprit) { fire(Err::script_parse_end, {culprit}); }
 
 // The running thread's stack: its top address and its size, or zeros when they cannot be read.
 struct ThreadStack {
@@ -393,17 +381,20 @@ static uintptr_t stack_low_water() {
   return mark;
 }
 
-void grow(Parser& p, int n) {
-  p.cells += n;
-  if (n <= 0) return;
-  char here;
-  bool deep = (p.stack_floor && p.stack_floor - &here > stack_budget()) ||
-              reinterpret_cast<uintptr_t>(&here) < stack_low_water();
-  if (p.cells > max_cells || deep) fire(Err::script_parse_stack);
+// The lower of the two bounds: the budget below the parse's floor and the thread's low-water mark.
+uintptr_t stack_limit(const char* floor) {
+  uintptr_t at = reinterpret_cast<uintptr_t>(floor);
+  uintptr_t budget = static_cast<uintptr_t>(stack_budget());
+  uintptr_t limit = at > budget ? at - budget : 0;
+  return std::max(limit, stack_low_water());
 }
 
-R rule(Parser& p, const Cell& block, int32_t& pos) {
-  Cell v = element(block, pos++);
+void too_deep() { fire(Err::script_parse_stack); }
+
+namespace {
+
+// The rule element v, fetched from pos - 1 (pos is past it); k is its keyword when it is a word.
+R step(Parser& p, const Cell& block, int32_t& pos, const Cell& v, Key k) {
   fire_event(p, W::fetch, true, block, pos - 1);
   switch (v.type()) {
     case Type::paren:
@@ -411,8 +402,8 @@ R rule(Parser& p, const Cell& block, int32_t& pos) {
       fire_event(p, W::paren, true, block, pos);
       return R::ok;
     case Type::set_word: {
-      Cell at = *p.input;
-      word::set(v, at);
+      Cell w = v, at = *p.input;
+      word::set(w, at);
       return R::ok;
     }
     case Type::get_word: {
@@ -423,7 +414,6 @@ R rule(Parser& p, const Cell& block, int32_t& pos) {
       return R::ok;
     }
     case Type::word: {
-      Key k = keyword(p, v);
       if (k == Key::none_word) {
         Cell held = word_value(v);
         if (held.is(Type::unset)) fire(Err::script_no_value, {v});
@@ -438,19 +428,28 @@ R rule(Parser& p, const Cell& block, int32_t& pos) {
   }
 }
 
+}  // namespace
+
+R rule(Parser& p, const Cell& block, int32_t& pos) {
+  Cell v = element(block, pos++);
+  return step(p, block, pos, v, v.is(Type::word) ? keyword(p, v) : Key::none_word);
+}
+
 R match_block(Parser& p, const Cell& block) {
   grow(p, block_cells);
   block::append_copy(*p.rule_stack, block);
   int32_t entry = p.index();
   int32_t pos = series_head(block) < 0 ? 0 : series_head(block);
   R outcome = R::ok;
-  while (pos < block_end(block)) {
-    Cell v = element(block, pos);
-    if (is_word(p, v, Key::bar)) {
-      if (pos + 1 >= block_end(block)) fire(Err::script_parse_end, {v});
+  int32_t end;
+  while (pos < (end = block_end(block))) {
+    Cell v = block::cells(block)[pos];
+    Key k = v.is(Type::word) ? keyword(p, v) : Key::none_word;
+    if (k == Key::bar) {
+      if (pos + 1 >= end) fire(Err::script_parse_end, {v});
       break;  // an alternative succeeded: the rest is skipped
     }
-    R r = rule(p, block, pos);
+    R r = step(p, block, ++pos, v, k);
     if (r == R::ok) continue;
     if (r != R::fail) { outcome = r; break; }
     p.set_index(entry);

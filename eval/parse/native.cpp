@@ -55,7 +55,7 @@ Cell run(Parser& p, Cell rules) {
     return make_logic(s.matched);
   }
   bool ok = (r == R::ok || r == R::brk) && p.at_end();
-  if (p.callback->is(Type::function)) call_back(p, predefined::word(predefined::W::end), ok, rules, series_head(rules));
+  if (p.tracing) call_back(p, predefined::word(predefined::W::end), ok, rules, series_head(rules));
   if (p.result->is(Type::block)) return *p.result;
   return make_logic(ok);
 }
@@ -84,7 +84,7 @@ Flow parse_(const Call& c) {
   using Ref = Refs<Native::parse>;
   parse::Parser p;
   char floor;
-  p.stack_floor = &floor;
+  p.stack_limit = parse::stack_limit(&floor);
   Cell* base = stack::top();
   p.input = stack::push(c.args[0]);
   if (static_cast<uint32_t>(series_head(*p.input)) > static_cast<uint32_t>(p.tail())) p.set_index(p.tail());
@@ -93,6 +93,7 @@ Flow parse_(const Call& c) {
   p.collects = block::push_only(4);
   p.result = stack::push(make_none());
   p.callback = stack::push(c.has(Ref::trace) ? *c.ref(Ref::trace) : make_none());
+  p.tracing = p.callback->is(Type::function);
   p.mode = c.has(Ref::case_) ? 2 : 0;
   if (c.has(Ref::part)) p.limit = parse::part_limit(*p.input, *c.ref(Ref::part));
   try {

@@ -11,6 +11,8 @@
 
 #include "core/cell.hpp"
 #include "values/predefined.hpp"
+#include "values/series/block.hpp"
+#include "values/words/word.hpp"
 
 namespace vyn::parse {
 
@@ -38,7 +40,8 @@ struct Parser {
   int cells = 0;
   int depth = 0;      // into levels
   int collect_depth = 0;
-  const char* stack_floor = nullptr;
+  bool tracing = false;         // callback is a function: every step tells it
+  uintptr_t stack_limit = 0;    // machine stack addresses below it are too deep (see grow)
   // Words met in the rules, by their symbol's low bits: the symbol and its keyword (none_word
   // for any other word). A symbol's canonical spelling never changes, so one look-up per word and
   // parse call suffices.
@@ -65,19 +68,42 @@ enum class Key : uint8_t {
 Key keyword(const Cell& word);
 bool is_word(const Cell& v, Key k);
 // The same, with the parser's memory of plain words.
-Key keyword(Parser& p, const Cell& word);
+Key remember_keyword(Parser& p, const Cell& word);
+inline Key keyword(Parser& p, const Cell& word) {
+  uint32_t sym = word::symbol(word);
+  const Parser::Known& slot = p.known[sym & 15];
+  if (slot.symbol == sym && sym != 0) return static_cast<Key>(slot.key);
+  return remember_keyword(p, word);
+}
 inline bool is_word(Parser& p, const Cell& v, Key k) { return v.is(Type::word) && keyword(p, v) == k; }
 
 // engine.cpp
 R match_block(Parser& p, const Cell& block);
 R rule(Parser& p, const Cell& block, int32_t& pos);
+[[noreturn]] void parse_end(const Cell& culprit);
+inline int32_t block_end(const Cell& block) { return block::length_total(block); }
 // The rule that follows a keyword at pos: parse-end with the keyword when there is none.
-void need(const Cell& block, int32_t pos, const Cell& keyword);
-Cell element(const Cell& block, int32_t pos);
+inline void need(const Cell& block, int32_t pos, const Cell& keyword) {
+  if (pos >= block_end(block)) parse_end(keyword);
+}
+// A paren or the trace callback may cut the rule block under a loop that goes back to its rule:
+// a rule that is gone is an end of rule, not a read past the block's tail.
+inline Cell element(const Cell& block, int32_t pos) {
+  if (pos >= block_end(block)) parse_end(block);
+  return block::cells(block)[pos];
+}
 // A copy of a word's value, leaving nothing on the value stack (rules repeat in loops).
 Cell word_value(const Cell& word);
-int32_t block_end(const Cell& block);
-void grow(Parser& p, int n);  // counts cells pushed; parse-stack past the limit
+// Where the machine stack of a parse starting at floor becomes too deep.
+uintptr_t stack_limit(const char* floor);
+[[noreturn]] void too_deep();
+// Counts cells pushed; parse-stack past the cell limit or the machine stack's.
+inline void grow(Parser& p, int n) {
+  p.cells += n;
+  if (n <= 0) return;
+  char here;
+  if (p.cells > max_cells || reinterpret_cast<uintptr_t>(&here) < p.stack_limit) too_deep();
+}
 
 // matching.cpp
 bool match_literal(Parser& p, const Cell& value);
@@ -101,7 +127,7 @@ R change(Parser& p, const Cell& block, int32_t& pos);
 void call_event(Parser& p, predefined::W event, bool matched, const Cell& block, int32_t pos);
 // Tells the trace callback, when there is one.
 inline void fire_event(Parser& p, predefined::W event, bool matched, const Cell& block, int32_t pos) {
-  if (p.callback->is(Type::function)) call_event(p, event, matched, block, pos);
+  if (p.tracing) [[unlikely]] call_event(p, event, matched, block, pos);
 }
 // Evaluates a paren of the rules; its value is answered. Exits pass up as the Exit exception.
 Cell eval_paren(Cell paren);

@@ -5,6 +5,11 @@
 // characters folded when they are all ASCII), then the same sort runs over the keys with the same
 // comparisons, inlined, so the order is the one the general road gives. Most comparisons end at
 // the prefixes, without reading the strings themselves.
+//
+// When the cells differ in nothing but their series (one header word, one head: a block of lines
+// read, or a copy of one), the cells themselves are the keys: their first two words hold the
+// prefix while the sort runs and get the common header and head back after it, so the sort takes
+// no memory beside the block (keys for 200,000 strings would take 3.2 MB).
 #include "values/series/block_sort_text.hpp"
 
 #include <array>
@@ -188,6 +193,112 @@ void place(Cell* cells, Key* keys, uint32_t n) {
   }
 }
 
+// The block's own cells as keys: words 0-1 hold the prefix (header above head) while the sort runs,
+// words 2-3 stay the string's node and conversion buffer. The strings' common head is `head`.
+struct InPlace {
+  Cell* cells;
+  int32_t head;  // clamped to 0 as the strings read it
+  static uint64_t prefix(const Cell& c) { return uint64_t{c.header} << 32 | c.w1; }
+  static void set_prefix(Cell& c, uint64_t p) {
+    c.header = static_cast<uint32_t>(p >> 32);
+    c.w1 = static_cast<uint32_t>(p);
+  }
+  // The string's key, read from its buffer (the cell keeps only the prefix).
+  Key key(const Cell& c) const {
+    SeriesBuffer* b = buffer_of(series_node(c));
+    uint32_t shift = shift_of(unicode::checked_unit(b));
+    int32_t length = static_cast<int32_t>(b->tail >> shift) - head;
+    return {prefix(c), length < 0 ? 0u : static_cast<uint32_t>(length), shift << shift_at};
+  }
+  const uint8_t* at(const Cell& c, uint32_t shift) const {
+    return buffer_of(series_node(c))->data() + (static_cast<uint32_t>(head) << shift);
+  }
+  int compare(const Cell& a, const Cell& b, bool fold) const;
+};
+
+// compare_keys over two cells of the block.
+int InPlace::compare(const Cell& a, const Cell& b, bool fold) const {
+  uint64_t p = prefix(a), q = prefix(b);
+  if (p != q && p && q) return p < q ? -1 : 1;
+  Key x = key(a), y = key(b);
+  if (x.length == 0) return y.length == 0 ? 0 : -1;
+  if (y.length == 0) return 1;
+  uint32_t n = x.length < y.length ? x.length : y.length;
+  const uint8_t *s = at(a, x.shift()), *t = at(b, y.shift());
+  int c = x.shift() + y.shift() == 0 ? compare_bytes(s, t, n, fold) : compare_chars(s, x.shift(), t, y.shift(), n, fold);
+  if (c) return c;
+  return x.length < y.length ? -1 : x.length > y.length ? 1 : 0;
+}
+
+struct InPlaceOrder {
+  InPlace cells;
+  bool fold;
+};
+
+// The stable sort's callback over the block's cells: w1 is the InPlaceOrder, w2 reverses.
+int compare_cells(const uint8_t* a, const uint8_t* b, intptr_t order, intptr_t reverse) {
+  const Cell* x = reinterpret_cast<const Cell*>(a);
+  const Cell* y = reinterpret_cast<const Cell*>(b);
+  if (reverse) std::swap(x, y);
+  const InPlaceOrder& o = *reinterpret_cast<const InPlaceOrder*>(order);
+  return o.cells.compare(*x, *y, o.fold);
+}
+
+// The default sort's view of the block's cells.
+struct CellView {
+  InPlace cells;
+  bool fold;
+  bool reversed;
+  int compare(uint32_t i, uint32_t j) const {
+    const Cell* c = cells.cells;
+    return reversed ? cells.compare(c[j], c[i], fold) : cells.compare(c[i], c[j], fold);
+  }
+  void swap(uint32_t i, uint32_t j) { std::swap(cells.cells[i], cells.cells[j]); }
+  void reverse(uint32_t lo, uint32_t hi) {  // [lo, hi)
+    while (hi > lo + 1) swap(lo++, --hi);
+  }
+};
+
+// Whether every cell has the first one's header word and head.
+bool alike(const Cell* cells, uint32_t n) {
+  for (uint32_t i = 1; i < n; ++i)
+    if (cells[i].header != cells[0].header || cells[i].w1 != cells[0].w1) return false;
+  return true;
+}
+
+// Gives the cells their common header and head back, also when the stable sort's scratch area
+// cannot be had: no cell may leave holding a prefix.
+struct Restore {
+  Cell* cells;
+  uint32_t n;
+  Cell common;
+  ~Restore() {
+    for (uint32_t i = 0; i < n; ++i) {
+      cells[i].header = common.header;
+      cells[i].w1 = common.w1;
+    }
+  }
+};
+
+void sort_in_place(Cell* cells, uint32_t n, bool fold, bool reverse, bool stable) {
+  Cell common = cells[0];
+  InPlace in_place{cells, series_head(common) < 0 ? 0 : series_head(common)};
+  Restore restore{cells, n, common};
+  for (uint32_t i = 0; i < n; ++i) {
+    Key k = in_place.key(cells[i]);
+    uint64_t p = k.length ? prefix_of(in_place.at(cells[i], k.shift()), k.shift(), k.length, fold) : 0;
+    InPlace::set_prefix(cells[i], p);
+  }
+  if (stable) {
+    InPlaceOrder order{in_place, fold};
+    sort::Records records{0, 0, reinterpret_cast<uint8_t*>(cells), false};
+    sort::merge(records, n, sizeof(Cell), reinterpret_cast<intptr_t>(&order), reverse, compare_cells);
+  } else {
+    CellView view{in_place, fold, reverse};
+    sort::quick_view(view, n);
+  }
+}
+
 }  // namespace
 
 bool sort_strings(const Cell& series, int32_t head, uint32_t n, bool case_sort, bool reverse, bool stable) {
@@ -196,6 +307,10 @@ bool sort_strings(const Cell& series, int32_t head, uint32_t n, bool case_sort, 
   for (uint32_t i = 0; i < n; ++i)
     if (!cells[i].is(Type::string)) return false;
   if (n <= 1) return true;
+  if (alike(cells, n)) {
+    sort_in_place(cells, n, !case_sort, reverse, stable);
+    return true;
+  }
   std::vector<Key> keys(n);
   Strings strings{cells};
   for (uint32_t i = 0; i < n; ++i) {
