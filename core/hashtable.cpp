@@ -59,7 +59,7 @@ Cell* find_unique(const Record* r, const Cell& key_cell, int op, uint32_t* hash 
   if (hash) *hash = key.hash;
   Cell* cells = cells_of(r->values);
   Slots sl = slots_of(r);
-  uint64_t tag = sl.wide() && op != cmp::same ? key.tag : 0;
+  Tag tag = sl.wide() && op != cmp::same ? key.tag : Tag{};
   return probe_find(sl, key.hash, r->buckets, [&](int32_t at, uint32_t i) -> Cell* {
     Cell* e = cells + at;
     if (tag && sl.tag(i) == tag) return e;
@@ -100,7 +100,7 @@ Cell* insert_key(NodeId table, int32_t p, const Lookup& key) {
     resize(table, r->buckets + 1);
     return insert_unique(table, p, h);
   }
-  take_free(r, sl, c.at, p, key.hash, sl.wide() ? key.tag : 0);
+  take_free(r, sl, c.at, p, key.hash, sl.wide() ? key.tag : Tag{});
   return nullptr;
 }
 

@@ -184,17 +184,22 @@ uint64_t short_bytes(const uint8_t* p, uint32_t count) {
   return uint64_t{p[0]} | uint64_t{p[count / 2]} << (8 * (count / 2)) | uint64_t{p[count - 1]} << (8 * (count - 1));
 }
 
-uint64_t tag_of(Type t, const uint8_t* p, uint32_t count) {
-  if (count > 7) return 0;
+Tag tag_of(Type t, const uint8_t* p, uint32_t count) {
+  if (count > 15) return {};
   // little-endian: the type and count in the first byte, the first character in the second
-  return (text_code(t) << 3 | count) | short_bytes(p, count) << 8;
+  uint64_t head = text_code(t) << 4 | count;
+  if (count <= 7) return {head | short_bytes(p, count) << 8, 0};
+  uint64_t first, last;  // the first eight characters, and the last eight
+  std::memcpy(&first, p, 8);
+  std::memcpy(&last, p + count - 8, 8);
+  return {head | first << 8, last >> (8 * (15 - count))};
 }
 
 }  // namespace
 
-uint64_t text_tag(const Cell& key) {
+Tag text_tag(const Cell& key) {
   Units u;
-  return is_text(key.type()) && latin1_units(key, u) ? tag_of(key.type(), u.p, u.count) : 0;
+  return is_text(key.type()) && latin1_units(key, u) ? tag_of(key.type(), u.p, u.count) : Tag{};
 }
 
 Lookup lookup_of(const Cell& key) {

@@ -62,17 +62,28 @@ inline constexpr int32_t empty_key = static_cast<int32_t>(0x80808080u);
 inline constexpr int32_t deleted_key = INT32_MIN;
 
 // A map! table of up to wide_limit buckets has wide buckets: each slot is followed by the text of
-// its key when that is short (see text_tag), so that finding such a key reads only its bucket,
-// not the key's cell, node slot and buffer. Larger tables keep plain buckets: the wide ones would
-// double their size, and their look-ups miss on the bucket itself whatever it holds.
+// its key when that is short (a Tag), so that finding such a key reads only its bucket, not the
+// key's cell, node slot and buffer. Larger tables keep plain buckets: the wide ones would triple
+// their size, and their look-ups miss on the bucket itself whatever it holds.
 inline constexpr int32_t wide_limit = 65536;
-inline constexpr uint32_t wide_slot_size = 16;
+inline constexpr uint32_t wide_slot_size = 24;
 inline bool wide_buckets(int32_t kind, int32_t buckets) {
   return kind == static_cast<int32_t>(Kind::map) && buckets <= wide_limit;
 }
 inline uint32_t bucket_bytes(int32_t kind, int32_t buckets) {
   return static_cast<uint32_t>(buckets) * (wide_buckets(kind, buckets) ? wide_slot_size : slot_size);
 }
+
+// What a wide bucket keeps of a text key of one byte per unit and at most fifteen characters: a
+// byte with the text's type and length, then its bytes, the rest zero; nothing (lo 0) for any
+// other key. Two keys with the same tag are the same text of the same type, so they match under
+// every comparison but same?.
+struct Tag {
+  uint64_t lo = 0;  // the type and length byte, then the first seven characters
+  uint64_t hi = 0;  // the characters after those
+  bool operator==(const Tag&) const = default;
+  explicit operator bool() const { return lo != 0; }
+};
 
 // A raw view of a value table's buckets. Never held across an allocation.
 struct Slots {
@@ -82,9 +93,9 @@ struct Slots {
 
   Slot& at(uint32_t i) const { return *reinterpret_cast<Slot*>(base + size_t{i} * stride); }
   bool wide() const { return stride == wide_slot_size; }
-  // The key text of a wide bucket (0: none kept).
-  uint64_t tag(uint32_t i) const {
-    uint64_t t;
+  // The key text of a wide bucket.
+  Tag tag(uint32_t i) const {
+    Tag t;
     std::memcpy(&t, base + size_t{i} * stride + slot_size, sizeof t);
     return t;
   }
@@ -93,7 +104,7 @@ struct Slots {
     return k == empty_key ? empty : k == deleted_key ? deleted : live;
   }
   void remove(uint32_t i) { at(i).key = deleted_key; }
-  void take(uint32_t i, int32_t key, uint32_t hash, uint64_t tag = 0) {
+  void take(uint32_t i, int32_t key, uint32_t hash, Tag tag = {}) {
     at(i) = {key, hash};
     if (wide()) std::memcpy(base + size_t{i} * stride + slot_size, &tag, sizeof tag);
   }
@@ -185,7 +196,7 @@ inline auto probe_insert(const Slots& sl, uint32_t hash, int32_t buckets, Match&
 }
 
 // Bucket i, free, takes the entry at key under hash; counts it live, and occupied if it was empty.
-inline void take_free(Record* r, Slots& sl, uint32_t i, int32_t key, uint32_t hash, uint64_t tag = 0) {
+inline void take_free(Record* r, Slots& sl, uint32_t i, int32_t key, uint32_t hash, Tag tag = {}) {
   if (sl.flag(i) == empty) r->occupied++;
   r->live++;
   sl.take(i, key, hash, tag);
@@ -217,14 +228,11 @@ struct Lookup {
   uint32_t hash;
   const uint8_t* latin1 = nullptr;
   uint32_t length = 0;
-  uint64_t tag = 0;  // text_tag of the key
+  Tag tag;  // text_tag of the key
 };
 Lookup lookup_of(const Cell& key);  // never allocates
-// What a wide bucket keeps of a text key of one byte per unit and at most seven characters: a
-// byte with the text's type and length, then its bytes, the rest zero; 0 for any other key. Two
-// keys with the same tag are the same text of the same type, so they match under every comparison
-// but same?. Never allocates.
-uint64_t text_tag(const Cell& key);
+// The tag of a key (see Tag). Never allocates.
+Tag text_tag(const Cell& key);
 // Whether an entry of the key's type matches it under op (see same_key). Never allocates.
 bool matches(const Cell& entry, const Lookup& key, int op);
 

@@ -49,7 +49,7 @@ void reindex(NodeId table) {
 struct Indexed {
   std::vector<uint64_t> bits;
   std::vector<uint32_t> hashes;
-  std::vector<uint64_t> tags;
+  std::vector<Tag> tags;
 };
 Indexed indexed_positions(NodeId table) {
   size_t cells = static_cast<size_t>(cell_count(record(table)->values));
@@ -82,7 +82,7 @@ void reinsert(NodeId table, const Indexed& indexed) {
       int32_t p = static_cast<int32_t>(word * 64 + __builtin_ctzll(bits));
       if (p + ahead < total) sl.prefetch(indexed.hashes[p + ahead] & sl.mask);
       uint32_t h = hash::pointer_keyed_q(cells[p]) ? hash::value(cells[p], false) : indexed.hashes[p];
-      uint64_t tag = !sl.wide() ? 0 : indexed.tags.empty() ? text_tag(cells[p]) : indexed.tags[p];
+      Tag tag = !sl.wide() ? Tag{} : indexed.tags.empty() ? text_tag(cells[p]) : indexed.tags[p];
       Probe probe(h, r->buckets);
       while (sl.flag(probe.at()) != empty && probe.next()) {}
       sl.take(probe.at(), p, h, tag);

@@ -132,8 +132,8 @@ TEST_F(HashTable, SizesFollowTheLoadFactor) {
     else
       EXPECT_EQ(record(t)->flags, 0u);
     for (int32_t i = 0; i < c.buckets; ++i) ASSERT_EQ(flag(t, i), 2u);
-    // a small map's buckets are wide: two 8-byte units each
-    EXPECT_EQ(array::length(record(t)->keys), c.kind == Kind::map ? 2 * c.buckets : c.buckets);
+    // a small map's buckets are wide: three 8-byte units each
+    EXPECT_EQ(array::length(record(t)->keys), c.kind == Kind::map ? 3 * c.buckets : c.buckets);
   }
   NodeId h = table_of(Kind::hash, 5)->w3;
   EXPECT_EQ(ints(record(h)->positions), std::vector<int32_t>(5, -1));
@@ -513,7 +513,7 @@ TEST_F(HashTable, KeysOfEqualHashAreToldApartByTheirText) {
   }
 }
 
-// A small map! keeps short text keys in its buckets. A key found by its tag is the same text of
+// A small map! keeps text keys of up to fifteen characters in its buckets. A key found by its tag is the same text of
 // the same type; anything else (another type, another letter case, a longer text, same?) is
 // still decided by comparing the cells. Growth keeps the tags until the table passes the size
 // where its buckets become plain, and shrinking back makes them from the keys.
@@ -529,7 +529,8 @@ TEST_F(HashTable, ShortTextKeysLiveInWideBuckets) {
   buffer_of(series_node(nul))->data()[1] = 0;
   Cell* m = map_of({text(""), make_integer(0), text("abc"), make_integer(1), text("ABC"), make_integer(2),
                     file, make_integer(3), text("abcdefg"), make_integer(4), text("abcdefgh"),
-                    make_integer(5), nul, make_integer(6)});
+                    make_integer(5), nul, make_integer(6), text("abcdefghijklmno"), make_integer(7),
+                    text("abcdefghijklmnop"), make_integer(8), text("abcdefghijklmnO"), make_integer(9)});
   expect_tags_stored(m->w3);
   Cell file_upper = text("ABC");
   file_upper.set_type(Type::file);
@@ -541,6 +542,9 @@ TEST_F(HashTable, ShortTextKeysLiveInWideBuckets) {
       {file_upper, strict, -1},      {url, equal, -1},              {text("abcdefg"), strict, 4},
       {text("ABCDEFGH"), equal, 5},  {text("abcdefgh"), strict, 5}, {text("abcdef"), equal, -1},
       {text("a"), strict, -1},       {nul, strict, 6},              {text("abc"), cmp::same, -1},
+      {text("abcdefghijklmno"), strict, 7},  {text("abcdefghijklmnO"), strict, 9},
+      {text("abcdefghijklmnop"), strict, 8}, {text("abcdefghijklmNop"), strict, -1},
+      {text("ABCDEFGHIJKLMNOP"), equal, 8},  {text("abcdefghijklmn"), equal, -1},
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     Cell* found = find(*m, cases[i].key, 0, cases[i].op);
@@ -565,8 +569,10 @@ TEST_F(HashTable, ShortTextKeysLiveInWideBuckets) {
   expect_tags_stored(m->w3);
   EXPECT_EQ(find(*m, text("ABC"), 0, strict)[1].int_value(), 2);
   EXPECT_EQ(find(*m, text("K12"), 0, equal)[1].int_value(), 112);
-  EXPECT_EQ(find(*m, text("k32"), 0, strict)[1].int_value(), 132);
-  EXPECT_EQ(find(*m, text("k33"), 0, strict), nullptr);
+  Cell* last = find(*m, text("k29"), 0, strict);  // the ten pairs made first, then k0 to k29
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last[1].int_value(), 129);
+  EXPECT_EQ(find(*m, text("k30"), 0, strict), nullptr);
 }
 
 // The same text in another unit, and the same string under same?, take the comparison's way.
