@@ -53,12 +53,16 @@ NodeId copy_word_table(Cell context) {
 }
 
 // The live entry of a kind 1 or 2 table that matches key under op, or nullptr. Never allocates.
+// A wide bucket whose tag is the key's answers without the entry's cell being read.
 Cell* find_unique(const Record* r, const Cell& key_cell, int op, uint32_t* hash = nullptr) {
   Lookup key = lookup_of(key_cell);
   if (hash) *hash = key.hash;
   Cell* cells = cells_of(r->values);
-  return probe_find(slots_of(r), key.hash, r->buckets, [&](int32_t at) -> Cell* {
+  Slots sl = slots_of(r);
+  Tag tag = sl.wide() && op != cmp::same ? key.tag : Tag{};
+  return probe_find(sl, key.hash, r->buckets, [&](int32_t at, uint32_t i) -> Cell* {
     Cell* e = cells + at;
+    if (tag && sl.tag(i) == tag) return e;
     return e->type() == key_cell.type() && matches(*e, key, op) ? e : nullptr;
   });
 }
@@ -96,7 +100,7 @@ Cell* insert_key(NodeId table, int32_t p, const Lookup& key) {
     resize(table, r->buckets + 1);
     return insert_unique(table, p, h);
   }
-  take_free(r, sl, c.at, p, key.hash);
+  take_free(r, sl, c.at, p, key.hash, sl.wide() ? key.tag : Tag{});
   return nullptr;
 }
 
@@ -104,7 +108,8 @@ Cell* insert_key(NodeId table, int32_t p, const Lookup& key) {
 
 Cell* insert_unique(NodeId table, int32_t p, uint32_t hash) {
   make_room(table);
-  return insert_key(table, p, Lookup{cells_of(record(table)->values)[p], hash});
+  Cell key = cells_of(record(table)->values)[p];
+  return insert_key(table, p, Lookup{key, hash, nullptr, 0, text_tag(key)});
 }
 
 Cell* insert_unique(NodeId table, int32_t p) {
@@ -125,7 +130,9 @@ Buckets buckets_of(const Record* r) {
 Slots slots_of(NodeId table) { return slots_of(record(table)); }
 
 Slots slots_of(const Record* r) {
-  return {reinterpret_cast<Slot*>(buffer_of(r->keys)->data()), static_cast<uint32_t>(r->buckets - 1)};
+  uint32_t stride = wide_buckets(r->kind, r->buckets) ? wide_slot_size : slot_size;
+  assert(buffer_of(r->keys)->used() == r->buckets * stride && "the keys array fits the bucket width");
+  return {buffer_of(r->keys)->data(), static_cast<uint32_t>(r->buckets - 1), stride};
 }
 
 void empty_slots(NodeId table) { array::fill(record(table)->keys, slot_fill); }
@@ -174,7 +181,7 @@ NodeId new_(int32_t n, Cell source, Kind kind, int32_t extra) {
     renew_array(table, &Record::flags, flag_bytes(buckets), all_empty, 1);
     renew_array(table, &Record::keys, buckets * int_size, 0, int_size);
   } else {
-    renew_array(table, &Record::keys, buckets * slot_size, slot_fill, slot_size);
+    renew_array(table, &Record::keys, bucket_bytes(record(table)->kind, buckets), slot_fill, slot_size);
   }
   if (kind == Kind::hash) {
     renew_array(table, &Record::positions, n * int_size, 0xFF, int_size);
@@ -276,7 +283,7 @@ Cell* find_next(NodeId table, const Cell& key, Cursor& cursor) {
   Slots sl = slots_of(table);
   Cell* cells = cells_of(r->values);
   for (;;) {
-    const Slot& s = sl.slots[cursor.bucket];
+    const Slot& s = sl.at(cursor.bucket);
     uint32_t f = sl.flag(cursor.bucket);
     if (f == empty) return nullptr;
     if (f == live && s.hash == lookup.hash) {

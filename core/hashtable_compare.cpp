@@ -156,10 +156,56 @@ bool identical_latin1(const Cell& a, const Cell& b) {
          x.count == y.count && same_bytes(x.p, y.p, x.count);
 }
 
+namespace {
+
+// The text types as 1 to 6, the tag's type field.
+uint64_t text_code(Type t) {
+  switch (t) {
+    case Type::string: return 1;
+    case Type::file: return 2;
+    case Type::url: return 3;
+    case Type::tag: return 4;
+    case Type::email: return 5;
+    case Type::ref: return 6;
+    default: return 0;
+  }
+}
+
+// The count (at most 7) bytes from p in a word, the first lowest, the rest zero; no byte past them
+// is read. Two overlapping loads place every byte, whatever the count.
+uint64_t short_bytes(const uint8_t* p, uint32_t count) {
+  if (count >= 4) {
+    uint32_t lo, hi;
+    std::memcpy(&lo, p, 4);
+    std::memcpy(&hi, p + count - 4, 4);
+    return uint64_t{lo} | uint64_t{hi} << (8 * (count - 4));
+  }
+  if (count == 0) return 0;
+  return uint64_t{p[0]} | uint64_t{p[count / 2]} << (8 * (count / 2)) | uint64_t{p[count - 1]} << (8 * (count - 1));
+}
+
+Tag tag_of(Type t, const uint8_t* p, uint32_t count) {
+  if (count > 15) return {};
+  // little-endian: the type and count in the first byte, the first character in the second
+  uint64_t head = text_code(t) << 4 | count;
+  if (count <= 7) return {head | short_bytes(p, count) << 8, 0};
+  uint64_t first, last;  // the first eight characters, and the last eight
+  std::memcpy(&first, p, 8);
+  std::memcpy(&last, p + count - 8, 8);
+  return {head | first << 8, last >> (8 * (15 - count))};
+}
+
+}  // namespace
+
+Tag text_tag(const Cell& key) {
+  Units u;
+  return is_text(key.type()) && latin1_units(key, u) ? tag_of(key.type(), u.p, u.count) : Tag{};
+}
+
 Lookup lookup_of(const Cell& key) {
   Units u;
   if (is_text(key.type()) && latin1_units(key, u))
-    return {key, hash::latin1(u.p, u.count, false), u.p, u.count};
+    return {key, hash::latin1(u.p, u.count, false), u.p, u.count, tag_of(key.type(), u.p, u.count)};
   return {key, hash::value(key, false)};
 }
 

@@ -47,14 +47,14 @@ int32_t position_entry(NodeId table, int32_t p) {
 
 // Bucket i takes position p beside the equal values it holds, becoming a chain if it held one.
 void join(NodeId table, uint32_t i, int32_t p) {
-  int32_t key = slots_of(table).slots[i].key;
+  int32_t key = slots_of(table).at(i).key;
   if (key >= 0) {
     array::append_int(record(table)->chains, 0);  // the slot first, so the chain is linked at once
     int32_t number = array::length(record(table)->chains);
     NodeId chain = array::new_(4, int_size);
     array::poke_int(record(table)->chains, number, static_cast<int32_t>(chain));
     array::append_int(chain, key);
-    slots_of(table).slots[i].key = -number;
+    slots_of(table).at(i).key = -number;
     key = -number;
   }
   array::append_int(chain_of(table, key), p);
@@ -108,7 +108,7 @@ void shift_stored(NodeId table, int32_t start, int32_t count, int32_t shift) {
   for (int32_t p = start; p < start + count; ++p) {
     int32_t bucket = position_entry(table, p) - 1;
     if (bucket < 0) continue;
-    int32_t& key = sl.slots[bucket].key;
+    int32_t& key = sl.at(bucket).key;
     if (key >= 0) {
       if (key >= start) key += shift;
       continue;
@@ -172,7 +172,7 @@ void remove_hash(NodeId table, int32_t position) {
   if (bucket < 0) return;
   Slots sl = slots_of(table);
   if (sl.flag(bucket) != live) return;
-  int32_t key = sl.slots[bucket].key;
+  int32_t key = sl.at(bucket).key;
   bool emptied = key == position;
   if (key < 0) {
     NodeId chain = chain_of(table, key);
@@ -264,7 +264,7 @@ void move_range(NodeId table, int32_t destination, int32_t source, int32_t count
   for (int32_t entry : old) {
     int32_t bucket = entry - 1;
     if (bucket < 0) continue;
-    int32_t& key = sl.slots[bucket].key;
+    int32_t& key = sl.at(bucket).key;
     if (key >= 0) {
       key = moved(key);
     } else if (!done[-key]) {

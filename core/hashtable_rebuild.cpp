@@ -44,28 +44,33 @@ void reindex(NodeId table) {
 }
 
 // The entries of a kind 1 or 2 table by position: a bit per cell of the values block, set where a
-// live bucket indexes the cell, and the hash stored beside it.
+// live bucket indexes the cell, and the hash stored beside it (and the tag, when the buckets
+// are wide).
 struct Indexed {
   std::vector<uint64_t> bits;
   std::vector<uint32_t> hashes;
+  std::vector<Tag> tags;
 };
 Indexed indexed_positions(NodeId table) {
   size_t cells = static_cast<size_t>(cell_count(record(table)->values));
-  Indexed out{std::vector<uint64_t>((cells + 63) / 64), std::vector<uint32_t>(cells)};
   Slots sl = slots_of(table);
+  Indexed out{std::vector<uint64_t>((cells + 63) / 64), std::vector<uint32_t>(cells), {}};
+  if (sl.wide()) out.tags.resize(cells);
   for (uint32_t i = 0; i < static_cast<uint32_t>(record(table)->buckets); ++i) {
     if (sl.flag(i) != live) continue;
-    uint32_t p = static_cast<uint32_t>(sl.slots[i].key);
+    uint32_t p = static_cast<uint32_t>(sl.at(i).key);
     if (p >= cells) continue;
     out.bits[p / 64] |= uint64_t{1} << (p % 64);
-    out.hashes[p] = sl.slots[i].hash;
+    out.hashes[p] = sl.at(i).hash;
+    if (sl.wide()) out.tags[p] = sl.tag(i);
   }
   return out;
 }
 
 // Puts every indexed position back into the (empty) buckets, in block order. The stored hashes
 // serve, but for values hashed by node, whose hashes are made afresh in case the collector has
-// moved nodes since. Never allocates.
+// moved nodes since. Wide buckets take the tags the old ones had, or (when the old ones were
+// plain) the tags of the keys. Never allocates.
 void reinsert(NodeId table, const Indexed& indexed) {
   Record* r = record(table);
   Slots sl = slots_of(r);
@@ -77,9 +82,10 @@ void reinsert(NodeId table, const Indexed& indexed) {
       int32_t p = static_cast<int32_t>(word * 64 + __builtin_ctzll(bits));
       if (p + ahead < total) sl.prefetch(indexed.hashes[p + ahead] & sl.mask);
       uint32_t h = hash::pointer_keyed_q(cells[p]) ? hash::value(cells[p], false) : indexed.hashes[p];
+      Tag tag = !sl.wide() ? Tag{} : indexed.tags.empty() ? text_tag(cells[p]) : indexed.tags[p];
       Probe probe(h, r->buckets);
       while (sl.flag(probe.at()) != empty && probe.next()) {}
-      sl.take(probe.at(), p, h);
+      sl.take(probe.at(), p, h, tag);
     }
   }
 }
@@ -119,7 +125,7 @@ void rebuild_in_place(NodeId table, int32_t request) {
   int32_t entries = r->kind == static_cast<int32_t>(Kind::map) ? r->occupied : r->live;
   if (entries >= bound) return;
   Indexed indexed = indexed_positions(table);
-  renew_array(table, &Record::keys, size * slot_size, slot_fill, slot_size);
+  renew_array(table, &Record::keys, bucket_bytes(r->kind, size), slot_fill, slot_size);
   r = record(table);
   r->buckets = size;
   r->upper = bound;

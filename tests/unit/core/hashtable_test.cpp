@@ -72,10 +72,18 @@ class HashTable : public RuntimeTest {
     const Cell* values = hashtable::cells_of(record(t)->values);
     for (uint32_t i = 0; i < static_cast<uint32_t>(record(t)->buckets); ++i) {
       if (sl.flag(i) != hashtable::live) continue;
-      int32_t key = sl.slots[i].key;
+      int32_t key = sl.at(i).key;
       int32_t p = key >= 0 ? key : array::pick_int(hashtable::chain_of(t, key), 1);
-      ASSERT_EQ(sl.slots[i].hash, hash::value(values[p], false)) << "bucket " << i;
+      ASSERT_EQ(sl.at(i).hash, hash::value(values[p], false)) << "bucket " << i;
     }
+  }
+  // A map! table's wide buckets each keep the tag of the key they index (0 for no short text).
+  static void expect_tags_stored(NodeId t) {
+    hashtable::Slots sl = hashtable::slots_of(t);
+    ASSERT_TRUE(sl.wide());
+    const Cell* values = hashtable::cells_of(record(t)->values);
+    for (uint32_t i = 0; i < static_cast<uint32_t>(record(t)->buckets); ++i)
+      if (sl.flag(i) == hashtable::live) ASSERT_EQ(sl.tag(i), hashtable::text_tag(values[sl.at(i).key])) << i;
   }
   // Every cell of a hash! is found at its own position, and its positions entry names a bucket.
   static void expect_indexed(const Cell& h) {
@@ -95,7 +103,7 @@ class HashTable : public RuntimeTest {
     if (record(t)->kind <= static_cast<int32_t>(Kind::symbols)) return hashtable::slots_of(t).flag(bucket);
     return (reinterpret_cast<uint32_t*>(array::data(record(t)->flags))[bucket / 16] >> (bucket % 16 * 2)) & 3;
   }
-  static int32_t key_of_bucket(NodeId t, int32_t bucket) { return hashtable::slots_of(t).slots[bucket].key; }
+  static int32_t key_of_bucket(NodeId t, int32_t bucket) { return hashtable::slots_of(t).at(bucket).key; }
   // The bucket (from the positions array) of the cell at position p of a hash!.
   static int32_t bucket_of(const Cell& h, int32_t p) { return array::pick_int(record(h.w3)->positions, p + 1) - 1; }
   static Cell word(Type t, uint32_t id) { return make_cell(t, 0, id, static_cast<uint32_t>(-1)); }
@@ -124,7 +132,8 @@ TEST_F(HashTable, SizesFollowTheLoadFactor) {
     else
       EXPECT_EQ(record(t)->flags, 0u);
     for (int32_t i = 0; i < c.buckets; ++i) ASSERT_EQ(flag(t, i), 2u);
-    EXPECT_EQ(array::length(record(t)->keys), c.buckets);
+    // a small map's buckets are wide: three 8-byte units each
+    EXPECT_EQ(array::length(record(t)->keys), c.kind == Kind::map ? 3 * c.buckets : c.buckets);
   }
   NodeId h = table_of(Kind::hash, 5)->w3;
   EXPECT_EQ(ints(record(h)->positions), std::vector<int32_t>(5, -1));
@@ -470,9 +479,10 @@ TEST_F(HashTable, MapGrowsToManyKeys) {
 
 // Keys that differ only in the letter case of one character hash alike: the probe finds the hash
 // equal and must compare the texts, wherever the difference lies (the bytes are compared eight
-// at a time). Strictly they are distinct keys; under equal? any of them finds one.
+// at a time; up to seven, a small map keeps them in the bucket). Strictly they are distinct keys;
+// under equal? any of them finds one.
 TEST_F(HashTable, KeysOfEqualHashAreToldApartByTheirText) {
-  for (size_t length : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 24u, 33u}) {
+  for (size_t length : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 15u, 16u, 17u, 24u, 33u}) {
     stack::Mark mark;
     std::string base;
     for (size_t i = 0; i < length; ++i) base += static_cast<char>('a' + i % 26);
@@ -501,6 +511,68 @@ TEST_F(HashTable, KeysOfEqualHashAreToldApartByTheirText) {
       EXPECT_EQ(find(*m, text(upper), 0, strict), nullptr) << length;
     }
   }
+}
+
+// A small map! keeps text keys of up to fifteen characters in its buckets. A key found by its tag is the same text of
+// the same type; anything else (another type, another letter case, a longer text, same?) is
+// still decided by comparing the cells. Growth keeps the tags until the table passes the size
+// where its buckets become plain, and shrinking back makes them from the keys.
+TEST_F(HashTable, ShortTextKeysLiveInWideBuckets) {
+  struct Case {
+    Cell key;
+    int op;
+    int64_t value;  // of the pair found, -1: none
+  };
+  Cell file = text("abc");
+  file.set_type(Type::file);
+  Cell nul = text("a0");  // "a" and a zero byte: a tag counts its bytes, it does not end at 0
+  buffer_of(series_node(nul))->data()[1] = 0;
+  Cell* m = map_of({text(""), make_integer(0), text("abc"), make_integer(1), text("ABC"), make_integer(2),
+                    file, make_integer(3), text("abcdefg"), make_integer(4), text("abcdefgh"),
+                    make_integer(5), nul, make_integer(6), text("abcdefghijklmno"), make_integer(7),
+                    text("abcdefghijklmnop"), make_integer(8), text("abcdefghijklmnO"), make_integer(9)});
+  expect_tags_stored(m->w3);
+  Cell file_upper = text("ABC");
+  file_upper.set_type(Type::file);
+  Cell url = text("abc");
+  url.set_type(Type::url);
+  std::vector<Case> cases{
+      {text(""), equal, 0},          {text("abc"), equal, 1},       {text("abc"), strict, 1},
+      {text("ABC"), strict, 2},      {text("Abc"), strict, -1},     {file_upper, equal, 3},
+      {file_upper, strict, -1},      {url, equal, -1},              {text("abcdefg"), strict, 4},
+      {text("ABCDEFGH"), equal, 5},  {text("abcdefgh"), strict, 5}, {text("abcdef"), equal, -1},
+      {text("a"), strict, -1},       {nul, strict, 6},              {text("abc"), cmp::same, -1},
+      {text("abcdefghijklmno"), strict, 7},  {text("abcdefghijklmnO"), strict, 9},
+      {text("abcdefghijklmnop"), strict, 8}, {text("abcdefghijklmNop"), strict, -1},
+      {text("ABCDEFGHIJKLMNOP"), equal, 8},  {text("abcdefghijklmn"), equal, -1},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    Cell* found = find(*m, cases[i].key, 0, cases[i].op);
+    EXPECT_EQ(found ? found[1].int_value() : -1, cases[i].value) << "case " << i;
+  }
+  for (int32_t i = 0; i < 60000; ++i) {
+    stack::Mark mark;
+    Cell k = text("k" + std::to_string(i));
+    Cell* c = block::alloc_tail(*m);
+    *c = k;
+    if (i % 2) hashtable::put_hashed(m->w3, c, hash::value(k, false));  // as map! stores
+    else hashtable::put(m->w3, c);
+    *block::alloc_tail(*m) = make_integer(100 + i);
+    if (i == 1000) expect_tags_stored(m->w3);
+  }
+  EXPECT_FALSE(hashtable::slots_of(m->w3).wide());
+  EXPECT_EQ(find(*m, text("k59999"), 0, strict)[1].int_value(), 60099);
+  EXPECT_EQ(find(*m, text("K5"), 0, equal)[1].int_value(), 105);
+  buffer_of(series_node(*m))->tail = 80 * sizeof(Cell);  // the first forty pairs remain
+  hashtable::rehash(m->w3);
+  hashtable::resize(m->w3, 40);
+  expect_tags_stored(m->w3);
+  EXPECT_EQ(find(*m, text("ABC"), 0, strict)[1].int_value(), 2);
+  EXPECT_EQ(find(*m, text("K12"), 0, equal)[1].int_value(), 112);
+  Cell* last = find(*m, text("k29"), 0, strict);  // the ten pairs made first, then k0 to k29
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last[1].int_value(), 129);
+  EXPECT_EQ(find(*m, text("k30"), 0, strict), nullptr);
 }
 
 // The same text in another unit, and the same string under same?, take the comparison's way.
