@@ -67,9 +67,12 @@ inline constexpr int32_t deleted_key = INT32_MIN;
 // their size, and their look-ups miss on the bucket itself whatever it holds. At 32,768 buckets
 // the wide array is 768 KB; the 65,536 tried first left the 500k-key map's peak 1.5 MB higher.
 inline constexpr int32_t wide_limit = 32768;
+// Below this many buckets a table stays in the cache anyway, and wide buckets would only triple
+// the memory of the many small maps a program makes (a JSON document's objects).
+inline constexpr int32_t wide_least = 1024;
 inline constexpr uint32_t wide_slot_size = 24;
 inline bool wide_buckets(int32_t kind, int32_t buckets) {
-  return kind == static_cast<int32_t>(Kind::map) && buckets <= wide_limit;
+  return kind == static_cast<int32_t>(Kind::map) && buckets >= wide_least && buckets <= wide_limit;
 }
 inline uint32_t bucket_bytes(int32_t kind, int32_t buckets) {
   return static_cast<uint32_t>(buckets) * (wide_buckets(kind, buckets) ? wide_slot_size : slot_size);
