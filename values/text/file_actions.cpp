@@ -83,36 +83,6 @@ Cell* binary_read(Cell* file, const std::string& path, int64_t seek, int64_t par
   return out;
 }
 
-bool all_ascii(const uint8_t* bytes, size_t n) {
-  size_t i = 0;
-  uint64_t high = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t w;
-    std::memcpy(&w, bytes + i, 8);
-    high |= w;
-  }
-  for (; i < n; ++i) high |= bytes[i];
-  return !(high & 0x8080808080808080u);
-}
-
-// A regular file read as text goes straight into a series: text that is all ASCII is the string as
-// it stands (the loader would copy it unchanged into a buffer of the same size), other text is
-// decoded from there into a new string. So the file's bytes are never held twice in the common
-// case. nullptr for other files, which are read in pieces.
-Cell* text_read(Cell* file, const std::string& path, int64_t seek, int64_t part) {
-  Cell* raw = binary_read(file, path, seek, part);
-  if (!raw) return nullptr;
-  SeriesBuffer* b = buffer_of(series_node(*raw));
-  if (all_ascii(b->data(), b->tail)) {
-    raw->set_type(Type::string);
-    return raw;
-  }
-  uint32_t n = b->tail;
-  *raw = *string::load_utf8_checked(unicode::in_series(series_node(*raw), 0), n);
-  stack::pop(1);
-  return raw;
-}
-
 Cell* text_of(const char* bytes, size_t length) {
   return string::load_utf8_checked(unicode::outside(bytes), static_cast<uint32_t>(length));
 }
@@ -189,8 +159,6 @@ Cell* read(Cell* file, const ReadOptions& o) {
   int64_t part = int_of(o.part, "part"), seek = int_of(o.seek, "seek");
   if (o.binary) {
     if (Cell* out = binary_read(file, path, seek, part)) return out;
-  } else if (!o.lines) {
-    if (Cell* out = text_read(file, path, seek, part)) return out;
   }
   auto bytes = os::read_part(path, seek, part);
   if (!bytes) cannot_open(file);
