@@ -13,6 +13,7 @@
 #include "boot/boot_image.hpp"
 #include "boot/runtime.hpp"
 #include "core/heap_snapshot.hpp"
+#include "tools/write_file.hpp"
 
 namespace {
 
@@ -25,20 +26,6 @@ void start(uint64_t extra) { recorder.start(extra); }
 void finish() {
   record = recorder.finish(why, vyn::boot::heap::outside_state());
   if (std::getenv("VYN_HEAP_REPORT")) std::fprintf(stderr, "changed nodes: %s\n", recorder.changed_report().c_str());
-}
-
-bool write_file(const char* path) {
-  std::string tmp = std::string(path) + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f || std::fwrite(record.data(), 1, record.size(), f) != record.size() || std::fclose(f) != 0) {
-    std::perror(tmp.c_str());
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path) != 0) {
-    std::perror(path);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -56,5 +43,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "make-boot-heap: %s\n", why.empty() ? "the program carries no boot image" : why.c_str());
     return 1;
   }
-  return write_file(argv[1]) ? 0 : 1;
+  return vyn::tools::write_file(argv[1], record) ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 #include "boot/system_object.hpp"
 #include "boot/termination.hpp"
 #include "core/error.hpp"
+#include "tools/write_file.hpp"
 #include "values/callables/function.hpp"
 #include "values/callables/routine.hpp"
 
@@ -62,17 +63,7 @@ std::string byte_array(const std::string& name, const std::string& bytes) {
 bool write_source(const char* path) {
   std::string out = "// Generated from boot/base/*.vyn at build time: do not edit.\nextern \"C\" {\n" +
                     byte_array("vyn_boot_image", image_bytes) + byte_array("vyn_builtin_specs", spec_bytes) + "}\n";
-  std::string tmp = std::string(path) + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size() || std::fclose(f) != 0) {
-    std::perror(tmp.c_str());
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path) != 0) {
-    std::perror(path);
-    return false;
-  }
-  return true;
+  return vyn::tools::write_file(path, out);
 }
 
 }  // namespace

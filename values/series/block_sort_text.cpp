@@ -121,15 +121,20 @@ int compare_chars(const uint8_t* a, uint32_t a_shift, const uint8_t* b, uint32_t
 // where they first differ either both strings have a character, or the shorter one has ended
 // (a zero byte against a character that is not zero); equal prefixes decide nothing, since a zero
 // byte may be a character.
-inline int compare_keys(const Strings& s, const Key& x, const Key& y, bool fold) {
-  if (x.prefix != y.prefix && x.prefix && y.prefix) return x.prefix < y.prefix ? -1 : 1;
+// The characters of two keys from a and b on, once their prefixes decided nothing.
+inline int compare_texts(const Key& x, const uint8_t* a, const Key& y, const uint8_t* b, bool fold) {
   if (x.length == 0) return y.length == 0 ? 0 : -1;
   if (y.length == 0) return 1;
   uint32_t n = x.length < y.length ? x.length : y.length;
-  const uint8_t *a = s.at(x), *b = s.at(y);
   int c = x.shift() + y.shift() == 0 ? compare_bytes(a, b, n, fold) : compare_chars(a, x.shift(), b, y.shift(), n, fold);
   if (c) return c;
   return x.length < y.length ? -1 : x.length > y.length ? 1 : 0;
+}
+
+inline int compare_keys(const Strings& s, const Key& x, const Key& y, bool fold) {
+  if (x.prefix != y.prefix && x.prefix && y.prefix) return x.prefix < y.prefix ? -1 : 1;
+  if (x.length == 0 || y.length == 0) return compare_texts(x, nullptr, y, nullptr, fold);
+  return compare_texts(x, s.at(x), y, s.at(y), fold);
 }
 
 struct Order {
@@ -221,13 +226,8 @@ int InPlace::compare(const Cell& a, const Cell& b, bool fold) const {
   uint64_t p = prefix(a), q = prefix(b);
   if (p != q && p && q) return p < q ? -1 : 1;
   Key x = key(a), y = key(b);
-  if (x.length == 0) return y.length == 0 ? 0 : -1;
-  if (y.length == 0) return 1;
-  uint32_t n = x.length < y.length ? x.length : y.length;
-  const uint8_t *s = at(a, x.shift()), *t = at(b, y.shift());
-  int c = x.shift() + y.shift() == 0 ? compare_bytes(s, t, n, fold) : compare_chars(s, x.shift(), t, y.shift(), n, fold);
-  if (c) return c;
-  return x.length < y.length ? -1 : x.length > y.length ? 1 : 0;
+  if (x.length == 0 || y.length == 0) return compare_texts(x, nullptr, y, nullptr, fold);
+  return compare_texts(x, at(a, x.shift()), y, at(b, y.shift()), fold);
 }
 
 struct InPlaceOrder {
