@@ -106,10 +106,9 @@ struct Patch {
   const uint8_t* bytes;
 };
 
+// The frame of a directory index, or nullptr (an index past any id is never a frame).
 NodeFrame* frame_at(uint32_t index) {
-  for (NodeFrame* f = node_frames(); f; f = f->next)
-    if (f->index == index) return f;
-  return nullptr;
+  return index < (1u << (32 - node_slot_bits)) - 1 ? find_node_frame(make_node_id(index, 0)) : nullptr;
 }
 
 }  // namespace

@@ -203,10 +203,12 @@ void place(Cell* cells, Key* keys, uint32_t n) {
 struct InPlace {
   Cell* cells;
   int32_t head;  // clamped to 0 as the strings read it
-  static uint64_t prefix(const Cell& c) { return uint64_t{c.header} << 32 | c.w1; }
+  static uint64_t prefix(const Cell& c) {
+    return uint64_t{c.header} << 32 | static_cast<uint32_t>(series_head(c));
+  }
   static void set_prefix(Cell& c, uint64_t p) {
     c.header = static_cast<uint32_t>(p >> 32);
-    c.w1 = static_cast<uint32_t>(p);
+    set_series_head(c, static_cast<int32_t>(static_cast<uint32_t>(p)));
   }
   // The string's key, read from its buffer (the cell keeps only the prefix).
   Key key(const Cell& c) const {
@@ -262,7 +264,7 @@ struct CellView {
 // Whether every cell has the first one's header word and head.
 bool alike(const Cell* cells, uint32_t n) {
   for (uint32_t i = 1; i < n; ++i)
-    if (cells[i].header != cells[0].header || cells[i].w1 != cells[0].w1) return false;
+    if (cells[i].header != cells[0].header || series_head(cells[i]) != series_head(cells[0])) return false;
   return true;
 }
 
@@ -275,7 +277,7 @@ struct Restore {
   ~Restore() {
     for (uint32_t i = 0; i < n; ++i) {
       cells[i].header = common.header;
-      cells[i].w1 = common.w1;
+      set_series_head(cells[i], series_head(common));
     }
   }
 };

@@ -45,7 +45,7 @@ TEST_F(Maps, ATableIsSizedForItsKeys) {
                  Case{"make map! [a 1 a 2 a 3 a 4 a 5 a 6 a 7 a 8]", 16}, Case{"make map! 8", 16},
                  Case{"make map! 20", 32}}) {
     eval_text((std::string("m: ") + c.make).c_str());
-    EXPECT_EQ(hashtable::record(value_of("m").w3)->buckets, c.buckets) << c.make;
+    EXPECT_EQ(hashtable::record(map::table_node(value_of("m")))->buckets, c.buckets) << c.make;
   }
   eval_text("m: make map! [a 1 b 2] repeat i 100 [put m i i * 2]");
   EXPECT_EQ(mold(*eval_text("reduce [length? m m/a m/b select m 1 select m 100]")), "[102 1 2 2 200]");
